@@ -196,6 +196,18 @@ size_t GbkCopyToField(char *field, size_t fieldSize, std::string_view text)
     return n;
 }
 
+size_t GbkFind(std::string_view text, std::string_view sub, size_t from)
+{
+    for (size_t i = from; i <= text.size() && sub.size() <= text.size() - i;) {
+        if (text.substr(i, sub.size()) == sub)
+            return i;
+        if (i == text.size())
+            break;
+        i += GbkCharLength(text.data() + i, text.size() - i);
+    }
+    return std::string_view::npos;
+}
+
 namespace {
 template <typename F>
 LPSTR MapAsciiLetters(LPSTR text, F map)

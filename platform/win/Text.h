@@ -32,6 +32,12 @@ std::string GbkCut(std::string_view text, size_t maxBytes);
 // zero-filling the rest. Returns the number of text bytes copied.
 size_t GbkCopyToField(char *field, size_t fieldSize, std::string_view text);
 
+// Byte offset of the first occurrence of `sub` that starts on a character boundary
+// at or after `from` (taken as a boundary itself), or npos: a match never starts on
+// the trail byte of a double-byte character ("\" and the ASCII letters can be trail
+// bytes). An empty `sub` is found at `from` when `from` lies within the text.
+size_t GbkFind(std::string_view text, std::string_view sub, size_t from = 0);
+
 // Case functions touch ASCII letters only and never the trail bytes of
 // double-byte characters.
 LPSTR CharUpperA(LPSTR text);

@@ -39,6 +39,9 @@ using LPCVOID = const void *;
 using LPBYTE = BYTE *;
 using LPDWORD = DWORD *;
 using LPLONG = LONG *;
+using TCHAR = char;
+using LPTSTR = char *;
+using LPCTSTR = const char *;
 
 // Handles are 32-bit numbers below 2^31, unique across the user's processes, so
 // that they fit the 4-byte fields, registry values and "%u" texts that carry them.
