@@ -1,0 +1,938 @@
+#!/usr/bin/python3
+"""Installation maker: builds a complete, deterministic installation tree for the
+tests, the demo and the benchmarks.
+
+    mkinstall.py ROOT [--seed N] [--large] [--no-registry] [--describe FILE]
+
+ROOT receives bin/ (empty: the programs are copied in by other scripts), CFG/
+(settings, market description, time-zone table, block files, broker list) and
+data/ (trading dates and, per market, the name table and the quote snapshot).
+The registry store gets the installation root as value Path of
+HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0. --describe writes a JSON account of
+everything written (names as UTF-8), so that other tests can check what the
+programs read against what was written.
+
+The tree is built in two steps: build_model() decides every value from the seed,
+and one writer per file family turns the model into files. A new file family adds
+its own builder and writer and is called from make_installation().
+
+Text files are GBK with CRLF line ends; binary records are little-endian and
+packed, with the sizes asserted below.
+"""
+
+import argparse
+import json
+import os
+import random
+import struct
+import sys
+from dataclasses import dataclass, field
+
+# ---------------------------------------------------------------------------
+# Record layouts
+
+# Market description record of mkinfo.cfg: a 47-byte head, 15 class records of
+# 96 bytes from offset 47, and 17 unused bytes at the end.
+MARKET_HEAD = struct.Struct(
+    '<'
+    'B'     # 0   first byte, unused here (0)
+    'B'     # 1   market type: 1 amounts are turnover, 2 futures (open interest)
+    '15s'   # 2   market name, NUL-terminated
+    '9s'    # 17  directory name under data/
+    '11s'   # 26  file extension of nametbl.<ext> and real.<ext>
+    'h'     # 37  hour offset of the local time from UTC
+    'H'     # 39  day-start clock minute
+    '2x'    # 41
+    'H'     # 43  stock capacity
+    'H'     # 45  class count
+)
+CLASS_RECORD = struct.Struct(
+    '<'
+    'B'     # 0   index-class flag
+    '8s'    # 1   class name, no NUL when 8 bytes long
+    'x'     # 9
+    'B'     # 10  session count (0..4)
+    '4H'    # 11  session starts, clock minutes
+    '4H'    # 19  session ends, clock minutes
+    '65x'   # 27
+    'H'     # 92  elapsed trading minutes (filled at run time)
+    'H'     # 94  total trading minutes (filled at run time)
+)
+MAX_CLASSES = 15
+MAX_SESSIONS = 4
+MAX_MARKETS = 16
+MARKET_RECORD_SIZE = 1504
+MARKET_TAIL = MARKET_RECORD_SIZE - MARKET_HEAD.size - MAX_CLASSES * CLASS_RECORD.size
+assert MARKET_HEAD.size == 47
+assert CLASS_RECORD.size == 96
+assert MARKET_TAIL == 17
+
+# StockStaticRecord: the records of data/<dir>/nametbl.<ext>.
+STOCK_STATIC = struct.Struct(
+    '<'
+    'B'     # 0   market index
+    'B'     # 1   class index
+    '7s'    # 2   code, NUL-terminated when shorter (spaces count as NUL)
+    '9s'    # 9   name, NUL-terminated
+    'I'     # 18  price scale divisor
+    'I'     # 22  volume unit
+    'B'     # 26  decimals shown
+    'x'     # 27
+    'H'     # 28  stock index within the market
+    '2x'    # 30
+)
+assert STOCK_STATIC.size == 32
+
+# RealQuoteRecord: the records of data/<dir>/real.<ext>, 31 words.
+REAL_QUOTE = struct.Struct(
+    '<'
+    '5I'    # words 0-4: previous close, open, high, low, last
+    '4f'    # words 5-8: volume, amount or open interest, last deal volume, fast change
+    'I'     # word 9: time (second bits 0-5, minute 6-11, hour 12-16)
+    + 'If' * 5 +  # words 10-19: five bid levels (price, volume)
+    'If' * 5 +    # words 20-29: five ask levels (price, volume)
+    'I'     # word 30: settlement price
+)
+assert REAL_QUOTE.size == 124
+# In the quote of a market's first stock (its index) the words of bid price 1 and
+# bid volume 1 hold three 16-bit counts: total stocks, advancers, decliners.
+INDEX_COUNTS = struct.Struct('<3H2x')
+INDEX_COUNTS_OFFSET = 40
+assert INDEX_COUNTS.size == 8
+
+# systime.dat: preset count, current preset, 16 base hour offsets, 16 x 15 stored
+# entries (market-major), 32 presets; an entry is a signed hour and a 32-byte name.
+TIME_ZONE_ENTRY = struct.Struct('<b32s')
+TIME_ZONE_HEAD = struct.Struct('<ii16b')
+ZONE_ENTRIES_PER_MARKET = 15
+MAX_PRESETS = 32
+SYSTIME_SIZE = 9000
+assert TIME_ZONE_ENTRY.size == 33
+assert TIME_ZONE_HEAD.size == 24
+assert (TIME_ZONE_HEAD.size + (MAX_MARKETS * ZONE_ENTRIES_PER_MARKET + MAX_PRESETS)
+        * TIME_ZONE_ENTRY.size) == SYSTIME_SIZE
+
+# dBASE III table: 32-byte header, 32-byte field descriptors, a 0x0D terminator,
+# records that start with a flag byte, and a 0x1A end-of-file byte.
+DBF_HEADER = struct.Struct(
+    '<'
+    'B'     # 0   version (3 = dBASE III without memo)
+    '3B'    # 1   date of the last update: year - 1900, month, day
+    'I'     # 4   record count
+    'H'     # 8   header length
+    'H'     # 10  record length
+    '17x'   # 12
+    'B'     # 29  language driver (0x7A: code page 936)
+    '2x'    # 30
+)
+DBF_FIELD = struct.Struct(
+    '<'
+    '11s'   # 0   name, NUL-padded
+    'c'     # 11  type
+    '4x'    # 12  field address, unused in the file
+    'B'     # 16  length
+    'B'     # 17  decimal count
+    '14x'   # 18
+)
+assert DBF_HEADER.size == 32
+assert DBF_FIELD.size == 32
+
+REGISTRY_SECTION = 'HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0'
+
+# ---------------------------------------------------------------------------
+# Model
+
+
+@dataclass
+class TradingClass:
+    name: str
+    index_class: bool
+    sessions: list            # [(start minute, end minute)]
+
+    def total_minutes(self):
+        return 1 + sum(end - start for start, end in self.sessions)
+
+
+@dataclass
+class Quote:
+    prev_close: int
+    open: int
+    high: int
+    low: int
+    last: int
+    volume: float
+    amount: float             # turnover, or open interest in futures markets
+    last_volume: float
+    fast_change: float
+    time: int
+    bids: list                # [(price, volume)] x 5
+    asks: list                # [(price, volume)] x 5
+    settlement: int
+    counts: tuple = None      # (total, advancers, decliners) of a market's index
+
+
+@dataclass
+class Stock:
+    index: int
+    class_index: int
+    code: str
+    name: str
+    divisor: int
+    unit: int
+    decimals: int
+    quote: Quote = None
+
+
+@dataclass
+class Market:
+    index: int
+    market_type: int          # 1 securities, 2 futures
+    name: str
+    directory: str
+    extension: str
+    hour_offset: int
+    day_start: int
+    capacity: int
+    classes: list
+    stocks: list = field(default_factory=list)
+    code_padding: str = 'nul'  # how the name table pads codes: 'nul' or 'space'
+
+
+@dataclass
+class Block:
+    name: str
+    members: list             # [(market index, code)]
+
+
+@dataclass
+class BlockGroup:
+    name: str
+    file: str
+    blocks: list
+
+
+@dataclass
+class Installation:
+    seed: int
+    large: bool
+    trading_date: int         # yyyymmdd
+    markets: list
+    system_groups: list
+    user_blocks: list
+    brokers: list             # [(first broker number, name)]
+    time_zones: dict
+    themes: list
+    settings: list            # [(section, [(key, value)])] before the themes
+
+
+# ---------------------------------------------------------------------------
+# Building the model
+
+TRADING_DATE = 20061208
+STOCK_SESSIONS = [(9 * 60 + 30, 11 * 60 + 30), (13 * 60, 15 * 60)]
+FUTURES_SESSIONS = [(9 * 60, 10 * 60 + 15), (10 * 60 + 30, 11 * 60 + 30),
+                    (13 * 60 + 30, 15 * 60)]
+LARGE_MARKETS = 16
+LARGE_STOCKS = 4096
+DEFAULT_CAPACITY = 256
+
+# (code, name, previous close in 1/100)
+SH_INDEXES = [
+    ('000001', '上证指数', 210000), ('000002', 'A股指数', 220000),
+    ('000003', 'B股指数', 12000), ('000010', '上证180', 450000),
+    ('000016', '上证50', 130000),
+]
+SH_STOCKS = [
+    ('600000', '浦发银行'), ('600001', '邯郸钢铁'), ('600004', '白云机场'),
+    ('600005', '武钢股份'), ('600006', '东风汽车'), ('600007', '中国国贸'),
+    ('600008', '首创股份'), ('600009', '上海机场'), ('600010', '包钢股份'),
+    ('600011', '华能国际'), ('600012', '皖通高速'), ('600015', '华夏银行'),
+    ('600016', '民生银行'), ('600018', '上港集团'), ('600019', '宝钢股份'),
+    ('600026', '中海发展'), ('600028', '中国石化'), ('600029', '南方航空'),
+    ('600030', '中信证券'), ('600036', '招商银行'), ('600048', '保利地产'),
+    ('600050', '中国联通'), ('600100', '同方股份'), ('600104', '上海汽车'),
+    ('600519', '贵州茅台'), ('600585', '海螺水泥'), ('600600', '青岛啤酒'),
+    ('600887', '伊利股份'), ('601398', '工商银行'), ('601988', '中国银行'),
+]
+# (product code, short name, base price, price tick)
+SHFE_PRODUCTS = [
+    ('cu', '沪铜', 66000, 10), ('al', '沪铝', 20000, 5),
+    ('ru', '橡胶', 19500, 5), ('fu', '燃油', 3200, 1),
+]
+DEFAULT_MONTHS = ['0612'] + ['07%02d' % m for m in range(1, 12)]
+LARGE_MONTHS = (['0612'] + ['%02d%02d' % (y, m) for y in range(7, 12) for m in range(1, 13)])[:60]
+
+NAME_PREFIXES = ['华夏', '东方', '南方', '北方', '中原', '长江', '海南', '天津', '上海',
+                 '广州', '深圳', '江南', '西部', '中国', '金山', '宏达', '新华', '太平',
+                 '大众', '光明', '天地', '明星', '兴业', '国泰', '安徽', '湖南', '四川']
+NAME_SUFFIXES = ['钢铁', '银行', '电力', '科技', '地产', '汽车', '化工', '医药', '机场',
+                 '港口', '证券', '电子', '能源', '建设', '食品', '航空', '纺织', '传媒',
+                 '水泥', '交通']
+COMMODITY_NAMES = ['大豆', '豆粕', '玉米', '小麦', '棉花', '白糖', '铅材', '镍材', '锡材',
+                   '黄金', '白银', '钢材', '线材', '螺纹', '热卷', '焦炭', '焦煤', '甲醇',
+                   '玻璃', '纯碱', '尿素', '苹果', '红枣', '菜油', '菜粕', '豆油', '棕榈',
+                   '塑料', '沥青', '原油', '纸浆', '鸡蛋', '生猪', '花生']
+
+
+def _rng(seed, *salt):
+    """An independent random stream per seed and purpose."""
+    value = seed & 0xFFFFFFFF
+    for s in salt:
+        value = (value * 1000003 + s + 1) & 0xFFFFFFFFFFFF
+    return random.Random(value)
+
+
+def _clock_word(hour, minute, second):
+    return (hour << 12) | (minute << 6) | second
+
+
+def _float32(x):
+    return struct.unpack('<f', struct.pack('<f', x))[0]
+
+
+def _stock_quote(rng, prev):
+    """A closing snapshot of a stock priced in 1/100: within the 10% limits, a
+    day range around open and last, five bid and five ask levels one tick apart."""
+    upper = prev * 11 // 10
+    lower = max(1, -(-prev * 9 // 10))
+    last = min(upper, max(lower, round(prev * (1 + rng.uniform(-0.095, 0.095)))))
+    open_ = min(upper, max(lower, round(prev * (1 + rng.uniform(-0.02, 0.02)))))
+    high = min(upper, max(open_, last) + rng.randint(0, max(1, prev // 50)))
+    low = max(lower, min(open_, last) - rng.randint(0, max(1, prev // 50)))
+    volume = _float32(rng.randint(1, 100000) * 100)
+    amount = _float32(volume * (low + high) / 2 / 100)
+    bids = [(last - k, _float32(rng.randint(1, 2000) * 100)) for k in range(5)]
+    asks = [(last + k + 1, _float32(rng.randint(1, 2000) * 100)) for k in range(5)]
+    return Quote(prev, open_, high, low, last, volume, amount,
+                 _float32(rng.randint(1, 500) * 100), 0.0,
+                 _clock_word(15, 0, rng.randint(0, 3)), bids, asks, 0)
+
+
+def _index_quote(rng, prev):
+    """A closing snapshot of an index: no bid and ask queue."""
+    last = round(prev * (1 + rng.uniform(-0.04, 0.04)))
+    open_ = round(prev * (1 + rng.uniform(-0.01, 0.01)))
+    high = max(open_, last) + rng.randint(0, prev // 100)
+    low = min(open_, last) - rng.randint(0, prev // 100)
+    volume = _float32(rng.randint(1000, 100000) * 10000)
+    amount = _float32(volume * 8.5)
+    return Quote(prev, open_, high, low, last, volume, amount, 0.0, 0.0,
+                 _clock_word(15, 0, 0), [(0, 0.0)] * 5, [(0, 0.0)] * 5, 0)
+
+
+def _futures_quote(rng, prev, tick):
+    """A closing snapshot of a futures contract: open interest in the amount word
+    and a settlement price."""
+    def on_tick(x):
+        return max(tick, round(x / tick) * tick)
+    last = on_tick(prev * (1 + rng.uniform(-0.03, 0.03)))
+    open_ = on_tick(prev * (1 + rng.uniform(-0.01, 0.01)))
+    high = max(open_, last) + tick * rng.randint(0, 20)
+    low = max(tick, min(open_, last) - tick * rng.randint(0, 20))
+    settlement = on_tick((high + low + 2 * last) / 4)
+    bids = [(last - k * tick, _float32(rng.randint(1, 200))) for k in range(5)]
+    asks = [(last + (k + 1) * tick, _float32(rng.randint(1, 200))) for k in range(5)]
+    return Quote(prev, open_, high, low, last, _float32(rng.randint(10, 50000)),
+                 _float32(rng.randint(1000, 100000)), _float32(rng.randint(1, 50)), 0.0,
+                 _clock_word(15, 0, 0), bids, asks, settlement)
+
+
+def _securities_market(index, seed, name, directory, count, index_count):
+    """A stock market: class 0 the indexes, class 1 the stocks. Market 0 begins
+    with the real Shanghai list; further codes are made up."""
+    rng = _rng(seed, index, 1)
+    market = Market(index, 1, name, directory, directory, 8, 9 * 60,
+                    max(DEFAULT_CAPACITY, count),
+                    [TradingClass('指数板块', True, list(STOCK_SESSIONS)),
+                     TradingClass('上证A股' if index == 0 else 'A股', False, list(STOCK_SESSIONS))])
+    indexes = list(SH_INDEXES) if index == 0 else []
+    used = {code for code, _, _ in indexes}
+    n = 0
+    while len(indexes) < index_count:
+        n += 1
+        code = '%06d' % n if index == 0 else '9%02d%03d' % (index // 2, n)
+        if code not in used:
+            used.add(code)
+            indexes.append((code, '指数%02d' % (len(indexes) + 1), rng.randint(800, 5000) * 100))
+    stocks = list(SH_STOCKS) if index == 0 else []
+    used.update(code for code, _ in stocks)
+    base = 600000 if index == 0 else (index // 2) * 10000
+    n = 0
+    while len(indexes) + len(stocks) < count:
+        code = '%06d' % (base + n)
+        n += 1
+        if code not in used:
+            used.add(code)
+            stocks.append((code, rng.choice(NAME_PREFIXES) + rng.choice(NAME_SUFFIXES)))
+    for code, sname, prev in indexes[:count]:
+        market.stocks.append(Stock(len(market.stocks), 0, code, sname, 100, 100, 2,
+                                   _index_quote(rng, prev)))
+    for code, sname in stocks:
+        market.stocks.append(Stock(len(market.stocks), 1, code, sname, 100, 100, 2,
+                                   _stock_quote(rng, rng.randint(300, 6000))))
+    first_index = market.stocks[0]
+    shares = [s for s in market.stocks if s.class_index == 1]
+    first_index.quote.volume = _float32(sum(s.quote.volume for s in shares))
+    first_index.quote.amount = _float32(sum(s.quote.amount for s in shares))
+    first_index.quote.counts = (len(shares),
+                                sum(1 for s in shares if s.quote.last > s.quote.prev_close),
+                                sum(1 for s in shares if s.quote.last < s.quote.prev_close))
+    return market
+
+
+def _futures_market(index, seed, name, directory, count, letter_pairs):
+    """A futures market of one class with the futures hours. Market 1 begins with
+    the Shanghai metals, rubber and fuel oil contracts; further products take
+    letter pairs from `letter_pairs`."""
+    rng = _rng(seed, index, 2)
+    market = Market(index, 2, name, directory, directory, 8, 8 * 60 + 50,
+                    max(DEFAULT_CAPACITY, count),
+                    [TradingClass('期货合约', False, list(FUTURES_SESSIONS))],
+                    code_padding='space')
+    products = [(code, pname, price, tick, DEFAULT_MONTHS)
+                for code, pname, price, tick in (SHFE_PRODUCTS if index == 1 else [])]
+    while sum(len(p[4]) for p in products) < count:
+        tick = rng.choice([1, 2, 5, 10])
+        products.append((letter_pairs.pop(), rng.choice(COMMODITY_NAMES),
+                         rng.randint(200, 8000) * tick, tick, LARGE_MONTHS))
+    for code, pname, price, tick, months in products:
+        for month in months:
+            if len(market.stocks) == count:
+                return market
+            prev = max(tick, round(price * (1 + rng.uniform(-0.02, 0.02)) / tick) * tick)
+            market.stocks.append(Stock(len(market.stocks), 0, code + month, pname + month,
+                                       1, 1, 0, _futures_quote(rng, prev, tick)))
+    return market
+
+
+def _time_zones(markets):
+    presets = [('北京时间', 8), ('香港时间', 8), ('东京时间', 9), ('伦敦时间', 0),
+               ('纽约时间', -5), ('芝加哥时间', -6)]
+    return {
+        'current': 0,
+        'base': [markets[m].hour_offset if m < len(markets) else 8 for m in range(MAX_MARKETS)],
+        'stored': [('北京时间', 0)] * (MAX_MARKETS * ZONE_ENTRIES_PER_MARKET),
+        'presets': presets,
+    }
+
+
+def _rgb(r, g, b):
+    return r | (g << 8) | (b << 16)
+
+
+# Theme 0, slot 1 to 64 (see the slot names in the settings program).
+CLASSIC_COLOURS = [
+    _rgb(0, 0, 0), _rgb(84, 255, 255), _rgb(255, 50, 50), _rgb(255, 255, 255),
+    _rgb(255, 255, 0), _rgb(255, 0, 255), _rgb(0, 255, 0), _rgb(0, 160, 255),
+    _rgb(255, 128, 0), _rgb(160, 160, 160), _rgb(96, 96, 255), _rgb(128, 0, 0),
+    _rgb(192, 192, 192), _rgb(128, 0, 0), _rgb(255, 0, 0), _rgb(255, 255, 255),
+    _rgb(0, 0, 0), _rgb(192, 192, 192), _rgb(0, 230, 0), _rgb(230, 230, 230),
+    _rgb(255, 60, 60), _rgb(192, 192, 192), _rgb(255, 255, 0), _rgb(255, 255, 0),
+    _rgb(0, 0, 128), _rgb(64, 0, 0), _rgb(0, 0, 0), _rgb(255, 255, 0),
+    _rgb(128, 128, 128), _rgb(192, 192, 192), _rgb(192, 192, 192), _rgb(255, 255, 255),
+    _rgb(255, 200, 0), _rgb(32, 32, 32), _rgb(255, 255, 255), _rgb(0, 255, 0),
+    _rgb(255, 255, 255), _rgb(255, 0, 0), _rgb(255, 255, 0), _rgb(128, 0, 0),
+    _rgb(255, 0, 0), _rgb(255, 255, 255), _rgb(255, 255, 0), _rgb(255, 255, 255),
+    _rgb(255, 255, 0), _rgb(220, 220, 220), _rgb(255, 255, 0), _rgb(255, 255, 84),
+    _rgb(0, 255, 255), _rgb(255, 255, 84), _rgb(255, 0, 255), _rgb(0, 0, 0),
+    _rgb(0, 0, 160), _rgb(192, 192, 192), _rgb(0, 255, 255), _rgb(128, 128, 128),
+    _rgb(255, 255, 0), _rgb(64, 64, 64), _rgb(255, 255, 0), _rgb(192, 192, 192),
+    _rgb(128, 128, 128), _rgb(128, 128, 128), _rgb(16, 16, 16), _rgb(0, 0, 128),
+]
+assert len(CLASSIC_COLOURS) == 64
+
+# Slots that differ from the classic theme, by slot number.
+LIGHT_CHANGES = {
+    1: _rgb(255, 255, 255), 2: _rgb(0, 128, 0), 3: _rgb(220, 0, 0), 4: _rgb(0, 0, 0),
+    5: _rgb(200, 120, 0), 7: _rgb(0, 150, 0), 12: _rgb(160, 160, 160), 13: _rgb(64, 64, 64),
+    14: _rgb(160, 160, 160), 16: _rgb(0, 0, 0), 17: _rgb(255, 255, 255), 18: _rgb(64, 64, 64),
+    19: _rgb(0, 140, 0), 20: _rgb(64, 64, 64), 21: _rgb(220, 0, 0), 22: _rgb(0, 0, 0),
+    23: _rgb(0, 0, 200), 24: _rgb(0, 0, 160), 25: _rgb(200, 220, 255), 26: _rgb(224, 224, 224),
+    27: _rgb(255, 255, 255), 28: _rgb(0, 0, 160), 30: _rgb(64, 64, 64), 31: _rgb(0, 0, 0),
+    32: _rgb(0, 0, 0), 33: _rgb(0, 0, 200), 34: _rgb(232, 232, 232), 35: _rgb(0, 0, 0),
+    37: _rgb(0, 0, 0), 39: _rgb(0, 0, 200), 40: _rgb(160, 160, 160), 42: _rgb(0, 0, 0),
+    43: _rgb(0, 0, 160), 44: _rgb(0, 0, 0), 45: _rgb(200, 120, 0), 46: _rgb(0, 0, 0),
+    47: _rgb(0, 0, 160), 48: _rgb(0, 0, 200), 49: _rgb(0, 128, 128), 50: _rgb(0, 0, 200),
+    55: _rgb(0, 0, 160), 57: _rgb(0, 0, 160), 58: _rgb(224, 224, 224), 59: _rgb(0, 0, 160),
+    60: _rgb(64, 64, 64), 63: _rgb(244, 244, 244), 64: _rgb(200, 220, 255),
+}
+NAVY_CHANGES = {
+    1: _rgb(0, 0, 64), 12: _rgb(0, 64, 128), 14: _rgb(0, 64, 128), 17: _rgb(0, 0, 64),
+    25: _rgb(0, 96, 160), 26: _rgb(0, 32, 96), 27: _rgb(0, 0, 64), 34: _rgb(0, 24, 96),
+    40: _rgb(0, 64, 128), 41: _rgb(0, 160, 255), 63: _rgb(0, 0, 88), 64: _rgb(0, 64, 128),
+}
+
+# Font slot 1 to 16: (bold flag, size, face). Slots 6, 7, 10 and 11 are pixel heights.
+STANDARD_FONTS = [
+    (0, 9, '宋体'), (0, 10, '宋体'), (1, 12, '黑体'), (0, 9, '宋体'),
+    (0, 9, '宋体'), (0, 12, '宋体'), (0, 12, '宋体'), (0, 9, '宋体'),
+    (0, 9, '宋体'), (0, 12, '宋体'), (0, 12, '宋体'), (0, 10, '宋体'),
+    (0, 10, '宋体'), (0, 10, '宋体'), (0, 9, '宋体'), (0, 9, '宋体'),
+]
+
+
+def _themes():
+    def changed(changes):
+        return [changes.get(slot, CLASSIC_COLOURS[slot - 1]) for slot in range(1, 65)]
+    large_fonts = [(bold, size + 3, face) for bold, size, face in STANDARD_FONTS]
+    return [
+        {'name': '经典黑底', 'colours': list(CLASSIC_COLOURS), 'fonts': list(STANDARD_FONTS)},
+        {'name': '明亮白底', 'colours': changed(LIGHT_CHANGES), 'fonts': list(STANDARD_FONTS)},
+        {'name': '深蓝夜色', 'colours': changed(NAVY_CHANGES), 'fonts': list(STANDARD_FONTS)},
+        {'name': '大字黑底', 'colours': list(CLASSIC_COLOURS), 'fonts': large_fonts},
+    ]
+
+
+def _settings():
+    return [
+        ('PATH', [('DATAPATH', '..\\')]),
+        ('PARAMETER', [('SortTime', '30'), ('PageTime', '15'), ('RefreshTime', '30'),
+                       ('WarnRatio', '50'), ('MaxDataRecords', '15000'), ('KLineMode', '0'),
+                       ('Cycdays', '45'), ('Cycmins', '10'), ('LineToolDocked', '0'),
+                       ('CycleChoice', '0'), ('Directbysell', '0')]),
+        ('THEME', [('LastTheme', '0')]),
+        ('TableDef', [('TickFirst', '1'), ('TrendFirst', '1'), ('ReportGridding', '0'),
+                      ('ToolBar', '1'), ('StatuBar', '1'), ('BrokerMode', '0')]),
+        ('DCD', [('ShRaise', '10'), ('ShDown', '10'), ('SzRaise', '10'), ('SzDown', '10')]),
+        ('WEB', [('MenuName', '网站'), ('Web1', '公司首页:http://www.example.com/'),
+                 ('Web2', '交易所:http://www.example.org/')]),
+    ]
+
+
+def _blocks():
+    groups = [
+        BlockGroup('行业板块', 'hyblk.ini', [
+            Block('银行', [(0, c) for c in ('600000', '600015', '600016', '600036', '601398', '601988')]),
+            Block('钢铁', [(0, c) for c in ('600001', '600005', '600010', '600019')]),
+            Block('交通运输', [(0, c) for c in ('600004', '600009', '600012', '600018', '600026', '600029')]),
+            Block('有色金属', [(1, 'cu0612'), (1, 'cu0701'), (1, 'al0612'), (1, 'al0701')]),
+        ]),
+        BlockGroup('地区板块', 'dqblk.ini', [
+            Block('上海板块', [(0, c) for c in ('600000', '600009', '600018', '600104', '600019')]),
+            Block('北京板块', [(0, c) for c in ('600008', '600011', '600030', '600050', '600100', '601398', '601988')]),
+        ]),
+    ]
+    user = [Block('自选股', [(0, '600000'), (0, '600036'), (0, '600519'), (1, 'cu0701'), (0, '000001')])]
+    return groups, user
+
+
+BROKERS = [
+    (1000, '高盛亚洲证券'), (1100, '摩根士丹利'), (1500, '瑞银证券'), (2000, '汇丰证券'),
+    (3000, '中银国际'), (4000, '美林远东'), (5000, '德意志银行'), (6000, '花旗环球'),
+    (7000, '里昂证券'), (8000, '大和证券'), (9000, '新鸿基证券'),
+]
+
+
+def build_model(seed=1, large=False):
+    """Every value of the installation, decided from the seed."""
+    if large:
+        pairs = sorted({a + b for a in 'abcdefghijklmnopqrstuvwxyz'
+                        for b in 'abcdefghijklmnopqrstuvwxyz'} - {p[0] for p in SHFE_PRODUCTS})
+        _rng(seed, 99).shuffle(pairs)
+        markets = []
+        for i in range(LARGE_MARKETS):
+            if i % 2 == 0:
+                name = '上海证券交易所' if i == 0 else '证券市场%02d' % i
+                markets.append(_securities_market(i, seed, name, 'sh' if i == 0 else 'mk%02d' % i,
+                                                  LARGE_STOCKS, 16))
+            else:
+                name = '上海期货交易所' if i == 1 else '期货市场%02d' % i
+                markets.append(_futures_market(i, seed, name, 'shfe' if i == 1 else 'mk%02d' % i,
+                                               LARGE_STOCKS, pairs))
+    else:
+        markets = [
+            _securities_market(0, seed, '上海证券交易所', 'sh', len(SH_INDEXES) + len(SH_STOCKS),
+                               len(SH_INDEXES)),
+            _futures_market(1, seed, '上海期货交易所', 'shfe',
+                            len(SHFE_PRODUCTS) * len(DEFAULT_MONTHS), []),
+        ]
+    groups, user = _blocks()
+    return Installation(seed, large, TRADING_DATE, markets, groups, user, list(BROKERS),
+                        _time_zones(markets), _themes(), _settings())
+
+
+# ---------------------------------------------------------------------------
+# File writers
+
+
+def gbk_field(text, size, terminated=True):
+    """GBK bytes of `text` for a fixed field; refuses text that does not fit."""
+    data = text.encode('gbk')
+    if len(data) > size - (1 if terminated else 0):
+        raise ValueError('%r does not fit a %d-byte field' % (text, size))
+    return data
+
+
+def write_binary(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, 'wb') as f:
+        f.write(data)
+    return path
+
+
+def write_text(path, lines):
+    """A GBK text file with CRLF line ends."""
+    return write_binary(path, ''.join(line + '\r\n' for line in lines).encode('gbk'))
+
+
+def ini_lines(sections):
+    lines = []
+    for name, entries in sections:
+        if lines:
+            lines.append('')
+        lines.append('[%s]' % name)
+        lines.extend('%s=%s' % (key, value) for key, value in entries)
+    return lines
+
+
+def write_settings(cfg_dir, model):
+    """CFG/SETTING.INI: paths, parameters, display keys, web links and the themes."""
+    sections = list(model.settings)
+    for n, theme in enumerate(model.themes):
+        sections.append(('Color%d' % n, [('Name', theme['name'])] +
+                         [('Color%02d' % (i + 1), str(c)) for i, c in enumerate(theme['colours'])]))
+        for _, _, face in theme['fonts']:
+            gbk_field(face, 15)
+        sections.append(('Font%d' % n, [('Font%02d' % (i + 1), '%d,%02d,%s' % f)
+                                        for i, f in enumerate(theme['fonts'])]))
+    return [write_text(os.path.join(cfg_dir, 'SETTING.INI'), ini_lines(sections))]
+
+
+def pack_market_record(market):
+    if len(market.classes) > MAX_CLASSES:
+        raise ValueError('market %d has more than %d classes' % (market.index, MAX_CLASSES))
+    out = bytearray(MARKET_HEAD.pack(
+        0, market.market_type, gbk_field(market.name, 15), gbk_field(market.directory, 9),
+        gbk_field(market.extension, 11), market.hour_offset, market.day_start,
+        market.capacity, len(market.classes)))
+    for c in range(MAX_CLASSES):
+        if c < len(market.classes):
+            cls = market.classes[c]
+            if len(cls.sessions) > MAX_SESSIONS:
+                raise ValueError('class %r has more than %d sessions' % (cls.name, MAX_SESSIONS))
+            starts = [s for s, _ in cls.sessions] + [0] * (MAX_SESSIONS - len(cls.sessions))
+            ends = [e for _, e in cls.sessions] + [0] * (MAX_SESSIONS - len(cls.sessions))
+            out += CLASS_RECORD.pack(1 if cls.index_class else 0,
+                                     gbk_field(cls.name, 8, terminated=False),
+                                     len(cls.sessions), *starts, *ends, 0, 0)
+        else:
+            out += bytes(CLASS_RECORD.size)
+    out += bytes(MARKET_TAIL)
+    assert len(out) == MARKET_RECORD_SIZE
+    return bytes(out)
+
+
+def write_market_description(cfg_dir, model):
+    """CFG/mkinfo.cfg: one 1504-byte record per market."""
+    if len(model.markets) > MAX_MARKETS:
+        raise ValueError('more than %d markets' % MAX_MARKETS)
+    return [write_binary(os.path.join(cfg_dir, 'mkinfo.cfg'),
+                         b''.join(pack_market_record(m) for m in model.markets))]
+
+
+def pack_stock_static(market, stock):
+    code = gbk_field(stock.code, 7, terminated=False)
+    if market.code_padding == 'space':
+        code = code.ljust(7, b' ')
+    return STOCK_STATIC.pack(market.index, stock.class_index, code, gbk_field(stock.name, 9),
+                             stock.divisor, stock.unit, stock.decimals, stock.index)
+
+
+def write_name_table(data_dir, market):
+    """data/<dir>/nametbl.<ext>: one StockStaticRecord per stock."""
+    if len(market.stocks) > market.capacity:
+        raise ValueError('market %d holds more stocks than its capacity' % market.index)
+    return [write_binary(os.path.join(data_dir, market.directory, 'nametbl.' + market.extension),
+                         b''.join(pack_stock_static(market, s) for s in market.stocks))]
+
+
+def pack_real_quote(quote):
+    words = [quote.prev_close, quote.open, quote.high, quote.low, quote.last,
+             quote.volume, quote.amount, quote.last_volume, quote.fast_change, quote.time]
+    for price, volume in quote.bids + quote.asks:
+        words += [price, volume]
+    words.append(quote.settlement)
+    out = bytearray(REAL_QUOTE.pack(*words))
+    if quote.counts is not None:
+        INDEX_COUNTS.pack_into(out, INDEX_COUNTS_OFFSET, *quote.counts)
+    return bytes(out)
+
+
+def write_quote_snapshot(data_dir, market):
+    """data/<dir>/real.<ext>: one RealQuoteRecord per stock, in name-table order."""
+    return [write_binary(os.path.join(data_dir, market.directory, 'real.' + market.extension),
+                         b''.join(pack_real_quote(s.quote) for s in market.stocks))]
+
+
+def write_trading_dates(data_dir, model):
+    """data/realdata.ini: the trading date of each market's quote snapshot."""
+    return [write_text(os.path.join(data_dir, 'realdata.ini'), ini_lines(
+        [('DATA', [('DYNDATE%02d' % m.index, str(model.trading_date)) for m in model.markets])]))]
+
+
+def write_time_zones(cfg_dir, model):
+    """CFG/systime.dat: the time-zone table with its presets."""
+    tz = model.time_zones
+    if len(tz['presets']) > MAX_PRESETS:
+        raise ValueError('more than %d time-zone presets' % MAX_PRESETS)
+    out = TIME_ZONE_HEAD.pack(len(tz['presets']), tz['current'], *tz['base'])
+    for name, hours in tz['stored']:
+        out += TIME_ZONE_ENTRY.pack(hours, gbk_field(name, 32))
+    for i in range(MAX_PRESETS):
+        name, hours = tz['presets'][i] if i < len(tz['presets']) else ('', 0)
+        out += TIME_ZONE_ENTRY.pack(hours, gbk_field(name, 32))
+    assert len(out) == SYSTIME_SIZE
+    return [write_binary(os.path.join(cfg_dir, 'systime.dat'), out)]
+
+
+def block_lines(model, block):
+    """Member lines "<market digit><class digit><code>" of a block file section."""
+    lines = []
+    for market_index, code in block.members:
+        market = model.markets[market_index]
+        stock = next(s for s in market.stocks if s.code == code)
+        if market_index > 9 or stock.class_index > 9:
+            raise ValueError('block member %s of market %d has no one-digit line form'
+                             % (code, market_index))
+        lines.append('%d%d%s' % (market_index, stock.class_index, code))
+    return lines
+
+
+def block_file_lines(model, blocks):
+    """Sections of member lines with no blank lines: every line of a section is
+    read as a member."""
+    lines = []
+    for block in blocks:
+        gbk_field(block.name, 17)
+        lines.append('[%s]' % block.name)
+        lines.extend(block_lines(model, block))
+    return lines
+
+
+def write_system_blocks(cfg_dir, model):
+    """CFG/blkinfo.ini (the [Groups] list, name=file) and the groups' block files."""
+    written = []
+    for group in model.system_groups:
+        gbk_field(group.name, 17)
+        written.append(write_text(os.path.join(cfg_dir, group.file),
+                                  block_file_lines(model, group.blocks)))
+    written.append(write_text(os.path.join(cfg_dir, 'blkinfo.ini'), ini_lines(
+        [('Groups', [(g.name, g.file) for g in model.system_groups])])))
+    return written
+
+
+def write_user_blocks(cfg_dir, model):
+    """CFG/blocks.ini: the user's own blocks."""
+    return [write_text(os.path.join(cfg_dir, 'blocks.ini'),
+                       block_file_lines(model, model.user_blocks))]
+
+
+def pack_dbf(fields, records, date):
+    """A dBASE III table. fields: [(name, type 'C' or 'N', length)]; records: rows
+    of values; text is left-aligned, numbers right-aligned, both space-padded."""
+    record_length = 1 + sum(length for _, _, length in fields)
+    header_length = DBF_HEADER.size + DBF_FIELD.size * len(fields) + 1
+    year, month, day = date // 10000, date // 100 % 100, date % 100
+    out = bytearray(DBF_HEADER.pack(3, year - 1900, month, day, len(records),
+                                    header_length, record_length, 0x7A))
+    for name, kind, length in fields:
+        out += DBF_FIELD.pack(name.encode('ascii'), kind.encode('ascii'), length, 0)
+    out += b'\x0d'
+    for row in records:
+        out += b' '
+        for (name, kind, length), value in zip(fields, row):
+            text = str(value).encode('gbk')
+            if len(text) > length:
+                raise ValueError('%r does not fit field %s' % (value, name))
+            out += text.rjust(length, b' ') if kind == 'N' else text.ljust(length, b' ')
+    out += b'\x1a'
+    return bytes(out)
+
+
+BROKER_FIELDS = [('IDS', 'N', 6), ('BROKERNAME', 'C', 30)]
+
+
+def write_broker_list(cfg_dir, model):
+    """CFG/Brokerlist.dbf: first broker number of each range (ascending) and name."""
+    return [write_binary(os.path.join(cfg_dir, 'Brokerlist.dbf'),
+                         pack_dbf(BROKER_FIELDS, model.brokers, model.trading_date))]
+
+
+# ---------------------------------------------------------------------------
+# Registry store
+
+
+def registry_file():
+    """The registry store: $LUMO_REGISTRY, else $XDG_CONFIG_HOME/lumo/registry.ini."""
+    named = os.environ.get('LUMO_REGISTRY')
+    if named:
+        return named
+    config = os.environ.get('XDG_CONFIG_HOME') or os.path.join(os.path.expanduser('~'), '.config')
+    return os.path.join(config, 'lumo', 'registry.ini')
+
+
+def escape_registry_text(text):
+    return text.replace('\\', '\\\\').replace('\r', '\\r').replace('\n', '\\n')
+
+
+def set_registry_value(path, section, key, value):
+    """Sets one value line of the store, keeping every other line and section;
+    sections and keys match without regard to ASCII case. Written as GBK with
+    CRLF line ends, through a temporary file so that readers never see half."""
+    lines = []
+    if os.path.exists(path):
+        with open(path, 'rb') as f:
+            lines = f.read().split(b'\n')
+        if lines and lines[-1] == b'':
+            lines.pop()
+        lines = [line[:-1] if line.endswith(b'\r') else line for line in lines]
+    header = ('[%s]' % section).encode('gbk')
+    entry = ('%s=%s' % (key, value)).encode('gbk')
+    start = next((i for i, line in enumerate(lines) if line.strip().lower() == header.lower()), None)
+    if start is None:
+        if lines and lines[-1].strip():
+            lines.append(b'')
+        lines += [header, entry]
+    else:
+        end = next((i for i in range(start + 1, len(lines)) if lines[i].strip().startswith(b'[')),
+                   len(lines))
+        found = next((i for i in range(start + 1, end)
+                      if b'=' in lines[i]
+                      and lines[i].split(b'=', 1)[0].strip().lower() == key.encode('gbk').lower()),
+                     None)
+        if found is not None:
+            lines[found] = entry
+        else:
+            last = end
+            while last > start + 1 and not lines[last - 1].strip():
+                last -= 1
+            lines.insert(last, entry)
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    temporary = path + '.tmp%d' % os.getpid()
+    with open(temporary, 'wb') as f:
+        f.write(b''.join(line + b'\r\n' for line in lines))
+    os.replace(temporary, path)
+
+
+def write_registry_entry(root):
+    """Value Path of Software\\Lumo\\Ver2.0: the installation root with a trailing '/'."""
+    path = registry_file()
+    set_registry_value(path, REGISTRY_SECTION, 'Path',
+                       'sz:' + escape_registry_text(installation_path(root)))
+    return path
+
+
+def installation_path(root):
+    return os.path.join(os.path.abspath(root), '')
+
+
+# ---------------------------------------------------------------------------
+# Description for cross-checks
+
+
+def describe_quote(quote):
+    out = {'prev_close': quote.prev_close, 'open': quote.open, 'high': quote.high,
+           'low': quote.low, 'last': quote.last, 'volume': quote.volume,
+           'amount': quote.amount, 'last_volume': quote.last_volume,
+           'fast_change': quote.fast_change, 'time': quote.time,
+           'bids': [list(b) for b in quote.bids], 'asks': [list(a) for a in quote.asks],
+           'settlement': quote.settlement}
+    if quote.counts is not None:
+        out['counts'] = dict(zip(('total', 'advancers', 'decliners'), quote.counts))
+        out['bids'][0] = None
+    return out
+
+
+def describe(model, root, files, registry_path):
+    """What was written, as plain data: names as text, prices as integers in units
+    of the divisor, floats as the 32-bit values stored. The first bid level of a
+    market's index is null: its bytes hold the counts."""
+    return {
+        'root': installation_path(root),
+        'seed': model.seed,
+        'large': model.large,
+        'trading_date': model.trading_date,
+        'files': files,
+        'registry': None if registry_path is None else {
+            'file': registry_path, 'section': REGISTRY_SECTION,
+            'value': 'Path', 'data': installation_path(root)},
+        'markets': [{
+            'index': m.index, 'type': m.market_type, 'name': m.name, 'directory': m.directory,
+            'extension': m.extension, 'hour_offset': m.hour_offset, 'day_start': m.day_start,
+            'capacity': m.capacity, 'code_padding': m.code_padding,
+            'classes': [{'name': c.name, 'index_class': c.index_class,
+                         'sessions': [list(s) for s in c.sessions],
+                         'total_minutes': c.total_minutes()} for c in m.classes],
+            'stocks': [{'index': s.index, 'class': s.class_index, 'code': s.code, 'name': s.name,
+                        'divisor': s.divisor, 'unit': s.unit, 'decimals': s.decimals,
+                        'quote': describe_quote(s.quote)} for s in m.stocks],
+        } for m in model.markets],
+        'time_zones': {
+            'current': model.time_zones['current'], 'base': model.time_zones['base'],
+            'stored': [list(e) for e in model.time_zones['stored']],
+            'presets': [list(p) for p in model.time_zones['presets']]},
+        'system_groups': [{'name': g.name, 'file': g.file, 'blocks': [
+            {'name': b.name, 'members': [list(x) for x in b.members]} for b in g.blocks]}
+            for g in model.system_groups],
+        'user_blocks': [{'name': b.name, 'members': [list(x) for x in b.members]}
+                        for b in model.user_blocks],
+        'brokers': [{'ids': ids, 'name': name} for ids, name in model.brokers],
+        'themes': [{'name': t['name'], 'colours': t['colours'],
+                    'fonts': [{'bold': f[0], 'size': f[1], 'face': f[2]} for f in t['fonts']]}
+                   for t in model.themes],
+        'settings': {section: dict(entries) for section, entries in model.settings},
+    }
+
+
+# ---------------------------------------------------------------------------
+# Entry points
+
+
+def make_installation(root, seed=1, large=False, registry=True, describe_to=None):
+    """Makes the installation tree at `root` and, when asked, the registry entry and
+    the description file. Returns the description."""
+    model = build_model(seed, large)
+    root = os.path.abspath(root)
+    cfg = os.path.join(root, 'CFG')
+    data = os.path.join(root, 'data')
+    os.makedirs(os.path.join(root, 'bin'), exist_ok=True)
+    written = (write_settings(cfg, model) + write_market_description(cfg, model)
+               + write_time_zones(cfg, model) + write_system_blocks(cfg, model)
+               + write_user_blocks(cfg, model) + write_broker_list(cfg, model)
+               + write_trading_dates(data, model))
+    for market in model.markets:
+        written += write_name_table(data, market) + write_quote_snapshot(data, market)
+    registry_path = write_registry_entry(root) if registry else None
+    files = sorted(os.path.relpath(path, root).replace(os.sep, '/') for path in written)
+    description = describe(model, root, files, registry_path)
+    if describe_to:
+        os.makedirs(os.path.dirname(os.path.abspath(describe_to)), exist_ok=True)
+        with open(describe_to, 'w', encoding='utf-8') as f:
+            json.dump(description, f, ensure_ascii=False, separators=(',', ':'))
+            f.write('\n')
+    return description
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description='Make an installation tree.')
+    parser.add_argument('root', help='installation root to create or refresh')
+    parser.add_argument('--seed', type=int, default=1, help='seed of the made-up values')
+    parser.add_argument('--large', action='store_true',
+                        help='%d markets of %d stocks each, for benchmarks'
+                        % (LARGE_MARKETS, LARGE_STOCKS))
+    parser.add_argument('--no-registry', action='store_true',
+                        help='leave the registry store alone')
+    parser.add_argument('--describe', metavar='FILE',
+                        help='write a JSON description of what was written')
+    args = parser.parse_args(argv)
+    try:
+        make_installation(args.root, seed=args.seed, large=args.large,
+                          registry=not args.no_registry, describe_to=args.describe)
+    except (OSError, ValueError, UnicodeError) as e:
+        print('mkinstall: %s' % e, file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
