@@ -25,6 +25,7 @@ using ULONGLONG = uint64_t;
 using DWORD_PTR = uintptr_t;
 using UINT_PTR = uintptr_t;
 using LONG_PTR = intptr_t;
+using SIZE_T = size_t;
 // Inside a process a message parameter may carry a pointer; only 32-bit values
 // cross processes.
 using WPARAM = uintptr_t;
@@ -85,6 +86,13 @@ struct FILETIME {
 };
 static_assert(sizeof(FILETIME) == 8);
 #pragma pack(pop)
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES *;
 
 struct POINT {
     LONG x;
