@@ -1,0 +1,344 @@
+#include "platform/win/Path.h"
+
+#include <dirent.h>
+#include <errno.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/win/Text.h"
+
+namespace win {
+namespace {
+
+// A listing is trusted without a fresh look only when the folder's change time
+// lies this far before the moment it was read: a later change then always moves
+// the time, even on file systems with coarse (up to 2 s) time stamps.
+constexpr time_t kSettleSeconds = 2;
+// Beyond this many cached folders the cache starts over.
+constexpr size_t kMaxCachedFolders = 512;
+
+std::string FoldCase(std::string_view name)
+{
+    std::string folded(name);
+    for (char &c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
+struct Listing {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    timespec mtime{};
+    bool settled = false;
+    // Case-folded name -> the entries spelled that way but for case, sorted.
+    std::unordered_map<std::string, std::vector<std::string>> names;
+
+    void Add(const std::string &name)
+    {
+        auto &variants = names[FoldCase(name)];
+        auto at = std::lower_bound(variants.begin(), variants.end(), name);
+        if (at == variants.end() || *at != name)
+            variants.insert(at, name);
+    }
+    void Remove(const std::string &name)
+    {
+        auto it = names.find(FoldCase(name));
+        if (it == names.end())
+            return;
+        auto &variants = it->second;
+        variants.erase(std::remove(variants.begin(), variants.end(), name), variants.end());
+        if (variants.empty())
+            names.erase(it);
+    }
+    bool HasExact(const std::string &name) const
+    {
+        auto it = names.find(FoldCase(name));
+        return it != names.end() &&
+               std::binary_search(it->second.begin(), it->second.end(), name);
+    }
+    const std::string *CaseVariant(const std::string &name) const
+    {
+        auto it = names.find(FoldCase(name));
+        return it == names.end() ? nullptr : &it->second.front();
+    }
+};
+
+class ListingCache {
+public:
+    // Puts the on-disk spelling of `name` inside the folder `parent` in its place;
+    // false (the given spelling kept) when no entry matches or the folder cannot
+    // be read.
+    bool Resolve(const std::string &parent, std::string &name)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        auto it = folders_.find(parent);
+        const Listing *listing =
+            it != folders_.end() && StillTrue(parent, it->second) ? &it->second : Reread(parent);
+        if (!listing)
+            return false;
+        if (listing->HasExact(name))
+            return true;
+        if (const std::string *variant = listing->CaseVariant(name)) {
+            name = *variant;
+            return true;
+        }
+        return false;
+    }
+
+    void Created(const std::string &native)
+    {
+        std::string parent, name;
+        if (!Split(native, parent, name))
+            return;
+        std::lock_guard<std::mutex> guard(lock_);
+        auto it = folders_.find(parent);
+        if (it != folders_.end())
+            it->second.Add(name);
+    }
+
+    void Removed(const std::string &native)
+    {
+        std::string parent, name;
+        if (!Split(native, parent, name))
+            return;
+        std::lock_guard<std::mutex> guard(lock_);
+        auto it = folders_.find(parent);
+        if (it != folders_.end())
+            it->second.Remove(name);
+        // A removed or renamed folder takes the listings below it along.
+        std::string below = native + "/";
+        for (auto f = folders_.begin(); f != folders_.end();) {
+            if (f->first == native || f->first.compare(0, below.size(), below) == 0)
+                f = folders_.erase(f);
+            else
+                ++f;
+        }
+    }
+
+private:
+    static bool Split(const std::string &native, std::string &parent, std::string &name)
+    {
+        size_t slash = native.find_last_of('/');
+        if (slash == std::string::npos || slash + 1 == native.size())
+            return false;
+        parent = slash == 0 ? "/" : native.substr(0, slash);
+        name = native.substr(slash + 1);
+        return true;
+    }
+
+    static bool StillTrue(const std::string &folder, const Listing &listing)
+    {
+        struct stat st;
+        if (::stat(folder.c_str(), &st) != 0)
+            return false;
+        return listing.settled && st.st_dev == listing.dev && st.st_ino == listing.ino &&
+               st.st_mtim.tv_sec == listing.mtime.tv_sec &&
+               st.st_mtim.tv_nsec == listing.mtime.tv_nsec;
+    }
+
+    const Listing *Reread(const std::string &folder)
+    {
+        timespec before{};
+        clock_gettime(CLOCK_REALTIME, &before);
+        struct stat st;
+        DIR *dir = ::opendir(folder.c_str());
+        if (!dir || ::fstat(::dirfd(dir), &st) != 0) {
+            if (dir)
+                ::closedir(dir);
+            folders_.erase(folder);
+            return nullptr;
+        }
+        Listing listing;
+        listing.dev = st.st_dev;
+        listing.ino = st.st_ino;
+        listing.mtime = st.st_mtim;
+        listing.settled = st.st_mtim.tv_sec + kSettleSeconds < before.tv_sec;
+        while (dirent *entry = ::readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                listing.Add(name);
+        }
+        ::closedir(dir);
+        if (folders_.size() >= kMaxCachedFolders && !folders_.count(folder))
+            folders_.clear();
+        Listing &stored = folders_[folder];
+        stored = std::move(listing);
+        return &stored;
+    }
+
+    std::mutex lock_;
+    std::unordered_map<std::string, Listing> folders_;
+};
+
+ListingCache &Cache()
+{
+    static auto *cache = new ListingCache;
+    return *cache;
+}
+
+std::string Join(const std::vector<std::string> &parts, size_t count)
+{
+    if (count == 0)
+        return "/";
+    std::string path;
+    for (size_t i = 0; i < count; ++i) {
+        path += '/';
+        path += parts[i];
+    }
+    return path;
+}
+
+// Splits a GBK path on both separators without mistaking the trail byte of a
+// double-byte character (which may be 0x5C, '\') for one.
+std::vector<std::string_view> SplitWinPath(std::string_view path)
+{
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < path.size()) {
+        char c = path[i];
+        if (c == '\\' || c == '/') {
+            parts.push_back(path.substr(start, i - start));
+            start = ++i;
+            continue;
+        }
+        i += GbkCharLength(path.data() + i, path.size() - i);
+    }
+    parts.push_back(path.substr(start));
+    return parts;
+}
+
+} // namespace
+
+std::string MapPath(std::string_view winPath)
+{
+    if (winPath.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return {};
+    }
+    if (winPath.find('\0') != std::string_view::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return {};
+    }
+    if (winPath.size() >= PATH_MAX) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return {};
+    }
+
+    std::vector<std::string> parts;
+    // Components taken from the working folder are spelled as on disk already.
+    size_t known = 0;
+    if (winPath[0] != '/' && winPath[0] != '\\') {
+        char cwd[PATH_MAX];
+        if (!::getcwd(cwd, sizeof cwd)) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return {};
+        }
+        std::string_view rest(cwd);
+        while (!rest.empty()) {
+            size_t slash = rest.find('/');
+            std::string_view part = rest.substr(0, slash);
+            if (!part.empty())
+                parts.emplace_back(part);
+            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        }
+        known = parts.size();
+    }
+
+    size_t length = 0;
+    for (std::string_view part : SplitWinPath(winPath)) {
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            known = std::min(known, parts.size());
+            continue;
+        }
+        std::string name = GbkToUtf8(part);
+        if (name.size() > NAME_MAX) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return {};
+        }
+        parts.push_back(std::move(name));
+    }
+    for (const std::string &part : parts)
+        length += part.size() + 1;
+    if (length >= PATH_MAX) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return {};
+    }
+
+    std::string whole = Join(parts, parts.size());
+    struct stat st;
+    if (known < parts.size() && ::lstat(whole.c_str(), &st) != 0) {
+        for (size_t i = known; i < parts.size(); ++i) {
+            if (!Cache().Resolve(Join(parts, i), parts[i]))
+                break;
+        }
+        whole = Join(parts, parts.size());
+    }
+    return whole;
+}
+
+void NotePathCreated(const std::string &native) { Cache().Created(native); }
+
+void NotePathRemoved(const std::string &native) { Cache().Removed(native); }
+
+std::string NativeToWinPath(std::string_view native) { return Utf8ToGbk(native); }
+
+DWORD ErrorFromErrno(int err, const std::string &native)
+{
+    switch (err) {
+    case 0:
+        return ERROR_SUCCESS;
+    case ENOENT: {
+        size_t slash = native.find_last_of('/');
+        if (slash == std::string::npos || slash == 0)
+            return ERROR_FILE_NOT_FOUND;
+        struct stat st;
+        std::string parent = native.substr(0, slash);
+        if (::stat(parent.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return ERROR_PATH_NOT_FOUND;
+        return ERROR_FILE_NOT_FOUND;
+    }
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+        return ERROR_FILE_EXISTS;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ETXTBSY:
+        return ERROR_ACCESS_DENIED;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
+    case EMFILE:
+    case ENFILE:
+        return ERROR_TOO_MANY_OPEN_FILES;
+    case ENOSPC:
+    case EDQUOT:
+        return ERROR_DISK_FULL;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
+    case EBADF:
+        return ERROR_INVALID_HANDLE;
+    case EINVAL:
+        return ERROR_INVALID_PARAMETER;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return ERROR_INVALID_FUNCTION;
+    }
+}
+
+} // namespace win
