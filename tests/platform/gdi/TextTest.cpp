@@ -1,0 +1,239 @@
+// Fonts and text: the faces the programs name resolve to installed fonts, GBK text
+// is drawn where it is measured, and DrawTextA places, clips and shortens text.
+#include <QFontInfo>
+
+#include <cstring>
+#include <string>
+
+#include "GdiFixture.h"
+
+namespace win {
+namespace {
+
+HFONT Font(int height, const char *face, int weight = FW_NORMAL)
+{
+    return CreateFontA(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+// The bounding box of the pixels that differ from `background`; empty when none.
+QRect Ink(const QImage &image, uint32_t background)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFFu) != background)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+class TextTest : public GdiTest {
+protected:
+    HDC TextDC(int width, int height, HFONT font)
+    {
+        HDC dc = NewImageDC(width, height);
+        SelectObject(dc, font);
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkMode(dc, TRANSPARENT);
+        return dc;
+    }
+    SIZE Extent(HDC dc, const char *text)
+    {
+        SIZE size{};
+        EXPECT_TRUE(GetTextExtentPoint32A(dc, text, int(std::strlen(text)), &size));
+        return size;
+    }
+};
+
+TEST_F(TextTest, ChineseFacesResolveToTheCjkFontAndLatinFacesToDejaVu)
+{
+    struct Case {
+        const char *face;
+        const char *family;
+    } cases[] = {{"黑体", "WenQuanYi Micro Hei"},
+                 {"宋体", "WenQuanYi Micro Hei"},
+                 {"Tahoma", "DejaVu Sans"},
+                 {"Verdana", "DejaVu Sans"}};
+    for (const Case &c : cases) {
+        HFONT font = Font(-16, c.face);
+        EXPECT_EQ(QFontInfo(QFontOf(font)).family().toStdString(), c.family)
+            << "face " << c.face << "; is the fontconfig alias file of tools/fontconfig installed?";
+        DeleteObject(font);
+    }
+}
+
+TEST_F(TextTest, GbkTextLeavesInkInsideItsMeasuredBoxOnly)
+{
+    for (const char *face : {"黑体", "宋体", "Tahoma"}) {
+        SCOPED_TRACE(face);
+        HFONT font = Font(-16, face, FW_BOLD);
+        HDC dc = TextDC(200, 60, font);
+        const char *text = "报价Ag中文(8)";
+        SIZE size = Extent(dc, text);
+        ASSERT_GT(size.cx, 60);
+        ASSERT_GE(size.cy, 16);
+        ASSERT_TRUE(TextOutA(dc, 20, 10, text, int(std::strlen(text))));
+        QRect ink = Ink(Image(), 0);
+        ASSERT_FALSE(ink.isEmpty());
+        QRect box(20, 10, size.cx, size.cy);
+        EXPECT_TRUE(box.adjusted(-1, -1, 1, 1).contains(ink))
+            << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+        // The ink fills the box's width, so the measure is not generous either.
+        EXPECT_LE(ink.left(), box.left() + 2);
+        EXPECT_GE(ink.right(), box.right() - 3);
+        DeleteDC(dc);
+        dc_ = 0;
+        DeleteObject(font);
+    }
+}
+
+TEST_F(TextTest, FontHeightsFollowTheWindowsSigns)
+{
+    HDC dc = NewImageDC(10, 10);
+    TEXTMETRICA tm{};
+    HFONT character = Font(-20, "宋体");
+    SelectObject(dc, character);
+    ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+    EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 20);
+    EXPECT_EQ(tm.tmAscent + tm.tmDescent, tm.tmHeight);
+    EXPECT_EQ(Extent(dc, "x").cy, tm.tmHeight);
+    EXPECT_EQ(tm.tmCharSet, GB2312_CHARSET);
+    HFONT cell = Font(20, "宋体");
+    SelectObject(dc, cell);
+    ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+    EXPECT_LE(tm.tmHeight, 20);
+    EXPECT_GE(tm.tmHeight, 18);
+    // An explicit width narrows the characters.
+    HFONT narrow = CreateFontA(-20, 5, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+    SelectObject(dc, narrow);
+    ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+    EXPECT_NEAR(tm.tmAveCharWidth, 5, 1);
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    DeleteObject(character);
+    DeleteObject(cell);
+    DeleteObject(narrow);
+}
+
+TEST_F(TextTest, OpaqueTextFillsItsCellsWithTheBackgroundColour)
+{
+    HFONT font = Font(-12, "宋体");
+    HDC dc = TextDC(80, 30, font);
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, RGB(0, 0, 255));
+    SIZE size = Extent(dc, "  12");
+    TextOutA(dc, 5, 5, "  12", 4);
+    EXPECT_EQ(Ink(Image(), 0), QRect(5, 5, size.cx, size.cy));
+    EXPECT_EQ(At(5, 5), 0x0000FFu);
+    DeleteObject(font);
+}
+
+TEST_F(TextTest, DrawTextPlacesSingleLinesInTheRectangle)
+{
+    HFONT font = Font(-14, "黑体");
+    const char *text = "涨幅 12";
+    struct Case {
+        UINT format;
+        const char *name;
+    } cases[] = {{DT_LEFT | DT_TOP | DT_SINGLELINE, "left top"},
+                 {DT_CENTER | DT_VCENTER | DT_SINGLELINE, "centred"},
+                 {DT_RIGHT | DT_BOTTOM | DT_SINGLELINE, "right bottom"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        HDC dc = TextDC(140, 60, font);
+        SIZE size = Extent(dc, text);
+        RECT r{10, 5, 130, 55};
+        int height = DrawTextA(dc, text, -1, &r, c.format);
+        int x = r.left, y = r.top;
+        if (c.format & DT_CENTER)
+            x = r.left + (r.right - r.left - size.cx) / 2;
+        if (c.format & DT_RIGHT)
+            x = r.right - size.cx;
+        if (c.format & DT_VCENTER)
+            y = r.top + (r.bottom - r.top - size.cy) / 2;
+        if (c.format & DT_BOTTOM)
+            y = r.bottom - size.cy;
+        EXPECT_EQ(height, (c.format & (DT_VCENTER | DT_BOTTOM)) ? y - r.top + size.cy : size.cy);
+        QRect ink = Ink(Image(), 0);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_TRUE(QRect(x, y, size.cx, size.cy).adjusted(-1, -1, 1, 1).contains(ink));
+        EXPECT_LE(ink.left(), x + 2);
+        EXPECT_GE(ink.right(), x + size.cx - 3);
+        DeleteDC(dc);
+        dc_ = 0;
+    }
+    DeleteObject(font);
+}
+
+TEST_F(TextTest, EndEllipsisShortensALineToTheRectangle)
+{
+    HFONT font = Font(-14, "宋体");
+    const char *text = "上证指数 3288.15 成交金额";
+    HDC dc = TextDC(200, 30, font);
+    RECT r{0, 0, 90, 20};
+    DrawTextA(dc, text, -1, &r, DT_LEFT | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    QImage shortened = Image().copy();
+
+    // The longest start of the text (whole characters) that fits with "...".
+    std::string best;
+    std::string start;
+    for (size_t i = 0; text[i];) {
+        size_t n = (static_cast<unsigned char>(text[i]) >= 0x81) ? 2 : 1;
+        start.append(text + i, n);
+        i += n;
+        SIZE size = Extent(dc, (start + "...").c_str());
+        if (size.cx <= 90)
+            best = start + "...";
+    }
+    ASSERT_FALSE(best.empty());
+    Image().fill(0xFF000000u);
+    RECT wide{0, 0, 200, 20};
+    DrawTextA(dc, best.c_str(), -1, &wide, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_EQ(shortened, Image()) << "expected " << best;
+    EXPECT_LT(Ink(shortened, 0).right(), 90);
+    DeleteObject(font);
+}
+
+TEST_F(TextTest, DrawTextMeasuresWrapsAndHandlesPrefixes)
+{
+    HFONT font = Font(-12, "宋体");
+    HDC dc = TextDC(100, 100, font);
+    SIZE one = Extent(dc, "File");
+    RECT r{5, 5, 5, 5};
+    EXPECT_EQ(DrawTextA(dc, "&File", -1, &r, DT_SINGLELINE | DT_CALCRECT), one.cy);
+    EXPECT_EQ(r.right - r.left, one.cx);
+    RECT raw{5, 5, 5, 5};
+    DrawTextA(dc, "&File", -1, &raw, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+    EXPECT_EQ(raw.right - raw.left, Extent(dc, "&File").cx);
+
+    // Words move to the next line; Chinese text breaks between characters.
+    SIZE word = Extent(dc, "gamma");
+    ASSERT_GT(Extent(dc, "beta gamma").cx, word.cx + 2);
+    RECT wrap{0, 0, word.cx + 2, 0};
+    EXPECT_EQ(DrawTextA(dc, "alpha beta gamma", -1, &wrap, DT_WORDBREAK | DT_CALCRECT), 3 * one.cy);
+    EXPECT_EQ(wrap.right, word.cx);
+    SIZE han = Extent(dc, "报价报价");
+    RECT cjk{0, 0, han.cx, 0};
+    EXPECT_EQ(DrawTextA(dc, "报价报价报价报价", -1, &cjk, DT_WORDBREAK | DT_CALCRECT), 2 * one.cy);
+    // Lines end at line breaks without word breaking too.
+    RECT lines{0, 0, 100, 0};
+    EXPECT_EQ(DrawTextA(dc, "a\r\nb\nc", -1, &lines, DT_CALCRECT), 3 * one.cy);
+    DeleteObject(font);
+}
+
+TEST_F(TextTest, ClippedTextStaysInsideItsRectangle)
+{
+    HFONT font = Font(-16, "黑体");
+    HDC dc = TextDC(120, 40, font);
+    RECT r{10, 10, 40, 30};
+    DrawTextA(dc, "很长的一行文字", -1, &r, DT_LEFT | DT_SINGLELINE);
+    QRect ink = Ink(Image(), 0);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_TRUE(QRect(10, 10, 30, 20).contains(ink));
+    Image().fill(0xFF000000u);
+    ExtTextOutA(dc, 10, 10, ETO_CLIPPED, &r, "很长的一行文字", 14, nullptr);
+    EXPECT_TRUE(QRect(10, 10, 30, 20).contains(Ink(Image(), 0)));
+    DeleteObject(font);
+}
+
+} // namespace
+} // namespace win
