@@ -1,0 +1,522 @@
+#include "platform/win/Profile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/win/Path.h"
+#include "platform/win/Text.h"
+
+namespace win {
+namespace {
+
+// A parsed file is reused only while the file keeps its identity, size and
+// modification time, and only when that time lay this far in the past when the
+// file was read: a later change then always moves the time, even where time
+// stamps are coarse.
+constexpr time_t kSettleSeconds = 2;
+constexpr size_t kMaxCachedFiles = 64;
+constexpr off_t kMaxCachedBytes = 4 << 20;
+// A writer that finds the file replaced while it waited for the lock tries again;
+// this bounds the retries against a pathological stream of replacements.
+constexpr int kMaxLockAttempts = 100;
+
+struct FileId {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+
+    explicit FileId(const struct stat &st)
+        : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim)
+    {
+    }
+    bool operator==(const FileId &o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec;
+    }
+};
+
+class DocumentCache {
+public:
+    std::shared_ptr<const ProfileDocument> Find(const std::string &path, const FileId &id)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        auto it = entries_.find(path);
+        if (it == entries_.end() || !(it->second.id == id))
+            return nullptr;
+        return it->second.doc;
+    }
+    void Store(const std::string &path, const FileId &id, std::shared_ptr<const ProfileDocument> doc)
+    {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        if (id.size > kMaxCachedBytes || id.mtime.tv_sec + kSettleSeconds > now.tv_sec)
+            return;
+        std::lock_guard<std::mutex> guard(lock_);
+        if (entries_.size() >= kMaxCachedFiles && !entries_.count(path))
+            entries_.clear();
+        entries_.insert_or_assign(path, Entry{id, std::move(doc)});
+    }
+    void Forget(const std::string &path)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        entries_.erase(path);
+    }
+
+private:
+    struct Entry {
+        FileId id;
+        std::shared_ptr<const ProfileDocument> doc;
+    };
+    std::mutex lock_;
+    std::unordered_map<std::string, Entry> entries_;
+};
+
+DocumentCache &Cache()
+{
+    static DocumentCache *cache = new DocumentCache;
+    return *cache;
+}
+
+const std::shared_ptr<const ProfileDocument> &EmptyDocument()
+{
+    static const auto *empty = new std::shared_ptr<const ProfileDocument>(std::make_shared<ProfileDocument>());
+    return *empty;
+}
+
+void FailWithErrno(const std::string &native)
+{
+    SetLastError(ErrorFromErrno(errno, native));
+}
+
+// The native path of an INI name; a symbolic link is followed so that a write
+// replaces the file it names rather than the link.
+std::string NativePath(std::string_view fileName)
+{
+    std::string native = MapPath(fileName);
+    struct stat st;
+    if (!native.empty() && lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char *real = realpath(native.c_str(), nullptr)) {
+            native = real;
+            free(real);
+        }
+    }
+    return native;
+}
+
+bool ReadAll(int fd, std::string &out)
+{
+    out.clear();
+    char buf[65536];
+    for (;;) {
+        ssize_t r = read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return false;
+        if (r == 0)
+            return true;
+        out.append(buf, static_cast<size_t>(r));
+    }
+}
+
+bool WriteAll(int fd, std::string_view bytes, off_t at)
+{
+    while (!bytes.empty()) {
+        ssize_t w = pwrite(fd, bytes.data(), bytes.size(), at);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<size_t>(w));
+        at += w;
+    }
+    return true;
+}
+
+// Opens a regular file for reading; -1 with the last error set otherwise.
+int OpenForReading(const std::string &native, struct stat &st)
+{
+    int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        FailWithErrno(native);
+        return -1;
+    }
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return -1;
+    }
+    return fd;
+}
+
+// Puts `bytes` in place of the locked file `fd` at `native`: a new file beside it,
+// renamed over it, so that a reader sees the old or the new content and never a
+// mix. Where no new file can be made in the folder, the file is rewritten in place.
+bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::string_view bytes)
+{
+    size_t slash = native.rfind('/');
+    std::string temp = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
+    temp += '.';
+    temp += native.substr(slash == std::string::npos ? 0 : slash + 1);
+    temp += ".XXXXXX";
+    int t = mkostemp(temp.data(), O_CLOEXEC);
+    if (t < 0) {
+        if (errno != EACCES && errno != EPERM && errno != ENAMETOOLONG) {
+            FailWithErrno(native);
+            return false;
+        }
+        if (!WriteAll(fd, bytes, 0) || ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+            FailWithErrno(native);
+            return false;
+        }
+        return true;
+    }
+    fchmod(t, st.st_mode & 07777);
+    if (st.st_uid != geteuid() || st.st_gid != getegid()) {
+        // Only a privileged writer can hand the file back to its owner; otherwise
+        // it belongs to the writer, as a file the writer created would.
+        [[maybe_unused]] int kept = fchown(t, st.st_uid, st.st_gid);
+    }
+    bool ok = WriteAll(t, bytes, 0);
+    int err = errno;
+    if (close(t) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && rename(temp.c_str(), native.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        unlink(temp.c_str());
+        errno = err;
+        FailWithErrno(native);
+    }
+    NotePathRemoved(temp);
+    return ok;
+}
+
+// Runs `edit` on the file's bytes under an exclusive lock on the file and writes
+// the result when it reports a change. The lock is taken on the file itself; a
+// writer that finds the name pointing at a newer file once it holds the lock
+// (another writer replaced it meanwhile) starts again on that file.
+BOOL EditBytes(std::string_view fileName, bool create, const std::function<bool(std::string &)> &edit)
+{
+    std::string native = NativePath(fileName);
+    if (native.empty())
+        return FALSE;
+    for (int attempt = 0; attempt < kMaxLockAttempts; ++attempt) {
+        bool created = false;
+        int fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0 && errno == ENOENT && create) {
+            fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_CREAT | O_EXCL, 0666);
+            created = fd >= 0;
+            if (fd < 0 && errno == EEXIST)
+                continue; // another writer created it meanwhile
+        }
+        if (fd < 0) {
+            if (errno == ENOENT && !create)
+                return TRUE; // nothing to delete
+            FailWithErrno(native);
+            return FALSE;
+        }
+        if (created)
+            NotePathCreated(native);
+        struct stat st, named;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        while (flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                FailWithErrno(native);
+                close(fd);
+                return FALSE;
+            }
+        }
+        if (stat(native.c_str(), &named) != 0 || named.st_ino != st.st_ino || named.st_dev != st.st_dev) {
+            close(fd);
+            continue;
+        }
+        std::string bytes;
+        bool ok = ReadAll(fd, bytes);
+        if (!ok)
+            FailWithErrno(native);
+        bool changed = ok && edit(bytes);
+        if (changed) {
+            fstat(fd, &st);
+            ok = ReplaceFile(native, fd, st, bytes);
+            Cache().Forget(native);
+        }
+        if (created && (!changed || !ok)) {
+            unlink(native.c_str());
+            NotePathRemoved(native);
+        }
+        close(fd);
+        return ok ? TRUE : FALSE;
+    }
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+}
+
+DWORD CopyValue(std::string_view value, LPSTR out, DWORD nSize)
+{
+    if (!out || nSize == 0)
+        return 0;
+    size_t n = value.size();
+    if (n > nSize - 1) {
+        n = GbkFitLength(value, nSize - 1);
+        SetLastError(ERROR_MORE_DATA);
+    }
+    if (n)
+        std::memcpy(out, value.data(), n);
+    out[n] = '\0';
+    return static_cast<DWORD>(n);
+}
+
+// Stores the strings one after the other, each ending in a NUL, and a final NUL.
+// A list that does not fit is cut (never inside a double-byte character), ends
+// in two NULs, and the result is nSize - 2.
+template <typename List>
+DWORD CopyList(const List &items, LPSTR out, DWORD nSize)
+{
+    if (!out || nSize == 0)
+        return 0;
+    if (nSize == 1) {
+        out[0] = '\0';
+        return 0;
+    }
+    size_t pos = 0;
+    for (const auto &item : items) {
+        std::string_view s(item);
+        if (s.empty())
+            continue; // an empty name would end the list
+        if (pos + s.size() + 1 <= nSize - 1) {
+            std::memcpy(out + pos, s.data(), s.size());
+            pos += s.size();
+            out[pos++] = '\0';
+            continue;
+        }
+        if (pos < nSize - 2) {
+            size_t n = GbkFitLength(s, nSize - 2 - pos);
+            if (n)
+                std::memcpy(out + pos, s.data(), n);
+            pos += n;
+        }
+        std::memset(out + pos, 0, nSize - pos);
+        SetLastError(ERROR_MORE_DATA);
+        return nSize - 2;
+    }
+    out[pos] = '\0';
+    if (pos == 0)
+        out[1] = '\0';
+    return static_cast<DWORD>(pos);
+}
+
+std::string_view FileNameOf(LPCSTR fileName) { return fileName ? std::string_view(fileName) : std::string_view(); }
+
+} // namespace
+
+std::shared_ptr<const ProfileDocument> ProfileStore::Load(std::string_view fileName)
+{
+    std::string native = NativePath(fileName);
+    if (native.empty())
+        return EmptyDocument();
+    struct stat st;
+    if (stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (auto doc = Cache().Find(native, FileId(st)))
+            return doc;
+    }
+    int fd = OpenForReading(native, st);
+    if (fd < 0)
+        return EmptyDocument();
+    std::string bytes;
+    bool ok = ReadAll(fd, bytes);
+    if (!ok)
+        FailWithErrno(native);
+    close(fd);
+    if (!ok)
+        return EmptyDocument();
+    auto doc = std::make_shared<const ProfileDocument>(std::move(bytes));
+    Cache().Store(native, FileId(st), doc);
+    return doc;
+}
+
+BOOL ProfileStore::Edit(std::string_view fileName, bool create, const std::function<bool(ProfileDocument &)> &edit)
+{
+    return EditBytes(fileName, create, [&edit](std::string &bytes) {
+        ProfileDocument doc(std::move(bytes));
+        if (!edit(doc))
+            return false;
+        bytes = doc.Bytes();
+        return true;
+    });
+}
+
+BOOL ProfileStore::ReadBytes(std::string_view fileName, std::string &bytes)
+{
+    bytes.clear();
+    std::string native = NativePath(fileName);
+    if (native.empty())
+        return FALSE;
+    struct stat st;
+    int fd = OpenForReading(native, st);
+    if (fd < 0)
+        return FALSE;
+    bool ok = ReadAll(fd, bytes);
+    if (!ok)
+        FailWithErrno(native);
+    close(fd);
+    return ok ? TRUE : FALSE;
+}
+
+BOOL ProfileStore::WriteBytes(std::string_view fileName, std::string_view bytes)
+{
+    return EditBytes(fileName, true, [bytes](std::string &current) {
+        if (current == bytes)
+            return false;
+        current.assign(bytes);
+        return true;
+    });
+}
+
+DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue, LPSTR returnedString,
+                               DWORD nSize, LPCSTR fileName)
+{
+    if (!returnedString || nSize == 0)
+        return 0;
+    auto doc = ProfileStore::Load(FileNameOf(fileName));
+    if (!appName)
+        return CopyList(doc->SectionNames(), returnedString, nSize);
+    if (!keyName)
+        return CopyList(doc->KeyNames(appName), returnedString, nSize);
+    if (auto value = doc->Value(appName, keyName))
+        return CopyValue(*value, returnedString, nSize);
+    std::string_view def = defaultValue ? std::string_view(defaultValue) : std::string_view();
+    while (!def.empty() && (def.back() == ' ' || def.back() == '\t'))
+        def.remove_suffix(1);
+    return CopyValue(def, returnedString, nSize);
+}
+
+UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName)
+{
+    if (!appName || !keyName)
+        return static_cast<UINT>(defaultValue);
+    auto doc = ProfileStore::Load(FileNameOf(fileName));
+    auto value = doc->Value(appName, keyName);
+    if (!value || value->empty())
+        return static_cast<UINT>(defaultValue);
+    std::string_view s = *value;
+    size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+        negative = s[i++] == '-';
+    UINT base = 10;
+    if (i + 2 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X') &&
+        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+        base = 16;
+        i += 2;
+    }
+    UINT result = 0;
+    for (; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        UINT digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && std::isxdigit(c))
+            digit = static_cast<UINT>((c | 0x20) - 'a' + 10);
+        else
+            break;
+        result = result * base + digit;
+    }
+    return negative ? 0u - result : result;
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR string, LPCSTR fileName)
+{
+    if (!appName) {
+        // All null asks Windows to flush its cache; writes here are on disk already.
+        if (!keyName && !string)
+            return TRUE;
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string_view section(appName);
+    if (!fileName || !ProfileDocument::IsValidSectionName(section)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!keyName)
+        return ProfileStore::Edit(fileName, false, [section](ProfileDocument &doc) { return doc.DeleteSection(section); });
+    std::string_view key(keyName);
+    if (!ProfileDocument::IsValidKeyName(key)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!string)
+        return ProfileStore::Edit(fileName, false, [section, key](ProfileDocument &doc) { return doc.DeleteKey(section, key); });
+    std::string_view value(string);
+    if (!ProfileDocument::IsValidValue(value)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return ProfileStore::Edit(fileName, true,
+                              [section, key, value](ProfileDocument &doc) { return doc.SetValue(section, key, value); });
+}
+
+DWORD GetPrivateProfileSectionA(LPCSTR appName, LPSTR returnedString, DWORD nSize, LPCSTR fileName)
+{
+    if (!returnedString || nSize == 0)
+        return 0;
+    if (!appName)
+        return CopyList(std::vector<std::string>(), returnedString, nSize);
+    auto doc = ProfileStore::Load(FileNameOf(fileName));
+    return CopyList(doc->SectionLines(appName), returnedString, nSize);
+}
+
+DWORD GetPrivateProfileSectionNamesA(LPSTR returnBuffer, DWORD nSize, LPCSTR fileName)
+{
+    if (!returnBuffer || nSize == 0)
+        return 0;
+    auto doc = ProfileStore::Load(FileNameOf(fileName));
+    return CopyList(doc->SectionNames(), returnBuffer, nSize);
+}
+
+BOOL WritePrivateProfileSectionA(LPCSTR appName, LPCSTR string, LPCSTR fileName)
+{
+    if (!appName || !fileName || !ProfileDocument::IsValidSectionName(appName)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string_view section(appName);
+    if (!string)
+        return ProfileStore::Edit(fileName, false, [section](ProfileDocument &doc) { return doc.DeleteSection(section); });
+    std::vector<std::string_view> lines;
+    for (const char *p = string; *p; p += std::strlen(p) + 1) {
+        lines.emplace_back(p);
+        if (!ProfileDocument::IsValidSectionLine(lines.back())) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+    }
+    return ProfileStore::Edit(fileName, true,
+                              [section, &lines](ProfileDocument &doc) { return doc.ReplaceSection(section, lines); });
+}
+
+} // namespace win

@@ -1,0 +1,431 @@
+#include "platform/win/Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace win;
+using namespace std::string_literals;
+
+namespace {
+
+// Each test works on its own folder below the sandbox's working folder and
+// names its files the Windows way ("<folder>\name.ini").
+class ProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = std::string("profile_") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        for (char &c : folder_)
+            if (c == '/')
+                c = '_';
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directory(folder_);
+    }
+    std::string Native(const std::string &name) const { return folder_ + "/" + name; }
+    std::string Win(const std::string &name) const { return folder_ + "\\" + name; }
+    void Put(const std::string &name, const std::string &bytes) const
+    {
+        std::ofstream(Native(name), std::ios::binary) << bytes;
+    }
+    std::string Get(const std::string &name) const
+    {
+        std::ifstream in(Native(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::string Read(const std::string &file, const char *section, const char *key, const char *def = "",
+                     DWORD size = 256) const
+    {
+        std::vector<char> buf(size + 1, '#');
+        DWORD n = GetPrivateProfileStringA(section, key, def, buf.data(), size, Win(file).c_str());
+        EXPECT_EQ(n, std::strlen(buf.data()));
+        return std::string(buf.data(), n);
+    }
+
+    std::string folder_;
+};
+
+// The NUL-separated strings of a list buffer, up to the empty string that ends it.
+std::vector<std::string> SplitList(const char *buf, DWORD length)
+{
+    std::vector<std::string> out;
+    for (DWORD i = 0; i < length && buf[i];) {
+        out.emplace_back(buf + i);
+        i += static_cast<DWORD>(out.back().size()) + 1;
+    }
+    return out;
+}
+
+const char kSettings[] =
+    "; written by hand\r\n"
+    "[Config]\r\n"
+    "Client Mode = 1\r\n"
+    "  UseCmdLine=  7  \n"
+    "Quoted=\"  spaced  \"\r\n"
+    "Single='abc'\r\n"
+    "Mismatch=\"abc'\r\n"
+    "Inline=5 ; not a comment\r\n"
+    "Empty=\r\n"
+    "NoEquals\r\n"
+    "; Hidden=1\r\n"
+    "[config]\r\n"
+    "Client Mode=2\r\n"
+    "[板块]\r\n"
+    "名称=中文值\r\n"
+    "[\x81\x61]\r\n"
+    "k=lower trail\r\n"
+    "[\x81\x41]\r\n"
+    "k=upper trail\r\n"
+    "[\xB0\x5D名]\r\n"
+    "k=bracket trail\r\n"
+    "[Open\r\n"
+    "Key=in open section";
+
+} // namespace
+
+TEST_F(ProfileTest, LookupRules)
+{
+    Put("setting.ini", kSettings);
+    struct Case {
+        const char *section;
+        const char *key;
+        const char *def;
+        const char *expect;
+    } cases[] = {
+        {"config", "client mode", "d", "1"},         // case-insensitive; the first section wins
+        {"CONFIG", "USECMDLINE", "d", "7"},          // blanks trimmed, LF line end
+        {" Config ", " UseCmdLine ", "d", "7"},      // the names asked for are trimmed too
+        {"Config", "Quoted", "d", "  spaced  "},     // one pair of quotes removed
+        {"Config", "Single", "d", "abc"},
+        {"Config", "Mismatch", "d", "\"abc'"},
+        {"Config", "Inline", "d", "5 ; not a comment"},
+        {"Config", "Empty", "d", ""},                // present but empty: no default
+        {"Config", "NoEquals", "d", ""},
+        {"Config", "Hidden", "d", "d"},              // commented out
+        {"Config", "Missing", "dflt  ", "dflt"},     // the default loses trailing blanks
+        {"Config", "Missing", nullptr, ""},
+        {"Nowhere", "Key", "d", "d"},
+        {"板块", "名称", "d", "中文值"},
+        {"\x81\x61", "k", "d", "lower trail"},       // trail bytes are never case-folded
+        {"\x81\x41", "K", "d", "upper trail"},
+        {"\xB0\x5D名", "k", "d", "bracket trail"},   // a ']' trail byte does not close the name
+        {"Open", "Key", "d", "in open section"},     // a header without its ']'
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Read("setting.ini", c.section, c.key, c.def), c.expect) << c.section << "/" << c.key;
+    // The name is matched without regard to case on disk as well.
+    std::vector<char> buf(64);
+    EXPECT_EQ(GetPrivateProfileStringA("config", "single", "", buf.data(), 64,
+                                       (folder_ + "\\SETTING.INI").c_str()), 3u);
+    EXPECT_EQ(Read("missing.ini", "Config", "Single", "none"), "none");
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(ProfileTest, ValueTruncationNeverSplitsACharacter)
+{
+    Put("t.ini", "[S]\r\nv=abcdef\r\ng=中文值\r\n");
+    struct Case {
+        const char *key;
+        DWORD size;
+        DWORD result;
+        const char *expect;
+    } cases[] = {
+        {"v", 7, 6, "abcdef"}, {"v", 6, 5, "abcde"}, {"v", 2, 1, "a"}, {"v", 1, 0, ""},
+        {"g", 7, 6, "中文值"}, {"g", 6, 4, "中文"}, {"g", 5, 4, "中文"}, {"g", 2, 0, ""},
+        {"none", 4, 3, "def"}, // a default is cut the same way
+    };
+    for (const Case &c : cases) {
+        char buf[16];
+        std::memset(buf, '#', sizeof buf);
+        DWORD n = GetPrivateProfileStringA("S", c.key, "default", buf, c.size, Win("t.ini").c_str());
+        EXPECT_EQ(n, c.result) << c.key << " " << c.size;
+        EXPECT_STREQ(buf, c.expect) << c.key << " " << c.size;
+        EXPECT_EQ(buf[c.size], '#') << "wrote past the buffer";
+    }
+    char untouched = '#';
+    EXPECT_EQ(GetPrivateProfileStringA("S", "v", "", &untouched, 0, Win("t.ini").c_str()), 0u);
+    EXPECT_EQ(untouched, '#');
+}
+
+TEST_F(ProfileTest, ListsOfSectionsKeysAndLines)
+{
+    Put("l.ini", "junk before any section\r\n"
+                 "[A]\r\nk1=v\r\n; note\r\nK2 = w\r\n0160000\r\n0160000\r\n\r\n"
+                 "[BB]\r\nx=1\r\n"
+                 "[a]\r\nk3=v\r\n"
+                 "[分组]\r\n名称=文件.ini\r\n"
+                 "[Empty]\r\n");
+    const std::string file = Win("l.ini");
+    struct Case {
+        const char *what; // "names", "keys" or "lines"
+        const char *section;
+        DWORD size;
+        DWORD result;
+        std::vector<std::string> expect;
+    } cases[] = {
+        {"names", nullptr, 64, 16, {"A", "BB", "分组", "Empty"}},
+        {"names", nullptr, 17, 16, {"A", "BB", "分组", "Empty"}},
+        {"names", nullptr, 16, 14, {"A", "BB", "分组", "Empt"}},
+        {"names", nullptr, 9, 7, {"A", "BB", "分"}},
+        {"names", nullptr, 8, 6, {"A", "BB"}}, // "分组" would be split: cut before it
+        {"names", nullptr, 4, 2, {"A"}},
+        {"names", nullptr, 2, 0, {}},
+        {"keys", "a", 64, 14, {"k1", "K2", "0160000"}}, // the first [A] only, names once
+        {"keys", "Nowhere", 64, 0, {}},
+        {"lines", "A", 64, 26, {"k1=v", "K2=w", "0160000", "0160000"}}, // bare lines kept, duplicates too
+        {"lines", "A", 9, 7, {"k1=v", "K2"}},
+        {"lines", "分组", 64, 14, {"名称=文件.ini"}},
+        {"lines", "Empty", 64, 0, {}},
+    };
+    for (const Case &c : cases) {
+        std::vector<char> buf(c.size + 1, '#');
+        DWORD n = 0;
+        if (std::string(c.what) == "names")
+            n = GetPrivateProfileSectionNamesA(buf.data(), c.size, file.c_str());
+        else if (std::string(c.what) == "keys")
+            n = GetPrivateProfileStringA(c.section, nullptr, "", buf.data(), c.size, file.c_str());
+        else
+            n = GetPrivateProfileSectionA(c.section, buf.data(), c.size, file.c_str());
+        SCOPED_TRACE(std::string(c.what) + " " + std::to_string(c.size));
+        EXPECT_EQ(n, c.result);
+        EXPECT_EQ(SplitList(buf.data(), c.size), c.expect);
+        EXPECT_EQ(buf[n], '\0');
+        EXPECT_EQ(buf[n + 1], n == c.size - 2 ? '\0' : n == 0 ? '\0' : '#') << "the list's end";
+        EXPECT_EQ(buf[c.size], '#') << "wrote past the buffer";
+    }
+    // The section-name list also comes from a null section with any key.
+    char buf[64];
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, "ignored", "", buf, 64, file.c_str()), 16u);
+}
+
+TEST_F(ProfileTest, IntegerParsing)
+{
+    Put("i.ini", "[P]\r\na=12\r\nb= -5\r\nc=+7\r\nd=0x1F\r\ne=0X1f\r\nf=12abc\r\ng=abc\r\nh=\r\n"
+                 "i='42'\r\nj=0x\r\nk=4294967297\r\n");
+    struct Case {
+        const char *key;
+        INT def;
+        UINT expect;
+    } cases[] = {
+        {"a", 9, 12u}, {"b", 9, static_cast<UINT>(-5)}, {"c", 9, 7u}, {"d", 9, 31u}, {"e", 9, 31u},
+        {"f", 9, 12u}, {"g", 9, 0u},  // non-numeric text gives 0, not the default
+        {"h", 9, 9u},                 // an empty value gives the default
+        {"i", 9, 42u}, {"j", 9, 0u}, {"k", 9, 1u}, // 32-bit wrap-around
+        {"missing", -1, static_cast<UINT>(-1)},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(GetPrivateProfileIntA("P", c.key, c.def, Win("i.ini").c_str()), c.expect) << c.key;
+    EXPECT_EQ(GetPrivateProfileIntA("P", "a", 3, Win("none.ini").c_str()), 3u);
+}
+
+// Every edit changes only the lines it concerns: comments, spacing, LF line ends,
+// GBK bytes and the other sections stay byte for byte.
+TEST_F(ProfileTest, WritesKeepTheRestOfTheFile)
+{
+    const std::string original = "; 设置\n"
+                                 "[One]\n"
+                                 "  a = 1   ; odd spacing\n"
+                                 "b=2\n"
+                                 "\n"
+                                 "; about two\r\n"
+                                 "[Two]\r\n"
+                                 "名称=值\r\n"
+                                 "\r\n"
+                                 "[Three]\r\n"
+                                 "z=9";
+    struct Case {
+        const char *name;
+        const char *section;
+        const char *key;
+        const char *value;
+        std::string expect;
+    } cases[] = {
+        {"replace", "one", "A", "new", "; 设置\n[One]\na=new\r\nb=2\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
+        {"keep spelling", "ONE", "B", "3", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=3\r\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
+        {"add key", "One", "c", "x", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\nc=x\r\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
+        {"add key gbk", "Two", "键", "中", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\n\n; about two\r\n[Two]\r\n名称=值\r\n键=中\r\n\r\n[Three]\r\nz=9"},
+        {"add to last", "Three", "y", "8", original + "\r\ny=8\r\n"},
+        {"add section", "Four", "k", "v", original + "\r\n[Four]\r\nk=v\r\n"},
+        {"delete key", "One", "a", nullptr, "; 设置\n[One]\nb=2\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
+        {"delete section", "TWO", nullptr, nullptr, "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\n\n; about two\r\n[Three]\r\nz=9"},
+        {"delete last section", "Three", nullptr, nullptr, "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n"},
+        {"same value", "One", "b", "2", original},
+        {"delete missing key", "One", "q", nullptr, original},
+        {"delete missing section", "Nine", nullptr, nullptr, original},
+    };
+    for (const Case &c : cases) {
+        Put("w.ini", original);
+        EXPECT_TRUE(WritePrivateProfileStringA(c.section, c.key, c.value, Win("w.ini").c_str())) << c.name;
+        EXPECT_EQ(Get("w.ini"), c.expect) << c.name;
+    }
+}
+
+TEST_F(ProfileTest, NewFilesAreCrlfAndDeletesCreateNothing)
+{
+    EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "v", Win("new.ini").c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("S", "k2", "v2", Win("new.ini").c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("T", "k", "", Win("new.ini").c_str()));
+    EXPECT_EQ(Get("new.ini"), "[S]\r\nk=v\r\nk2=v2\r\n[T]\r\nk=\r\n");
+
+    EXPECT_TRUE(WritePrivateProfileStringA("S", "k", nullptr, Win("absent.ini").c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringA("S", nullptr, nullptr, Win("absent.ini").c_str()));
+    EXPECT_FALSE(std::filesystem::exists(Native("absent.ini")));
+
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "v", Win("no_such_folder\\x.ini").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    // No temporary file is left behind.
+    size_t files = 0;
+    for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(folder_))
+        ++files;
+    EXPECT_EQ(files, 1u);
+}
+
+TEST_F(ProfileTest, TextThatWouldBreakTheFileIsRefused)
+{
+    const std::string original = "[S]\r\nk=v\r\n";
+    struct Case {
+        const char *section;
+        const char *key;
+        const char *value;
+    } cases[] = {
+        {"S", "k", "x\r\n[Injected]\r\ny=1"},
+        {"S", "a=b", "v"},
+        {"S", ";k", "v"},
+        {"S", "[k", "v"},
+        {"S]x", "k", "v"},
+        {"S\n", "k", "v"},
+        {nullptr, "k", "v"},
+    };
+    for (const Case &c : cases) {
+        Put("r.ini", original);
+        SetLastError(0);
+        EXPECT_FALSE(WritePrivateProfileStringA(c.section, c.key, c.value, Win("r.ini").c_str()));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        EXPECT_EQ(Get("r.ini"), original);
+    }
+    // A ']' that is the trail byte of a double-byte character is part of the name.
+    EXPECT_TRUE(WritePrivateProfileStringA("\xB0\x5D", "k", "ok", Win("r.ini").c_str()));
+    EXPECT_EQ(Read("r.ini", "\xB0\x5D", "k"), "ok");
+    // All null asks for a flush, which has nothing to do.
+    EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, Win("r.ini").c_str()));
+}
+
+TEST_F(ProfileTest, SectionWritesReplaceOnlyThatSection)
+{
+    Put("s.ini", "[A]\r\n; keep?\r\nold=1\r\nold2\r\n\r\n[B]\r\nb=1\r\n");
+    EXPECT_TRUE(WritePrivateProfileSectionA("a", "x=1\0" "0160000\0", Win("s.ini").c_str()));
+    EXPECT_EQ(Get("s.ini"), "[A]\r\nx=1\r\n0160000\r\n\r\n[B]\r\nb=1\r\n");
+    EXPECT_TRUE(WritePrivateProfileSectionA("C", "c=3\0", Win("s.ini").c_str()));
+    EXPECT_EQ(Get("s.ini"), "[A]\r\nx=1\r\n0160000\r\n\r\n[B]\r\nb=1\r\n[C]\r\nc=3\r\n");
+    EXPECT_FALSE(WritePrivateProfileSectionA("C", "ok=1\0[D]\0", Win("s.ini").c_str()));
+    EXPECT_TRUE(WritePrivateProfileSectionA("B", nullptr, Win("s.ini").c_str()));
+    EXPECT_EQ(Get("s.ini"), "[A]\r\nx=1\r\n0160000\r\n\r\n[C]\r\nc=3\r\n");
+}
+
+// Binary bytes, NULs, a line of megabytes, lone CR line ends and a header without
+// its ']' read in a defined way, and a write keeps all of them.
+TEST_F(ProfileTest, MalformedFilesReadDefinedAndWritesLoseNothing)
+{
+    std::string original = "[S]\r\nk=v\0hidden=1\r\n"s;
+    original += "\x01\xFF\xFE\x80=\x7F\r\n";
+    original += "long=" + std::string(8 << 20, 'x') + "\n";
+    original += "[Mac]\rm=1\r";
+    original += "[Broken\r\n b = 2 \r\n";
+    original += "\0\0\xFF"s;
+    Put("m.ini", original);
+    EXPECT_EQ(Read("m.ini", "S", "k"), "v");
+    EXPECT_EQ(Read("m.ini", "S", "hidden", "none"), "none");
+    EXPECT_EQ(Read("m.ini", "S", "long", "", 11), "xxxxxxxxxx");
+    EXPECT_EQ(Read("m.ini", "Broken", "b"), "2");
+    EXPECT_EQ(Read("m.ini", "Mac", "m"), "1"); // lone CR line ends
+    EXPECT_EQ(Read("m.ini", "\x01", "k", "none"), "none");
+
+    EXPECT_TRUE(WritePrivateProfileStringA("Broken", "n", "1", Win("m.ini").c_str()));
+    EXPECT_EQ(Get("m.ini"), original.substr(0, original.size() - 3) + "n=1\r\n" + original.substr(original.size() - 3));
+    EXPECT_TRUE(WritePrivateProfileStringA("New", "n", "1", Win("m.ini").c_str()));
+    EXPECT_EQ(Read("m.ini", "New", "n"), "1");
+    EXPECT_EQ(Read("m.ini", "S", "k"), "v");
+}
+
+// A reader always sees the file as it is on disk, also after another program
+// rewrote it in place with the same size within the same second, or long after
+// the last change.
+TEST_F(ProfileTest, ReadsSeeChangesMadeByOthers)
+{
+    for (bool settled : {false, true}) {
+        Put("c.ini", "[S]\r\nk=old\r\n");
+        if (settled) {
+            struct timespec times[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+            ASSERT_EQ(utimensat(AT_FDCWD, Native("c.ini").c_str(), times, 0), 0);
+        }
+        EXPECT_EQ(Read("c.ini", "S", "k"), "old");
+        EXPECT_EQ(Read("c.ini", "S", "k"), "old");
+        {
+            std::fstream f(Native("c.ini"), std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(7);
+            f << "new";
+        }
+        EXPECT_EQ(Read("c.ini", "S", "k"), "new") << (settled ? "settled" : "fresh");
+    }
+}
+
+// Writers in several processes and threads, each adding its own keys to one file
+// at the same time, lose none of them.
+TEST_F(ProfileTest, ConcurrentWritersLoseNothing)
+{
+    const std::string file = Win("shared.ini");
+    constexpr int kProcesses = 4, kThreads = 2, kKeys = 25;
+    auto writeKeys = [&file](int writer) {
+        bool ok = true;
+        for (int i = 0; i < kKeys; ++i) {
+            std::string key = "w" + std::to_string(writer) + "k" + std::to_string(i);
+            std::string section = i % 2 ? "Odd" : "Even";
+            ok &= WritePrivateProfileStringA(section.c_str(), key.c_str(), key.c_str(), file.c_str()) != FALSE;
+        }
+        return ok;
+    };
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            bool ok = true;
+            std::vector<std::thread> threads;
+            std::vector<char> results(kThreads);
+            for (int t = 0; t < kThreads; ++t)
+                threads.emplace_back([&, t] { results[t] = writeKeys(p * kThreads + t); });
+            for (auto &th : threads)
+                th.join();
+            for (char r : results)
+                ok &= r != 0;
+            _exit(ok ? 0 : 1);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    for (int w = 0; w < kProcesses * kThreads; ++w)
+        for (int i = 0; i < kKeys; ++i) {
+            std::string key = "w" + std::to_string(w) + "k" + std::to_string(i);
+            EXPECT_EQ(Read("shared.ini", i % 2 ? "Odd" : "Even", key.c_str()), key);
+        }
+    size_t files = 0;
+    for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(folder_))
+        ++files;
+    EXPECT_EQ(files, 1u) << "temporary files left behind";
+}
