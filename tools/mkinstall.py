@@ -2,25 +2,33 @@
 """Installation maker: builds a complete, deterministic installation tree for the
 tests, the demo and the benchmarks.
 
-    mkinstall.py ROOT [--seed N] [--large] [--no-registry] [--describe FILE]
+    mkinstall.py ROOT [--seed N] [--large] [--today YYYYMMDD] [--now HHMM]
+                      [--no-registry] [--describe FILE]
 
 ROOT receives bin/ (empty: the programs are copied in by other scripts), CFG/
-(settings, market description, time-zone table, block files, broker list) and
-data/ (trading dates and, per market, the name table and the quote snapshot).
-The registry store gets the installation root as value Path of
-HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0. --describe writes a JSON account of
-everything written (names as UTF-8), so that other tests can check what the
-programs read against what was written.
+(settings, market description, time-zone table, block files, broker list, alarm
+file, reference lines) and data/ (trading dates; per market the name table and
+the quote snapshot; for a few stocks of each market day, 5-minute and 1-minute
+history, today's and earlier ticks and, in securities markets, ex-rights files;
+the news index with its articles). The installation shows a trading day in
+progress: --today is the market's trading date and --now its local clock time,
+the history ends on the trading day before today, and the ticks and the quote
+snapshot of the stocks with history stop at --now. The registry store gets the
+installation root as value Path of HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0.
+--describe writes a JSON account of everything written (names as UTF-8), so that
+other tests can check what the programs read against what was written.
 
 The tree is built in two steps: build_model() decides every value from the seed,
-and one writer per file family turns the model into files. A new file family adds
-its own builder and writer and is called from make_installation().
+the date and the clock time, and one writer per file family turns the model into
+files. A new file family adds its own builder and writer and is called from
+make_installation().
 
 Text files are GBK with CRLF line ends; binary records are little-endian and
 packed, with the sizes asserted below.
 """
 
 import argparse
+import datetime
 import json
 import os
 import random
@@ -137,6 +145,100 @@ DBF_FIELD = struct.Struct(
 assert DBF_HEADER.size == 32
 assert DBF_FIELD.size == 32
 
+# PackedDateTime: minute in bits 0-5, hour 6-10, day 11-15, month 16-19, year from
+# bit 20; compared as an unsigned number it orders by time.
+
+# KLineRecord: the records of data/<dir>/day/<code>.day (date only),
+# min/<code>.min (5-minute bars) and min1/<code>.m1 (1-minute bars).
+KLINE = struct.Struct(
+    '<'
+    'I'     # 0   PackedDateTime of the bar's end
+    'I'     # 4   close
+    'I'     # 8   open
+    'I'     # 12  high
+    'I'     # 16  low (prices in units of the stock's divisor)
+    'f'     # 20  volume
+    'f'     # 24  amount, or open interest in futures markets
+    'H'     # 28  advances (index classes; 0 elsewhere)
+    'H'     # 30  declines (index classes; 0 elsewhere)
+)
+assert KLINE.size == 32
+
+# TickRecord: the records of data/<dir>/tick/<code>.tik (today) and .tck (earlier
+# days, then today).
+TICK = struct.Struct(
+    '<'
+    'I'     # 0   PackedDateTime
+    'I'     # 4   price
+    'f'     # 8   cumulative volume
+    'f'     # 12  cumulative amount, or open interest in futures markets
+    'B'     # 16  trade side: 0 outer (buyer), 1 inner (seller), 2 neutral
+    '3x'    # 17
+)
+assert TICK.size == 20
+
+# Ex-rights record: the records of data/<dir>/weight/<code>.wgt, sorted by date.
+EX_RIGHTS = struct.Struct(
+    '<'
+    'I'     # 0   event date, PackedDateTime with hour and minute 0
+    'I'     # 4   bonus shares per 10 shares x 10000
+    'I'     # 8   rights shares per 10 shares x 10000
+    'I'     # 12  rights issue price, in units of the divisor
+    'I'     # 16  cash dividend per 10 shares, in units of the divisor
+    'I'     # 20  shares converted from reserves per 10 shares x 10000
+    '12x'   # 24  three unused words
+)
+assert EX_RIGHTS.size == 36
+
+# News record: the records of data/info/news.ntl, oldest first, no header.
+NEWS_RECORD = struct.Struct(
+    '<'
+    'I'     # 0   read flag in bit 0, news type in bits 1-31
+    'I'     # 4   yymmdd in bits 0-19, hhmm in bits 20-31
+    'i'     # 8   message id; the article is data/info/<id as %08d>.txt
+    '80s'   # 12  title, NUL-terminated
+    '16s'   # 92  article file name, NUL-terminated
+)
+assert NEWS_RECORD.size == 108
+MAX_NEWS = 3000
+
+# CFG/ALARM.SET: the magic and a flags word, then the pending and the triggered
+# alarms. An alarm starts with the trigger time as a SYSTEMTIME (year, month, day
+# of week, day, hour, minute, second, milliseconds; zero while pending).
+ALARM_MAGIC = b'LMAS01'
+ALARM_HEAD = struct.Struct('<6sI')
+ALARM_RECORD = struct.Struct(
+    '<'
+    '8H'    # 0   trigger time
+    'I'     # 16  trigger reason: 1 above the upper limit, 2 below the lower limit,
+            #     16 single deal, 32 volume, 64 amount or open interest
+    'H'     # 20  market index
+    'H'     # 22  stock index within the market
+    'f'     # 24  price when the alarm fired, display units
+    'f'     # 28  upper price limit, display units
+    'f'     # 32  lower price limit, display units
+    'f'     # 36  single-deal volume limit, trading units
+    'f'     # 40  volume limit, trading units
+    'f'     # 44  amount limit in units of 10 000, or open interest limit
+)
+assert ALARM_HEAD.size == 10
+assert ALARM_RECORD.size == 48
+ALARM_BEEP = 0x01
+ALARM_WINDOW = 0x10
+MAX_ALARMS = 1000
+LIMIT_OFF = struct.unpack('<f', struct.pack('<f', -1e-10))[0]
+
+# CFG/refline.dat: reference lines per indicator and stock, no header.
+REFLINE = struct.Struct(
+    '<'
+    'H'     # 0   indicator id
+    'H'     # 2   market index
+    '12s'   # 4   stock code, NUL-terminated
+    '4B'    # 16  shown flags of lines 1-4
+    '4f'    # 20  levels of lines 1-4
+)
+assert REFLINE.size == 36
+
 REGISTRY_SECTION = 'HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0'
 
 # ---------------------------------------------------------------------------
@@ -151,6 +253,30 @@ class TradingClass:
 
     def total_minutes(self):
         return 1 + sum(end - start for start, end in self.sessions)
+
+    def elapsed_minutes(self, clock):
+        """Trading minutes elapsed at a clock minute; a time in a break counts
+        the sessions before it."""
+        if not self.sessions or clock <= self.sessions[0][0]:
+            return 0
+        if clock >= self.sessions[-1][1]:
+            return self.total_minutes() - 1
+        elapsed = 0
+        for start, end in self.sessions:
+            if clock <= start:
+                break
+            if clock < end:
+                return elapsed + clock - start
+            elapsed += end - start
+        return elapsed
+
+    def minute_clock(self, minute):
+        """Clock minute of trading minute `minute` (0 is the first session's start)."""
+        for start, end in self.sessions:
+            if end - start >= minute:
+                return start + minute
+            minute -= end - start
+        return self.sessions[-1][1]
 
 
 @dataclass
@@ -181,6 +307,7 @@ class Stock:
     unit: int
     decimals: int
     quote: Quote = None
+    tick: int = 1             # price step in units of the divisor
 
 
 @dataclass
@@ -212,10 +339,94 @@ class BlockGroup:
 
 
 @dataclass
+class Bar:
+    """A KLineRecord with volume and amount as exact sums; the file holds them
+    as 32-bit floats."""
+    date: int                 # yyyymmdd
+    hhmm: int                 # end of the bar; 0 in day bars
+    close: int
+    open: int
+    high: int
+    low: int
+    volume: float
+    amount: float             # turnover, or open interest in futures markets
+    advances: int = 0
+    declines: int = 0
+
+
+@dataclass
+class Tick:
+    date: int                 # yyyymmdd
+    hhmm: int                 # the minute the deal falls in (its bar's end)
+    price: int
+    volume: float             # cumulative
+    amount: float             # cumulative turnover, or open interest
+    side: int                 # 0 outer, 1 inner, 2 neutral
+
+
+@dataclass
+class ExRights:
+    date: int                 # yyyymmdd
+    bonus: int = 0            # per 10 shares x 10000
+    rights: int = 0           # per 10 shares x 10000
+    rights_price: int = 0     # units of the divisor
+    dividend: int = 0         # per 10 shares, units of the divisor
+    conversion: int = 0       # per 10 shares x 10000
+
+
+@dataclass
+class History:
+    market: int
+    stock: int
+    code: str
+    days: list                # [Bar], one per trading day before today
+    min5: list                # [Bar] of the last MIN5_DAYS days
+    min1: list                # [Bar] of the last MIN1_DAYS days, total minutes per day
+    ticks: list               # [Tick] of today up to the clock time
+    earlier_ticks: list       # [Tick] of the trading day before today
+    weights: list             # [ExRights]
+
+
+@dataclass
+class NewsItem:
+    news_type: int
+    read: bool
+    date: int                 # yyyymmdd
+    hhmm: int
+    id: int
+    title: str
+    article: list = None      # lines of data/info/<id>.txt; None: no article file
+
+
+@dataclass
+class Alarm:
+    market: int
+    stock: int
+    code: str
+    upper: float = None       # None: limit off
+    lower: float = None
+    deal_volume: float = None
+    volume: float = None
+    amount: float = None
+    reason: int = 0
+    price: float = 0.0
+    trigger_time: tuple = None  # SYSTEMTIME fields of a triggered alarm
+
+
+@dataclass
+class RefLine:
+    indicator: int
+    market: int
+    code: str
+    shown: tuple              # 4 flags
+    levels: tuple             # 4 levels
+
+
+@dataclass
 class Installation:
     seed: int
     large: bool
-    trading_date: int         # yyyymmdd
+    trading_date: int         # yyyymmdd: today, the market's trading date
     markets: list
     system_groups: list
     user_blocks: list
@@ -223,12 +434,21 @@ class Installation:
     time_zones: dict
     themes: list
     settings: list            # [(section, [(key, value)])] before the themes
+    now: int = 0              # hhmm, the markets' local clock time
+    history_days: list = field(default_factory=list)   # yyyymmdd ascending
+    histories: list = field(default_factory=list)      # [History]
+    news: list = field(default_factory=list)           # [NewsItem], oldest first
+    alarm_flags: int = ALARM_BEEP | ALARM_WINDOW
+    pending_alarms: list = field(default_factory=list)     # [Alarm]
+    triggered_alarms: list = field(default_factory=list)   # [Alarm]
+    reflines: list = field(default_factory=list)       # [RefLine]
 
 
 # ---------------------------------------------------------------------------
 # Building the model
 
-TRADING_DATE = 20061208
+TRADING_DATE = 20061208      # default today
+CLOCK_TIME = 1030            # default clock time of the markets, hhmm
 STOCK_SESSIONS = [(9 * 60 + 30, 11 * 60 + 30), (13 * 60, 15 * 60)]
 FUTURES_SESSIONS = [(9 * 60, 10 * 60 + 15), (10 * 60 + 30, 11 * 60 + 30),
                     (13 * 60 + 30, 15 * 60)]
@@ -374,10 +594,17 @@ def _securities_market(index, seed, name, directory, count, index_count):
     shares = [s for s in market.stocks if s.class_index == 1]
     first_index.quote.volume = _float32(sum(s.quote.volume for s in shares))
     first_index.quote.amount = _float32(sum(s.quote.amount for s in shares))
-    first_index.quote.counts = (len(shares),
-                                sum(1 for s in shares if s.quote.last > s.quote.prev_close),
-                                sum(1 for s in shares if s.quote.last < s.quote.prev_close))
+    _count_advancers(market)
     return market
+
+
+def _count_advancers(market):
+    """The counts in the quote of a market's index: stocks, advancers, decliners."""
+    shares = [s for s in market.stocks if s.class_index == 1]
+    market.stocks[0].quote.counts = (
+        len(shares),
+        sum(1 for s in shares if s.quote.last and s.quote.last > s.quote.prev_close),
+        sum(1 for s in shares if s.quote.last and s.quote.last < s.quote.prev_close))
 
 
 def _futures_market(index, seed, name, directory, count, letter_pairs):
@@ -401,7 +628,7 @@ def _futures_market(index, seed, name, directory, count, letter_pairs):
                 return market
             prev = max(tick, round(price * (1 + rng.uniform(-0.02, 0.02)) / tick) * tick)
             market.stocks.append(Stock(len(market.stocks), 0, code + month, pname + month,
-                                       1, 1, 0, _futures_quote(rng, prev, tick)))
+                                       1, 1, 0, _futures_quote(rng, prev, tick), tick))
     return market
 
 
@@ -523,8 +750,405 @@ BROKERS = [
 ]
 
 
-def build_model(seed=1, large=False):
-    """Every value of the installation, decided from the seed."""
+# ---------------------------------------------------------------------------
+# History, ticks and ex-rights events
+
+HISTORY_DAYS = 300            # day bars, ending on the trading day before today
+MIN5_DAYS = 5                 # days of 5-minute bars, the last of the day bars
+MIN1_DAYS = 3                 # days of 1-minute bars, the last of the day bars
+HISTORY_STOCKS = [(0, '000001'), (0, '600000'), (0, '600036'), (0, '600519'),
+                  (1, 'cu0612'), (1, 'cu0701'), (1, 'al0701')]
+# Ex-rights events per code: (trading days before today, on the Saturday of that
+# day's week instead, the event's fields); a rights price is given as a percentage
+# of the close before the event.
+WEIGHT_EVENTS = {
+    '600000': [(200, False, {'bonus': 30000, 'dividend': 50}),
+               (40, False, {'dividend': 120})],
+    '600036': [(250, False, {'conversion': 50000}),
+               (100, True, {'rights': 20000, 'rights_price_percent': 80, 'dividend': 80})],
+}
+PRICE_MOVES = (-2, -1, -1, 0, 0, 0, 1, 1, 2)
+
+
+def ymd_of(day):
+    return day.year * 10000 + day.month * 100 + day.day
+
+
+def date_of(ymd):
+    return datetime.date(ymd // 10000, ymd // 100 % 100, ymd % 100)
+
+
+def packed_datetime(ymd, hhmm=0):
+    """PackedDateTime of a yyyymmdd date and an hhmm clock time."""
+    return ((ymd // 10000) << 20 | (ymd // 100 % 100) << 16 | (ymd % 100) << 11
+            | (hhmm // 100) << 6 | hhmm % 100)
+
+
+def hhmm_of(clock):
+    return clock // 60 * 100 + clock % 60
+
+
+def clock_of(hhmm):
+    return hhmm // 100 * 60 + hhmm % 100
+
+
+def trading_days_before(today, count):
+    """The `count` weekdays before `today`, oldest first."""
+    days, day = [], date_of(today)
+    while len(days) < count:
+        day -= datetime.timedelta(days=1)
+        if day.weekday() < 5:
+            days.append(ymd_of(day))
+    return days[::-1]
+
+
+def ex_rights_price(price, event):
+    """The reference price after an event: the value of the old holding, rights paid
+    in and dividend paid out, spread over the new number of shares; never below 0."""
+    value = 100000 * price + event.rights * event.rights_price - 10000 * event.dividend
+    return max(0, value // (100000 + event.bonus + event.rights + event.conversion))
+
+
+class _PriceWalk:
+    """The made-up trading of one stock: day bars, and on the days with minute
+    history deals from which the minute and day bars are made, each day starting
+    from the previous close (adjusted on an ex-rights day)."""
+
+    def __init__(self, rng, market, stock):
+        self.rng = rng
+        self.cls = market.classes[stock.class_index]
+        self.turnover = market.market_type == 1
+        self.kind = 'index' if self.cls.index_class else 'stock' if self.turnover else 'futures'
+        self.tick = stock.tick
+        self.divisor = stock.divisor
+        self.anchor = self.on_tick(stock.quote.prev_close)
+        self.interest = 0 if self.turnover else rng.randint(20000, 120000)
+        self.breadth = (sum(1 for s in market.stocks if s.class_index == 1)
+                        if self.cls.index_class else 0)
+        self.advances = self.breadth // 2
+        self.declines = self.breadth - self.advances
+
+    def on_tick(self, x):
+        return max(self.tick, int(round(x / self.tick)) * self.tick)
+
+    def limits(self, base):
+        if self.kind == 'stock':
+            return max(1, -(-base * 9 // 10)), base * 11 // 10
+        if self.kind == 'futures':
+            step = max(self.tick, base * 4 // 100 // self.tick * self.tick)
+            return max(self.tick, base - step), base + step
+        return 1, 0xFFFFFFFF
+
+    def step_breadth(self):
+        if self.breadth:
+            self.advances = min(self.breadth, max(0, self.advances + self.rng.randint(-2, 2)))
+            self.declines = min(self.breadth - self.advances,
+                                max(0, self.declines + self.rng.randint(-2, 2)))
+        return self.advances, self.declines
+
+    def day_bar(self, date, base):
+        """A day without minute history."""
+        rng = self.rng
+        low_limit, high_limit = self.limits(base)
+
+        def clamp(x):
+            return min(high_limit, max(low_limit, self.on_tick(x)))
+        spread = 0.005 if self.kind == 'index' else 0.015
+        drift = 0.08 * (self.anchor - base) / self.anchor
+        open_ = clamp(base * (1 + rng.uniform(-spread, spread)))
+        close = clamp(base * (1 + rng.uniform(-3 * spread, 3 * spread) + drift))
+        high = max(open_, close, clamp(max(open_, close) * (1 + rng.uniform(0, spread))))
+        low = min(open_, close, clamp(min(open_, close) * (1 - rng.uniform(0, spread))))
+        if self.kind == 'stock':
+            volume = rng.randint(2000, 40000) * 100
+            amount = volume * (open_ + high + low + close) / 4 / self.divisor
+        elif self.kind == 'index':
+            volume = rng.randint(500, 3000) * 1000000
+            amount = volume * rng.uniform(6, 11)
+        else:
+            volume = rng.randint(3000, 60000)
+            self.interest = max(1000, self.interest + rng.randint(-3000, 3000))
+            amount = self.interest
+        return Bar(date, 0, close, open_, high, low, volume, amount, *self.step_breadth())
+
+    def deals(self, date, base, minutes):
+        """Deals of trading minutes 0 (the opening) to `minutes`, as
+        [(trading minute, Tick, volume, amount)]; none when `minutes` < 0."""
+        if minutes < 0:
+            return []
+        rng = self.rng
+        low_limit, high_limit = self.limits(base)
+
+        def clamp(x):
+            return min(high_limit, max(low_limit, x))
+        spread = 0.005 if self.kind == 'index' else 0.01
+        price = clamp(self.on_tick(base * (1 + rng.uniform(-spread, spread))))
+        unit = {'stock': max(1, base // 1000), 'index': max(1, base // 20000)}.get(self.kind, self.tick)
+        out = []
+        volume_sum, amount_sum = 0, 0.0
+
+        def deal(minute, price, volume, side):
+            nonlocal volume_sum, amount_sum
+            if self.kind == 'stock':
+                amount = volume * price / self.divisor
+            elif self.kind == 'index':
+                amount = volume * rng.uniform(6, 11)
+            else:
+                amount = 0.0
+                self.interest = max(1000, self.interest + rng.randint(-volume, volume))
+            volume_sum += volume
+            amount_sum += amount
+            tick = Tick(date, hhmm_of(self.cls.minute_clock(minute)), price, volume_sum,
+                        amount_sum if self.turnover else self.interest, side)
+            out.append((minute, tick, volume, amount))
+
+        opening = {'stock': rng.randint(50, 600) * 100, 'index': rng.randint(5000, 40000) * 1000,
+                   'futures': rng.randint(50, 500)}[self.kind]
+        deal(0, price, opening, 2)
+        for minute in range(1, minutes + 1):
+            count = rng.randint(1, 3) if self.kind == 'index' else rng.choice((0, 1, 1, 2, 2, 3))
+            for _ in range(count):
+                new = clamp(price + unit * rng.choice(PRICE_MOVES))
+                side = 0 if new > price else 1 if new < price else rng.choice((0, 1, 2))
+                price = new
+                volume = {'stock': rng.randint(1, 80) * 100, 'index': rng.randint(100, 4000) * 1000,
+                          'futures': rng.randint(1, 40)}[self.kind]
+                deal(minute, price, volume, side)
+        return out
+
+    def minute_bars(self, date, deals):
+        """One bar per trading minute of the class: minute 0 holds the opening, a
+        minute without deals repeats the previous close with no volume."""
+        by_minute = {}
+        for minute, tick, volume, amount in deals:
+            by_minute.setdefault(minute, []).append((tick, volume, amount))
+        bars = []
+        close = deals[0][1].price
+        interest = deals[0][1].amount
+        for minute in range(self.cls.total_minutes()):
+            hhmm = hhmm_of(self.cls.minute_clock(minute))
+            group = by_minute.get(minute)
+            if group:
+                prices = [t.price for t, _, _ in group]
+                close = prices[-1]
+                interest = group[-1][0].amount
+                bars.append(Bar(date, hhmm, close, prices[0], max(prices), min(prices),
+                                sum(v for _, v, _ in group),
+                                sum(a for _, _, a in group) if self.turnover else interest,
+                                *self.step_breadth()))
+            else:
+                bars.append(Bar(date, hhmm, close, close, close, close, 0,
+                                0.0 if self.turnover else interest, *self.step_breadth()))
+        return bars
+
+    def merge(self, bars, hhmm=None):
+        """One bar of several: open of the first, close and counts of the last,
+        volume summed, amount summed or (open interest) the last."""
+        first, last = bars[0], bars[-1]
+        return Bar(last.date, last.hhmm if hhmm is None else hhmm, last.close, first.open,
+                   max(b.high for b in bars), min(b.low for b in bars),
+                   sum(b.volume for b in bars),
+                   sum(b.amount for b in bars) if self.turnover else last.amount,
+                   last.advances, last.declines)
+
+    def five_minute_bars(self, minute_bars):
+        """Bars of five trading minutes; the first also holds the opening minute."""
+        if any((end - start) % 5 for start, end in self.cls.sessions):
+            raise ValueError('class %r has a session that is not a whole number of 5 minutes'
+                             % self.cls.name)
+        groups = [minute_bars[:6]] + [minute_bars[i:i + 5]
+                                      for i in range(6, len(minute_bars), 5)]
+        return [self.merge(g) for g in groups]
+
+
+def _events(code, days):
+    """The ex-rights events of a stock, dated within its day history."""
+    events = []
+    for back, weekend, fields in WEIGHT_EVENTS.get(code, []):
+        day = date_of(days[-back])
+        if weekend:
+            day += datetime.timedelta(days=5 - day.weekday())
+        events.append((ymd_of(day), dict(fields)))
+    return sorted(events, key=lambda e: e[0])
+
+
+def _history(seed, market, stock, days, today, now):
+    """Day, 5-minute and 1-minute bars, the ticks of the day before and of today up
+    to `now`, the ex-rights events; replaces the stock's quote by today's so far."""
+    walk = _PriceWalk(_rng(seed, market.index, 10, stock.index), market, stock)
+    pending = _events(stock.code, days) if market.market_type == 1 else []
+    weights, day_bars, min5, min1, earlier = [], [], [], [], []
+    price = walk.anchor
+    previous = 0
+    for n, date in enumerate(days):
+        base = price
+        while pending and previous < pending[0][0] <= date:
+            event_date, fields = pending.pop(0)
+            percent = fields.pop('rights_price_percent', None)
+            if percent is not None:
+                fields['rights_price'] = price * percent // 100
+            event = ExRights(event_date, **fields)
+            weights.append(event)
+            base = ex_rights_price(base, event)
+        if n >= len(days) - MIN5_DAYS:
+            deals = walk.deals(date, base, walk.cls.total_minutes() - 1)
+            minute_bars = walk.minute_bars(date, deals)
+            bar = walk.merge(minute_bars, 0)
+            min5 += walk.five_minute_bars(minute_bars)
+            if n >= len(days) - MIN1_DAYS:
+                min1 += minute_bars
+            if n == len(days) - 1:
+                earlier = [t for _, t, _, _ in deals]
+        else:
+            bar = walk.day_bar(date, base)
+        day_bars.append(bar)
+        price = bar.close
+        previous = date
+    sessions = walk.cls.sessions
+    clock = clock_of(now)
+    started = clock >= sessions[0][0]
+    deals = walk.deals(today, price, walk.cls.elapsed_minutes(clock) if started else -1)
+    stock.quote = _quote_so_far(walk, price, deals, min(clock, sessions[-1][1]),
+                                stock.quote.counts)
+    return History(market.index, stock.index, stock.code, day_bars, min5, min1,
+                   [t for _, t, _, _ in deals], earlier, weights)
+
+
+def _quote_so_far(walk, prev_close, deals, clock, counts):
+    """The quote of a stock after today's deals: the day's open, range and last
+    deal, cumulative volume and amount; a stock without deals has only its
+    previous close."""
+    rng = walk.rng
+    empty = [(0, 0.0)] * 5
+    time = _clock_word(clock // 60, clock % 60, 0)
+    if not deals:
+        return Quote(prev_close, 0, 0, 0, 0, 0.0, 0.0, 0.0, 0.0, time, empty, list(empty), 0,
+                     counts)
+    prices = [t.price for _, t, _, _ in deals]
+    last = deals[-1][1]
+    if walk.kind == 'index':
+        bids, asks = empty, list(empty)
+    else:
+        top, lot = (2000, 100) if walk.kind == 'stock' else (200, 1)
+        bids = [(max(0, last.price - k * walk.tick), _float32(rng.randint(1, top) * lot))
+                for k in range(5)]
+        asks = [(last.price + (k + 1) * walk.tick, _float32(rng.randint(1, top) * lot))
+                for k in range(5)]
+    return Quote(prev_close, prices[0], max(prices), min(prices), last.price,
+                 _float32(last.volume), _float32(last.amount), _float32(deals[-1][2]), 0.0,
+                 time, bids, asks, 0, counts)
+
+
+def _histories(seed, markets, days, today, now):
+    out = []
+    for market_index, code in HISTORY_STOCKS:
+        market = markets[market_index]
+        stock = next(s for s in market.stocks if s.code == code)
+        out.append(_history(seed, market, stock, days, today, now))
+    for market in markets:
+        if market.market_type == 1:
+            _count_advancers(market)
+    return out
+
+
+# ---------------------------------------------------------------------------
+# News, alarms and reference lines
+
+NEWS_FIRST_ID = 1201
+# (type, trading days before today (0 today), hhmm, read, title, article paragraphs
+# or None for an item whose article has not been fetched). Today's items are not
+# later than the clock time.
+NEWS = [
+    (1, 3, 915, False, '沪深两市早盘小幅高开', None),
+    (2, 3, 1642, True, '浦发银行：2006年第三季度报告摘要',
+     ['本公司董事会保证本报告所载资料不存在任何虚假记载。',
+      '报告期内实现净利润同比增长百分之二十一。']),
+    (1, 2, 1505, False, '上证指数站上2100点 成交量明显放大',
+     ['今日上证指数收于2100点上方，两市成交金额较上一交易日明显放大。',
+      '银行、钢铁板块涨幅居前。']),
+    (3, 2, 1930, False, '招商银行配股说明书（摘要）',
+     ['本次配股每10股配售2股，配股价格为股权登记日收盘价的百分之八十。']),
+    (2, 1, 830, True, 'QFII额度再获批准',
+     ['国家外汇管理局近日再批准两家QFII机构的投资额度。']),
+    (4, 1, 1110, False, '沪铜期货：LME铜价回落 沪铜小幅下跌',
+     ['隔夜伦敦金属交易所铜价回落，沪铜主力合约早盘小幅低开。']),
+    (1, 1, 1620, False, '央行公开市场操作回笼资金',
+     ['中国人民银行今日在公开市场发行央行票据，净回笼资金。']),
+    (3, 0, 730, False, '贵州茅台关于召开临时股东大会的通知',
+     ['本公司定于下月召开临时股东大会，审议有关议案。']),
+    (4, 0, 805, False, '上海期货交易所调整铜期货保证金比例',
+     ['自下一交易日起，铜期货合约的最低交易保证金比例调整为百分之七。']),
+    (2, 0, 920, False, 'B股市场周评：资金面偏紧',
+     ['本周B股市场成交清淡，资金面偏紧，指数小幅震荡。']),
+]
+
+
+def _news(history_days, today, now):
+    items = []
+    for n, (news_type, back, hhmm, read, title, paragraphs) in enumerate(NEWS):
+        date = today if back == 0 else history_days[-back]
+        if back == 0:
+            hhmm = min(hhmm, now)
+        article = None
+        if paragraphs is not None:
+            article = [title, ''] + ['　　' + p for p in paragraphs] + ['', '（完）']
+        items.append(NewsItem(news_type, read, date, hhmm, NEWS_FIRST_ID + n, title, article))
+    return items
+
+
+def _alarms(markets, history_days):
+    """Three pending alarms with live limits that today's quotes have not reached,
+    and one alarm that fired on the trading day before today."""
+    def find(market, code):
+        return next(s for s in markets[market].stocks if s.code == code)
+
+    def price(stock, factor=1.0):
+        return _float32(round((stock.quote.last or stock.quote.prev_close) * factor
+                              / stock.divisor, 2))
+
+    pufa, cmb, moutai, copper = find(0, '600000'), find(0, '600036'), find(0, '600519'), find(1, 'cu0701')
+    pending = [
+        Alarm(0, pufa.index, pufa.code, upper=price(pufa, 1.05), lower=price(pufa, 0.95)),
+        Alarm(0, cmb.index, cmb.code, deal_volume=_float32(5000),
+              volume=_float32(round(cmb.quote.volume / cmb.unit) * 2 + 10000)),
+        Alarm(1, copper.index, copper.code, lower=price(copper, 0.97),
+              amount=_float32(round(copper.quote.amount) + 500)),
+    ]
+    fired = date_of(history_days[-1])
+    upper = price(moutai, 1.02)
+    triggered = [
+        Alarm(0, moutai.index, moutai.code, upper=upper, reason=1, price=_float32(upper + 0.01),
+              trigger_time=(fired.year, fired.month, (fired.weekday() + 1) % 7, fired.day,
+                            14, 5, 33, 0)),
+    ]
+    return pending, triggered
+
+
+def _reflines():
+    """RSI and KDJ levels on two Shanghai stocks, and one line on a copper contract."""
+    return [
+        RefLine(87, 0, '600000', (1, 1, 0, 0), (20.0, 80.0, 0.0, 0.0)),
+        RefLine(84, 0, '600036', (1, 1, 1, 0), (20.0, 50.0, 80.0, 0.0)),
+        RefLine(87, 1, 'cu0701', (1, 0, 0, 0), (50.0, 0.0, 0.0, 0.0)),
+    ]
+
+
+def check_today(today, now):
+    """Refuses a date that is no weekday or a clock time that is no time."""
+    try:
+        day = date_of(today)
+    except ValueError:
+        raise ValueError('%s is not a date (YYYYMMDD)' % today) from None
+    if not 19800101 <= today <= 99991231 or day.weekday() >= 5:
+        raise ValueError('%s is not a trading day (a weekday)' % today)
+    if not (0 <= now < 2400 and now % 100 < 60):
+        raise ValueError('%s is not a clock time (HHMM)' % now)
+
+
+def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME):
+    """Every value of the installation, decided from the seed, the trading date and
+    the markets' clock time."""
+    check_today(today, now)
     if large:
         pairs = sorted({a + b for a in 'abcdefghijklmnopqrstuvwxyz'
                         for b in 'abcdefghijklmnopqrstuvwxyz'} - {p[0] for p in SHFE_PRODUCTS})
@@ -547,8 +1171,15 @@ def build_model(seed=1, large=False):
                             len(SHFE_PRODUCTS) * len(DEFAULT_MONTHS), []),
         ]
     groups, user = _blocks()
-    return Installation(seed, large, TRADING_DATE, markets, groups, user, list(BROKERS),
-                        _time_zones(markets), _themes(), _settings())
+    days = trading_days_before(today, HISTORY_DAYS)
+    model = Installation(seed, large, today, markets, groups, user, list(BROKERS),
+                         _time_zones(markets), _themes(), _settings(), now, days)
+    if not large:
+        model.histories = _histories(seed, markets, days, today, now)
+    model.news = _news(days, today, now)
+    model.pending_alarms, model.triggered_alarms = _alarms(markets, days)
+    model.reflines = _reflines()
+    return model
 
 
 # ---------------------------------------------------------------------------
@@ -758,6 +1389,123 @@ def write_broker_list(cfg_dir, model):
                          pack_dbf(BROKER_FIELDS, model.brokers, model.trading_date))]
 
 
+def pack_bar(bar):
+    return KLINE.pack(packed_datetime(bar.date, bar.hhmm), bar.close, bar.open, bar.high,
+                      bar.low, bar.volume, bar.amount, bar.advances, bar.declines)
+
+
+def history_path(data_dir, model, history, folder, extension):
+    """data/<dir>/<folder>/<code>.<extension>"""
+    directory = model.markets[history.market].directory
+    return os.path.join(data_dir, directory, folder, history.code + '.' + extension)
+
+
+def write_day_history(data_dir, model):
+    """data/<dir>/day/<code>.day: one bar per trading day, dated without a time."""
+    return [write_binary(history_path(data_dir, model, h, 'day', 'day'),
+                         b''.join(pack_bar(b) for b in h.days)) for h in model.histories]
+
+
+def write_min5_history(data_dir, model):
+    """data/<dir>/min/<code>.min: 5-minute bars, each dated at its end."""
+    return [write_binary(history_path(data_dir, model, h, 'min', 'min'),
+                         b''.join(pack_bar(b) for b in h.min5)) for h in model.histories]
+
+
+def write_min1_history(data_dir, model):
+    """data/<dir>/min1/<code>.m1: one bar per trading minute of the class, the
+    opening minute first, each dated at its end."""
+    return [write_binary(history_path(data_dir, model, h, 'min1', 'm1'),
+                         b''.join(pack_bar(b) for b in h.min1)) for h in model.histories]
+
+
+def pack_tick(tick):
+    return TICK.pack(packed_datetime(tick.date, tick.hhmm), tick.price, tick.volume,
+                     tick.amount, tick.side)
+
+
+def write_ticks(data_dir, model):
+    """data/<dir>/tick/<code>.tik: today's deals so far; <code>.tck: the deals of
+    the trading day before, then today's."""
+    written = []
+    for h in model.histories:
+        written.append(write_binary(history_path(data_dir, model, h, 'tick', 'tik'),
+                                    b''.join(pack_tick(t) for t in h.ticks)))
+        written.append(write_binary(history_path(data_dir, model, h, 'tick', 'tck'),
+                                    b''.join(pack_tick(t) for t in h.earlier_ticks + h.ticks)))
+    return written
+
+
+def pack_ex_rights(event):
+    return EX_RIGHTS.pack(packed_datetime(event.date), event.bonus, event.rights,
+                          event.rights_price, event.dividend, event.conversion)
+
+
+def write_weights(data_dir, model):
+    """data/<dir>/weight/<code>.wgt: the stock's ex-rights events, oldest first."""
+    return [write_binary(history_path(data_dir, model, h, 'weight', 'wgt'),
+                         b''.join(pack_ex_rights(e) for e in h.weights))
+            for h in model.histories if h.weights]
+
+
+def news_file_name(item):
+    return '%08d.txt' % item.id
+
+
+def pack_news(item):
+    if item.news_type < 1 or item.news_type >= 1 << 31:
+        raise ValueError('news type %d out of range' % item.news_type)
+    when = (item.date % 1000000) | (item.hhmm << 20)
+    return NEWS_RECORD.pack(item.news_type << 1 | (1 if item.read else 0), when, item.id,
+                            gbk_field(item.title, 80), news_file_name(item).encode('ascii'))
+
+
+def write_news(data_dir, model):
+    """data/info/news.ntl (oldest first) and data/info/<id>.txt, the articles."""
+    if len(model.news) > MAX_NEWS:
+        raise ValueError('more than %d news records' % MAX_NEWS)
+    info = os.path.join(data_dir, 'info')
+    written = [write_binary(os.path.join(info, 'news.ntl'),
+                            b''.join(pack_news(item) for item in model.news))]
+    for item in model.news:
+        if item.article is not None:
+            written.append(write_text(os.path.join(info, news_file_name(item)), item.article))
+    return written
+
+
+def limit_value(limit):
+    return LIMIT_OFF if limit is None else limit
+
+
+def pack_alarm(alarm):
+    return ALARM_RECORD.pack(*(alarm.trigger_time or (0,) * 8), alarm.reason,
+                             alarm.market, alarm.stock, alarm.price,
+                             *(limit_value(x) for x in (alarm.upper, alarm.lower,
+                                                        alarm.deal_volume, alarm.volume,
+                                                        alarm.amount)))
+
+
+def write_alarms(cfg_dir, model):
+    """CFG/ALARM.SET: magic, flags, then the pending and the triggered alarms."""
+    alarms = model.pending_alarms + model.triggered_alarms
+    if len(alarms) > MAX_ALARMS:
+        raise ValueError('more than %d alarms' % MAX_ALARMS)
+    return [write_binary(os.path.join(cfg_dir, 'ALARM.SET'),
+                         ALARM_HEAD.pack(ALARM_MAGIC, model.alarm_flags)
+                         + b''.join(pack_alarm(a) for a in alarms))]
+
+
+def pack_refline(line):
+    return REFLINE.pack(line.indicator, line.market, gbk_field(line.code, 12),
+                        *line.shown, *line.levels)
+
+
+def write_reflines(cfg_dir, model):
+    """CFG/refline.dat: one record per indicator and stock, in saving order."""
+    return [write_binary(os.path.join(cfg_dir, 'refline.dat'),
+                         b''.join(pack_refline(r) for r in model.reflines))]
+
+
 # ---------------------------------------------------------------------------
 # Registry store
 
@@ -843,15 +1591,99 @@ def describe_quote(quote):
     return out
 
 
+BAR_FIELDS = ['packed', 'yyyymmdd', 'hhmm', 'close', 'open', 'high', 'low', 'volume', 'amount',
+              'advances', 'declines']
+TICK_FIELDS = ['packed', 'yyyymmdd', 'hhmm', 'price', 'volume', 'amount', 'side']
+WEIGHT_FIELDS = ['packed', 'yyyymmdd', 'bonus', 'rights', 'rights_price', 'dividend', 'conversion']
+
+
+def describe_bars(bars):
+    return [[packed_datetime(b.date, b.hhmm), b.date, b.hhmm, b.close, b.open, b.high, b.low,
+             _float32(b.volume), _float32(b.amount), b.advances, b.declines] for b in bars]
+
+
+def describe_ticks(ticks):
+    return [[packed_datetime(t.date, t.hhmm), t.date, t.hhmm, t.price, _float32(t.volume),
+             _float32(t.amount), t.side] for t in ticks]
+
+
+def describe_history(model, h):
+    directory = model.markets[h.market].directory
+    cls = model.markets[h.market].classes[model.markets[h.market].stocks[h.stock].class_index]
+
+    def rel(folder, extension):
+        return 'data/%s/%s/%s.%s' % (directory, folder, h.code, extension)
+    return {
+        'market': h.market, 'stock': h.stock, 'code': h.code,
+        'day': {'file': rel('day', 'day'), 'bars': describe_bars(h.days)},
+        'min5': {'file': rel('min', 'min'), 'bars_per_day': (cls.total_minutes() - 1) // 5,
+                 'bars': describe_bars(h.min5)},
+        'min1': {'file': rel('min1', 'm1'), 'bars_per_day': cls.total_minutes(),
+                 'bars': describe_bars(h.min1)},
+        'ticks': {'file': rel('tick', 'tik'), 'records': describe_ticks(h.ticks)},
+        'tick_history': {'file': rel('tick', 'tck'), 'earlier_count': len(h.earlier_ticks),
+                         'earlier': describe_ticks(h.earlier_ticks)},
+        'weights': {'file': rel('weight', 'wgt') if h.weights else None,
+                    'records': [[packed_datetime(e.date), e.date, e.bonus, e.rights,
+                                 e.rights_price, e.dividend, e.conversion] for e in h.weights]},
+    }
+
+
+def describe_calendar(days):
+    """Facts of the day history that period grouping depends on."""
+    dates = [date_of(d) for d in days]
+    present = set(days)
+    saturdays = {d + datetime.timedelta(days=5 - d.weekday()) for d in dates}
+    week = None
+    for d in reversed(dates):
+        if d.weekday() == 0:
+            five = [ymd_of(d + datetime.timedelta(days=i)) for i in range(5)]
+            if all(x in present for x in five) and five[0] // 100 != five[4] // 100:
+                week = five
+                break
+    month_end = next([a, b] for a, b in zip(reversed(days[:-1]), reversed(days[1:]))
+                     if a // 100 != b // 100)
+    return {
+        'first': days[0], 'last': days[-1], 'count': len(days),
+        'weeks': len(saturdays),
+        'months': len({d // 100 for d in days}),
+        'quarters': len({(d.year, (d.month + 2) // 3) for d in dates}),
+        'week_across_month_end': week,
+        'month_end': month_end,
+        'min5_days': days[-MIN5_DAYS:], 'min1_days': days[-MIN1_DAYS:],
+    }
+
+
+def describe_alarm(a):
+    return {'market': a.market, 'stock': a.stock, 'code': a.code,
+            'trigger_time': list(a.trigger_time) if a.trigger_time else None,
+            'reason': a.reason, 'price': a.price, 'upper': a.upper, 'lower': a.lower,
+            'deal_volume': a.deal_volume, 'volume': a.volume, 'amount': a.amount}
+
+
+def describe_news(item):
+    return {'type': item.news_type, 'read': item.read, 'yyyymmdd': item.date,
+            'hhmm': item.hhmm, 'date_field': item.date % 1000000, 'id': item.id,
+            'title': item.title, 'file': news_file_name(item),
+            'article': None if item.article is None else {
+                'file': 'data/info/' + news_file_name(item), 'lines': item.article}}
+
+
 def describe(model, root, files, registry_path):
     """What was written, as plain data: names as text, prices as integers in units
     of the divisor, floats as the 32-bit values stored. The first bid level of a
-    market's index is null: its bytes hold the counts."""
+    market's index is null: its bytes hold the counts. Bars, ticks and ex-rights
+    records are rows whose columns bar_fields, tick_fields and weight_fields name;
+    a .tck file holds the 'earlier' rows followed by the rows of the .tik file.
+    An alarm limit that is off is null (stored as off_value)."""
     return {
         'root': installation_path(root),
         'seed': model.seed,
         'large': model.large,
         'trading_date': model.trading_date,
+        'today': model.trading_date,
+        'now': model.now,
+        'now_packed': packed_datetime(model.trading_date, model.now),
         'files': files,
         'registry': None if registry_path is None else {
             'file': registry_path, 'section': REGISTRY_SECTION,
@@ -862,7 +1694,9 @@ def describe(model, root, files, registry_path):
             'capacity': m.capacity, 'code_padding': m.code_padding,
             'classes': [{'name': c.name, 'index_class': c.index_class,
                          'sessions': [list(s) for s in c.sessions],
-                         'total_minutes': c.total_minutes()} for c in m.classes],
+                         'total_minutes': c.total_minutes(),
+                         'elapsed_minutes': c.elapsed_minutes(clock_of(model.now))}
+                        for c in m.classes],
             'stocks': [{'index': s.index, 'class': s.class_index, 'code': s.code, 'name': s.name,
                         'divisor': s.divisor, 'unit': s.unit, 'decimals': s.decimals,
                         'quote': describe_quote(s.quote)} for s in m.stocks],
@@ -881,6 +1715,20 @@ def describe(model, root, files, registry_path):
                     'fonts': [{'bold': f[0], 'size': f[1], 'face': f[2]} for f in t['fonts']]}
                    for t in model.themes],
         'settings': {section: dict(entries) for section, entries in model.settings},
+        'calendar': describe_calendar(model.history_days),
+        'bar_fields': BAR_FIELDS,
+        'tick_fields': TICK_FIELDS,
+        'weight_fields': WEIGHT_FIELDS,
+        'histories': [describe_history(model, h) for h in model.histories],
+        'news': {'index': 'data/info/news.ntl', 'records': [describe_news(n) for n in model.news]},
+        'alarms': {'file': 'CFG/ALARM.SET', 'flags': model.alarm_flags,
+                   'beep': bool(model.alarm_flags & ALARM_BEEP),
+                   'window': bool(model.alarm_flags & ALARM_WINDOW), 'off_value': LIMIT_OFF,
+                   'pending': [describe_alarm(a) for a in model.pending_alarms],
+                   'triggered': [describe_alarm(a) for a in model.triggered_alarms]},
+        'reflines': {'file': 'CFG/refline.dat', 'records': [
+            {'indicator': r.indicator, 'market': r.market, 'code': r.code,
+             'shown': list(r.shown), 'levels': list(r.levels)} for r in model.reflines]},
     }
 
 
@@ -888,10 +1736,11 @@ def describe(model, root, files, registry_path):
 # Entry points
 
 
-def make_installation(root, seed=1, large=False, registry=True, describe_to=None):
+def make_installation(root, seed=1, large=False, registry=True, describe_to=None,
+                      today=TRADING_DATE, now=CLOCK_TIME):
     """Makes the installation tree at `root` and, when asked, the registry entry and
     the description file. Returns the description."""
-    model = build_model(seed, large)
+    model = build_model(seed, large, today, now)
     root = os.path.abspath(root)
     cfg = os.path.join(root, 'CFG')
     data = os.path.join(root, 'data')
@@ -899,7 +1748,11 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
     written = (write_settings(cfg, model) + write_market_description(cfg, model)
                + write_time_zones(cfg, model) + write_system_blocks(cfg, model)
                + write_user_blocks(cfg, model) + write_broker_list(cfg, model)
-               + write_trading_dates(data, model))
+               + write_trading_dates(data, model) + write_alarms(cfg, model)
+               + write_reflines(cfg, model) + write_news(data, model)
+               + write_day_history(data, model) + write_min5_history(data, model)
+               + write_min1_history(data, model) + write_ticks(data, model)
+               + write_weights(data, model))
     for market in model.markets:
         written += write_name_table(data, market) + write_quote_snapshot(data, market)
     registry_path = write_registry_entry(root) if registry else None
@@ -920,6 +1773,11 @@ def main(argv=None):
     parser.add_argument('--large', action='store_true',
                         help='%d markets of %d stocks each, for benchmarks'
                         % (LARGE_MARKETS, LARGE_STOCKS))
+    parser.add_argument('--today', type=int, default=TRADING_DATE, metavar='YYYYMMDD',
+                        help='trading date of the markets, a weekday (default %(default)s)')
+    parser.add_argument('--now', type=int, default=CLOCK_TIME, metavar='HHMM',
+                        help='clock time of the markets; ticks and the quotes of the stocks '
+                        'with history stop there (default %(default)s)')
     parser.add_argument('--no-registry', action='store_true',
                         help='leave the registry store alone')
     parser.add_argument('--describe', metavar='FILE',
@@ -927,7 +1785,8 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         make_installation(args.root, seed=args.seed, large=args.large,
-                          registry=not args.no_registry, describe_to=args.describe)
+                          registry=not args.no_registry, describe_to=args.describe,
+                          today=args.today, now=args.now)
     except (OSError, ValueError, UnicodeError) as e:
         print('mkinstall: %s' % e, file=sys.stderr)
         return 1

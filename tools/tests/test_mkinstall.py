@@ -1,7 +1,10 @@
 #!/usr/bin/python3
 """Tests of the installation maker: records re-read at their byte offsets, text
-files as GBK with CRLF, the same bytes for the same seed, the registry entry."""
+files as GBK with CRLF, the same bytes for the same seed, the registry entry, the
+history, tick, ex-rights, news, alarm and reference-line files of a trading day in
+progress."""
 
+import datetime
 import json
 import os
 import struct
@@ -29,8 +32,49 @@ def tree_bytes(root):
     return out
 
 
+def date(ymd):
+    return datetime.date(ymd // 10000, ymd // 100 % 100, ymd % 100)
+
+
+def trading_days(count, today=20061208):
+    """The `count` weekdays before `today`, oldest first."""
+    out, day = [], date(today)
+    while len(out) < count:
+        day -= datetime.timedelta(days=1)
+        if day.weekday() < 5:
+            out.append(int(day.strftime('%Y%m%d')))
+    return out[::-1]
+
+
 def cstr(raw):
     return raw.split(b'\0', 1)[0].decode('gbk')
+
+
+def unpack_datetime(packed):
+    """(yyyymmdd, hhmm) of a packed date-time: minute bits 0-5, hour 6-10, day
+    11-15, month 16-19, year 20-31."""
+    return ((packed >> 20) * 10000 + (packed >> 16 & 15) * 100 + (packed >> 11 & 31),
+            (packed >> 6 & 31) * 100 + (packed & 63))
+
+
+def minute_clocks(sessions):
+    """Clock minutes of a class's trading minutes: the opening, then every minute's
+    end in each session."""
+    clocks = [sessions[0][0]]
+    for start, end in sessions:
+        clocks += range(start + 1, end + 1)
+    return ['%d' % (c // 60 * 100 + c % 60) for c in clocks]
+
+
+def f32(x):
+    return struct.unpack('<f', struct.pack('<f', x))[0]
+
+
+def ex_rights_price(price, bonus, rights, rights_price, dividend, conversion):
+    """Per 10 shares: 10 old shares worth 10 x price, plus the rights paid in, less
+    the dividend, are now 10 + bonus + rights + conversion shares."""
+    return max(0, int((10 * price + rights / 10000 * rights_price - dividend)
+                      / (10 + (bonus + rights + conversion) / 10000)))
 
 
 def ini_sections(path):
@@ -77,7 +121,11 @@ class Installation(unittest.TestCase):
         for rel in ('CFG/SETTING.INI', 'CFG/mkinfo.cfg', 'CFG/systime.dat', 'CFG/blocks.ini',
                     'CFG/blkinfo.ini', 'CFG/Brokerlist.dbf', 'data/realdata.ini',
                     'data/sh/nametbl.sh', 'data/sh/real.sh',
-                    'data/shfe/nametbl.shfe', 'data/shfe/real.shfe'):
+                    'data/shfe/nametbl.shfe', 'data/shfe/real.shfe', 'CFG/ALARM.SET',
+                    'CFG/refline.dat', 'data/info/news.ntl', 'data/sh/day/600000.day',
+                    'data/sh/min/600000.min', 'data/sh/min1/600000.m1', 'data/sh/tick/600000.tik',
+                    'data/sh/tick/600000.tck', 'data/sh/weight/600036.wgt',
+                    'data/shfe/day/cu0701.day', 'data/shfe/tick/cu0701.tik'):
             self.assertIn(rel, on_disk)
 
     def test_market_description(self):
@@ -170,7 +218,7 @@ class Installation(unittest.TestCase):
 
     def test_text_files_are_gbk_with_crlf(self):
         for rel in self.desc['files']:
-            if not rel.endswith(('.ini', '.INI')):
+            if not rel.endswith(('.ini', '.INI', '.txt')):
                 continue
             with self.subTest(file=rel):
                 raw = self.read(rel)
@@ -230,6 +278,248 @@ class Installation(unittest.TestCase):
         self.assertEqual([{'ids': i, 'name': row[7:].decode('gbk').rstrip(' ')} for i, row in zip(ids, rows)],
                          self.desc['brokers'])
 
+    def bars(self, rel):
+        """Every 32-byte bar record as a row of the description's bar_fields, with
+        the date and time decoded from the packed date-time."""
+        data = self.read(rel)
+        self.assertEqual(len(data) % 32, 0, rel)
+        out = []
+        for off in range(0, len(data), 32):
+            packed, close, open_, high, low = struct.unpack_from('<5I', data, off)
+            volume, amount = struct.unpack_from('<2f', data, off + 20)
+            advances, declines = struct.unpack_from('<2H', data, off + 28)
+            out.append([packed, *unpack_datetime(packed), close, open_, high, low, volume, amount,
+                        advances, declines])
+        return out
+
+    def ticks(self, rel):
+        """Every 20-byte tick record as a row of the description's tick_fields."""
+        data = self.read(rel)
+        self.assertEqual(len(data) % 20, 0, rel)
+        out = []
+        for off in range(0, len(data), 20):
+            packed, price = struct.unpack_from('<2I', data, off)
+            volume, amount = struct.unpack_from('<2f', data, off + 8)
+            self.assertEqual(data[off + 17:off + 20], b'\0\0\0')
+            out.append([packed, *unpack_datetime(packed), price, volume, amount, data[off + 16]])
+        return out
+
+    def test_history_files(self):
+        cal = self.desc['calendar']
+        self.assertEqual((self.desc['today'], self.desc['now']), (20061208, 1030))
+        self.assertEqual(unpack_datetime(self.desc['now_packed']), (20061208, 1030))
+        self.assertEqual((cal['first'], cal['last'], cal['count']), (20051014, 20061207, 300))
+        self.assertEqual(cal['week_across_month_end'], [20061127, 20061128, 20061129, 20061130, 20061201])
+        self.assertEqual(cal['month_end'], [20061130, 20061201])
+        self.assertEqual([h['code'] for h in self.desc['histories']],
+                         ['000001', '600000', '600036', '600519', 'cu0612', 'cu0701', 'al0701'])
+        for h in self.desc['histories']:
+            market = self.desc['markets'][h['market']]
+            stock = market['stocks'][h['stock']]
+            cls = market['classes'][stock['class']]
+            clocks = minute_clocks(cls['sessions'])
+            day, m5, m1 = (self.bars(h[k]['file']) for k in ('day', 'min5', 'min1'))
+            with self.subTest(code=h['code']):
+                self.assertEqual(stock['code'], h['code'])
+                self.assertEqual(day, h['day']['bars'])
+                self.assertEqual(m5, h['min5']['bars'])
+                self.assertEqual(m1, h['min1']['bars'])
+                self.assertEqual(len(day), 300)
+                self.assertEqual(len(m1), 3 * len(clocks))
+                self.assertEqual(len(m5), 5 * (len(clocks) - 1) // 5)
+                for bars in (day, m5, m1):
+                    self.assertEqual([b[0] for b in bars], sorted(set(b[0] for b in bars)))
+                    for b in bars:
+                        self.assertLessEqual(b[6], min(b[3], b[4]))
+                        self.assertGreaterEqual(b[5], max(b[3], b[4]))
+                        self.assertGreater(b[6], 0)
+                        if not cls['index_class']:
+                            self.assertEqual(b[9:], [0, 0])
+                self.assertEqual([b[1] for b in day], trading_days(300))
+                self.assertTrue(all(b[2] == 0 for b in day))
+                if cls['index_class']:
+                    self.assertTrue(any(b[9] or b[10] for b in m1))
+                # 1-minute bars: a day is the opening minute and every minute's end.
+                for n, date in enumerate(cal['min1_days']):
+                    one_day = m1[n * len(clocks):(n + 1) * len(clocks)]
+                    self.assertEqual(['%d' % b[2] for b in one_day], clocks)
+                    self.assertTrue(all(b[1] == date for b in one_day))
+                # 5-minute bars end on every fifth minute and agree with the 1-minute
+                # bars; the day bars agree with both.
+                for n, date in enumerate(cal['min5_days']):
+                    five = m5[n * (len(clocks) - 1) // 5:(n + 1) * (len(clocks) - 1) // 5]
+                    self.assertEqual(['%d' % b[2] for b in five], clocks[5::5])
+                    bar = next(b for b in day if b[1] == date)
+                    self.assertEqual((bar[3], bar[4]), (five[-1][3], five[0][4]))
+                    self.assertEqual((bar[5], bar[6]), (max(b[5] for b in five), min(b[6] for b in five)))
+                    self.assertAlmostEqual(bar[7], sum(b[7] for b in five), delta=bar[7] * 1e-6)
+                    if market['type'] != 1:
+                        self.assertEqual(bar[8], five[-1][8])
+                    if date in cal['min1_days']:
+                        ones = [b for b in m1 if b[1] == date]
+                        for g, b in enumerate(five):
+                            group = ones[:6] if g == 0 else ones[5 * g + 1:5 * g + 6]
+                            self.assertEqual((b[3], b[4], b[5], b[6]),
+                                             (group[-1][3], group[0][4], max(x[5] for x in group),
+                                              min(x[6] for x in group)))
+
+    def test_ticks_of_a_trading_day_in_progress(self):
+        elapsed = [[c['elapsed_minutes'] for c in m['classes']] for m in self.desc['markets']]
+        self.assertEqual(elapsed, [[60, 60], [75]])
+        for h in self.desc['histories']:
+            market = self.desc['markets'][h['market']]
+            stock = market['stocks'][h['stock']]
+            cls = market['classes'][stock['class']]
+            clocks = [int(c) for c in minute_clocks(cls['sessions'])]
+            ticks = self.ticks(h['ticks']['file'])
+            history = self.ticks(h['tick_history']['file'])
+            q = stock['quote']
+            with self.subTest(code=h['code']):
+                self.assertEqual(ticks, h['ticks']['records'])
+                self.assertTrue(ticks)
+                self.assertTrue(all(t[1] == 20061208 and t[2] in clocks[:cls['elapsed_minutes'] + 1]
+                                    for t in ticks))
+                self.assertEqual([t[0] for t in ticks], sorted(t[0] for t in ticks))
+                self.assertTrue(all(a[4] <= b[4] for a, b in zip(ticks, ticks[1:])))
+                self.assertTrue(all(t[6] in (0, 1, 2) for t in ticks))
+                if market['type'] == 1:
+                    self.assertTrue(all(a[5] <= b[5] for a, b in zip(ticks, ticks[1:])))
+                # The quote is the day so far.
+                prices = [t[3] for t in ticks]
+                self.assertEqual((q['open'], q['high'], q['low'], q['last']),
+                                 (prices[0], max(prices), min(prices), prices[-1]))
+                self.assertEqual((q['volume'], q['amount']), (ticks[-1][4], ticks[-1][5]))
+                self.assertEqual(q['prev_close'], h['day']['bars'][-1][3])
+                self.assertEqual(q['time'], (10 << 12) | (30 << 6))
+                # .tck: the whole day before, then today's records.
+                n = h['tick_history']['earlier_count']
+                self.assertEqual(self.read(h['tick_history']['file'])[n * 20:],
+                                 self.read(h['ticks']['file']))
+                self.assertEqual(history[:n], h['tick_history']['earlier'])
+                self.assertTrue(all(t[1] == 20061207 for t in history[:n]))
+                # Each minute bar of that day closes at the last deal of its minute.
+                last_deal = {}
+                for t in history[:n]:
+                    last_deal[t[2]] = t
+                for b in h['min1']['bars'][-len(clocks):]:
+                    if b[2] in last_deal:
+                        self.assertEqual(b[3], last_deal[b[2]][3])
+                        if market['type'] != 1:
+                            self.assertEqual(b[8], last_deal[b[2]][5])
+                    else:
+                        self.assertEqual((b[3], b[4], b[5], b[6], b[7]), (b[3],) * 4 + (0,))
+
+    def test_weights(self):
+        files = {h['code']: h for h in self.desc['histories'] if h['weights']['file']}
+        self.assertEqual(sorted(files), ['600000', '600036'])
+        saturday = False
+        for code, h in files.items():
+            data = self.read(h['weights']['file'])
+            self.assertEqual(len(data), 36 * len(h['weights']['records']))
+            days = h['day']['bars']
+            for i, row in enumerate(h['weights']['records']):
+                rec = data[36 * i:36 * (i + 1)]
+                packed = struct.unpack_from('<I', rec, 0)[0]
+                self.assertEqual(unpack_datetime(packed), (row[1], 0))
+                self.assertEqual(list(struct.unpack_from('<5I', rec, 4)), row[2:])
+                self.assertEqual(rec[24:], bytes(12))
+                saturday |= date(row[1]).weekday() == 5
+                # The first bar on or after the event opens near the ex-rights price
+                # of the close before it.
+                n = next(k for k, b in enumerate(days) if b[1] >= row[1])
+                reference = ex_rights_price(days[n - 1][3], *row[2:])
+                with self.subTest(code=code, event=row[1]):
+                    self.assertLess(abs(days[n][4] - reference), reference * 0.016 + 1)
+                    self.assertLess(reference, days[n - 1][3])
+            self.assertEqual([r[0] for r in h['weights']['records']],
+                             sorted(r[0] for r in h['weights']['records']))
+        self.assertTrue(saturday)
+
+    def test_news_index_and_articles(self):
+        data = self.read('data/info/news.ntl')
+        records = self.desc['news']['records']
+        self.assertEqual(len(data), 108 * len(records))
+        for i, item in enumerate(records):
+            rec = data[108 * i:108 * (i + 1)]
+            word0, when, ident = struct.unpack_from('<IIi', rec, 0)
+            with self.subTest(id=item['id']):
+                self.assertEqual((word0 >> 1, bool(word0 & 1)), (item['type'], item['read']))
+                self.assertEqual((when & 0xFFFFF, when >> 20), (item['date_field'], item['hhmm']))
+                self.assertEqual(when & 0xFFFFF, item['yyyymmdd'] % 1000000)
+                self.assertEqual(ident, item['id'])
+                self.assertEqual(cstr(rec[12:92]), item['title'])
+                self.assertEqual(rec[92:108], b'%08d.txt' % ident + bytes(4))
+                article = os.path.join(self.root, 'data', 'info', '%08d.txt' % ident)
+                self.assertEqual(os.path.exists(article), item['article'] is not None)
+                if item['article']:
+                    with open(article, 'rb') as f:
+                        lines = f.read().decode('gbk').split('\r\n')
+                    self.assertEqual(lines, item['article']['lines'] + [''])
+                    self.assertEqual(lines[0], item['title'])
+        ids = [r['id'] for r in records]
+        self.assertEqual(ids, sorted(set(ids)))
+        times = [(r['yyyymmdd'], r['hhmm']) for r in records]
+        self.assertEqual(times, sorted(times))
+        self.assertLessEqual(times[-1], (20061208, 1030))
+        self.assertIsNone(records[0]['article'])
+        self.assertTrue(any(r['read'] for r in records))
+        self.assertTrue(any(c.isascii() and c.isalpha() for r in records for c in r['title']))
+
+    def test_alarm_file(self):
+        data = self.read('CFG/ALARM.SET')
+        alarms = self.desc['alarms']
+        both = alarms['pending'] + alarms['triggered']
+        self.assertEqual(data[:6], b'LMAS01')
+        self.assertEqual(struct.unpack_from('<I', data, 6)[0], 0x11)
+        self.assertEqual((alarms['beep'], alarms['window']), (True, True))
+        self.assertEqual(len(data), 10 + 48 * len(both))
+        off = f32(-1e-10)
+        self.assertEqual(alarms['off_value'], off)
+        for i, a in enumerate(both):
+            rec = data[10 + 48 * i:10 + 48 * (i + 1)]
+            time = list(struct.unpack_from('<8H', rec, 0))
+            reason, market, stock = struct.unpack_from('<IHH', rec, 16)
+            values = list(struct.unpack_from('<6f', rec, 24))
+            names = ('upper', 'lower', 'deal_volume', 'volume', 'amount')
+            with self.subTest(alarm=i):
+                self.assertEqual((reason, market, stock), (a['reason'], a['market'], a['stock']))
+                self.assertEqual(self.desc['markets'][market]['stocks'][stock]['code'], a['code'])
+                self.assertEqual(time, a['trigger_time'] or [0] * 8)
+                self.assertEqual(values, [a['price']] + [off if a[n] is None else a[n] for n in names])
+                self.assertTrue(any(a[n] is not None for n in names))
+                stock = self.desc['markets'][market]['stocks'][stock]
+                q, divisor, unit = stock['quote'], stock['divisor'], stock['unit']
+                if i < len(alarms['pending']):
+                    # Pending alarms have not been reached by today's quotes.
+                    self.assertEqual((time, reason), ([0] * 8, 0))
+                    checks = [('upper', q['last'] / divisor, 1), ('lower', q['last'] / divisor, -1),
+                              ('volume', q['volume'] / unit, 1), ('amount', q['amount'], 1)]
+                    for name, value, sign in checks:
+                        if a[name] is not None:
+                            self.assertGreater(sign * (a[name] - value), 0, name)
+                else:
+                    self.assertEqual(time[:2], [2006, 12])
+                    self.assertEqual((time[2], time[3]), (4, 7))
+                    self.assertIn(reason, (1, 2, 16, 32, 64))
+        self.assertEqual(len(alarms['triggered']), 1)
+
+    def test_reference_lines(self):
+        data = self.read('CFG/refline.dat')
+        lines = self.desc['reflines']['records']
+        self.assertEqual(len(data), 36 * len(lines))
+        keys = set()
+        for i, line in enumerate(lines):
+            rec = data[36 * i:36 * (i + 1)]
+            indicator, market = struct.unpack_from('<HH', rec, 0)
+            code = rec[4:16]
+            self.assertEqual((indicator, market), (line['indicator'], line['market']))
+            self.assertEqual(code, line['code'].encode() + bytes(12 - len(line['code'])))
+            self.assertEqual(list(rec[16:20]), line['shown'])
+            self.assertEqual(list(struct.unpack_from('<4f', rec, 20)), line['levels'])
+            self.assertIn(line['code'], {s['code'] for s in self.desc['markets'][market]['stocks']})
+            keys.add((indicator, market, code))
+        self.assertEqual(len(keys), len(lines))
+
     def test_registry_entry(self):
         with open(self.registry, 'rb') as f:
             self.assertEqual(f.read(), SECTION + b'\r\nPath=sz:' + self.root.encode() + b'/\r\n')
@@ -239,13 +529,69 @@ class Installation(unittest.TestCase):
 class Determinism(unittest.TestCase):
     def test_same_seed_same_bytes(self):
         with tempfile.TemporaryDirectory() as tmp:
-            for name, seed in (('a', 5), ('b', 5), ('c', 6)):
-                mkinstall.make_installation(os.path.join(tmp, name), seed=seed, registry=False)
-            a, b, c = (tree_bytes(os.path.join(tmp, n)) for n in 'abc')
+            for name, seed, now in (('a', 5, 1030), ('b', 5, 1030), ('c', 6, 1030), ('d', 5, 1400)):
+                mkinstall.make_installation(os.path.join(tmp, name), seed=seed, registry=False,
+                                            now=now)
+            a, b, c, d = (tree_bytes(os.path.join(tmp, n)) for n in 'abcd')
             self.assertEqual(a, b)
             self.assertEqual(a.keys(), c.keys())
             self.assertNotEqual(a['data/sh/real.sh'], c['data/sh/real.sh'])
+            self.assertNotEqual(a['data/sh/day/600000.day'], c['data/sh/day/600000.day'])
             self.assertEqual(a['data/sh/nametbl.sh'], c['data/sh/nametbl.sh'])
+            # A later clock time adds ticks but keeps the history.
+            self.assertEqual(a.keys(), d.keys())
+            for rel in ('data/sh/day/600000.day', 'data/sh/min/600000.min',
+                        'data/shfe/min1/cu0701.m1', 'data/sh/weight/600036.wgt', 'CFG/refline.dat'):
+                self.assertEqual(a[rel], d[rel], rel)
+            tik = 'data/sh/tick/000001.tik'
+            self.assertGreater(len(d[tik]), len(a[tik]))
+            self.assertEqual(d[tik][:len(a[tik])], a[tik])
+
+
+class TradingDay(unittest.TestCase):
+    """The clock time decides how far today's ticks and quotes go."""
+
+    def test_clock_times(self):
+        cases = [  # now, last tick time of the Shanghai index and of a copper contract
+            (845, None, None), (900, None, 900), (930, 930, 930), (1200, 1130, 1130),
+            (1600, 1500, 1500),
+        ]
+        with tempfile.TemporaryDirectory() as tmp:
+            for now, index_last, copper_last in cases:
+                with self.subTest(now=now):
+                    root = os.path.join(tmp, str(now))
+                    desc = mkinstall.make_installation(root, registry=False, now=now)
+                    history = {h['code']: h for h in desc['histories']}
+                    for code, market, last in (('000001', 0, index_last), ('cu0701', 1, copper_last)):
+                        h = history[code]
+                        quote = desc['markets'][market]['stocks'][h['stock']]['quote']
+                        size = os.path.getsize(os.path.join(root, h['ticks']['file']))
+                        self.assertEqual(size, 20 * len(h['ticks']['records']))
+                        times = [t[2] for t in h['ticks']['records']]
+                        if last is None:
+                            self.assertEqual(size, 0)
+                            self.assertEqual((quote['open'], quote['last'], quote['volume']), (0, 0, 0))
+                            self.assertGreater(quote['prev_close'], 0)
+                        elif code == '000001':
+                            self.assertEqual(times[-1], last)
+                        else:
+                            self.assertLessEqual(times[-1], last)
+
+    def test_bad_date_or_time_writes_nothing(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            root = os.path.join(tmp, 'inst')
+            for args in (['--today', '20061209'], ['--today', '20061231'], ['--today', '20061232'],
+                         ['--now', '2400'], ['--now', '1060'], ['--now', '-5']):
+                with self.subTest(args=args):
+                    result = subprocess.run([sys.executable, MAKER, root, '--no-registry'] + args,
+                                            capture_output=True)
+                    self.assertEqual(result.returncode, 1)
+                    self.assertIn(b'mkinstall: ', result.stderr)
+                    self.assertFalse(os.path.exists(root))
+            desc = mkinstall.make_installation(root, registry=False, today=20070101, now=1330)
+            self.assertEqual(desc['calendar']['last'], 20061229)
+            with open(os.path.join(root, 'data', 'realdata.ini'), 'rb') as f:
+                self.assertIn(b'DYNDATE00=20070101\r\n', f.read())
 
 
 class Registry(unittest.TestCase):
@@ -317,6 +663,10 @@ class Large(unittest.TestCase):
                 all_codes |= codes
             sh = {s['code']: s['name'] for s in desc['markets'][0]['stocks']}
             self.assertEqual(sh['600000'], '浦发银行')
+            self.assertEqual(desc['histories'], [])
+            self.assertFalse(os.path.exists(os.path.join(tmp, 'data', 'sh', 'day')))
+            self.assertEqual(os.path.getsize(os.path.join(tmp, 'CFG', 'ALARM.SET')),
+                             10 + 48 * (len(desc['alarms']['pending']) + len(desc['alarms']['triggered'])))
 
 
 if __name__ == '__main__':
