@@ -1,0 +1,141 @@
+// A second process for the message tests. Its command line picks the part it
+// plays:
+//   window <hwnd>         a top-level window that greets <hwnd> and answers
+//                         WM_COPYDATA, nested sends, show requests and WM_CLOSE
+//   mutex <name>          exit code 183 when the named mutex already exists, else 0
+//   cmdline               writes its command line (and whether the carrier
+//                         variable is gone) to cmdline.out in its folder
+//   nobody <socket> <hwnd> as user nobody, tries a send through <socket>; exit
+//                         code 0 when the connection is refused without answer
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/win/GuiApplication.h"
+#include "platform/win/Messages.h"
+#include "platform/win/Mutex.h"
+#include "platform/win/Process.h"
+#include "platform/win/Remote.h"
+#include "platform/win/Window.h"
+
+using namespace win;
+
+namespace {
+
+HWND starter = 0;
+
+LRESULT PeerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COPYDATA: {
+        auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
+        if (cds->dwData != 1001 || cds->cbData != 352)
+            return -1;
+        auto *bytes = static_cast<const unsigned char *>(cds->lpData);
+        for (unsigned i = 0; i < 352; ++i)
+            if (bytes[i] != static_cast<unsigned char>(i * 7))
+                return 2;
+        return 0x352 + (wParam == starter ? 0x10000 : 0);
+    }
+    case WM_USER + 3:
+        // Dies while its sender waits.
+        _exit(3);
+    case WM_USER + 4:
+        return SendMessageA(starter, WM_USER + 5, 0, 0) + 1;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+}
+
+int RunWindow(int argc, char **argv, const std::string &target)
+{
+    GuiApplication app(argc, argv);
+    starter = static_cast<HWND>(std::strtoul(target.c_str(), nullptr, 10));
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PeerProc;
+    wc.lpszClassName = "PeerWnd";
+    RegisterClassA(&wc);
+    HWND hwnd = CreateWindowExA(0, "PeerWnd", "peer window", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, 0, 0, 0, nullptr);
+    if (!hwnd || !PostMessageA(starter, WM_USER + 2, 0, static_cast<LPARAM>(hwnd)))
+        return 1;
+    return app.Run();
+}
+
+int TryAsNobody(const std::string &socketPath, HWND target)
+{
+    setgroups(0, nullptr);
+    if (setgid(65534) != 0 || setuid(65534) != 0)
+        return 4;
+    int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
+    if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0)
+        return errno == EACCES ? 2 : 5;
+    RemoteFrame f{kRemoteMagic, kRemoteSend, target, WM_USER + 6, 0, 0, 0, 0};
+    if (send(fd, &f, sizeof f, MSG_NOSIGNAL) != sizeof f)
+        return 0;
+    pollfd pfd{fd, POLLIN, 0};
+    if (poll(&pfd, 1, 3000) <= 0)
+        return 6;
+    RemoteFrame answer{};
+    return recv(fd, &answer, sizeof answer, 0) > 0 ? 1 : 0;
+}
+
+bool NamesThisProgram(const std::string &word)
+{
+    std::string base = word.substr(word.find_last_of("/\\") + 1);
+    for (char &c : base)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return base == "winpeer" || base == "winpeer.exe" || base == "lumo_winpeer";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A peer never outlives the test that started it.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    std::string line = GetCommandLineA();
+    std::istringstream in(line);
+    std::string mode;
+    in >> mode;
+    if (NamesThisProgram(mode))
+        in >> mode;
+    std::string rest;
+    std::getline(in >> std::ws, rest);
+    if (mode == "window")
+        return RunWindow(argc, argv, rest);
+    if (mode == "mutex") {
+        HANDLE h = CreateMutexA(nullptr, TRUE, rest.c_str());
+        return GetLastError() == ERROR_ALREADY_EXISTS ? 183 : (h ? 0 : 1);
+    }
+    if (mode == "cmdline") {
+        std::ofstream out("cmdline.out", std::ios::binary);
+        out << line << '\n' << (std::getenv("LUMO_CMDLINE") ? "present" : "cleared");
+        return 0;
+    }
+    if (mode == "nobody") {
+        std::istringstream words(rest);
+        std::string path;
+        unsigned long target = 0;
+        words >> path >> target;
+        return TryAsNobody(path, static_cast<HWND>(target));
+    }
+    return 9;
+}
