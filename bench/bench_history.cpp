@@ -1,0 +1,219 @@
+// Reading history: 15,000 day bars read cold (a new buffer and a file not read
+// before in the run) and warm; a cached fetch of today's 1-minute bars while the
+// market trades with 30,000 ticks in the tick file; grouping 15,000 days into
+// weeks and months.
+// bench-deps: lumon_core
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/DataPool.h"
+#include "lumon/core/EMemOp.h"
+#include "lumon/core/History.h"
+#include "lumon/core/UtilData.h"
+#include "platform/win/File.h"
+
+namespace {
+
+constexpr int DayRecords = 15000;
+constexpr int TickRecords = 30000;
+constexpr int ColdFiles = 64;
+
+// The code of cold file i.
+std::string ColdCode(int i)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "9%05d", 10000 + i);
+    return code;
+}
+
+template <typename T>
+void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
+}
+
+std::vector<KLineRecord> Days()
+{
+    std::vector<KLineRecord> days;
+    PackedDateTime t = MakePackedDateTime(1950, 1, 2, 0, 0);
+    for (int i = 0; i < DayRecords; ++i, t = NextDay(t)) {
+        KLineRecord b{};
+        b.Time = t;
+        b.Open = b.Close = 1000 + uint32_t(i % 97);
+        b.High = b.Close + 5;
+        b.Low = b.Close - 5;
+        b.Volume = float(1000 + i % 13);
+        b.Amount = float(100000 + i);
+        days.push_back(b);
+    }
+    return days;
+}
+
+// An installation of one market (stocks trading 09:30-11:30 and 13:00-15:00)
+// in the temporary folder, worked on from its bin/; no registry value is
+// written: the data root is the default "..\".
+bool Ready()
+{
+    static int state = 0;
+    if (state)
+        return state > 0;
+    namespace fs = std::filesystem;
+    fs::path root = fs::temp_directory_path() / "lumo-bench-history";
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+
+    MarketInfoRecord market{};
+    market.Type = 1;
+    std::strcpy(market.Dir, "sh");
+    std::strcpy(market.Ext, "shm");
+    market.HourOffset = 8;
+    market.Capacity = 8;
+    market.ClassCount = 1;
+    ClassRecord &cls = market.Classes[0];
+    cls.SessionCount = 2;
+    cls.SessionStart[0] = 570;
+    cls.SessionEnd[0] = 690;
+    cls.SessionStart[1] = 780;
+    cls.SessionEnd[1] = 900;
+    WriteFile(root / "cfg" / "mkinfo.cfg", std::vector<MarketInfoRecord>{market});
+    std::vector<StockStaticRecord> stocks(1);
+    std::strcpy(stocks[0].Code, "600000");
+    stocks[0].ScaleDivisor = 100;
+    stocks[0].VolumeUnit = 100;
+    WriteFile(root / "data" / "sh" / "nametbl.shm", stocks);
+
+    std::vector<KLineRecord> days = Days();
+    WriteFile(root / "data" / "sh" / "day" / "600000.day", days);
+    for (int i = 0; i < ColdFiles; ++i)
+        WriteFile(root / "data" / "sh" / "day" / (ColdCode(i) + ".day"), days);
+    std::vector<TickRecord> ticks;
+    for (int i = 0; i < TickRecords; ++i) {
+        TickRecord t{};
+        int elapsed = i * 240 / TickRecords;
+        int clock = elapsed < 120 ? 570 + elapsed : 780 + elapsed - 120;
+        t.Time = MakePackedDateTime(2006, 12, 8, clock / 60, clock % 60);
+        t.Price = 1000 + uint32_t(i % 31);
+        t.Volume = float(100 * (i + 1));
+        t.Amount = float(10000 * (i + 1));
+        ticks.push_back(t);
+    }
+    WriteFile(root / "data" / "sh" / "tick" / "600000.tik", ticks);
+
+    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+        state = -1;
+        return false;
+    }
+    static TUtilData util(1);
+    static TDataIO io(0);
+    state = MarketTable.Count == 1 && MarketTable.Markets[0]->StockCount == 1 ? 1 : -1;
+    return state > 0;
+}
+
+void SetTrading(bool trading)
+{
+    TMarketData &md = *MarketTable.Markets[0];
+    md.Now = MakePackedDateTime(2006, 12, 8, 14, 59);
+    md.ClockMinute = 14 * 60 + 59;
+    RealQuoteRecord &q = md.Quotes[0];
+    q.Open = q.High = q.Low = 1000;
+    q.Last = trading ? 1010 : 0;
+}
+
+void BM_ReadBarsDayCold(benchmark::State &state)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    SetTrading(false);
+    TDataIO::SetMergeRealTime(0);
+    int file = 0;
+    for (auto _ : state) {
+        std::string code = ColdCode(file);
+        file = (file + 1) % ColdFiles;
+        KLineRecord *bars = nullptr;
+        int count = 0;
+        TDataIO::ReadBars(bars, 0, code.c_str(), count, PeriodDay, MaxDataRecords, 0, 0);
+        benchmark::DoNotOptimize(bars);
+        if (count != DayRecords - 1 - MarketTable.Markets[0]->MaxTradingMinutes - 16)
+            state.SkipWithError("unexpected bar count");
+        EMemFree(bars);
+    }
+}
+BENCHMARK(BM_ReadBarsDayCold)->Unit(benchmark::kMicrosecond);
+
+void BM_ReadBarsDayWarm(benchmark::State &state)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    SetTrading(false);
+    TDataIO::SetMergeRealTime(0);
+    KLineRecord *bars = nullptr;
+    int count = 0;
+    TDataIO::ReadBars(bars, 0, "600000", count, PeriodDay, MaxDataRecords, 0, 0);
+    for (auto _ : state) {
+        TDataIO::ReadBars(bars, 0, "600000", count, PeriodDay, MaxDataRecords, 0, 0);
+        benchmark::DoNotOptimize(bars);
+    }
+    EMemFree(bars);
+}
+BENCHMARK(BM_ReadBarsDayWarm)->Unit(benchmark::kMicrosecond);
+
+void BM_CachedFetchWhileTrading(benchmark::State &state)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    SetTrading(true);
+    TDataPool pool;
+    KLineRecord *bars = nullptr;
+    int count = 0;
+    GetBarsCached(bars, 0, "600000", count, PeriodMin1, 0, 0, 0);
+    for (auto _ : state) {
+        GetBarsCached(bars, 0, "600000", count, PeriodMin1, 0, 0, 0);
+        benchmark::DoNotOptimize(bars);
+    }
+    if (count < 200)
+        state.SkipWithError("today's bars are missing");
+    EMemFree(bars);
+    SetTrading(false);
+}
+BENCHMARK(BM_CachedFetchWhileTrading)->Unit(benchmark::kMicrosecond);
+
+void Aggregate(benchmark::State &state, int period)
+{
+    std::vector<KLineRecord> days = Days();
+    std::vector<KLineRecord> out(days.size());
+    int count = 0;
+    for (auto _ : state) {
+        AggregateBars(period, days.data(), int(days.size()), out.data(), count, 1);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["bars"] = count;
+}
+
+void BM_AggregateWeeks(benchmark::State &state)
+{
+    Aggregate(state, 9);
+}
+BENCHMARK(BM_AggregateWeeks)->Unit(benchmark::kMicrosecond);
+
+void BM_AggregateMonths(benchmark::State &state)
+{
+    Aggregate(state, 10);
+}
+BENCHMARK(BM_AggregateMonths)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,163 @@
+#include "lumon/core/DataPool.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/EMemOp.h"
+#include "lumon/core/FlatFile.h"
+#include "lumon/core/History.h"
+#include "lumon/core/UtilData.h"
+
+TDayDataCache *DayDataCache;
+TMin1DataCache *Min1DataCache;
+TMin5DataCache *Min5DataCache;
+
+namespace {
+
+constexpr int IndexRecordSize = 232;
+constexpr int IndexParamSize = 512;
+constexpr int IndexTableRecords = 300;
+
+TMarketData *MarketAt(int m)
+{
+    return m >= 0 && m < MarketTable.Count && m < MaxMarkets ? MarketTable.Markets[m] : nullptr;
+}
+
+// Opens a table for loading in the mode it has always been opened with (which
+// creates a missing file); an installation whose configuration folder cannot be
+// written still has its tables read.
+int OpenTable(const char *name, const char *mode)
+{
+    int h = FileOpen(name, mode);
+    return h >= 1 ? h : FileOpen(name, "rb");
+}
+
+} // namespace
+
+bool CreateDataCaches()
+{
+    if (!DayDataCache)
+        DayDataCache = new TDayDataCache(5);
+    if (!Min1DataCache)
+        Min1DataCache = new TMin1DataCache(5);
+    if (!Min5DataCache)
+        Min5DataCache = new TMin5DataCache(5);
+    void *work1 = TUtilData::GetBarBuffer();
+    void *work2 = TUtilData::GetBarBuffer2();
+    return work1 && work2;
+}
+
+void ClearDataCaches()
+{
+    if (DayDataCache)
+        DayDataCache->ClearAll();
+    if (Min1DataCache)
+        Min1DataCache->ClearAll();
+    if (Min5DataCache)
+        Min5DataCache->ClearAll();
+}
+
+void InvalidateCachedBars(int market, const char *code, int period)
+{
+    if (period >= 8) {
+        if (DayDataCache)
+            DayDataCache->Invalidate(market, code);
+        return;
+    }
+    if (period < 4 && Min1DataCache)
+        Min1DataCache->Invalidate(market, code);
+    if (period >= 3 && Min5DataCache)
+        Min5DataCache->Invalidate(market, code);
+}
+
+int FetchBarsCached(int market, const char *code, int &count, int period, int force, int request)
+{
+    count = 0;
+    if (!CreateDataCaches())
+        return 0;
+    TDataCache *cache = nullptr;
+    if (period >= 8 && period <= 12)
+        cache = DayDataCache;
+    else if (period >= 3 && period <= 7)
+        cache = Min5DataCache;
+    else if (period >= 1 && period <= 2)
+        cache = Min1DataCache;
+    TMarketData *md = MarketAt(market);
+    if (!cache || !md)
+        return 0;
+    auto *raw = static_cast<KLineRecord *>(TUtilData::GetBarBuffer2());
+    auto *out = static_cast<KLineRecord *>(TUtilData::GetBarBuffer());
+    int rawCount = 0;
+    if (!cache->Fetch(market, code, raw, rawCount, force, request) || rawCount < 1)
+        return 0;
+    int room = int(EMemSize(out) / sizeof(KLineRecord));
+    AggregateBars(period, raw, std::min(rawCount, room), out, count, md->Info.Type);
+    return count > 0 ? 1 : 0;
+}
+
+int GetBarsCached(KLineRecord *&bars, int market, const char *code, int &count, int period, int n, int force,
+                  int request)
+{
+    int fetched = 0;
+    count = 0;
+    if (!FetchBarsCached(market, code, fetched, period, force, request))
+        return 0;
+    size_t need = size_t(MarketAt(market)->MaxTradingMinutes + fetched + 16) * sizeof(KLineRecord);
+    if (EMemSize(bars) < need) {
+        EMemFree(bars);
+        bars = static_cast<KLineRecord *>(EMemAlloc(need));
+        if (!bars)
+            return 0;
+    }
+    auto *out = static_cast<const KLineRecord *>(TUtilData::GetBarBuffer());
+    int first = n > 0 && n < fetched ? fetched - n : 0;
+    count = fetched - first;
+    std::memcpy(static_cast<void *>(bars), out + first, size_t(count) * sizeof(KLineRecord));
+    return count >= 1 ? 1 : 0;
+}
+
+TDataPool::TDataPool()
+{
+    CreateDataCaches();
+    ClearDataCaches();
+}
+
+TDataPool::~TDataPool()
+{
+    delete DayDataCache;
+    delete Min1DataCache;
+    delete Min5DataCache;
+    DayDataCache = nullptr;
+    Min1DataCache = nullptr;
+    Min5DataCache = nullptr;
+}
+
+int TDataPool::LoadIndexTable(void *&buffer, int &count)
+{
+    count = 0;
+    buffer = EMemAlloc(size_t(IndexTableRecords) * IndexRecordSize);
+    if (!buffer)
+        return 0;
+    int h = OpenTable("..\\CFG\\INDEX.DAT", "r+b");
+    if (h < 1)
+        return 0;
+    int records = std::min(FileGetSize(h) / IndexRecordSize, IndexTableRecords);
+    count = records > 0 ? FileRead(h, buffer, IndexRecordSize, records) / IndexRecordSize : 0;
+    FileClose(h);
+    return 1;
+}
+
+int TDataPool::LoadIndexParamTable(void *&buffer, int n)
+{
+    buffer = EMemAlloc(size_t(IndexTableRecords) * IndexParamSize);
+    if (!buffer)
+        return 0;
+    int h = OpenTable("..\\CFG\\IDXPARA.TBL", "w+b");
+    if (h < 1)
+        return 0;
+    int records = std::min({n, FileGetSize(h) / IndexParamSize, IndexTableRecords});
+    int read = records > 0 ? FileRead(h, buffer, IndexParamSize, records) / IndexParamSize : 0;
+    FileClose(h);
+    return read;
+}

@@ -1,0 +1,3 @@
+#include "lumon/core/FrameServices.h"
+
+TFrameServices *MFrame = nullptr;
