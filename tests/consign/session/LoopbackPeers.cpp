@@ -1,0 +1,193 @@
+#include "LoopbackPeers.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <regex>
+
+namespace {
+
+int FreeLoopbackPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    socklen_t length = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &length);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+bool CanConnect(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string Field(const std::string &line, const std::string &name)
+{
+    const std::regex pattern("\"" + name + "\": (\"([^\"]*)\"|([-0-9a-z]+))");
+    std::smatch m;
+    if (!std::regex_search(line, m, pattern))
+        return std::string();
+    return m[2].matched ? m[2].str() : m[3].str();
+}
+
+} // namespace
+
+bool ChildPeer::StartGateway(const std::vector<std::string> &options, const std::string &logPath)
+{
+    std::vector<std::string> argv = {"/usr/bin/python3", LUMO_GATEWAY, "--host", "127.0.0.1",
+                                     "--port", "0", "--log", logPath};
+    argv.insert(argv.end(), options.begin(), options.end());
+    return Start(argv, true);
+}
+
+bool ChildPeer::StartSocks(const std::string &user, const std::string &password)
+{
+    port_ = FreeLoopbackPort();
+    std::vector<std::string> argv = {"/usr/bin/microsocks", "-i", "127.0.0.1", "-p",
+                                     std::to_string(port_)};
+    if (!user.empty())
+        argv.insert(argv.end(), {"-u", user, "-P", password});
+    if (!Start(argv, false))
+        return false;
+    for (int i = 0; i < 200; ++i) {
+        if (CanConnect(port_))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+bool ChildPeer::Start(const std::vector<std::string> &argv, bool portOnFirstLine)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return false;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::dup2(pipeFds[1], 1);
+        ::close(pipeFds[0]);
+        ::close(pipeFds[1]);
+        std::vector<char *> args;
+        for (const std::string &a : argv)
+            args.push_back(const_cast<char *>(a.c_str()));
+        args.push_back(nullptr);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    if (!portOnFirstLine) {
+        ::close(pipeFds[0]);
+        return pid_ > 0;
+    }
+    std::string line;
+    char c;
+    while (::read(pipeFds[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    ::close(pipeFds[0]);
+    port_ = std::atoi(line.c_str());
+    return port_ > 0;
+}
+
+void ChildPeer::Stop()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+}
+
+ScriptedPeer::ScriptedPeer(Script script)
+{
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    ::listen(listener_, 1);
+    socklen_t length = sizeof a;
+    ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &length);
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this, script] {
+        const int fd = ::accept(listener_, nullptr, nullptr);
+        if (fd < 0)
+            return;
+        script(fd);
+        ::close(fd);
+    });
+}
+
+ScriptedPeer::~ScriptedPeer()
+{
+    ::shutdown(listener_, SHUT_RDWR);
+    ::close(listener_);
+    thread_.join();
+}
+
+bool ScriptedPeer::ReadExact(int fd, void *buffer, int count)
+{
+    char *p = static_cast<char *>(buffer);
+    while (count > 0) {
+        const ssize_t n = ::recv(fd, p, static_cast<size_t>(count), 0);
+        if (n <= 0)
+            return false;
+        p += n;
+        count -= static_cast<int>(n);
+    }
+    return true;
+}
+
+void ScriptedPeer::WriteAll(int fd, const void *data, int count)
+{
+    const char *p = static_cast<const char *>(data);
+    while (count > 0) {
+        const ssize_t n = ::send(fd, p, static_cast<size_t>(count), MSG_NOSIGNAL);
+        if (n <= 0)
+            return;
+        p += n;
+        count -= static_cast<int>(n);
+    }
+}
+
+std::vector<GatewayLogEntry> ReadGatewayLog(const std::string &path)
+{
+    std::vector<GatewayLogEntry> entries;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        GatewayLogEntry e;
+        e.direction = Field(line, "dir");
+        if (e.direction.empty())
+            continue;
+        e.code = std::atoi(Field(line, "code").c_str());
+        e.checksumOk = Field(line, "checksum_ok") == "true";
+        e.enciphered = Field(line, "enciphered") == "true";
+        e.keyBefore = Field(line, "key_before");
+        e.keyAfter = Field(line, "key_after");
+        e.body = Field(line, "body");
+        e.wire = Field(line, "wire");
+        e.textLength = std::atoi(Field(line, "text_len").c_str());
+        e.bodyLength = std::atoi(Field(line, "body_len").c_str());
+        entries.push_back(e);
+    }
+    return entries;
+}
