@@ -6,6 +6,7 @@
 #include "lumon/core/FlatFile.h"
 #include "lumon/core/FrameServices.h"
 #include "platform/win/Messages.h"
+#include "platform/win/Sound.h"
 #include "platform/win/Thread.h"
 #include "platform/win/Time.h"
 
@@ -246,6 +247,8 @@ int TAlarm::CheckOne()
 
 void TAlarm::Notify()
 {
+    if (BeepFlag)
+        Beep(597, 500);
     if (WindowFlag && m_Frame)
         PostMessage(m_Frame, WM_SHOW_ALARMS, 0, 0);
 }

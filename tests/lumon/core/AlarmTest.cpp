@@ -11,6 +11,7 @@
 #include "lumon/core/Alarm.h"
 #include "lumon/core/FrameServices.h"
 #include "platform/win/Messages.h"
+#include "platform/win/Sound.h"
 #include "platform/win/Window.h"
 
 namespace {
@@ -231,6 +232,7 @@ TEST(Alarm, ThreadNotifiesThreeTimesAndStopsPromptly)
 {
     HistoryMarkets f;
     AlarmFrame frame;
+    win::RecordSounds(true);
     TAlarm alarm;
     alarm.AddAlarm(Alarm(0, 1, 10.0f));
     ASSERT_EQ(alarm.StartCheckThread(), 1);
@@ -247,6 +249,14 @@ TEST(Alarm, ThreadNotifiesThreeTimesAndStopsPromptly)
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(2));
     win::Sleep(600);
     EXPECT_EQ(frame.Count(WM_SHOW_ALARMS), 3); // nothing after the stop
+    // Each notice sounds the alarm tone.
+    auto beeps = win::RecordedBeeps();
+    ASSERT_EQ(beeps.size(), 3u);
+    for (const auto &b : beeps) {
+        EXPECT_EQ(b.frequency, 597u);
+        EXPECT_EQ(b.durationMs, 500u);
+    }
+    win::RecordSounds(false);
     alarm.Triggered().SetCount(0);
 }
 
