@@ -6,6 +6,8 @@
 #include "lumon/core/MarketRecords.h"
 #include "platform/win/WinTypes.h"
 
+struct DataRequest;
+
 class TFrameServices {
 public:
     virtual ~TFrameServices() = default;
@@ -24,9 +26,17 @@ public:
     }
     // Has the connected request client ask for the stock's ticks of today.
     virtual bool RequestTickData(StockId stock) { return false; }
+    // Has the connected request client ask for the stock's weight file (its
+    // ex-rights events).
+    virtual bool RequestWeightFile(StockId stock) { return false; }
     // The frame's window, to which the other threads post their notices; 0 while
     // there is none.
     virtual win::HWND GetFrameWindow() { return 0; }
+
+    // Data-server link: has the request client send one request of the request
+    // ring; the bytes sent, 0 for a request it does not send, -1 when no request
+    // client is connected or the send failed.
+    virtual int SendDataRequest(const DataRequest &request) { return -1; }
 };
 
 // The one main frame; null while there is none (the settings program, tests).
