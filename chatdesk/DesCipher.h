@@ -1,0 +1,60 @@
+// The block cipher of the chat client's profile: DES tables with the profile's
+// own bit order (bits counted from the least significant bit of each byte, S-box
+// results placed low bit first, no exchange of the halves before the final
+// permutation), single or triple with two keys, in electronic codebook mode; and
+// the enciphered file format built on it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win/WinTypes.h"
+
+class CDesCipher {
+public:
+    // The profile's bit order, or the standard one of FIPS 46, with the same
+    // tables (the standard order serves to check the tables).
+    enum BitOrder { ProfileBitOrder, StandardBitOrder };
+
+    explicit CDesCipher(win::LPCSTR key, BitOrder order = ProfileBitOrder);
+
+    // Up to 16 characters: 1 to 8 single DES, 9 to 16 triple DES with the first
+    // and the second eight characters (each zero-padded). An empty or longer key
+    // is refused and nothing is set.
+    bool SetKey(win::LPCSTR key);
+    bool HasKey() const { return m_hasKey; }
+
+    // Whole 8-byte blocks of `length`; output may be the input.
+    void EncryptBlocks(uint8_t *output, const uint8_t *input, size_t length) const;
+    void DecryptBlocks(uint8_t *output, const uint8_t *input, size_t length) const;
+
+    // The enciphered file: format 1, the plain size, the key text enciphered,
+    // then the plain bytes in enciphered chunks of 10240. EncryptFile writes a
+    // sibling of the target and puts it in the target's place only when it is
+    // complete, so a failed write leaves the old file as it was. DecryptFile
+    // leaves the plain file empty when it fails.
+    bool EncryptFile(win::LPCSTR plainPath, win::LPCSTR cipherPath) const;
+    bool DecryptFile(win::LPCSTR cipherPath, win::LPCSTR plainPath) const;
+
+    static constexpr uint32_t kFileFormat = 1;
+    static constexpr size_t kHeaderSize = 24;
+    static constexpr size_t kChunkSize = 10240;
+
+private:
+    // Bits are held in 64-bit words where bit k is bit k + 1 of the tables' numbering.
+    using Subkeys = uint64_t[16];
+
+    void MakeSubkeys(const uint8_t key[8], Subkeys &subkeys) const;
+    uint32_t RoundFunction(uint32_t half, uint64_t subkey) const;
+    void CryptBlock(uint8_t block[8], const Subkeys &subkeys, bool decipher) const;
+    void Encrypt(uint8_t block[8]) const;
+    void Decrypt(uint8_t block[8]) const;
+    uint64_t Unpack(const uint8_t bytes[8]) const;
+    void Pack(uint64_t bits, uint8_t bytes[8]) const;
+
+    BitOrder m_order;
+    bool m_hasKey = false;
+    bool m_triple = false;
+    char m_keyText[16] = {};
+    Subkeys m_subkeys1 = {};
+    Subkeys m_subkeys2 = {};
+};
