@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <QApplication>
+#include <QWidget>
+
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -26,6 +29,7 @@ struct WindowClass {
 
 struct Tables {
     std::mutex lock;
+    WindowSurfaceFactory factory;
     std::unordered_map<std::string, WindowClass> classes; // by lower-case name
     // Ordered by handle, which is creation order within a process.
     std::map<HWND, std::shared_ptr<WindowRecord>> windows;
@@ -50,6 +54,13 @@ std::string Lower(std::string_view s)
 bool TopLevelExported(const WindowRecord &w)
 {
     return w.parent == 0 && !(w.style & WS_CHILD) && !(w.exStyle & WS_EX_TOOLWINDOW);
+}
+
+WindowSurface *SurfaceOf(HWND hwnd)
+{
+    std::lock_guard<std::mutex> guard(T().lock);
+    auto it = T().windows.find(hwnd);
+    return it == T().windows.end() ? nullptr : it->second->surface;
 }
 
 std::vector<HWND> ChildrenOf(HWND hwnd)
@@ -285,6 +296,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
                      windowName, className, exStyle};
+    WindowSurfaceFactory factory;
+    {
+        std::lock_guard<std::mutex> guard(T().lock);
+        factory = T().factory;
+    }
+    if (factory)
+        factory(w->hwnd, cs);
     LRESULT r = 0;
     if (!CallLocalWindow(w->hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs), r) || r == 0 ||
         !CallLocalWindow(w->hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs), r) || r == -1) {
@@ -295,6 +313,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     if (!FindLocalWindow(w->hwnd))
         return 0;
+    if (WindowSurface *surface = SurfaceOf(w->hwnd))
+        surface->Created();
     if (TopLevelExported(*w)) {
         std::string title;
         {
@@ -332,8 +352,13 @@ BOOL DestroyWindow(HWND hwnd)
     if (w->exported)
         UnexportWindow(hwnd);
     CallLocalWindow(hwnd, WM_NCDESTROY, 0, 0, r);
-    std::lock_guard<std::mutex> guard(T().lock);
-    T().windows.erase(hwnd);
+    WindowSurface *surface = SurfaceOf(hwnd);
+    {
+        std::lock_guard<std::mutex> guard(T().lock);
+        T().windows.erase(hwnd);
+    }
+    if (surface)
+        surface->Destroyed();
     return TRUE;
 }
 
@@ -604,6 +629,185 @@ DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId)
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     if (processId)
         *processId = 0;
+    return 0;
+}
+
+void SetWindowSurfaceFactory(WindowSurfaceFactory factory)
+{
+    std::lock_guard<std::mutex> guard(T().lock);
+    T().factory = std::move(factory);
+}
+
+HWND WindowOfWidget(const QWidget *widget)
+{
+    if (!widget)
+        return 0;
+    std::lock_guard<std::mutex> guard(T().lock);
+    for (auto &[h, w] : T().windows)
+        if (w->surface && !w->destroying && w->surface->Widget() == widget)
+            return h;
+    return 0;
+}
+
+namespace {
+
+// The surface of a live window of this process, with the last error set when
+// there is none.
+WindowSurface *PlacedSurface(HWND hwnd)
+{
+    if (!FindLocalWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return SurfaceOf(hwnd);
+}
+
+} // namespace
+
+BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags)
+{
+    if (!FindLocalWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (WindowSurface *surface = SurfaceOf(hwnd)) {
+        RECT b = surface->Bounds();
+        int left = (flags & SWP_NOMOVE) ? b.left : x;
+        int top = (flags & SWP_NOMOVE) ? b.top : y;
+        int width = (flags & SWP_NOSIZE) ? b.right - b.left : cx;
+        int height = (flags & SWP_NOSIZE) ? b.bottom - b.top : cy;
+        surface->SetBounds(RECT{left, top, left + width, top + height});
+    }
+    if (flags & SWP_SHOWWINDOW)
+        ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+    else if (flags & SWP_HIDEWINDOW)
+        ShowWindow(hwnd, SW_HIDE);
+    return TRUE;
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL)
+{
+    return SetWindowPos(hwnd, 0, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL GetClientRect(HWND hwnd, RECT *rect)
+{
+    if (!rect || !FindLocalWindow(hwnd)) {
+        SetLastError(rect ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    WindowSurface *surface = SurfaceOf(hwnd);
+    RECT b = surface ? surface->Bounds() : RECT{0, 0, 0, 0};
+    *rect = RECT{0, 0, b.right - b.left, b.bottom - b.top};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND hwnd, RECT *rect)
+{
+    if (!rect || !FindLocalWindow(hwnd)) {
+        SetLastError(rect ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    WindowSurface *surface = SurfaceOf(hwnd);
+    RECT b = surface ? surface->Bounds() : RECT{0, 0, 0, 0};
+    POINT o = surface ? surface->ClientOrigin() : POINT{0, 0};
+    *rect = RECT{o.x, o.y, o.x + b.right - b.left, o.y + b.bottom - b.top};
+    return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, POINT *point)
+{
+    WindowSurface *surface = PlacedSurface(hwnd);
+    if (!point || !FindLocalWindow(hwnd))
+        return FALSE;
+    POINT o = surface ? surface->ClientOrigin() : POINT{0, 0};
+    point->x += o.x;
+    point->y += o.y;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, POINT *point)
+{
+    WindowSurface *surface = PlacedSurface(hwnd);
+    if (!point || !FindLocalWindow(hwnd))
+        return FALSE;
+    POINT o = surface ? surface->ClientOrigin() : POINT{0, 0};
+    point->x -= o.x;
+    point->y -= o.y;
+    return TRUE;
+}
+
+HWND SetParent(HWND hwnd, HWND parent)
+{
+    auto w = FindLocalWindow(hwnd);
+    if (!w || (parent != 0 && !FindLocalWindow(parent))) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
+    HWND old;
+    {
+        std::lock_guard<std::mutex> guard(T().lock);
+        old = w->parent;
+        w->parent = parent;
+    }
+    if (WindowSurface *surface = SurfaceOf(hwnd))
+        surface->SetParentWindow(parent);
+    return old;
+}
+
+BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase)
+{
+    if (!FindLocalWindow(hwnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (WindowSurface *surface = SurfaceOf(hwnd))
+        surface->Invalidate(rect, erase != FALSE);
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd)
+{
+    WindowSurface *surface = PlacedSurface(hwnd);
+    if (!FindLocalWindow(hwnd))
+        return FALSE;
+    if (surface)
+        surface->UpdateNow();
+    return TRUE;
+}
+
+BOOL RedrawWindow(HWND hwnd, const RECT *rect, uint32_t, UINT flags)
+{
+    WindowSurface *surface = PlacedSurface(hwnd);
+    if (!FindLocalWindow(hwnd))
+        return FALSE;
+    if (surface && (flags & RDW_INVALIDATE))
+        surface->Invalidate(rect, (flags & RDW_ERASE) != 0);
+    if (surface && (flags & (RDW_UPDATENOW | RDW_ERASENOW)))
+        surface->UpdateNow();
+    return TRUE;
+}
+
+HWND SetFocus(HWND hwnd)
+{
+    HWND previous = GetFocus();
+    if (hwnd == 0)
+        return previous;
+    WindowSurface *surface = PlacedSurface(hwnd);
+    if (!FindLocalWindow(hwnd))
+        return 0;
+    if (surface)
+        surface->Focus();
+    return previous;
+}
+
+HWND GetFocus()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return 0;
+    for (QWidget *widget = QApplication::focusWidget(); widget; widget = widget->parentWidget())
+        if (HWND h = WindowOfWidget(widget))
+            return h;
     return 0;
 }
 

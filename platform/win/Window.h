@@ -176,4 +176,41 @@ BOOL EnumWindows(WNDENUMPROC proc, LPARAM lParam);
 // that does not exist.
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId);
 
+// Placement, painting and focus of windows of this process, carried out by the
+// widget that hosts the window (a window without one keeps no geometry).
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOREDRAW = 0x0008;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+constexpr UINT SWP_SHOWWINDOW = 0x0040;
+constexpr UINT SWP_HIDEWINDOW = 0x0080;
+constexpr HWND HWND_TOP = 0;
+constexpr UINT RDW_INVALIDATE = 0x0001;
+constexpr UINT RDW_ERASE = 0x0004;
+constexpr UINT RDW_ALLCHILDREN = 0x0080;
+constexpr UINT RDW_UPDATENOW = 0x0100;
+constexpr UINT RDW_ERASENOW = 0x0200;
+constexpr UINT RDW_FRAME = 0x0400;
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
+constexpr WPARAM SIZE_MAXIMIZED = 2;
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+BOOL GetClientRect(HWND hwnd, RECT *rect);
+// In screen coordinates.
+BOOL GetWindowRect(HWND hwnd, RECT *rect);
+BOOL ClientToScreen(HWND hwnd, POINT *point);
+BOOL ScreenToClient(HWND hwnd, POINT *point);
+// Returns the previous parent; 0 on failure.
+HWND SetParent(HWND hwnd, HWND parent);
+BOOL InvalidateRect(HWND hwnd, const RECT *rect, BOOL erase);
+BOOL UpdateWindow(HWND hwnd);
+BOOL RedrawWindow(HWND hwnd, const RECT *rect, uint32_t region, UINT flags);
+// Gives the keyboard focus to a window of this process; returns the window that
+// had it (0: none of ours).
+HWND SetFocus(HWND hwnd);
+HWND GetFocus();
+
 } // namespace win

@@ -1,0 +1,218 @@
+// Forms driven headless: posted input reaching standard and self-painted
+// controls, the application hook inside modal loops, default and cancel
+// buttons, close actions and scripted message boxes.
+#include <gtest/gtest.h>
+
+#include "FormsFixture.h"
+#include "platform/forms/TButton.h"
+#include "platform/forms/TCustomControl.h"
+#include "platform/forms/TEdit.h"
+#include "platform/forms/TForm.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Window.h"
+
+using namespace win;
+using formstest::App;
+using formstest::PumpUntil;
+
+namespace {
+
+// A control that records what reaches its handlers and paints a filled square.
+class Probe : public TCustomControl {
+public:
+    explicit Probe(TComponent *owner) : TCustomControl(owner) {}
+    AnsiString ClassName() const override { return "Probe"; }
+    void WndProc(TMessage &m) override
+    {
+        TCustomControl::WndProc(m);
+        if (m.Msg == WM_GETDLGCODE && wantArrows)
+            m.Result = DLGC_WANTARROWS;
+    }
+    bool wantArrows = false;
+    std::vector<WORD> keys;
+    std::vector<TPoint> downs;
+    int paints = 0;
+
+protected:
+    void Paint() override
+    {
+        ++paints;
+        Canvas->Brush->Color = clRed;
+        Canvas->FillRect(TRect(0, 0, 10, 10));
+    }
+    void KeyDown(WORD &Key, TShiftState Shift) override { keys.push_back(Key); }
+    void MouseDown(TMouseButton, TShiftState, int X, int Y) override { downs.push_back(TPoint(X, Y)); }
+};
+
+struct TestForm : TForm {
+    explicit TestForm(TComponent *owner) : TForm(owner)
+    {
+        Edit = new TEdit(this);
+        Edit->Parent = this;
+        Edit->SetBounds(10, 10, 120, 22);
+        Other = new Probe(this);
+        Other->Parent = this;
+        Other->SetBounds(10, 40, 60, 30);
+        Ok = new TButton(this);
+        Ok->Parent = this;
+        Ok->Caption = "确定";
+        Ok->Default = true;
+        Ok->ModalResult = mrOk;
+        Ok->SetBounds(10, 80, 75, 25);
+        No = new TButton(this);
+        No->Parent = this;
+        No->Caption = "取消";
+        No->Cancel = true;
+        No->ModalResult = mrCancel;
+        No->SetBounds(90, 80, 75, 25);
+    }
+    TEdit *Edit;
+    Probe *Other;
+    TButton *Ok;
+    TButton *No;
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App();
+        form = new TestForm(&App());
+        form->Show();
+    }
+    void TearDown() override
+    {
+        App().OnMessage = nullptr;
+        delete form;
+    }
+    TestForm *form = nullptr;
+};
+
+TEST_F(FormTest, PostedCharactersLandInTheEdit)
+{
+    HWND edit = form->Edit->Handle;
+    for (unsigned char c : std::string("ab中文"))
+        PostMessageA(edit, WM_CHAR, c, 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("ab中文"); }));
+    PostMessageA(edit, WM_CHAR, '\b', 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("ab中"); }));
+}
+
+TEST_F(FormTest, KeyHandlersSeeTheKeyAndTheHookCanDropIt)
+{
+    std::vector<UINT> hooked;
+    App().OnMessage = [&](MSG &msg, bool &handled) {
+        hooked.push_back(msg.message);
+        handled = msg.message == WM_KEYDOWN && msg.wParam == VK_F5;
+    };
+    form->Other->wantArrows = true;
+    PostMessageA(form->Other->Handle, WM_KEYDOWN, VK_F5, 1);
+    PostMessageA(form->Other->Handle, WM_KEYDOWN, VK_LEFT, 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Other->keys.size() == 1; }));
+    EXPECT_EQ(form->Other->keys[0], VK_LEFT);
+    EXPECT_EQ(hooked, (std::vector<UINT>{WM_KEYDOWN, WM_KEYDOWN}));
+}
+
+TEST_F(FormTest, ArrowsMoveTheFocusUnlessTheControlAsksForThem)
+{
+    form->Other->wantArrows = false;
+    form->Other->Perform(WM_KEYDOWN, VK_RIGHT, 1);
+    EXPECT_TRUE(form->Other->keys.empty());
+    form->Other->wantArrows = true;
+    form->Other->Perform(WM_KEYDOWN, VK_RIGHT, 1);
+    EXPECT_EQ(form->Other->keys, std::vector<WORD>{VK_RIGHT});
+}
+
+TEST_F(FormTest, PostedMouseCarriesClientCoordinates)
+{
+    PostMessageA(form->Other->Handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(7, 12));
+    ASSERT_TRUE(PumpUntil([&] { return !form->Other->downs.empty(); }));
+    EXPECT_EQ(form->Other->downs[0], TPoint(7, 12));
+}
+
+TEST_F(FormTest, PaintsThroughWmPaintAndDrawsOutsidePaint)
+{
+    ASSERT_TRUE(PumpUntil([&] { return form->Other->paints > 0; }));
+    HDC dc = GetDC(form->Other->Handle);
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 0, 0));
+    form->Other->Canvas->Brush->Color = clBlue;
+    form->Other->Canvas->FillRect(TRect(20, 0, 30, 10));
+    EXPECT_EQ(GetPixel(dc, 25, 5), RGB(0, 0, 255));
+    ReleaseDC(form->Other->Handle, dc);
+}
+
+TEST_F(FormTest, EnterAndEscClickTheDefaultAndCancelButtons)
+{
+    int clicks = 0;
+    form->Ok->OnClick = [&](TObject *sender) {
+        EXPECT_EQ(sender, form->Ok);
+        ++clicks;
+    };
+    PostMessageA(form->Edit->Handle, WM_KEYDOWN, VK_RETURN, 1);
+    ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
+    EXPECT_EQ(form->ModalResult, mrOk);
+
+    // Modal: Esc in the edit ends the loop with the cancel button's result.
+    PostMessageA(form->Edit->Handle, WM_KEYDOWN, VK_ESCAPE, 1);
+    form->Hide();
+    EXPECT_EQ(form->ShowModal(), mrCancel);
+    PostMessageA(form->Edit->Handle, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(form->ShowModal(), mrOk);
+}
+
+TEST_F(FormTest, TheHookSeesInputInsideAModalLoop)
+{
+    auto *dialog = new TestForm(&App());
+    bool seen = false;
+    App().OnMessage = [&](MSG &msg, bool &handled) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_F11) {
+            seen = true;
+            handled = true;
+            dialog->ModalResult = mrYes;
+        }
+    };
+    PostMessageA(dialog->Edit->Handle, WM_KEYDOWN, VK_F11, 1);
+    EXPECT_EQ(dialog->ShowModal(), mrYes);
+    EXPECT_TRUE(seen);
+    delete dialog;
+}
+
+TEST_F(FormTest, CloseRunsQueryThenTheCloseAction)
+{
+    auto *dialog = new TestForm(&App());
+    bool allow = false;
+    bool destroyed = false;
+    dialog->OnCloseQuery = [&](TObject *, bool &canClose) { canClose = allow; };
+    dialog->OnClose = [](TObject *, TCloseAction &action) { action = caFree; };
+    dialog->OnDestroy = [&](TObject *) { destroyed = true; };
+    dialog->Show();
+    dialog->Close();
+    EXPECT_TRUE(dialog->Visible);
+    allow = true;
+    PostMessageA(dialog->Handle, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return destroyed; }));
+}
+
+TEST_F(FormTest, ScriptedAnswersReachTheCaller)
+{
+    RecordMessageBoxes(true);
+    ScriptMessageBoxAnswers({IDNO, IDYES});
+    EXPECT_EQ(App().MessageBox("删除吗?", "提示", MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(App().MessageBox("删除吗?", "提示", MB_YESNO | MB_ICONQUESTION), IDYES);
+    auto shown = ShownMessageBoxes();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].caption, "提示");
+    RecordMessageBoxes(false);
+}
+
+TEST_F(FormTest, ClassNamesAndOwnership)
+{
+    EXPECT_EQ(form->ClassName(), AnsiString("TForm"));
+    EXPECT_EQ(form->Edit->ClassName(), AnsiString("TEdit"));
+    EXPECT_EQ(form->Ok->ClassName(), AnsiString("TButton"));
+    EXPECT_EQ(form->ControlCount(), 4);
+    EXPECT_EQ(GetParent(form->Edit->Handle), form->Handle);
+}
+
+} // namespace
