@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "consign/session/RecordLists.h"
+#include "platform/win/MessageBox.h"
+
 using namespace win;
 
 int FindNthChar(const char *text, char c, int n)
@@ -148,4 +151,26 @@ CString GetKeyName(int virtualKey)
         if (k.code == virtualKey)
             return CString(k.name);
     return CString();
+}
+
+int CheckClientExists(const char *customer)
+{
+    if (!customer || !*customer)
+        return 0;
+    if (std::strcmp(customer, "*") == 0)
+        return 1;
+    if (ClientList.empty())
+        return 0;
+    for (CClientRecord &client : ClientList) {
+        // The field need not be terminated: trim a terminated copy and write it back.
+        char number[sizeof client.customer + 1] = {};
+        std::memcpy(number, client.customer, sizeof client.customer);
+        TrimBoth(number);
+        std::memset(client.customer, 0, sizeof client.customer);
+        std::memcpy(client.customer, number, std::strlen(number));
+        if (std::strcmp(number, customer) == 0)
+            return 1;
+    }
+    MessageBoxA(0, "客户不存在", nullptr, MB_OK);
+    return 0;
 }

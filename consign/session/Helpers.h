@@ -1,6 +1,6 @@
 // Small text and registry helpers of the order client: '|'-separated fields,
-// padding and trimming of fixed-width texts, registry values, and the names of
-// virtual keys.
+// padding and trimming of fixed-width texts, registry values, the names of
+// virtual keys, and the customer-number check against the customer list.
 #pragma once
 
 #include "platform/win/CString.h"
@@ -35,3 +35,8 @@ void ReadRegistryValue(win::HKEY root, const char *subKey, const char *valueName
 
 // The name the options show for a virtual-key code; empty for codes without one.
 win::CString GetKeyName(int virtualKey);
+
+// 1 when the customer number is in the customer list ("*" stands for all), each
+// stored number being trimmed of blanks in place first; 0 silently for an empty
+// number or list, else 0 after the message box "客户不存在".
+int CheckClientExists(const char *customer);

@@ -104,6 +104,8 @@ bool ChildPeer::Start(const std::vector<std::string> &argv, bool portOnFirstLine
         line += c;
     ::close(pipeFds[0]);
     port_ = std::atoi(line.c_str());
+    const size_t blank = line.find(' ');
+    controlPort_ = blank == std::string::npos ? 0 : std::atoi(line.c_str() + blank + 1);
     return port_ > 0;
 }
 
@@ -168,6 +170,25 @@ void ScriptedPeer::WriteAll(int fd, const void *data, int count)
     }
 }
 
+std::string GatewayCommand(int controlPort, const std::string &json)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(controlPort));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0) {
+        const std::string line = json + "\n";
+        ScriptedPeer::WriteAll(fd, line.data(), static_cast<int>(line.size()));
+        char c;
+        while (::recv(fd, &c, 1, 0) == 1 && c != '\n')
+            answer += c;
+    }
+    ::close(fd);
+    return answer;
+}
+
 std::vector<GatewayLogEntry> ReadGatewayLog(const std::string &path)
 {
     std::vector<GatewayLogEntry> entries;
@@ -179,6 +200,9 @@ std::vector<GatewayLogEntry> ReadGatewayLog(const std::string &path)
         if (e.direction.empty())
             continue;
         e.code = std::atoi(Field(line, "code").c_str());
+        e.marker = Field(line, "marker");
+        e.flags = std::atoi(Field(line, "flags").c_str());
+        e.status = std::atoi(Field(line, "status").c_str());
         e.checksumOk = Field(line, "checksum_ok") == "true";
         e.enciphered = Field(line, "enciphered") == "true";
         e.keyBefore = Field(line, "key_before");

@@ -24,12 +24,18 @@ public:
     bool StartSocks(const std::string &user, const std::string &password);
     void Stop();
     int Port() const { return port_; }
+    // The simulated gateway's control port, when it was started with "--control 0".
+    int ControlPort() const { return controlPort_; }
 
 private:
     bool Start(const std::vector<std::string> &argv, bool portOnFirstLine);
     int pid_ = 0;
     int port_ = 0;
+    int controlPort_ = 0;
 };
+
+// Sends one JSON command line to the gateway's control port and returns its answer line.
+std::string GatewayCommand(int controlPort, const std::string &json);
 
 // A one-connection TCP server on 127.0.0.1 that runs `script` on the accepted
 // connection in its own thread.
@@ -55,6 +61,9 @@ private:
 struct GatewayLogEntry {
     std::string direction; // "in" or "out"
     int code = -1;
+    std::string marker;
+    int flags = 0;
+    int status = 0;
     bool checksumOk = false;
     bool enciphered = false;
     std::string keyBefore;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "LoopbackPeers.h"
+#include "SessionRecorder.h"
 #include "consign/session/Des.h"
 #include "consign/session/TradeSession.h"
 #include "platform/win/GuiApplication.h"
@@ -25,27 +27,6 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-void EnsureGui()
-{
-    static int argc = 1;
-    static char name[] = "test_consign_session";
-    static char *argv[] = {name, nullptr};
-    static auto *app = new GuiApplication(argc, argv);
-    (void)app;
-}
-
-// Runs the GUI thread's messages until `done` holds or 5 seconds have passed.
-bool PumpUntil(const std::function<bool()> &done)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 std::string Hex(const BYTE *p, size_t n)
 {
     static const char digits[] = "0123456789abcdef";
@@ -57,19 +38,18 @@ std::string Hex(const BYTE *p, size_t n)
     return s;
 }
 
-// A session that records what reaches the dispatcher and the status line.
-class RecordingSession : public CTradeSession, public CSessionListener {
+// A session that records what reaches the dispatcher, without dispatching, and
+// the status line.
+class RecordingSession : public CTradeSession, public RecordingListener {
 public:
     RecordingSession() { m_pListener = this; }
-    int OnPacket() override
+    int OnPacket(GatewayPacket &packet) override
     {
-        handled.push_back(m_InHeader.code);
+        handled.push_back(packet.header.code);
         return 1;
     }
-    void ShowStatusText(LPCSTR text) override { status.push_back(text); }
     void OnDisconnected() override { ++disconnects; }
     std::vector<int> handled;
-    std::vector<std::string> status;
     int disconnects = 0;
 };
 
@@ -307,8 +287,9 @@ TEST_F(TradeSessionTest, BadLengthsCloseTheConnection)
         ASSERT_TRUE(session.SendRequest(127, ping.data(), 40));
         EXPECT_FALSE(session.WaitForAnswer(255, false));
         EXPECT_STREQ(session.m_szMessage, "数据包格式错误");
-        ASSERT_FALSE(session.status.empty());
-        EXPECT_EQ(session.status.back(), "数据包格式错误");
+        EXPECT_NE(std::find(session.status.begin(), session.status.end(), "数据包格式错误"),
+                  session.status.end());
+        EXPECT_EQ(session.status.back(), "网络连接中断") << "the reconnection takes over";
         EXPECT_EQ(session.m_hSocket, INVALID_SOCKET) << "nothing more is read from this stream";
         EXPECT_EQ(session.disconnects, 1);
         EXPECT_TRUE(session.handled.empty());
