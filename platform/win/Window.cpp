@@ -11,6 +11,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/win/ClassCursor.h"
 #include "platform/win/Handle.h"
 #include "platform/win/Remote.h"
 #include "platform/win/Text.h"
@@ -244,6 +245,7 @@ ATOM RegisterClassA(const WNDCLASSA *wc)
     }
     ATOM atom = T().nextAtom++;
     T().classes[key] = WindowClass{wc->lpszClassName, wc->style, wc->lpfnWndProc, atom};
+    SetClassCursor(wc->lpszClassName, wc->hCursor);
     return atom;
 }
 
@@ -258,6 +260,7 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE)
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return FALSE;
     }
+    SetClassCursor(className, 0);
     return TRUE;
 }
 
@@ -442,6 +445,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_MOUSEACTIVATE:
         return MA_ACTIVATE;
+    case WM_SETCURSOR:
+        return DefaultSetCursor(hwnd, wParam, lParam);
     default:
         return 0;
     }

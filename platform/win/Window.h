@@ -131,7 +131,8 @@ BOOL IsWindow(HWND hwnd);
 
 // The default handling: WM_CLOSE destroys the window; WM_SYSCOMMAND minimises,
 // maximises, restores or closes; WM_SETTEXT / WM_GETTEXT keep the text;
-// WM_NCCREATE accepts; everything else answers 0.
+// WM_NCCREATE accepts; WM_SETCURSOR sets the class cursor (Cursor.h); everything
+// else answers 0.
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 inline LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
