@@ -3,25 +3,32 @@
 tests, the demo and the benchmarks.
 
     mkinstall.py ROOT [--seed N] [--large] [--today YYYYMMDD] [--now HHMM]
-                      [--no-registry] [--describe FILE]
+                      [--data-server HOST:BALANCE:DATA:REALTIME] [--chat-server HOST:PORT]
+                      [--gateway HOST:PORT] [--no-registry] [--describe FILE]
 
-ROOT receives bin/ (empty: the programs are copied in by other scripts), CFG/
-(settings, market description, time-zone table, block files, broker list, alarm
-file, reference lines) and data/ (trading dates; per market the name table and
-the quote snapshot; for a few stocks of each market day, 5-minute and 1-minute
-history, today's and earlier ticks and, in securities markets, ex-rights files;
-the news index with its articles). The installation shows a trading day in
-progress: --today is the market's trading date and --now its local clock time,
-the history ends on the trading day before today, and the ticks and the quote
-snapshot of the stocks with history stop at --now. The registry store gets the
-installation root as value Path of HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0.
+ROOT receives bin/ (the programs are copied in by other scripts; the maker writes
+server.ini, the terminal's data-server list and ports, and consign.ini, the order
+client's settings with the gateway), CFG/ (settings with the chat server, market
+description, time-zone table, block files, broker list, alarm file, reference
+lines, indicator definitions, parameter blocks and parameter labels) and data/
+(trading dates; per market the name table and the quote snapshot; for a few
+stocks of each market day, 5-minute and 1-minute history, today's and earlier
+ticks and, in securities markets, ex-rights files; the news index with its
+articles). The installation shows a trading day in progress: --today is the
+market's trading date and --now its local clock time, the history ends on the
+trading day before today, and the ticks and the quote snapshot of the stocks
+with history stop at --now. The registry store gets the installation root as
+value Path of HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0.
+The server options point the programs at the simulated servers; by default all
+are on 127.0.0.1 with the conventional ports (balancing 6669, data 6666,
+real-time 6668, chat 6656) and the gateway on 9001.
 --describe writes a JSON account of everything written (names as UTF-8), so that
 other tests can check what the programs read against what was written.
 
 The tree is built in two steps: build_model() decides every value from the seed,
-the date and the clock time, and one writer per file family turns the model into
-files. A new file family adds its own builder and writer and is called from
-make_installation().
+the date, the clock time and the servers, and one writer per file family turns
+the model into files. A new file family adds its own builder and writer and is
+called from make_installation().
 
 Text files are GBK with CRLF line ends; binary records are little-endian and
 packed, with the sizes asserted below.
@@ -239,6 +246,34 @@ REFLINE = struct.Struct(
 )
 assert REFLINE.size == 36
 
+# CFG/INDEX.DAT: indicator definitions, 232-byte records, at most 300. The name
+# ends within 12 bytes because the indicator chooser reads a description from
+# offset 20 and a hot-key text from offset 67.
+INDEX_RECORD = struct.Struct(
+    '<'
+    'H'     # 0   indicator id
+    'B'     # 2   flags: 0x20 frequently used
+    'B'     # 3   flags: 0x80 hidden from the chooser and the keyboard wizard
+    'H'     # 4   kind: category 0-9 of a built-in indicator, 200 formula indicator
+    'H'     # 6   number of result lines
+    '12s'   # 8   short name, NUL-terminated
+    '47s'   # 20  description (long name), NUL-terminated
+    '5s'    # 67  hot-key text, NUL-terminated
+    + '8s' * 8 +  # 72  names of up to 8 result lines, NUL-terminated
+    '64x'   # 136 unused
+    '32s'   # 200 formula file under CFG/ (formula indicators only)
+)
+assert INDEX_RECORD.size == 232
+MAX_INDICATORS = 300
+INDICATOR_FREQUENT = 0x20
+# CFG/IDXPARA.TBL: one block per definition, in the same order: 16 sets of 8
+# parameters, set s for period code s.
+PERIOD_SETS = 16
+PARAMS_PER_SET = 8
+PARAM_BLOCK = struct.Struct('<%di' % (PERIOD_SETS * PARAMS_PER_SET))
+assert PARAM_BLOCK.size == 512
+USED_PERIODS = range(1, 13)   # 1-minute bars up to any number of days
+
 REGISTRY_SECTION = 'HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0'
 
 # ---------------------------------------------------------------------------
@@ -423,6 +458,39 @@ class RefLine:
 
 
 @dataclass
+class Indicator:
+    id: int
+    name: str                 # short name, at most 11 bytes
+    description: str
+    lines: list               # result line names
+    params: list              # [(label, default)] the parameter dialog offers
+    frequent: bool = False
+    fixed: dict = field(default_factory=dict)   # parameter index: value the indicator forces
+
+    @property
+    def kind(self):
+        """The chooser's category: ids come in groups of 40 per category."""
+        return (self.id - 1) // 40
+
+    @property
+    def hotkey(self):
+        """The name where it is short enough to type as a hot key."""
+        return self.name if self.name.isascii() and len(self.name) <= 4 else ''
+
+    def parameter_set(self):
+        values = [default for _, default in self.params] + [0] * (PARAMS_PER_SET - len(self.params))
+        for index, value in self.fixed.items():
+            values[index] = value
+        return values
+
+
+@dataclass
+class Endpoint:
+    host: str
+    ports: tuple
+
+
+@dataclass
 class Installation:
     seed: int
     large: bool
@@ -442,6 +510,10 @@ class Installation:
     pending_alarms: list = field(default_factory=list)     # [Alarm]
     triggered_alarms: list = field(default_factory=list)   # [Alarm]
     reflines: list = field(default_factory=list)       # [RefLine]
+    indicators: list = field(default_factory=list)     # [Indicator], in file order
+    data_server: Endpoint = None   # ports: balancing, data, real-time
+    chat_server: Endpoint = None   # ports: (chat,)
+    gateway: Endpoint = None       # ports: (gateway,)
 
 
 # ---------------------------------------------------------------------------
@@ -710,13 +782,15 @@ def _themes():
     ]
 
 
-def _settings():
+def _settings(chat_server):
+    """SETTING.INI before the themes; the chat client finds its server in [Parameter]."""
     return [
         ('PATH', [('DATAPATH', '..\\')]),
         ('PARAMETER', [('SortTime', '30'), ('PageTime', '15'), ('RefreshTime', '30'),
                        ('WarnRatio', '50'), ('MaxDataRecords', '15000'), ('KLineMode', '0'),
                        ('Cycdays', '45'), ('Cycmins', '10'), ('LineToolDocked', '0'),
-                       ('CycleChoice', '0'), ('Directbysell', '0')]),
+                       ('CycleChoice', '0'), ('Directbysell', '0'),
+                       ('OTSServer', chat_server.host), ('OTSPort', str(chat_server.ports[0]))]),
         ('THEME', [('LastTheme', '0')]),
         ('TableDef', [('TickFirst', '1'), ('TrendFirst', '1'), ('ReportGridding', '0'),
                       ('ToolBar', '1'), ('StatuBar', '1'), ('BrokerMode', '0')]),
@@ -1133,6 +1207,143 @@ def _reflines():
     ]
 
 
+# ---------------------------------------------------------------------------
+# Indicator definitions and parameters
+
+MA6 = ['MA'] * 6
+
+
+def _averages(count, defaults):
+    return [('均线%d' % (k + 1), d) for k, d in zip(range(count), defaults)]
+
+
+# The built-in indicators with the conventional parameters of the field; the
+# title band prints a line's parameter before its name ("5MA").
+INDICATORS = [
+    Indicator(1, 'BAR', '美国线', MA6, _averages(6, [5, 10, 20, 60, 0, 0])),
+    Indicator(2, 'CLOSE', '收盘价线', ['收盘价'] + MA6, _averages(6, [5, 10, 20, 60, 0, 0])),
+    Indicator(3, 'KLINE', 'K线与均线', MA6, _averages(6, [5, 10, 20, 60, 0, 0]), True),
+    Indicator(4, 'MA', '移动平均线', MA6, _averages(6, [5, 10, 20, 60, 0, 0]), True),
+    Indicator(5, 'PBX', '瀑布线', ['PBX1', 'PBX2', 'PBX3', 'PBX4', 'PBX5', 'PBX6'], []),
+    Indicator(6, 'TWR', '宝塔线', ['TOWER', 'MIDDLE', 'BOTTOM', '', '', 'MA'], [('均线', 5)]),
+    Indicator(7, 'OX', '点数图', ['OX'], [('格值', 1)]),
+    Indicator(8, 'OHLC', '开高低收线', MA6, _averages(6, [5, 10, 20, 60, 0, 0])),
+    Indicator(9, 'K线', '纯K线图', [], []),
+    Indicator(41, 'BBI', '多空指数', ['BBI'], _averages(4, [3, 6, 12, 24])),
+    Indicator(42, 'DMA', '平均线差', ['DMA', 'AMA'], [('短期', 10), ('长期', 50), ('均线', 10)]),
+    Indicator(43, 'DMI', '趋向指标', ['+DI', '-DI', 'ADX', 'ADXR'], [('周期', 14)]),
+    Indicator(44, 'EXPMA', '指数平均线', ['EXPMA'] * 5, _averages(5, [5, 10, 20, 60, 0])),
+    Indicator(45, 'MACD', '平滑异同移动平均线', ['DIF', 'DEA', 'MACD'],
+              [('短期', 12), ('长期', 26), ('平滑', 9)], True),
+    Indicator(46, 'MTM', '动量线', ['MTM', 'MA'], [('周期', 12), ('均线', 6)]),
+    Indicator(47, 'SAR', '抛物线转向', ['SAR'], [('周期', 10)]),
+    Indicator(48, 'TRIX', '三重指数平滑平均线', ['TRIX', 'MA'], [('周期', 12), ('均线', 9)]),
+    Indicator(81, 'BIAS', '乖离率', ['BIAS', 'BIAS', 'BIAS', 'MA'],
+              [('周期1', 6), ('周期2', 12), ('周期3', 24), ('均线', 6)]),
+    Indicator(82, 'B3612', '三减六日乖离', ['B36', 'B612'], []),
+    Indicator(83, 'CCI', '顺势指标', ['CCI'], [('周期', 14)]),
+    Indicator(84, 'KDJ', '随机指标', ['K', 'D', 'J'],
+              [('周期', 9), ('K平滑', 3), ('D平滑', 3)], True),
+    Indicator(85, 'LWR', '威廉随机指标', ['LWR1', 'LWR2'],
+              [('周期', 9), ('K平滑', 3), ('D平滑', 3)]),
+    Indicator(86, 'ROC', '变动速率', ['ROC', 'MA', 'ABSMA'],
+              [('周期', 12), ('均线', 6), ('绝对值线', 0)]),
+    Indicator(87, 'RSI', '相对强弱指标', ['RSI'] * 3,
+              [('周期1', 6), ('周期2', 12), ('周期3', 24)], True),
+    Indicator(88, 'SLOWKD', '慢速随机指标', ['K', 'D'], [('周期', 9), ('均线', 3)]),
+    Indicator(89, 'VRSI', '量相对强弱', ['VRSI'], [('周期', 6)]),
+    Indicator(90, 'W%R', '威廉指标', ['WR', 'WR'], [('周期1', 10), ('周期2', 6)]),
+    Indicator(91, 'KD', '随机指标KD', ['K', 'D'], [('周期', 9), ('K平滑', 3), ('D平滑', 3)]),
+    Indicator(121, 'BBIBOLL', '多空布林线', ['BBI', 'UPR', 'DWN'], [('周期', 11), ('宽度', 6)]),
+    Indicator(122, 'BOLL', '布林线', ['MID', 'UPPER', 'LOWER'],
+              [('周期', 20), ('单倍标准差', 0)], True),
+    Indicator(123, 'CDP', '逆势操作', ['CDP', 'AH', 'AL', 'NH', 'NL'], []),
+    Indicator(124, 'DKX', '多空线', ['DKX', 'MADKX'], [('均线', 10)]),
+    Indicator(125, 'MIKE', '麦克支撑压力', ['WR', 'WS', 'MR', 'MS', 'SR', 'SS'], [('周期', 12)]),
+    Indicator(126, 'RAIL', '轨道线', ['UPPER', 'LOWER'], [('高价均线', 20), ('低价均线', 20)]),
+    Indicator(161, 'BRAR', '人气意愿指标', ['BR', 'AR'], [('周期', 26)]),
+    # CR draws four averages of fixed periods, which it writes into its own set.
+    Indicator(162, 'CR', '带状能量线', ['CR', 'MA', 'MA', 'MA', 'MA'], [('周期', 26)],
+              fixed={1: 10, 2: 20, 3: 40, 4: 62}),
+    Indicator(163, 'PSY', '心理线', ['PSY', 'MA'], [('周期', 12), ('均线', 6)]),
+    Indicator(164, 'VR', '成交量变异率', ['VR', 'MA'], [('周期', 26), ('均线', 6)]),
+    Indicator(201, 'MI', '动力指标', ['MI', 'SMI'], [('周期', 12)]),
+    Indicator(202, 'RCCD', '异同离差动力指数', ['DIF', 'RCCD'],
+              [('周期', 59), ('短期', 21), ('长期', 28)]),
+    Indicator(241, 'ASI', '振动升降指标', ['ASI', 'MA'], [('均线', 6)]),
+    Indicator(242, 'EMV', '简易波动指标', ['EMV', 'MA'], [('周期', 14), ('均线', 9)]),
+    Indicator(243, 'OBV', '能量潮', ['OBV', 'MA'], [('均线', 30)]),
+    Indicator(244, 'WVAD', '威廉变异离散量', ['WVAD'], []),
+    Indicator(281, 'ADL', '腾落指数', ['ADL', 'MA'], [('均线', 10)]),
+    Indicator(282, 'ADR', '涨跌比率', ['ADR'], []),
+    Indicator(283, 'OBOS', '超买超卖指标', ['OBOS', 'MA'], [('周期', 10), ('均线', 6)]),
+    Indicator(321, 'AMO', '成交金额', ['AMO'] + MA6, _averages(6, [5, 10, 0, 0, 0, 0])),
+    Indicator(322, 'VOL', '成交量', ['VOL'] + MA6, _averages(6, [5, 10, 0, 0, 0, 0]), True),
+    Indicator(323, 'OI', '持仓量', ['OI'], []),
+    Indicator(361, 'LON', '长线指标', ['LON', 'MA', 'LON'], [('均线', 10)]),
+    Indicator(362, 'SPOS', '强弱位置', ['SPOS', 'MA'], [('周期', 10), ('均线', 6)]),
+    Indicator(363, 'RAD', '相对大盘强度', ['RAD', 'MA'], [('均线', 10)]),
+    Indicator(364, 'SHT', '短线指标', ['SHT', 'MA', 'SHT'], [('均线', 10)]),
+    Indicator(365, 'SSL', '压力支撑表', ['SSL', '', ''], []),
+]
+# Widest parameter the dialog accepts, in characters.
+PARAM_INPUT_LENGTH = 3
+
+
+def _indicators():
+    return list(INDICATORS)
+
+
+# ---------------------------------------------------------------------------
+# Servers the programs connect to
+
+BALANCE_PORT = 6669           # the request client always asks the balancing server here
+DATA_SERVER = Endpoint('127.0.0.1', (BALANCE_PORT, 6666, 6668))
+CHAT_SERVER = Endpoint('127.0.0.1', (6656,))
+GATEWAY = Endpoint('127.0.0.1', (9001,))
+SERVER_NAME = '模拟行情服务器'
+GATEWAY_NAME = '模拟交易网关'
+
+
+def is_dotted_address(text):
+    parts = text.split('.')
+    return len(parts) == 4 and all(p.isdigit() and p.isascii() and int(p) <= 255 for p in parts)
+
+
+def parse_endpoint(text, what, names):
+    """HOST:PORT[:PORT...] with one port per name; refuses anything else."""
+    fields = text.split(':')
+    if len(fields) != 1 + len(names) or not fields[0]:
+        raise ValueError('%s %r is not HOST:%s' % (what, text, ':'.join(names)))
+    ports = []
+    for name, port in zip(names, fields[1:]):
+        if not (port.isdigit() and port.isascii()):
+            raise ValueError('%s %r: %s port %r is not a number' % (what, text, name, port))
+        ports.append(int(port))
+    return Endpoint(fields[0], tuple(ports))
+
+
+def check_servers(data_server, chat_server, gateway):
+    """The programs read the data and chat servers as dotted addresses; the request
+    client reaches the balancing server on its fixed port only, so the balancing
+    port is that port, or 0 for logging in at the data port directly."""
+    for what, endpoint in (('data server', data_server), ('chat server', chat_server)):
+        if not is_dotted_address(endpoint.host):
+            raise ValueError('%s address %r is not a dotted IPv4 address' % (what, endpoint.host))
+    host = gateway.host
+    if not host or not all(c.isascii() and (c.isalnum() or c in '.-') for c in host) \
+            or len(host) > 127:
+        raise ValueError('gateway address %r is no address or host name' % host)
+    balance, data, realtime = data_server.ports
+    if balance not in (0, BALANCE_PORT):
+        raise ValueError('balancing port %d: the terminal always uses %d (0: no balancing server)'
+                         % (balance, BALANCE_PORT))
+    for what, port in (('data', data), ('real-time', realtime), ('chat', chat_server.ports[0]),
+                       ('gateway', gateway.ports[0])):
+        if not 1 <= port <= 65535:
+            raise ValueError('%s port %d is not in 1..65535' % (what, port))
+
+
 def check_today(today, now):
     """Refuses a date that is no weekday or a clock time that is no time."""
     try:
@@ -1145,10 +1356,12 @@ def check_today(today, now):
         raise ValueError('%s is not a clock time (HHMM)' % now)
 
 
-def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME):
-    """Every value of the installation, decided from the seed, the trading date and
-    the markets' clock time."""
+def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
+                data_server=DATA_SERVER, chat_server=CHAT_SERVER, gateway=GATEWAY):
+    """Every value of the installation, decided from the seed, the trading date,
+    the markets' clock time and the servers' addresses."""
     check_today(today, now)
+    check_servers(data_server, chat_server, gateway)
     if large:
         pairs = sorted({a + b for a in 'abcdefghijklmnopqrstuvwxyz'
                         for b in 'abcdefghijklmnopqrstuvwxyz'} - {p[0] for p in SHFE_PRODUCTS})
@@ -1173,12 +1386,14 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME):
     groups, user = _blocks()
     days = trading_days_before(today, HISTORY_DAYS)
     model = Installation(seed, large, today, markets, groups, user, list(BROKERS),
-                         _time_zones(markets), _themes(), _settings(), now, days)
+                         _time_zones(markets), _themes(), _settings(chat_server), now, days)
     if not large:
         model.histories = _histories(seed, markets, days, today, now)
     model.news = _news(days, today, now)
     model.pending_alarms, model.triggered_alarms = _alarms(markets, days)
     model.reflines = _reflines()
+    model.indicators = _indicators()
+    model.data_server, model.chat_server, model.gateway = data_server, chat_server, gateway
     return model
 
 
@@ -1506,6 +1721,94 @@ def write_reflines(cfg_dir, model):
                          b''.join(pack_refline(r) for r in model.reflines))]
 
 
+def pack_indicator(indicator):
+    if len(indicator.lines) > 8 or len(indicator.params) > PARAMS_PER_SET:
+        raise ValueError('indicator %d has more than 8 lines or parameters' % indicator.id)
+    if not 0 <= indicator.kind <= 9:
+        raise ValueError('indicator %d has no category' % indicator.id)
+    names = [gbk_field(n, 8) for n in indicator.lines] + [b''] * (8 - len(indicator.lines))
+    return INDEX_RECORD.pack(indicator.id, INDICATOR_FREQUENT if indicator.frequent else 0, 0,
+                             indicator.kind, len(indicator.lines), gbk_field(indicator.name, 12),
+                             gbk_field(indicator.description, 47), gbk_field(indicator.hotkey, 5),
+                             *names, b'')
+
+
+def pack_parameter_block(indicator):
+    values = indicator.parameter_set()
+    sets = [values if s in USED_PERIODS else [0] * PARAMS_PER_SET for s in range(PERIOD_SETS)]
+    return PARAM_BLOCK.pack(*(v for one in sets for v in one))
+
+
+def parameter_label_sections(model):
+    """[Index#<id>] of every indicator with parameters: the count and, per
+    parameter, "<label> ,<input length>,<default>" (the label ends at the blank)."""
+    sections = []
+    for indicator in model.indicators:
+        if not indicator.params:
+            continue
+        entries = [('ParaNum', str(len(indicator.params)))]
+        for i, (label, default) in enumerate(indicator.params):
+            if not label or any(c.isspace() for c in label):
+                raise ValueError('parameter label %r of indicator %d is empty or has a blank'
+                                 % (label, indicator.id))
+            entries.append(('Para%d' % (i + 1), '%s ,%d,%d' % (label, PARAM_INPUT_LENGTH, default)))
+        sections.append(('Index#%d' % indicator.id, entries))
+    return sections
+
+
+def write_indicator_tables(cfg_dir, model):
+    """CFG/INDEX.DAT (definitions), CFG/IDXPARA.TBL (a parameter block per definition,
+    in the same order) and CFG/IdxPara.ini (the parameter dialog's labels and
+    defaults)."""
+    if len(model.indicators) > MAX_INDICATORS:
+        raise ValueError('more than %d indicator definitions' % MAX_INDICATORS)
+    return [
+        write_binary(os.path.join(cfg_dir, 'INDEX.DAT'),
+                     b''.join(pack_indicator(i) for i in model.indicators)),
+        write_binary(os.path.join(cfg_dir, 'IDXPARA.TBL'),
+                     b''.join(pack_parameter_block(i) for i in model.indicators)),
+        write_text(os.path.join(cfg_dir, 'IdxPara.ini'),
+                   ini_lines(parameter_label_sections(model))),
+    ]
+
+
+def write_server_list(bin_dir, model):
+    """bin/server.ini: the data server as the only entry of the login dialog's list,
+    chosen; its address and ports for the request and real-time clients; no proxy.
+    A balancing port of 0 makes the terminal log in at the data port directly."""
+    server = model.data_server
+    balance, data, realtime = server.ports
+    return [write_text(os.path.join(bin_dir, 'server.ini'), ini_lines([
+        ('RIGHT', [('svraddr0', server.host), ('company0', SERVER_NAME), ('tel0', ''),
+                   ('webside0', ''), ('user0', ''), ('password0', ''), ('save0', '0'),
+                   ('lastindex', '0')]),
+        ('Server', [('Address', server.host), ('Port', str(data)), ('R_Port', str(realtime)),
+                    ('NoJH', '0' if balance else '1')]),
+        ('ProxyServer', [('UseProxy', '0')]),
+    ]))]
+
+
+def write_order_client_settings(bin_dir, model):
+    """bin/consign.ini, the order client's settings beside it: one site with the
+    gateway in its first server slot. [Login] ProxyInuse is present, so the client
+    does not take the file for an older layout and rewrite the site."""
+    gateway = model.gateway
+    group = [('ServerName', GATEWAY_NAME), ('FirstServer', '1')]
+    for k in (1, 2, 3):
+        used = k == 1
+        group += [('UseServer%d' % k, '1' if used else '0'),
+                  ('Server%dIP' % k, gateway.host if used else ''),
+                  ('Server%dPort' % k, str(gateway.ports[0]) if used else '0')]
+    group += [('UseValidate', '0'), ('ValidateUsePassword', '0'), ('ValidateDefaultIP', '0'),
+              ('ValidateIP', ''), ('ValidatePort', '0'), ('ValidateDll', '')]
+    return [write_text(os.path.join(bin_dir, 'consign.ini'), ini_lines([
+        ('Login', [('ServerCount', '1'), ('ServerSelect', '1'), ('SaveName', '0'),
+                   ('LoginName', ''), ('ProxyInuse', '0'), ('ProxyIP', ''), ('ProxyPort', '1080'),
+                   ('ProxyUserName', ''), ('ProxyPassword', '')]),
+        ('ServerGroup1', group),
+    ]))]
+
+
 # ---------------------------------------------------------------------------
 # Registry store
 
@@ -1729,6 +2032,24 @@ def describe(model, root, files, registry_path):
         'reflines': {'file': 'CFG/refline.dat', 'records': [
             {'indicator': r.indicator, 'market': r.market, 'code': r.code,
              'shown': list(r.shown), 'levels': list(r.levels)} for r in model.reflines]},
+        'indicators': {
+            'definitions': 'CFG/INDEX.DAT', 'parameters': 'CFG/IDXPARA.TBL',
+            'labels': 'CFG/IdxPara.ini', 'periods': list(USED_PERIODS),
+            'records': [{'id': i.id, 'kind': i.kind, 'frequent': i.frequent, 'name': i.name,
+                         'description': i.description, 'hotkey': i.hotkey,
+                         'lines': list(i.lines), 'parameters': i.parameter_set(),
+                         'labels': [[label, PARAM_INPUT_LENGTH, default]
+                                    for label, default in i.params]}
+                        for i in model.indicators]},
+        'servers': {
+            'data': {'file': 'bin/server.ini', 'host': model.data_server.host,
+                     'balance_port': model.data_server.ports[0],
+                     'data_port': model.data_server.ports[1],
+                     'realtime_port': model.data_server.ports[2]},
+            'chat': {'file': 'CFG/SETTING.INI', 'host': model.chat_server.host,
+                     'port': model.chat_server.ports[0]},
+            'gateway': {'file': 'bin/consign.ini', 'host': model.gateway.host,
+                        'port': model.gateway.ports[0]}},
     }
 
 
@@ -1737,14 +2058,16 @@ def describe(model, root, files, registry_path):
 
 
 def make_installation(root, seed=1, large=False, registry=True, describe_to=None,
-                      today=TRADING_DATE, now=CLOCK_TIME):
+                      today=TRADING_DATE, now=CLOCK_TIME, data_server=DATA_SERVER,
+                      chat_server=CHAT_SERVER, gateway=GATEWAY):
     """Makes the installation tree at `root` and, when asked, the registry entry and
     the description file. Returns the description."""
-    model = build_model(seed, large, today, now)
+    model = build_model(seed, large, today, now, data_server, chat_server, gateway)
     root = os.path.abspath(root)
     cfg = os.path.join(root, 'CFG')
     data = os.path.join(root, 'data')
-    os.makedirs(os.path.join(root, 'bin'), exist_ok=True)
+    program_dir = os.path.join(root, 'bin')
+    os.makedirs(program_dir, exist_ok=True)
     written = (write_settings(cfg, model) + write_market_description(cfg, model)
                + write_time_zones(cfg, model) + write_system_blocks(cfg, model)
                + write_user_blocks(cfg, model) + write_broker_list(cfg, model)
@@ -1752,7 +2075,9 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
                + write_reflines(cfg, model) + write_news(data, model)
                + write_day_history(data, model) + write_min5_history(data, model)
                + write_min1_history(data, model) + write_ticks(data, model)
-               + write_weights(data, model))
+               + write_weights(data, model) + write_indicator_tables(cfg, model)
+               + write_server_list(program_dir, model)
+               + write_order_client_settings(program_dir, model))
     for market in model.markets:
         written += write_name_table(data, market) + write_quote_snapshot(data, market)
     registry_path = write_registry_entry(root) if registry else None
@@ -1780,13 +2105,27 @@ def main(argv=None):
                         'with history stop there (default %(default)s)')
     parser.add_argument('--no-registry', action='store_true',
                         help='leave the registry store alone')
+    parser.add_argument('--data-server', metavar='HOST:BALANCE:DATA:REALTIME',
+                        default='%s:%d:%d:%d' % ((DATA_SERVER.host,) + DATA_SERVER.ports),
+                        help='data server for bin/server.ini; the balancing port is %d, or 0 '
+                        'to log in at the data port directly (default %%(default)s)' % BALANCE_PORT)
+    parser.add_argument('--chat-server', metavar='HOST:PORT',
+                        default='%s:%d' % ((CHAT_SERVER.host,) + CHAT_SERVER.ports),
+                        help='chat server for CFG/SETTING.INI (default %(default)s)')
+    parser.add_argument('--gateway', metavar='HOST:PORT',
+                        default='%s:%d' % ((GATEWAY.host,) + GATEWAY.ports),
+                        help='trade gateway for bin/consign.ini (default %(default)s)')
     parser.add_argument('--describe', metavar='FILE',
                         help='write a JSON description of what was written')
     args = parser.parse_args(argv)
     try:
+        servers = (parse_endpoint(args.data_server, 'data server', ('BALANCE', 'DATA', 'REALTIME')),
+                   parse_endpoint(args.chat_server, 'chat server', ('PORT',)),
+                   parse_endpoint(args.gateway, 'gateway', ('PORT',)))
         make_installation(args.root, seed=args.seed, large=args.large,
                           registry=not args.no_registry, describe_to=args.describe,
-                          today=args.today, now=args.now)
+                          today=args.today, now=args.now, data_server=servers[0],
+                          chat_server=servers[1], gateway=servers[2])
     except (OSError, ValueError, UnicodeError) as e:
         print('mkinstall: %s' % e, file=sys.stderr)
         return 1

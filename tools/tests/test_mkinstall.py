@@ -2,11 +2,12 @@
 """Tests of the installation maker: records re-read at their byte offsets, text
 files as GBK with CRLF, the same bytes for the same seed, the registry entry, the
 history, tick, ex-rights, news, alarm and reference-line files of a trading day in
-progress."""
+progress, the indicator tables and the server settings of the three clients."""
 
 import datetime
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -90,6 +91,37 @@ def ini_sections(path):
     return sections
 
 
+def ini_values(path):
+    """{section in lower case: {key: value}} of a GBK INI file."""
+    return {name.lower(): dict(line.split('=', 1) for line in lines)
+            for name, lines in ini_sections(path).items()}
+
+
+# Result lines of every built-in indicator the factory makes, by id.
+INDICATOR_LINES = {
+    1: 6, 2: 7, 3: 6, 4: 6, 5: 6, 6: 6, 7: 1, 8: 6, 9: 0,
+    41: 1, 42: 2, 43: 4, 44: 5, 45: 3, 46: 2, 47: 1, 48: 2,
+    81: 4, 82: 2, 83: 1, 84: 3, 85: 2, 86: 3, 87: 3, 88: 2, 89: 1, 90: 2, 91: 2,
+    121: 3, 122: 3, 123: 5, 124: 2, 125: 6, 126: 2, 161: 2, 162: 5, 163: 2, 164: 2,
+    201: 2, 202: 2, 241: 2, 242: 2, 243: 2, 244: 1, 281: 2, 282: 1, 283: 2,
+    321: 7, 322: 7, 323: 1, 361: 3, 362: 2, 363: 2, 364: 3, 365: 3,
+}
+# Parameter checks of the indicators that refuse to compute outside them.
+PARAMETER_CHECKS = {
+    42: lambda p: 1 <= p[0] < p[1] and p[2] >= 1,
+    45: lambda p: all(1 <= x <= 100 for x in p[:3]) and p[0] < p[1],
+    84: lambda p: 1 <= p[0] <= 100 and 2 <= p[1] <= 40 and 2 <= p[2] <= 40,
+    85: lambda p: p[0] >= 1 and p[1] >= 2 and p[2] >= 2,
+    87: lambda p: all(2 <= x <= 100 for x in p[:3]),
+    88: lambda p: p[0] >= 2 and p[1] >= 1,
+    89: lambda p: 1 <= p[0] <= 100,
+    91: lambda p: 1 <= p[0] <= 100 and 2 <= p[1] <= 40 and 2 <= p[2] <= 40,
+    122: lambda p: p[0] >= 1,
+    201: lambda p: p[0] >= 2,
+    202: lambda p: all(x >= 2 for x in p[:3]),
+}
+
+
 class Installation(unittest.TestCase):
     """One default installation made through the command line, with its description."""
 
@@ -114,8 +146,8 @@ class Installation(unittest.TestCase):
             return f.read()
 
     def test_tree_and_listed_files(self):
-        self.assertTrue(os.path.isdir(os.path.join(self.root, 'bin')))
-        self.assertEqual(os.listdir(os.path.join(self.root, 'bin')), [])
+        self.assertEqual(sorted(os.listdir(os.path.join(self.root, 'bin'))),
+                         ['consign.ini', 'server.ini'])
         on_disk = sorted(p.replace(os.sep, '/') for p in tree_bytes(self.root) if p != 'manifest.json')
         self.assertEqual(self.desc['files'], on_disk)
         for rel in ('CFG/SETTING.INI', 'CFG/mkinfo.cfg', 'CFG/systime.dat', 'CFG/blocks.ini',
@@ -125,7 +157,8 @@ class Installation(unittest.TestCase):
                     'CFG/refline.dat', 'data/info/news.ntl', 'data/sh/day/600000.day',
                     'data/sh/min/600000.min', 'data/sh/min1/600000.m1', 'data/sh/tick/600000.tik',
                     'data/sh/tick/600000.tck', 'data/sh/weight/600036.wgt',
-                    'data/shfe/day/cu0701.day', 'data/shfe/tick/cu0701.tik'):
+                    'data/shfe/day/cu0701.day', 'data/shfe/tick/cu0701.tik',
+                    'CFG/INDEX.DAT', 'CFG/IDXPARA.TBL', 'CFG/IdxPara.ini'):
             self.assertIn(rel, on_disk)
 
     def test_market_description(self):
@@ -520,6 +553,129 @@ class Installation(unittest.TestCase):
             keys.add((indicator, market, code))
         self.assertEqual(len(keys), len(lines))
 
+    def definitions(self):
+        """INDEX.DAT as {id: (position, record)}, each id once."""
+        data = self.read('CFG/INDEX.DAT')
+        self.assertEqual(len(data) % 232, 0)
+        self.assertLessEqual(len(data) // 232, 300)
+        records = [data[off:off + 232] for off in range(0, len(data), 232)]
+        ids = [struct.unpack_from('<H', r, 0)[0] for r in records]
+        self.assertEqual(len(set(ids)), len(ids))
+        return {i: (n, r) for n, (i, r) in enumerate(zip(ids, records))}
+
+    def test_indicator_definitions(self):
+        defs = self.definitions()
+        self.assertEqual(set(defs), set(INDICATOR_LINES))
+        described = {r['id']: r for r in self.desc['indicators']['records']}
+        for ident, (_, rec) in defs.items():
+            kind, lines = struct.unpack_from('<HH', rec, 4)
+            with self.subTest(id=ident):
+                self.assertEqual(lines, INDICATOR_LINES[ident])
+                # Categories 0-9 come in groups of 40 ids; 200 is for formulas only.
+                self.assertEqual(kind, (ident - 1) // 40)
+                self.assertEqual(rec[3], 0)
+                self.assertIn(rec[2], (0, 0x20))
+                # The name ends before the description the chooser reads at 20, the
+                # description before the hot-key text at 67, that before the lines.
+                self.assertIn(0, rec[8:20])
+                self.assertIn(0, rec[20:67])
+                self.assertIn(0, rec[67:72])
+                names = [rec[72 + 8 * k:80 + 8 * k] for k in range(8)]
+                self.assertTrue(all(0 in n for n in names))
+                self.assertEqual(names[lines:], [bytes(8)] * (8 - lines))
+                self.assertEqual(rec[136:232], bytes(96))
+                self.assertEqual(
+                    [cstr(rec[8:20]), cstr(rec[20:67]), cstr(rec[67:72])],
+                    [described[ident][k] for k in ('name', 'description', 'hotkey')])
+                self.assertEqual([cstr(n) for n in names[:lines]], described[ident]['lines'])
+                self.assertTrue(cstr(rec[20:67]))
+        line_names = {i: [cstr(rec[72 + 8 * k:80 + 8 * k]) for k in range(3)]
+                      for i, (_, rec) in defs.items()}
+        self.assertEqual(line_names[45], ['DIF', 'DEA', 'MACD'])
+        self.assertEqual(line_names[84], ['K', 'D', 'J'])
+        self.assertEqual(cstr(defs[9][1][8:20]), 'K线')
+        frequent = {i for i, (_, rec) in defs.items() if rec[2] & 0x20}
+        self.assertLessEqual({3, 45, 84, 87, 122, 322}, frequent)
+
+    def test_indicator_parameters(self):
+        defs = self.definitions()
+        data = self.read('CFG/IDXPARA.TBL')
+        self.assertEqual(len(data), 512 * len(defs))
+        sets = {}
+        for ident, (n, _) in defs.items():
+            block = struct.unpack_from('<128i', data, 512 * n)
+            period = [list(block[8 * s:8 * s + 8]) for s in range(16)]
+            with self.subTest(id=ident):
+                self.assertTrue(all(p == period[1] for p in period[1:13]))
+                self.assertEqual(period[0] + period[13] + period[14] + period[15], [0] * 32)
+                check = PARAMETER_CHECKS.get(ident)
+                self.assertTrue(check is None or check(period[1]), period[1])
+            sets[ident] = period[1]
+        # The conventional values of the field.
+        self.assertEqual(sets[45][:3], [12, 26, 9])
+        self.assertEqual(sets[84][:3], [9, 3, 3])
+        self.assertEqual(sets[87][:3], [6, 12, 24])
+        self.assertEqual(sets[122][0], 20)
+        # CR keeps its four fixed averages in its own set.
+        self.assertEqual(sets[162][1:5], [10, 20, 40, 62])
+        self.assertEqual(self.desc['indicators']['periods'], list(range(1, 13)))
+
+    def test_parameter_labels(self):
+        defs = self.definitions()
+        sets = {i: list(struct.unpack_from('<8i', self.read('CFG/IDXPARA.TBL'), 512 * n + 32))
+                for i, (n, _) in defs.items()}
+        sections = ini_sections(os.path.join(self.root, 'CFG', 'IdxPara.ini'))
+        described = {r['id']: r for r in self.desc['indicators']['records']}
+        self.assertTrue(sections)
+        for name, lines in sections.items():
+            self.assertTrue(name.startswith('Index#'), name)
+            ident = int(name[6:])
+            values = dict(line.split('=', 1) for line in lines)
+            count = int(values.pop('ParaNum'))
+            with self.subTest(id=ident):
+                self.assertIn(ident, defs)
+                self.assertTrue(1 <= count <= 8)
+                self.assertEqual(sorted(values), ['Para%d' % (i + 1) for i in range(count)])
+                labels = []
+                for i in range(count):
+                    # Read back the way the dialog reads it: "%s ,%d,%d".
+                    value = values['Para%d' % (i + 1)]
+                    match = re.fullmatch(r'(\S+) ,(-?\d+),(-?\d+)', value)
+                    self.assertIsNotNone(match, value)
+                    label, length, default = match.groups()
+                    self.assertGreaterEqual(int(length), len(default))
+                    self.assertEqual(int(default), sets[ident][i])
+                    labels.append([label, int(length), int(default)])
+                self.assertEqual(labels, described[ident]['labels'])
+        self.assertEqual(sections['Index#45'][:2], ['ParaNum=3', 'Para1=短期 ,3,12'])
+        # Indicators without parameters have no section: the dialog says so.
+        self.assertNotIn('Index#9', sections)
+        self.assertIn('Index#162', sections)
+        self.assertEqual(sections['Index#162'][0], 'ParaNum=1')
+
+    def test_default_servers(self):
+        bin_dir = os.path.join(self.root, 'bin')
+        server = ini_values(os.path.join(bin_dir, 'server.ini'))
+        self.assertEqual(server['right'], {
+            'svraddr0': '127.0.0.1', 'company0': '模拟行情服务器', 'tel0': '', 'webside0': '',
+            'user0': '', 'password0': '', 'save0': '0', 'lastindex': '0'})
+        self.assertEqual(server['server'], {'Address': '127.0.0.1', 'Port': '6666',
+                                            'R_Port': '6668', 'NoJH': '0'})
+        self.assertEqual(server['proxyserver'], {'UseProxy': '0'})
+        order = ini_values(os.path.join(bin_dir, 'consign.ini'))
+        self.assertEqual((order['login']['ServerCount'], order['login']['ServerSelect']), ('1', '1'))
+        # Present and not empty: the client does not convert the file as an older layout.
+        self.assertEqual(order['login']['ProxyInuse'], '0')
+        group = order['servergroup1']
+        self.assertEqual([group[k] for k in ('FirstServer', 'UseServer1', 'Server1IP', 'Server1Port',
+                                             'UseServer2', 'UseServer3', 'UseValidate')],
+                         ['1', '1', '127.0.0.1', '9001', '0', '0', '0'])
+        self.assertTrue(group['ServerName'])
+        self.assertNotIn('config', order)
+        chat = ini_values(os.path.join(self.root, 'CFG', 'SETTING.INI'))['parameter']
+        self.assertEqual((chat['OTSServer'], chat['OTSPort']), ('127.0.0.1', '6656'))
+        self.assertEqual(self.desc['servers']['data']['balance_port'], 6669)
+
     def test_registry_entry(self):
         with open(self.registry, 'rb') as f:
             self.assertEqual(f.read(), SECTION + b'\r\nPath=sz:' + self.root.encode() + b'/\r\n')
@@ -592,6 +748,52 @@ class TradingDay(unittest.TestCase):
             self.assertEqual(desc['calendar']['last'], 20061229)
             with open(os.path.join(root, 'data', 'realdata.ini'), 'rb') as f:
                 self.assertIn(b'DYNDATE00=20070101\r\n', f.read())
+
+
+class Servers(unittest.TestCase):
+    """The server options: what they write, and what they refuse."""
+
+    def run_maker(self, root, *args):
+        return subprocess.run([sys.executable, MAKER, root, '--no-registry', *args],
+                              capture_output=True)
+
+    def test_options(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            root = os.path.join(tmp, 'inst')
+            result = self.run_maker(root, '--data-server', '127.0.0.5:0:7001:7002',
+                                    '--chat-server', '127.0.0.6:7003', '--gateway', 'gw-1.example:7004')
+            self.assertEqual(result.returncode, 0, result.stderr)
+            server = ini_values(os.path.join(root, 'bin', 'server.ini'))
+            self.assertEqual(server['right']['svraddr0'], '127.0.0.5')
+            # No balancing server: the terminal logs in at the data port.
+            self.assertEqual(server['server'], {'Address': '127.0.0.5', 'Port': '7001',
+                                                'R_Port': '7002', 'NoJH': '1'})
+            group = ini_values(os.path.join(root, 'bin', 'consign.ini'))['servergroup1']
+            self.assertEqual((group['Server1IP'], group['Server1Port']), ('gw-1.example', '7004'))
+            chat = ini_values(os.path.join(root, 'CFG', 'SETTING.INI'))['parameter']
+            self.assertEqual((chat['OTSServer'], chat['OTSPort']), ('127.0.0.6', '7003'))
+
+    def test_bad_options_write_nothing(self):
+        cases = [
+            ['--data-server', '127.0.0.1:6669:6666'],
+            ['--data-server', 'localhost:6669:6666:6668'],
+            ['--data-server', '127.0.0.1:7000:6666:6668'],
+            ['--data-server', '127.0.0.1:6669:0:6668'],
+            ['--chat-server', '127.0.0.1:70000'],
+            ['--chat-server', '127.0.0.256:6656'],
+            ['--chat-server', '127.0.0.1'],
+            ['--gateway', 'gate way:9001'],
+            ['--gateway', '127.0.0.1:x'],
+            ['--gateway', ':9001'],
+        ]
+        with tempfile.TemporaryDirectory() as tmp:
+            root = os.path.join(tmp, 'inst')
+            for args in cases:
+                with self.subTest(args=args):
+                    result = self.run_maker(root, *args)
+                    self.assertEqual(result.returncode, 1)
+                    self.assertIn(b'mkinstall: ', result.stderr)
+                    self.assertFalse(os.path.exists(root))
 
 
 class Registry(unittest.TestCase):
