@@ -10,7 +10,8 @@ ROOT receives bin/ (the programs are copied in by other scripts; the maker write
 server.ini, the terminal's data-server list and ports, and consign.ini, the order
 client's settings with the gateway), CFG/ (settings with the chat server, market
 description, time-zone table, block files, broker list, alarm file, reference
-lines, indicator definitions, parameter blocks and parameter labels) and data/
+lines, indicator definitions, parameter blocks, parameter labels and the formula
+files of the formula indicators) and data/
 (trading dates; per market the name table and the quote snapshot; for a few
 stocks of each market day, 5-minute and 1-minute history, today's and earlier
 ticks and, in securities markets, ex-rights files; the news index with its
@@ -265,6 +266,10 @@ INDEX_RECORD = struct.Struct(
 )
 assert INDEX_RECORD.size == 232
 MAX_INDICATORS = 300
+# The spread chart's definition is fixed in the program; ids from 1000 up belong to
+# the intraday chart, and the K-line chart steps only through ids below 1000.
+WRAP_ID = 601
+FIRST_INTRADAY_ID = 1000
 INDICATOR_FREQUENT = 0x20
 # CFG/IDXPARA.TBL: one block per definition, in the same order: 16 sets of 8
 # parameters, set s for period code s.
@@ -273,6 +278,18 @@ PARAMS_PER_SET = 8
 PARAM_BLOCK = struct.Struct('<%di' % (PERIOD_SETS * PARAMS_PER_SET))
 assert PARAM_BLOCK.size == 512
 USED_PERIODS = range(1, 13)   # 1-minute bars up to any number of days
+# Formula indicators: definitions of kind 200 that name a formula text under CFG/.
+# The text declares at most 8 parameters, 8 result lines and 16 variables; names
+# are words of letters and digits, at most 11 characters (variables 8).
+FORMULA_KIND = 200
+MAX_FORMULA_PARAMS = 8
+MAX_FORMULA_RESULTS = 8
+MAX_FORMULA_VARIABLES = 16
+FORMULA_NAME_LENGTH = 11
+FORMULA_VARIABLE_LENGTH = 8
+FORMULA_STYLES = ('NONE', 'LINE', 'BAR', 'TBAR', 'CANDLE')
+# INDEXDEF keeps NAME to 8, TITLE to 60 and KEY to 4 characters.
+FORMULA_HEADER_LENGTHS = {'NAME': 8, 'TITLE': 60, 'KEY': 4}
 
 REGISTRY_SECTION = 'HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0'
 
@@ -466,15 +483,19 @@ class Indicator:
     params: list              # [(label, default)] the parameter dialog offers
     frequent: bool = False
     fixed: dict = field(default_factory=dict)   # parameter index: value the indicator forces
+    formula: 'Formula' = None                   # the text of a formula indicator
 
     @property
     def kind(self):
-        """The chooser's category: ids come in groups of 40 per category."""
-        return (self.id - 1) // 40
+        """The chooser's category: ids come in groups of 40 per category; formula
+        indicators have a kind of their own."""
+        return FORMULA_KIND if self.formula else (self.id - 1) // 40
 
     @property
     def hotkey(self):
-        """The name where it is short enough to type as a hot key."""
+        """A formula's KEY; else the name where it is short enough to type as a hot key."""
+        if self.formula:
+            return self.formula.key
         return self.name if self.name.isascii() and len(self.name) <= 4 else ''
 
     def parameter_set(self):
@@ -482,6 +503,21 @@ class Indicator:
         for index, value in self.fixed.items():
             values[index] = value
         return values
+
+
+@dataclass
+class Formula:
+    """A formula indicator: its definition's id and the declarations and
+    statements of its text file CFG/<file>."""
+    id: int
+    file: str                 # file name under CFG/, at offset 200 of the definition
+    name: str                 # INDEXDEF NAME, also the definition's short name
+    title: str                # INDEXDEF TITLE, also the definition's description
+    key: str                  # INDEXDEF KEY, also the definition's hot-key text
+    params: list              # [(name, dialog label, minimum, maximum, default)]
+    results: list             # [(name, style)], style one of FORMULA_STYLES
+    variables: list           # [name]
+    statements: list          # BEGIN lines: 'NAME = expression'
 
 
 @dataclass
@@ -511,6 +547,7 @@ class Installation:
     triggered_alarms: list = field(default_factory=list)   # [Alarm]
     reflines: list = field(default_factory=list)       # [RefLine]
     indicators: list = field(default_factory=list)     # [Indicator], in file order
+    formulas: list = field(default_factory=list)       # [Formula], by id
     data_server: Endpoint = None   # ports: balancing, data, real-time
     chat_server: Endpoint = None   # ports: (chat,)
     gateway: Endpoint = None       # ports: (gateway,)
@@ -1289,9 +1326,63 @@ INDICATORS = [
 # Widest parameter the dialog accepts, in characters.
 PARAM_INPUT_LENGTH = 3
 
+# Formula indicators for the demo, with ids above the built-in categories (which
+# end at 400). Data fields are read through the series functions (REF(CLOSE,0) is
+# the close); comparisons only decide an IF; every statement groups at most one
+# operator per parenthesis so that it reads the same under any precedence rule.
+# Where a series function lacks history it yields the no-value marker; the
+# guards on REF(RECPTR,0), the record number, keep that marker out of the lines
+# that later averages read (MADIFF shows 0 for its first SHORT records, where
+# both averages lack history, and no value until LONG).
+FORMULAS = [
+    Formula(401, 'FMACD.FML', 'FMACD', '平滑异同移动平均线(公式)', 'FMCD',
+            [('SHORT', '短期', 2, 200, 12), ('LONG', '长期', 2, 200, 26),
+             ('MID', '平滑', 2, 200, 9)],
+            [('DIF', 'LINE'), ('DEA', 'LINE'), ('MACD', 'TBAR')], [],
+            ['DIF = IF(REF(RECPTR,0) < MAX(SHORT,LONG), 0, EMA(CLOSE,SHORT)-EMA(CLOSE,LONG))',
+             'DEA = EMA(DIF,MID)',
+             'MACD = 2*(DIF-DEA)']),
+    Formula(402, 'MADIFF.FML', 'MADIFF', '均线差(公式)', 'MADF',
+            [('SHORT', '短期', 1, 250, 5), ('LONG', '长期', 1, 250, 10)],
+            [('DIFF', 'LINE')], [],
+            ['DIFF = MA(CLOSE,SHORT)-MA(CLOSE,LONG)']),
+    Formula(403, 'CHANNEL.FML', 'CHANNEL', '价格通道(公式)', 'PCHN',
+            [('N', '周期', 2, 250, 20)],
+            [('UPPER', 'LINE'), ('LOWER', 'LINE'), ('MID', 'LINE'), ('PRICE', 'LINE')], [],
+            ['UPPER = NMAX(HIGH,N)',
+             'LOWER = NMIN(LOW,N)',
+             'MID = (UPPER+LOWER)/2',
+             'PRICE = REF(CLOSE,0)']),
+    Formula(404, 'VRATIO.FML', 'VRATIO', '量比(公式)', 'VRAT',
+            [('N', '周期', 1, 100, 5), ('M', '均线', 1, 100, 10)],
+            [('RATIO', 'LINE'), ('RATIOMA', 'LINE')], ['AVGVOL'],
+            ['AVGVOL = IF(REF(RECPTR,0) < N, 0, MA(VOLUME,N))',
+             'RATIO = IF(AVGVOL > 0, REF(VOLUME,0)/AVGVOL, 1)',
+             'RATIOMA = MA(RATIO,M)']),
+]
 
-def _indicators():
-    return list(INDICATORS)
+
+def _formulas():
+    return list(FORMULAS)
+
+
+def _formula_indicator(formula):
+    """The kind-200 definition of a formula: its lines are the RESULT names, its
+    parameter block holds the PARAM defaults."""
+    return Indicator(formula.id, formula.name, formula.title, [n for n, _ in formula.results],
+                     [(label, default) for _, label, _, _, default in formula.params],
+                     formula=formula)
+
+
+def _indicators(formulas):
+    """The built-in definitions, then the formula indicators; an id used twice
+    would hide the later definition."""
+    indicators = list(INDICATORS) + [_formula_indicator(f) for f in formulas]
+    ids = [i.id for i in indicators]
+    if (len(set(ids)) != len(ids) or WRAP_ID in ids
+            or not all(1 <= i < FIRST_INTRADAY_ID for i in ids)):
+        raise ValueError('indicator ids are not unique ids of definitions: %s' % ids)
+    return indicators
 
 
 # ---------------------------------------------------------------------------
@@ -1392,7 +1483,8 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
     model.news = _news(days, today, now)
     model.pending_alarms, model.triggered_alarms = _alarms(markets, days)
     model.reflines = _reflines()
-    model.indicators = _indicators()
+    model.formulas = _formulas()
+    model.indicators = _indicators(model.formulas)
     model.data_server, model.chat_server, model.gateway = data_server, chat_server, gateway
     return model
 
@@ -1724,13 +1816,14 @@ def write_reflines(cfg_dir, model):
 def pack_indicator(indicator):
     if len(indicator.lines) > 8 or len(indicator.params) > PARAMS_PER_SET:
         raise ValueError('indicator %d has more than 8 lines or parameters' % indicator.id)
-    if not 0 <= indicator.kind <= 9:
+    if not (0 <= indicator.kind <= 9 or indicator.formula):
         raise ValueError('indicator %d has no category' % indicator.id)
     names = [gbk_field(n, 8) for n in indicator.lines] + [b''] * (8 - len(indicator.lines))
+    formula_file = gbk_field(indicator.formula.file, 32) if indicator.formula else b''
     return INDEX_RECORD.pack(indicator.id, INDICATOR_FREQUENT if indicator.frequent else 0, 0,
                              indicator.kind, len(indicator.lines), gbk_field(indicator.name, 12),
                              gbk_field(indicator.description, 47), gbk_field(indicator.hotkey, 5),
-                             *names, b'')
+                             *names, formula_file)
 
 
 def pack_parameter_block(indicator):
@@ -1770,6 +1863,53 @@ def write_indicator_tables(cfg_dir, model):
         write_text(os.path.join(cfg_dir, 'IdxPara.ini'),
                    ini_lines(parameter_label_sections(model))),
     ]
+
+
+def _formula_word(word, length, what):
+    if not (word.isascii() and word[:1].isalpha() and word.isalnum() and word.isupper()
+            and len(word) <= length):
+        raise ValueError('%s %r is no upper-case word of at most %d letters and digits'
+                         % (what, word, length))
+    return word
+
+
+def formula_lines(formula):
+    """The text of a formula file: the INDEXDEF header, the PARAM, RESULT and VAR
+    declarations and the BEGIN statements, each section closed by END; refuses
+    declarations beyond the language's limits."""
+    what = 'formula %s' % formula.file
+    if (len(formula.params) > MAX_FORMULA_PARAMS or len(formula.results) > MAX_FORMULA_RESULTS
+            or len(formula.variables) > MAX_FORMULA_VARIABLES):
+        raise ValueError('%s declares more than %d parameters, %d results or %d variables'
+                         % (what, MAX_FORMULA_PARAMS, MAX_FORMULA_RESULTS, MAX_FORMULA_VARIABLES))
+    header = [('NAME', formula.name), ('TITLE', formula.title), ('KEY', formula.key)]
+    for key, value in header:
+        if not value or len(value.encode('gbk')) > FORMULA_HEADER_LENGTHS[key]:
+            raise ValueError('%s: %s %r is empty or too long' % (what, key, value))
+    lines = ['INDEXDEF'] + ['%s:%s' % entry for entry in header] + ['END']
+    if formula.params:
+        lines.append('PARAM')
+        for name, _, minimum, maximum, default in formula.params:
+            if not minimum <= default <= maximum:
+                raise ValueError('%s: parameter %s defaults outside its range' % (what, name))
+            lines.append('%s %d %d %d' % (_formula_word(name, FORMULA_NAME_LENGTH, what),
+                                          minimum, maximum, default))
+        lines.append('END')
+    lines.append('RESULT')
+    for name, style in formula.results:
+        if style not in FORMULA_STYLES:
+            raise ValueError('%s: result %s has no style' % (what, name))
+        lines.append('%s %s' % (_formula_word(name, FORMULA_NAME_LENGTH, what), style))
+    lines.append('END')
+    if formula.variables:
+        lines += (['VAR'] + [_formula_word(v, FORMULA_VARIABLE_LENGTH, what)
+                             for v in formula.variables] + ['END'])
+    return lines + ['BEGIN'] + formula.statements + ['END']
+
+
+def write_formulas(cfg_dir, model):
+    """CFG/<file> of every formula indicator, the file its definition names."""
+    return [write_text(os.path.join(cfg_dir, f.file), formula_lines(f)) for f in model.formulas]
 
 
 def write_server_list(bin_dir, model):
@@ -2039,8 +2179,17 @@ def describe(model, root, files, registry_path):
                          'description': i.description, 'hotkey': i.hotkey,
                          'lines': list(i.lines), 'parameters': i.parameter_set(),
                          'labels': [[label, PARAM_INPUT_LENGTH, default]
-                                    for label, default in i.params]}
+                                    for label, default in i.params],
+                         'formula': i.formula.file if i.formula else None}
                         for i in model.indicators]},
+        'formulas': [{
+            'id': f.id, 'file': 'CFG/' + f.file, 'name': f.name, 'title': f.title, 'key': f.key,
+            'params': [{'name': n, 'minimum': lo, 'maximum': hi, 'default': d}
+                       for n, _, lo, hi, d in f.params],
+            'results': [{'name': n, 'style': s, 'style_code': FORMULA_STYLES.index(s)}
+                        for n, s in f.results],
+            'variables': list(f.variables), 'lines': formula_lines(f)}
+            for f in model.formulas],
         'servers': {
             'data': {'file': 'bin/server.ini', 'host': model.data_server.host,
                      'balance_port': model.data_server.ports[0],
@@ -2076,6 +2225,7 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
                + write_day_history(data, model) + write_min5_history(data, model)
                + write_min1_history(data, model) + write_ticks(data, model)
                + write_weights(data, model) + write_indicator_tables(cfg, model)
+               + write_formulas(cfg, model)
                + write_server_list(program_dir, model)
                + write_order_client_settings(program_dir, model))
     for market in model.markets:

@@ -2,7 +2,8 @@
 """Tests of the installation maker: records re-read at their byte offsets, text
 files as GBK with CRLF, the same bytes for the same seed, the registry entry, the
 history, tick, ex-rights, news, alarm and reference-line files of a trading day in
-progress, the indicator tables and the server settings of the three clients."""
+progress, the indicator tables with the formula files of the formula indicators
+and the server settings of the three clients."""
 
 import datetime
 import json
@@ -122,6 +123,159 @@ PARAMETER_CHECKS = {
 }
 
 
+# The formula language: its keywords, data fields, functions (scalar ones with
+# their argument counts; series ones take a field or result line and a count) and
+# the operators the demo formulas may use. Comparisons yield booleans, which only
+# an IF's condition may take.
+FORMULA_KEYWORDS = {'INDEXDEF', 'PARAM', 'RESULT', 'VAR', 'BEGIN', 'END', 'BOOL', 'NUMBER',
+                    'TRUE', 'FALSE', 'LINE', 'BAR', 'CANDLE', 'TBAR', 'NONE'}
+FORMULA_FIELDS = {'OPEN', 'HIGH', 'LOW', 'CLOSE', 'VOLUME', 'AMOUNT', 'RAISE', 'DOWN', 'RECORDS',
+                  'RECPTR', 'LOTS', 'DAY', 'MONTH', 'YEAR', 'WEEKDAY', 'HOUR', 'MINUTE'}
+SCALAR_FUNCTIONS = {'IF': 3, 'ABS': 1, 'MAX': 2, 'MIN': 2, 'SIGN': 1, 'REVERSE': 1, 'EXP': 1,
+                    'LN': 1, 'LOG': 1, 'POW': 2, 'SQRT': 1}
+SERIES_FUNCTIONS = {'REF', 'SUM', 'AVG', 'MA', 'EMA', 'NMAX', 'NMIN', 'RSORDN', 'AVGEX', 'SQEX',
+                    'STDEX'}
+RESERVED = FORMULA_KEYWORDS | FORMULA_FIELDS | set(SCALAR_FUNCTIONS) | SERIES_FUNCTIONS
+ARITHMETIC = {'*', '/', '%', '+', '-'}
+COMPARISONS = {'<', '<=', '>', '>=', '==', '!='}
+OPERATORS = {'(', ')', '!', '*', '/', '%', '+', '-', '<', '<=', '>', '>=', '==', '!=', '&&', '||',
+             '^', '='}
+FORMULA_STYLES = ['NONE', 'LINE', 'BAR', 'TBAR', 'CANDLE']
+HEADER_LENGTHS = {'NAME': 8, 'TITLE': 60, 'KEY': 4}
+FORMULA_TOKEN = re.compile(r'[ \t]*(?:(?P<num>\d+(?:\.\d*)?|\.\d+)|(?P<word>[A-Za-z][A-Za-z0-9]*)'
+                           r'|(?P<op>\)|[(*+\-/%&|^!<=>][=&|]?)|(?P<sep>[:,])|(?P<bad>.))')
+
+
+def formula_tokens(line):
+    tokens = []
+    for m in FORMULA_TOKEN.finditer(line):
+        kind = m.lastgroup
+        if kind == 'bad' or (kind == 'op' and m.group(kind) not in OPERATORS):
+            raise ValueError('%r is not a token of the language' % m.group(kind))
+        tokens.append((kind, m.group(kind).upper() if kind == 'word' else m.group(kind)))
+    return tokens
+
+
+class FormulaStatement:
+    """One BEGIN statement: a result line or variable, '=', and an expression that
+    groups at most one operator per parenthesis, so that any precedence rule
+    reads it the same."""
+
+    def __init__(self, tokens, names):
+        self.tokens, self.at = tokens, 0
+        self.results = names['RESULT']
+        self.names = names['PARAM'] | names['RESULT'] | names['VAR']
+        target = self.take()
+        if target[0] != 'word' or target[1] not in self.results | names['VAR']:
+            raise ValueError('%s is no result line or variable' % target[1])
+        self.take('=')
+        self.expression()
+        if self.at != len(tokens):
+            raise ValueError('%r after the expression' % (tokens[self.at:],))
+
+    def take(self, text=None):
+        if self.at == len(self.tokens):
+            raise ValueError('the statement ends early')
+        token = self.tokens[self.at]
+        if text is not None and token[1] != text:
+            raise ValueError('%r where %r belongs' % (token[1], text))
+        self.at += 1
+        return token
+
+    def next_is(self, kind, texts):
+        return self.at < len(self.tokens) and self.tokens[self.at][0] == kind \
+            and self.tokens[self.at][1] in texts
+
+    def expression(self, condition=False):
+        self.operand()
+        if self.next_is('op', ARITHMETIC | COMPARISONS):
+            operator = self.take()[1]
+            if operator not in (COMPARISONS if condition else ARITHMETIC):
+                raise ValueError('%s in %s'
+                                 % (operator, 'a condition' if condition else 'a number'))
+            self.operand()
+        elif condition:
+            raise ValueError('a condition without a comparison')
+
+    def operand(self):
+        kind, text = self.take()
+        if kind == 'num':
+            return
+        if (kind, text) == ('op', '('):
+            self.expression()
+            self.take(')')
+        elif kind != 'word':
+            raise ValueError('%r where an operand belongs' % text)
+        elif text in SCALAR_FUNCTIONS:
+            self.take('(')
+            for k in range(SCALAR_FUNCTIONS[text]):
+                if k:
+                    self.take(',')
+                self.expression(condition=(text == 'IF' and k == 0))
+            self.take(')')
+        elif text in SERIES_FUNCTIONS:
+            self.take('(')
+            kind, source = self.take()
+            if kind != 'word' or not (source in FORMULA_FIELDS or source in self.results):
+                raise ValueError('%s of %s is no data field or result line' % (source, text))
+            self.take(',')
+            self.expression()
+            self.take(')')
+        elif text not in self.names:
+            raise ValueError('%s is not declared' % text)
+
+
+def scan_formula(raw):
+    """The header and declarations of a formula file, read by the language's
+    rules; ValueError names the first thing the language does not define."""
+    lines = raw.decode('gbk').split('\r\n')
+    if lines[-1] or any('\r' in line or '\n' in line for line in lines):
+        raise ValueError('not CRLF lines')
+    out = {'INDEXDEF': {}, 'PARAM': [], 'RESULT': [], 'VAR': [], 'BEGIN': []}
+    names = {'PARAM': set(), 'RESULT': set(), 'VAR': set()}
+    section, done = None, []
+    for line in lines[:-1]:
+        if section is None:
+            if line not in out or line in done or 'BEGIN' in done:
+                raise ValueError('%r opens no section' % line)
+            section = line
+        elif line == 'END':
+            done.append(section)
+            section = None
+        elif section == 'INDEXDEF':
+            m = re.fullmatch(r'(NAME|TITLE|KEY)[:,](.+)', line)
+            if not m or len(m.group(2).encode('gbk')) > HEADER_LENGTHS[m.group(1)]:
+                raise ValueError('header line %r' % line)
+            out[section][m.group(1)] = m.group(2)
+        elif section == 'BEGIN':
+            FormulaStatement(formula_tokens(line), names)
+            out[section].append(line)
+        else:
+            tokens = formula_tokens(line)
+            name = tokens[0][1]
+            if (tokens[0][0] != 'word' or name in RESERVED or any(name in n for n in names.values())
+                    or len(name) > (8 if section == 'VAR' else 11)):
+                raise ValueError('%s cannot be declared' % name)
+            rest = [t for _, t in tokens[1:]]
+            if section == 'PARAM' and len(rest) == 3 and all(k == 'num' for k, _ in tokens[1:]):
+                low, high, default = map(float, rest)
+                if not low <= default <= high:
+                    raise ValueError('%s defaults outside its range' % name)
+                out[section].append((name, low, high, default))
+            elif section == 'RESULT' and len(rest) == 1 and rest[0] in FORMULA_STYLES:
+                out[section].append((name, rest[0]))
+            elif section == 'VAR' and not rest:
+                out[section].append(name)
+            else:
+                raise ValueError('declaration %r' % line)
+            names[section].add(name)
+            if len(names[section]) > {'PARAM': 8, 'RESULT': 8, 'VAR': 16}[section]:
+                raise ValueError('too many %s declarations' % section)
+    if section is not None or 'BEGIN' not in done or not out['BEGIN']:
+        raise ValueError('no closed BEGIN section')
+    return out
+
+
 class Installation(unittest.TestCase):
     """One default installation made through the command line, with its description."""
 
@@ -158,7 +312,8 @@ class Installation(unittest.TestCase):
                     'data/sh/min/600000.min', 'data/sh/min1/600000.m1', 'data/sh/tick/600000.tik',
                     'data/sh/tick/600000.tck', 'data/sh/weight/600036.wgt',
                     'data/shfe/day/cu0701.day', 'data/shfe/tick/cu0701.tik',
-                    'CFG/INDEX.DAT', 'CFG/IDXPARA.TBL', 'CFG/IdxPara.ini'):
+                    'CFG/INDEX.DAT', 'CFG/IDXPARA.TBL', 'CFG/IdxPara.ini', 'CFG/FMACD.FML',
+                    'CFG/MADIFF.FML', 'CFG/CHANNEL.FML', 'CFG/VRATIO.FML'):
             self.assertIn(rel, on_disk)
 
     def test_market_description(self):
@@ -251,7 +406,7 @@ class Installation(unittest.TestCase):
 
     def test_text_files_are_gbk_with_crlf(self):
         for rel in self.desc['files']:
-            if not rel.endswith(('.ini', '.INI', '.txt')):
+            if not rel.endswith(('.ini', '.INI', '.txt', '.FML')):
                 continue
             with self.subTest(file=rel):
                 raw = self.read(rel)
@@ -565,14 +720,20 @@ class Installation(unittest.TestCase):
 
     def test_indicator_definitions(self):
         defs = self.definitions()
-        self.assertEqual(set(defs), set(INDICATOR_LINES))
+        formulas = {f['id']: f for f in self.desc['formulas']}
+        self.assertEqual(set(defs), set(INDICATOR_LINES) | set(formulas))
         described = {r['id']: r for r in self.desc['indicators']['records']}
         for ident, (_, rec) in defs.items():
             kind, lines = struct.unpack_from('<HH', rec, 4)
             with self.subTest(id=ident):
-                self.assertEqual(lines, INDICATOR_LINES[ident])
-                # Categories 0-9 come in groups of 40 ids; 200 is for formulas only.
-                self.assertEqual(kind, (ident - 1) // 40)
+                if ident in formulas:
+                    self.assertEqual((kind, lines), (200, len(formulas[ident]['results'])))
+                    self.assertEqual(cstr(rec[200:232]), formulas[ident]['file'][len('CFG/'):])
+                    self.assertIn(0, rec[200:232])
+                else:
+                    # Categories 0-9 come in groups of 40 ids; 200 is for formulas only.
+                    self.assertEqual((kind, lines), ((ident - 1) // 40, INDICATOR_LINES[ident]))
+                    self.assertEqual(rec[200:232], bytes(32))
                 self.assertEqual(rec[3], 0)
                 self.assertIn(rec[2], (0, 0x20))
                 # The name ends before the description the chooser reads at 20, the
@@ -583,7 +744,7 @@ class Installation(unittest.TestCase):
                 names = [rec[72 + 8 * k:80 + 8 * k] for k in range(8)]
                 self.assertTrue(all(0 in n for n in names))
                 self.assertEqual(names[lines:], [bytes(8)] * (8 - lines))
-                self.assertEqual(rec[136:232], bytes(96))
+                self.assertEqual(rec[136:200], bytes(64))
                 self.assertEqual(
                     [cstr(rec[8:20]), cstr(rec[20:67]), cstr(rec[67:72])],
                     [described[ident][k] for k in ('name', 'description', 'hotkey')])
@@ -611,6 +772,10 @@ class Installation(unittest.TestCase):
                 check = PARAMETER_CHECKS.get(ident)
                 self.assertTrue(check is None or check(period[1]), period[1])
             sets[ident] = period[1]
+        # A formula indicator's block holds its PARAM defaults.
+        for formula in self.desc['formulas']:
+            defaults = [p['default'] for p in formula['params']]
+            self.assertEqual(sets[formula['id']], defaults + [0] * (8 - len(defaults)))
         # The conventional values of the field.
         self.assertEqual(sets[45][:3], [12, 26, 9])
         self.assertEqual(sets[84][:3], [9, 3, 3])
@@ -653,6 +818,45 @@ class Installation(unittest.TestCase):
         self.assertIn('Index#162', sections)
         self.assertEqual(sections['Index#162'][0], 'ParaNum=1')
 
+    def test_formula_files(self):
+        """Each formula indicator's file is where its definition names it, in the
+        language, and declares what the definition, the parameter block and the
+        dialog's labels say."""
+        defs = self.definitions()
+        sections = ini_sections(os.path.join(self.root, 'CFG', 'IdxPara.ini'))
+        self.assertEqual(len(self.desc['formulas']), 4)
+        for formula in self.desc['formulas']:
+            ident = formula['id']
+            n, rec = defs[ident]
+            with self.subTest(id=ident):
+                # Not a built-in id, nor the spread chart's, nor the intraday chart's.
+                self.assertNotIn(ident, set(INDICATOR_LINES) | {601})
+                self.assertLess(ident, 1000)
+                rel = 'CFG/' + cstr(rec[200:232])
+                self.assertEqual(rel, formula['file'])
+                self.assertIn(rel, self.desc['files'])
+                raw = self.read(rel)
+                self.assertEqual(raw.decode('gbk').split('\r\n')[:-1], formula['lines'])
+                text = scan_formula(raw)
+                self.assertEqual(text['INDEXDEF'], {'NAME': cstr(rec[8:20]),
+                                                    'TITLE': cstr(rec[20:67]),
+                                                    'KEY': cstr(rec[67:72])})
+                results, params = text['RESULT'], text['PARAM']
+                self.assertEqual([r[0] for r in results],
+                                 [cstr(rec[72 + 8 * k:80 + 8 * k]) for k in range(len(results))])
+                block = self.read('CFG/IDXPARA.TBL')[512 * n:512 * (n + 1)]
+                self.assertEqual([p[3] for p in params],
+                                 list(struct.unpack_from('<%di' % len(params), block, 32)))
+                if params:
+                    self.assertEqual(sections['Index#%d' % ident][0], 'ParaNum=%d' % len(params))
+        hotkeys = [cstr(rec[67:72]) for _, rec in defs.values() if rec[67]]
+        self.assertEqual(len(set(hotkeys)), len(hotkeys))
+        fmacd = scan_formula(self.read('CFG/FMACD.FML'))
+        self.assertEqual(fmacd['RESULT'], [('DIF', 'LINE'), ('DEA', 'LINE'), ('MACD', 'TBAR')])
+        self.assertEqual(fmacd['PARAM'][:2], [('SHORT', 2, 200, 12), ('LONG', 2, 200, 26)])
+        self.assertIn('DIFF = MA(CLOSE,SHORT)-MA(CLOSE,LONG)',
+                      scan_formula(self.read('CFG/MADIFF.FML'))['BEGIN'])
+
     def test_default_servers(self):
         bin_dir = os.path.join(self.root, 'bin')
         server = ini_values(os.path.join(bin_dir, 'server.ini'))
@@ -680,6 +884,44 @@ class Installation(unittest.TestCase):
         with open(self.registry, 'rb') as f:
             self.assertEqual(f.read(), SECTION + b'\r\nPath=sz:' + self.root.encode() + b'/\r\n')
         self.assertEqual(self.desc['registry']['data'], self.root + '/')
+
+
+class FormulaScan(unittest.TestCase):
+    """The scan that checks the demo formulas refuses what the language does not
+    define, for the right reason."""
+
+    @staticmethod
+    def text(params=('N 1 100 5',), results=('X LINE',), variables=('V',), body=('X = 1',)):
+        lines = ['INDEXDEF', 'NAME:T', 'END', 'PARAM', *params, 'END', 'RESULT', *results, 'END',
+                 'VAR', *variables, 'END', 'BEGIN', *body, 'END']
+        return ''.join(line + '\r\n' for line in lines).encode('gbk')
+
+    def test_refusals(self):
+        scan_formula(self.text(body=('V = MA(CLOSE,N)', 'X = IF(V > 0, V, 1)')))
+        for body, reason in (
+                ('X = CLOSE', 'CLOSE is not declared'),       # a field outside a series call
+                ('X = MA(C,N)', 'C of MA is no data field'),
+                ('X = HHV(HIGH,N)', 'HHV is not declared'),   # no such function
+                ('X = REF(CLOSE,0) > 1', '> in a number'),    # comparisons are booleans
+                ('X = IF(N, 1, 2)', 'condition without'),
+                ('X = N-1+2', 'after the expression'),        # two operators in one group
+                ('N = 1', 'no result line or variable'),
+                ('X = MAX(N)', "')' where ',' belongs"),    # too few arguments
+                ('X = 0-N;', "';' is not a token"),
+                ('X = 1 & 1', "'&' is not a token")):
+            with self.subTest(body=body):
+                with self.assertRaisesRegex(ValueError, re.escape(reason)):
+                    scan_formula(self.text(body=(body,)))
+        for declarations, reason in (
+                ({'params': ['P%d 1 9 5' % k for k in range(9)]}, 'too many'),
+                ({'variables': ['V%d' % k for k in range(17)]}, 'too many'),
+                ({'variables': ['CLOSE']}, 'CLOSE cannot be declared'),
+                ({'variables': ['LONGNAME9']}, 'LONGNAME9 cannot be declared'),
+                ({'results': ['X LINE', 'N BAR']}, 'N cannot be declared'),
+                ({'results': ['X THICK']}, 'declaration')):
+            with self.subTest(declarations=declarations):
+                with self.assertRaisesRegex(ValueError, reason):
+                    scan_formula(self.text(**declarations))
 
 
 class Determinism(unittest.TestCase):
