@@ -3,6 +3,8 @@
 // to the server pass through it.
 #pragma once
 
+#include <cstdint>
+
 #include "lumon/core/MarketRecords.h"
 #include "platform/win/WinTypes.h"
 
@@ -37,6 +39,35 @@ public:
     // ring; the bytes sent, 0 for a request it does not send, -1 when no request
     // client is connected or the send failed.
     virtual int SendDataRequest(const DataRequest &request) { return -1; }
+
+    // Data-server link: what the request client, its frame dispatcher and the
+    // real-time client ask of the frame. A frame without rights grants them all.
+    // Bit `function` of the market's rights (0 <= market <= 15, 0 <= function <= 14).
+    virtual bool HasMarketRight(int market, int function) { return true; }
+    // Function right n (1..100), such as the right to a news type.
+    virtual bool HasFunctionRight(int n) { return true; }
+    // The login answer: the user's 48-byte rights block and the server's date
+    // (yyyymmdd).
+    virtual void SetRights(const uint8_t *block, int ymd) {}
+    // Set once the network-fault question has been put to the user.
+    virtual bool FaultPending() { return false; }
+    // The id of the newest real-time message received, from which the next
+    // request continues.
+    virtual void SetLastRealtimeMessageId(int32_t id) {}
+    // The folder of temporary files, ending in a separator; empty: the
+    // process's temporary folder.
+    virtual const char *GetTempDirectory() { return ""; }
+    // The window of the current page's pane whose identity is `requester`; 0
+    // when the page has none.
+    virtual win::HWND FindPaneWindow(const void *requester) { return 0; }
+    // The quote list of the current page whose identity is `requester` redraws
+    // its fast-change column.
+    virtual void RedrawFastChangeColumn(const void *requester) {}
+    // Every notes pane of the current page that is open on the note `name`
+    // shows it again.
+    virtual void ShowNote(const char *name) {}
+    // Shows the new-version notice modally: 1 update now, 2 later.
+    virtual int ShowUpdateNotice() { return 2; }
 };
 
 // The one main frame; null while there is none (the settings program, tests).

@@ -1,0 +1,44 @@
+// The blocking part of a data-server connection, before notifications start:
+// reads of an exact length that give up after a time-out, so that a silent peer
+// never holds the terminal, and the SOCKS5 handshake (RFC 1928, with the user
+// and password method of RFC 1929) through which both clients reach the server
+// behind a proxy.
+#pragma once
+
+#include <cstdint>
+
+#include "lumon/core/LClient.h"
+#include "platform/win/WinTypes.h"
+
+// The proxy settings of .\server.ini [ProxyServer].
+struct ProxySettings {
+    char Host[128];
+    uint16_t Port;
+    char User[33];
+    char Password[33];
+    int32_t UseProxy;
+    int32_t CertUser; // the proxy wants user and password
+};
+
+// How long a blocking exchange waits for the peer's next bytes (ms, on the
+// layer's clock).
+constexpr win::DWORD kLinkTimeoutMs = 30000;
+
+// Reads [ProxyServer] of the settings file.
+void LoadProxySettings(ProxySettings &proxy, const char *iniFile);
+
+// A port number from the settings: `fallback` unless 1..65535.
+uint16_t ProfilePort(const char *section, const char *key, int fallback, const char *iniFile);
+
+// Makes the connected socket's reads return at once, so that ReceiveExact can
+// bound them; false when the socket refuses.
+bool BoundReads(LSocket &socket);
+
+// Reads exactly n bytes: 1 when they came, 0 when the peer closed first, -1 on
+// an error or when timeoutMs passed without them.
+int ReceiveExact(LSocket &socket, void *buffer, int n, win::DWORD timeoutMs);
+
+// Connects the created socket to the proxy and has it connect on to host:port;
+// 1 when the tunnel stands (the socket's reads are then bounded), 0 on any
+// failure, the socket then closed.
+int ConnectThroughProxy(LClient &client, const ProxySettings &proxy, const char *host, uint16_t port);
