@@ -8,6 +8,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "platform/forms/TPopupMenu.h"
 #include "platform/forms/TWinControl.h"
 #include "platform/forms/WindowHost.h"
 #include "platform/gdi/Gdi.h"
@@ -442,6 +443,10 @@ void TControl::MouseMessage(TMessage &m)
     }
     case WM_RBUTTONUP:
         MouseUp(mbRight, shift, x, y);
+        if (PopupMenu && PopupMenu->AutoPopup) {
+            TPoint p = ClientToScreen(TPoint(x, y));
+            PopupMenu->Popup(p.x, p.y);
+        }
         break;
     case WM_MBUTTONUP:
         MouseUp(mbMiddle, shift, x, y);

@@ -115,7 +115,7 @@ public:
             char c;
             for (;;) {
                 pollfd p{fd, POLLIN, 0};
-                if (::poll(&p, 1, 5000) != 1 || ::recv(fd, &c, 1, 0) != 1 || c == '\n')
+                if (::poll(&p, 1, 15000) != 1 || ::recv(fd, &c, 1, 0) != 1 || c == '\n')
                     break;
                 answer += c;
             }

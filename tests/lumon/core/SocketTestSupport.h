@@ -46,7 +46,7 @@ inline win::HWND MakeWindow()
 
 // Runs the GUI thread's messages until `done` holds or `ms` have passed; a
 // timer of a window of its own wakes the wait regularly.
-inline bool PumpUntil(const std::function<bool()> &done, int ms = 5000)
+inline bool PumpUntil(const std::function<bool()> &done, int ms = 15000)
 {
     static const win::HWND ticker = MakeWindow();
     win::SetTimer(ticker, 1, 5, nullptr);

@@ -1,0 +1,43 @@
+// The speed button: a flat tool button with a caption; with a GroupIndex it
+// stays down when clicked, the other buttons of its group in the same parent
+// come up, and with AllowAllUp a click on the down button lets it up.
+#pragma once
+
+#include "platform/forms/TWinControl.h"
+
+namespace win {
+
+class TSpeedButton : public TWinControl {
+public:
+    explicit TSpeedButton(TComponent *Owner);
+    AnsiString ClassName() const override { return "TSpeedButton"; }
+    void Click() override;
+
+    bool GetDown() const { return down_; }
+    // Down only counts for grouped buttons; a button going down lets the others
+    // of its group up.
+    void SetDown(bool down);
+    bool GetFlat() const { return flat_; }
+    void SetFlat(bool flat);
+    int GetGroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int index);
+
+    Property<TSpeedButton, bool, &TSpeedButton::GetDown, &TSpeedButton::SetDown> Down{this};
+    Property<TSpeedButton, bool, &TSpeedButton::GetFlat, &TSpeedButton::SetFlat> Flat{this};
+    Property<TSpeedButton, int, &TSpeedButton::GetGroupIndex, &TSpeedButton::SetGroupIndex> GroupIndex{this};
+    bool AllowAllUp = false;
+
+protected:
+    QWidget *CreateWidget(QWidget *parent) override;
+    void CreateWnd() override;
+    void ApplyCaption() override;
+
+private:
+    void Apply();
+
+    bool down_ = false;
+    bool flat_ = false;
+    int groupIndex_ = 0;
+};
+
+} // namespace win
