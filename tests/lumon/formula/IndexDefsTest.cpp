@@ -12,6 +12,7 @@
 #include "IndexFixture.h"
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/PriceIndexes.h"
+#include "lumon/formula/TScrIndex.h"
 
 namespace {
 
@@ -151,14 +152,16 @@ TEST(IndexFactory, MakesEachBuiltClassAndRefusesOthers)
     EXPECT_NE(dynamic_cast<CVolume *>(slot), nullptr);
     delete slot;
 
-    // A definition with a class-less id, and one of the formula kind, make nothing
-    // until their classes exist.
-    f.WriteDefinitions({Definition(45, "MACD", {"DIF"}), Definition(3, "F", {"A"}, IndexKindFormula)},
+    // A definition whose id has no class makes nothing; one of the formula kind is
+    // made by the formula class whatever its id.
+    f.WriteDefinitions({Definition(998, "NONE", {"A"}), Definition(3, "F", {"A"}, IndexKindFormula)},
                        {Params({12, 26, 9}), Params({})});
     slot = nullptr;
-    EXPECT_FALSE(CreateIndex(slot, 45, Sh600000, 0));
-    EXPECT_FALSE(CreateIndex(slot, 3, Sh600000, 0));
+    EXPECT_FALSE(CreateIndex(slot, 998, Sh600000, 0));
     EXPECT_EQ(slot, nullptr);
+    ASSERT_TRUE(CreateIndex(slot, 3, Sh600000, 0));
+    EXPECT_NE(dynamic_cast<TScrIndex *>(slot), nullptr);
+    delete slot;
 }
 
 } // namespace

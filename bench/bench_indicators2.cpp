@@ -1,0 +1,377 @@
+// Built-in indicators of the market-relative, spread, average, oscillator,
+// breadth and chart-type families: each one's compute over 15,000 day bars
+// (read through the warm day cache, as a chart's recompute does), in bars per
+// second; where TA-Lib has the same indicator and tools/talib/make_goldens.sh
+// has left its shared library in build/talib/ (or LUMO_TALIB names it), TA-Lib's
+// figure on the same series beside it. Then the intraday index: a compute of a
+// day of 50,000 ticks, and one live update per new tick.
+// bench-deps: lumon_formula
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/UtilData.h"
+#include "lumon/formula/DynIndex.h"
+#include "lumon/formula/IndexDefs.h"
+#include "lumon/formula/IndexFactory.h"
+#include "lumon/formula/TIndex.h"
+#include "lumon/formula/WrapIndex.h"
+#include "platform/win/File.h"
+
+namespace {
+
+constexpr int DayRecords = 15000;
+constexpr int DayTicks = 50000;
+const StockId IndexStock = MakeStockId(0, 0, 0);
+const StockId Stock = MakeStockId(0, 1, 1);
+const StockId Stock2 = MakeStockId(0, 1, 2);
+
+struct Indicator {
+    int id;
+    const char *name;
+    int lines;
+    std::vector<int> params;
+    StockId stock;
+};
+
+const Indicator Indicators[] = {
+    {4, "MA", 6, {5, 10, 20, 30, 60, 120}, Stock}, {5, "PBX", 6, {}, Stock},
+    {41, "BBI", 1, {3, 6, 12, 24}, Stock},         {121, "BBIBOLL", 3, {10, 3}, Stock},
+    {123, "CDP", 5, {}, Stock},                    {124, "DKX", 2, {10}, Stock},
+    {126, "RAIL", 2, {10, 10}, Stock},             {84, "KDJ", 3, {9, 3, 3}, Stock},
+    {91, "KD", 2, {9, 3, 3}, Stock},               {85, "LW_R", 2, {9, 3, 3}, Stock},
+    {88, "SLOWKD", 2, {9, 3}, Stock},              {46, "MTM", 2, {12, 6}, Stock},
+    {201, "MI", 2, {12}, Stock},                   {202, "RCCD", 2, {59, 21, 28}, Stock},
+    {82, "B3612", 2, {}, Stock},                   {89, "VRSI", 1, {6}, Stock},
+    {244, "WVAD", 1, {}, Stock},                   {283, "OBOS", 2, {10, 6}, IndexStock},
+    {323, "OI", 1, {}, Stock},                     {47, "SAR", 1, {10}, Stock},
+    {6, "TWR", 6, {10}, Stock},                    {7, "OX", 1, {1}, Stock},
+    {361, "LON", 3, {10}, Stock},                  {364, "SHT", 3, {10}, Stock},
+    {363, "RAD", 2, {10}, Stock},                  {281, "ADL", 2, {10}, IndexStock},
+    {365, "SSL", 3, {}, Stock},                    {601, "WRAP", 2, {}, Stock},
+};
+
+template <typename T>
+void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
+}
+
+std::vector<KLineRecord> Walk(unsigned seed)
+{
+    std::vector<KLineRecord> days;
+    PackedDateTime t = MakePackedDateTime(1950, 1, 2, 0, 0);
+    uint32_t price = 1000;
+    for (int i = 0; i < DayRecords; ++i, t = NextDay(t)) {
+        seed = seed * 1103515245u + 12345u;
+        KLineRecord b{};
+        b.Time = t;
+        b.Open = price;
+        price = std::max<uint32_t>(100, price + (seed >> 16) % 41 - 20);
+        b.Close = price;
+        b.High = std::max(b.Open, b.Close) + (seed >> 8) % 7;
+        b.Low = std::min(b.Open, b.Close) - (seed >> 4) % 7;
+        b.Volume = float(1000 + (seed >> 12) % 500);
+        b.Amount = b.Volume * float(price);
+        b.Advances = uint16_t((seed >> 3) % 800);
+        b.Declines = uint16_t((seed >> 5) % 800);
+        days.push_back(b);
+    }
+    return days;
+}
+
+const std::vector<KLineRecord> &Days()
+{
+    static const std::vector<KLineRecord> days = Walk(7);
+    return days;
+}
+
+std::vector<TickRecord> Ticks(int count)
+{
+    std::vector<TickRecord> ticks;
+    unsigned seed = 11;
+    uint32_t price = 1000;
+    float volume = 0;
+    for (int i = 0; i < count; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        int minute = 570 + int(int64_t(i) * 330 / count);
+        TickRecord t{};
+        t.Time = MakePackedDateTime(2006, 12, 8, minute / 60, minute % 60);
+        price = std::clamp<uint32_t>(price + (seed >> 16) % 5 - 2, 900, 1100);
+        volume += float(1 + (seed >> 8) % 20);
+        t.Price = price;
+        t.Volume = volume;
+        t.Amount = volume * float(price);
+        ticks.push_back(t);
+    }
+    return ticks;
+}
+
+// An index and two stocks with 15,000 day bars each, today's 50,000 ticks of
+// the first stock, the definitions of the indicators above, and the market's
+// clock at the close of 2006-12-08.
+bool Ready()
+{
+    static int state = 0;
+    if (state)
+        return state > 0;
+    namespace fs = std::filesystem;
+    fs::path root = fs::temp_directory_path() / "lumo-bench-indicators2";
+    fs::remove_all(root);
+    fs::create_directories(root / "bin");
+    MarketInfoRecord market{};
+    market.Type = 1;
+    std::strcpy(market.Dir, "sh");
+    std::strcpy(market.Ext, "shm");
+    market.Capacity = 8;
+    market.ClassCount = 2;
+    for (int c = 0; c < 2; ++c) {
+        market.Classes[c].IsIndex = c == 0;
+        market.Classes[c].SessionCount = 1;
+        market.Classes[c].SessionStart[0] = 570;
+        market.Classes[c].SessionEnd[0] = 900;
+    }
+    WriteFile(root / "CFG" / "mkinfo.cfg", std::vector<MarketInfoRecord>{market});
+    std::vector<StockStaticRecord> stocks(3);
+    const char *codes[3] = {"1A0001", "600000", "600001"};
+    for (int i = 0; i < 3; ++i) {
+        std::strcpy(stocks[size_t(i)].Code, codes[i]);
+        stocks[size_t(i)].Class = i == 0 ? 0 : 1;
+        stocks[size_t(i)].ScaleDivisor = 100;
+        stocks[size_t(i)].VolumeUnit = 100;
+        stocks[size_t(i)].Decimals = 2;
+    }
+    WriteFile(root / "data" / "sh" / "nametbl.shm", stocks);
+    WriteFile(root / "data" / "sh" / "day" / "1A0001.day", Walk(3));
+    WriteFile(root / "data" / "sh" / "day" / "600000.day", Days());
+    WriteFile(root / "data" / "sh" / "day" / "600001.day", Walk(5));
+    WriteFile(root / "data" / "sh" / "tick" / "600000.tik", Ticks(DayTicks));
+    std::vector<IndexDefinition> defs;
+    std::vector<IndexParamBlock> params;
+    auto define = [&](int id, const char *name, int lines, const std::vector<int> &set) {
+        IndexDefinition d{};
+        d.Id = uint16_t(id);
+        d.Kind = 1;
+        d.LineCount = uint16_t(lines);
+        std::strcpy(d.Name, name);
+        defs.push_back(d);
+        IndexParamBlock p{};
+        for (auto &s : p.Set)
+            std::copy(set.begin(), set.end(), s);
+        params.push_back(p);
+    };
+    for (const Indicator &x : Indicators)
+        define(x.id, x.name, x.lines, x.params);
+    define(1000, "PRICE", 2, {});
+    WriteFile(root / "CFG" / "INDEX.DAT", defs);
+    WriteFile(root / "CFG" / "IDXPARA.TBL", params);
+    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+        state = -1;
+        return false;
+    }
+    static TUtilData util(1);
+    static TDataIO io(0);
+    if (MarketTable.Count != 1 || !LoadIndexDefinitions("Guest")) {
+        state = -1;
+        return false;
+    }
+    TMarketData &md = *MarketTable.Markets[0];
+    md.Now = MakePackedDateTime(2006, 12, 8, 15, 0);
+    md.TradingDate = MakePackedDateTime(2006, 12, 8, 0, 0);
+    md.ClockMinute = 900;
+    RealQuoteRecord &q = md.Quotes[StockIndex(Stock)];
+    q.PrevClose = 1000;
+    q.High = 1100;
+    q.Low = 900;
+    q.Last = 1000;
+    q.Volume = 1e9f;
+    q.Amount = 1e12f;
+    state = 1;
+    return true;
+}
+
+void BM_Compute(benchmark::State &state, int id, StockId stock)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    TIndex *index = nullptr;
+    if (!CreateIndex(index, id, stock, Stock2)) {
+        state.SkipWithError("no indicator");
+        return;
+    }
+    std::unique_ptr<TIndex> owner(index);
+    for (auto _ : state) {
+        bool ok = index->Compute();
+        benchmark::DoNotOptimize(ok);
+    }
+    state.counters["bars"] = index->RecordCount;
+    state.counters["bars/s"] =
+        benchmark::Counter(double(index->RecordCount), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+using Fn1 = int (*)(int, int, const double *, int, int *, int *, double *);
+
+struct TaLib {
+    Fn1 sma = nullptr, mom = nullptr, rsi = nullptr;
+    std::vector<double> high, low, close, volume;
+};
+
+const TaLib *LoadTaLib()
+{
+    static std::unique_ptr<TaLib> lib;
+    static bool tried = false;
+    if (tried)
+        return lib.get();
+    tried = true;
+    std::string path;
+    if (const char *env = std::getenv("LUMO_TALIB")) {
+        path = env;
+    } else {
+        std::error_code ec;
+        auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        if (ec)
+            return nullptr;
+        path = (exe.parent_path() / ".." / ".." / "talib" / "libta_lib.so").string();
+    }
+    void *handle = dlopen(path.c_str(), RTLD_NOW);
+    if (!handle)
+        return nullptr;
+    auto t = std::make_unique<TaLib>();
+    t->sma = reinterpret_cast<Fn1>(dlsym(handle, "TA_SMA"));
+    t->mom = reinterpret_cast<Fn1>(dlsym(handle, "TA_MOM"));
+    t->rsi = reinterpret_cast<Fn1>(dlsym(handle, "TA_RSI"));
+    if (!t->sma || !t->mom || !t->rsi)
+        return nullptr;
+    for (const KLineRecord &b : Days()) {
+        t->high.push_back(b.High / 100.0);
+        t->low.push_back(b.Low / 100.0);
+        t->close.push_back(b.Close / 100.0);
+        t->volume.push_back(b.Volume);
+    }
+    lib = std::move(t);
+    return lib.get();
+}
+
+// The TA-Lib counterpart of an indicator, computing the same lines.
+void BM_TaLib(benchmark::State &state, int id)
+{
+    const TaLib *t = LoadTaLib();
+    const int n = DayRecords;
+    std::vector<double> a(size_t(n), 0.0);
+    int beg = 0, count = 0;
+    for (auto _ : state) {
+        switch (id) {
+        case 4:
+            for (int p : {5, 10, 20, 30, 60, 120})
+                t->sma(0, n - 1, t->close.data(), p, &beg, &count, a.data());
+            break;
+        case 126:
+            t->sma(0, n - 1, t->high.data(), 10, &beg, &count, a.data());
+            t->sma(0, n - 1, t->low.data(), 10, &beg, &count, a.data());
+            break;
+        case 46:
+            t->mom(0, n - 1, t->close.data(), 12, &beg, &count, a.data());
+            t->sma(0, n - 1, a.data(), 6, &beg, &count, a.data());
+            break;
+        case 89:
+            t->rsi(0, n - 1, t->volume.data(), 6, &beg, &count, a.data());
+            break;
+        }
+        benchmark::DoNotOptimize(a.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["bars/s"] = benchmark::Counter(double(n), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+std::unique_ptr<TDynIndex> MakeDyn(int tickMode)
+{
+    auto dyn = std::make_unique<TDynIndex>(Stock, 0);
+    dyn->TickMode = uint8_t(tickMode);
+    return dyn;
+}
+
+// A full compute of the day: ticks read, cleaned, turned into points, lines.
+void BM_DynCompute(benchmark::State &state)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    auto dyn = MakeDyn(int(state.range(0)));
+    for (auto _ : state) {
+        bool ok = dyn->Compute();
+        benchmark::DoNotOptimize(ok);
+    }
+    state.counters["ticks"] = dyn->TickCount;
+    state.counters["points"] = dyn->PointTotal();
+}
+
+// One live update per new tick: the quote moves on and the tick is appended.
+void BM_DynUpdate(benchmark::State &state)
+{
+    if (!Ready() || !MakeDyn(0)->Compute()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    RealQuoteRecord &q = MarketTable.Markets[0]->Quotes[StockIndex(Stock)];
+    // No snapshot tick: each update's quote lies just above the last tick.
+    q.Volume = 0;
+    auto dyn = MakeDyn(int(state.range(0)));
+    dyn->Compute();
+    const int start = dyn->TickCount;
+    float volume = dyn->TickCount > 0 ? dyn->Ticks[dyn->TickCount - 1].Volume : 0.0f;
+    for (auto _ : state) {
+        volume += 10;
+        q.Volume = volume;
+        q.Last = 1000 + uint32_t(dyn->TickCount % 7);
+        bool ok = dyn->UpdateLastBar();
+        benchmark::DoNotOptimize(ok);
+        if (dyn->TickCount > start + 5000) {
+            state.PauseTiming();
+            q.Volume = 0;
+            dyn->Compute();
+            volume = dyn->TickCount > 0 ? dyn->Ticks[dyn->TickCount - 1].Volume : 0.0f;
+            state.ResumeTiming();
+        }
+    }
+    q.Volume = 1e9f;
+    state.counters["ticks"] = dyn->TickCount;
+}
+
+const bool Registered = [] {
+    for (const Indicator &x : Indicators)
+        benchmark::RegisterBenchmark((std::string("Compute/") + x.name).c_str(), BM_Compute, x.id, x.stock)
+            ->Unit(benchmark::kMicrosecond);
+    if (LoadTaLib()) {
+        for (const Indicator &x : Indicators)
+            if (x.id == 4 || x.id == 126 || x.id == 46 || x.id == 89)
+                benchmark::RegisterBenchmark((std::string("TaLib/") + x.name).c_str(), BM_TaLib, x.id)
+                    ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("DynIndex/Compute", BM_DynCompute)
+        ->ArgName("tick")
+        ->Arg(0)
+        ->Arg(1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("DynIndex/UpdateLastBar", BM_DynUpdate)
+        ->ArgName("tick")
+        ->Arg(0)
+        ->Arg(1)
+        ->Unit(benchmark::kMicrosecond);
+    return true;
+}();
+
+} // namespace

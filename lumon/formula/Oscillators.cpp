@@ -1,0 +1,315 @@
+#include "lumon/formula/Oscillators.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "lumon/formula/BuiltinSupport.h"
+
+TOscillator::TOscillator(StockId stock, int id, int lines) : TIndex(stock)
+{
+    Id = uint16_t(id);
+    LineCount = lines;
+    Init();
+}
+
+bool TOscillator::Draw(win::HDC hdc, const win::RECT *rect)
+{
+    if (!TIndex::Draw(hdc, rect))
+        return false;
+    DrawShownLines(*this, hdc, rect);
+    return true;
+}
+
+bool RSI::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, 20.0f);
+    ForceRefLine(*this, 1, 50.0f);
+    ForceRefLine(*this, 2, 80.0f);
+    StylesFromParams(*this, p, 3);
+    for (int k = 0; k < 3; ++k)
+        Styles[k].TitleParam = float(p[k]);
+    FillLinesNone();
+    if (RecordCount == 0)
+        return false;
+    for (int k = 0; k < 3; ++k)
+        if (p[k] < 2 || p[k] > 100)
+            return false;
+    float *change = WorkA[0];
+    if (!change || RecordCount > WorkCapacity)
+        return false;
+    const int count = RecordCount;
+    // The close's moves in price units, each against the previous close as
+    // this bar sees it.
+    change[0] = 0;
+    for (int i = 1; i < count; ++i)
+        change[i] = float(int64_t(Records[i].Close) - int64_t(PreviousRecord(*this, i).Close));
+    for (int k = 0; k < 3; ++k) {
+        const int n = p[k];
+        if (n >= count)
+            continue;
+        float *line = Lines[k];
+        const float f = float(n - 1) / float(n);
+        float up = 0, down = 0;
+        for (int i = 1; i < count; ++i) {
+            const float d = change[i];
+            if (i > n) {
+                up *= f;
+                down *= f;
+            }
+            if (d > 0)
+                up += d;
+            else if (d < 0)
+                down += -d;
+            if (i >= n)
+                line[i] = up + down == 0 ? line[i - 1] : up * 100.0f / (up + down);
+        }
+    }
+    Computed = 1;
+    return true;
+}
+
+bool W_R::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, 20.0f);
+    ForceRefLine(*this, 1, 50.0f);
+    ForceRefLine(*this, 2, 80.0f);
+    StylesFromParams(*this, p, 2);
+    for (int k = 0; k < 2; ++k)
+        Styles[k].TitleParam = float(p[k]);
+    FillLinesNone();
+    if (RecordCount == 0 || p[0] < 1)
+        return false;
+    const int count = RecordCount;
+    for (int k = 0; k < 2; ++k) {
+        const int n = p[k];
+        if (n <= 0)
+            continue;
+        float *line = Lines[k];
+        TWindowExtremes window(*this);
+        for (int64_t i = int64_t(n) - 1; i < count; ++i) {
+            window.Move(int(i - n + 1), int(i), LatestEventAt(*this, int(i)));
+            const int64_t range = window.High - window.Low;
+            if (range == 0)
+                line[i] = i == 0 ? 0.0f : line[i - 1];
+            else
+                line[i] = float(window.High - int64_t(Records[i].Close)) / float(range) * 100.0f;
+        }
+    }
+    Computed = 1;
+    return true;
+}
+
+bool CCI::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, -100.0f);
+    ForceRefLine(*this, 1, 0.0f);
+    ForceRefLine(*this, 2, 100.0f);
+    Styles[0].Style = p[0] != 0 ? StyleLine : StyleNone;
+    FillLinesNone();
+    const int n = p[0];
+    float *tp = WorkA[0], *window = WorkA[1];
+    if (RecordCount == 0 || n < 1 || !tp || !window || RecordCount > WorkCapacity)
+        return false;
+    const int count = RecordCount;
+    if (n - 1 >= count) {
+        Computed = 1;
+        return true;
+    }
+    const float third = 1.0f / 3.0f;
+    auto typical = [&](const KLineRecord &r) {
+        return float(uint64_t(r.High) + r.Low + r.Close) * third / PriceDivisor;
+    };
+    for (int i = 0; i < count; ++i)
+        window[i] = tp[i] = typical(Records[i]);
+    float *line = Lines[0];
+    const float fn = float(n);
+    for (int i = n - 1; i < count; ++i) {
+        const int first = i - n + 1;
+        // At an event the window's earlier typical prices are carried to the
+        // level after it; the record's own stays.
+        if (int number = EventMode() ? EventTakingEffectAt(i) : 0)
+            for (int j = first; j < i; ++j)
+                window[j] = typical(RecordOnBasis(*this, j, number));
+        // The window is summed afresh for every record: a running sum of
+        // floats drifts further from the true mean with every bar.
+        float sum = 0;
+        for (int j = first; j <= i; ++j)
+            sum += window[j];
+        const float mean = sum / fn;
+        float deviation = 0;
+        for (int j = first; j <= i; ++j)
+            deviation += std::fabs(window[j] - mean);
+        deviation /= fn;
+        if (deviation == 0)
+            line[i] = i == 0 ? NoValue : line[i - 1];
+        else
+            line[i] = (tp[i] - mean) / (deviation * 0.015f);
+    }
+    Computed = 1;
+    return true;
+}
+
+bool ROC::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, 0.0f);
+    StylesFromParams(*this, p, 3);
+    Styles[1].TitleParam = float(p[1]);
+    FillLinesNone();
+    const int n = p[0];
+    float *absolute = WorkA[0];
+    if (RecordCount == 0 || n < 1)
+        return false;
+    const int count = RecordCount;
+    if (n < count) {
+        float *line = Lines[0];
+        for (int i = n; i < count; ++i) {
+            const int64_t base = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
+            if (base == 0)
+                line[i] = line[i - 1];
+            else
+                line[i] = float(int64_t(Records[i].Close) - base) / float(base) * 100.0f;
+        }
+        if (p[1] > 0)
+            MovingAverage(Lines[1], line, count, p[1], n);
+        if (p[2] != 0 && p[1] > 0) {
+            if (!absolute || count > WorkCapacity)
+                return false;
+            for (int i = 0; i < count; ++i)
+                absolute[i] = std::fabs(line[i]);
+            MovingAverage(Lines[2], absolute, count, p[1], n);
+        }
+    }
+    Computed = 1;
+    return true;
+}
+
+bool BIAS::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, 0.0f);
+    StylesFromParams(*this, p, 4);
+    for (int k = 0; k < 4; ++k)
+        Styles[k].TitleParam = float(p[k]);
+    if (p[0] < 1 && p[1] < 1 && p[2] < 1)
+        Styles[3].Style = StyleNone;
+    FillLinesNone();
+    float *w = WorkA[0], *average = WorkA[1];
+    if (RecordCount == 0 || !w || !average || RecordCount > WorkCapacity)
+        return false;
+    const int count = RecordCount;
+    for (int i = 0; i < count; ++i)
+        w[i] = Scaled(*this, Records[i].Close);
+    for (int k = 0; k < 3; ++k) {
+        const int n = p[k];
+        if (n <= 0)
+            continue;
+        if (EventMode())
+            AdjustSeriesForExRights(average, count, n, Weights, WeightCount);
+        else
+            MovingAverage(average, w, count, n, 0);
+        float *line = Lines[k];
+        for (int64_t i = int64_t(n) - 1; i < count; ++i) {
+            if (average[i] == 0)
+                line[i] = i == 0 ? 0.0f : line[i - 1];
+            else
+                line[i] = (w[i] - average[i]) / average[i] * 100.0f;
+        }
+    }
+    // Line 3 averages line 0, which has no values without a period of its own.
+    if (p[3] > 0 && p[0] >= 1)
+        MovingAverage(Lines[3], Lines[0], count, p[3], p[0] - 1);
+    Computed = 1;
+    return true;
+}
+
+bool PSY::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, 75.0f);
+    ForceRefLine(*this, 1, 25.0f);
+    Styles[0].Style = p[0] >= 1 ? StyleLine : StyleNone;
+    Styles[1].Style = p[0] >= 1 && p[1] >= 1 ? StyleLine : StyleNone;
+    Styles[1].TitleParam = float(p[1]);
+    FillLinesNone();
+    const int n = p[0];
+    if (RecordCount == 0 || n < 1)
+        return false;
+    const int count = RecordCount;
+    if (n < count) {
+        auto rises = [&](int i) { return i >= 1 && Records[i].Close > PreviousRecord(*this, i).Close; };
+        float *line = Lines[0];
+        int rising = 0;
+        for (int i = 1; i < count; ++i) {
+            rising += rises(i);
+            if (i >= n) {
+                line[i] = float(rising) / float(n) * 100.0f;
+                rising -= rises(i - n + 1);
+            }
+        }
+        if (p[1] > 0)
+            MovingAverage(Lines[1], line, count, p[1], n);
+    }
+    Computed = 1;
+    return true;
+}
+
+bool SPOS::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    StylesFromParams(*this, p, 2);
+    if (p[0] < 1)
+        Styles[1].Style = StyleNone;
+    Styles[1].TitleParam = float(p[1]);
+    FillLinesNone();
+    if (RecordCount == 0 || p[0] < 1)
+        return false;
+    const int count = RecordCount;
+    const float divisor = float(int64_t(p[0]) + 1);
+    float *line = Lines[0];
+    for (int i = 0; i < count; ++i) {
+        const KLineRecord &r = Records[i];
+        const int64_t h = r.High, l = r.Low, o = r.Open, c = r.Close;
+        if (h == l) {
+            line[i] = i == 0 ? 0.0f : line[i - 1];
+            continue;
+        }
+        const float x = float((h - o) + (c - l)) / float(2 * (h - l));
+        line[i] = i == 0 ? x : (x - line[i - 1]) * 2.0f / divisor + line[i - 1];
+    }
+    if (p[1] > 0)
+        MovingAverage(Lines[1], line, count, p[1], 0);
+    Computed = 1;
+    return true;
+}

@@ -1,0 +1,357 @@
+#include "lumon/formula/TrendIndexes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "lumon/formula/BuiltinSupport.h"
+
+namespace {
+
+// An exponential-average step with weight a.
+inline float EmaStep(float x, float previous, float a)
+{
+    return (x - previous) * a + previous;
+}
+
+} // namespace
+
+MACD::MACD(StockId stock) : TIndex(stock)
+{
+    Id = 45;
+    LineCount = 3;
+    Init();
+}
+
+bool MACD::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    ForceRefLine(*this, 0, 0.0f);
+    if (p[0] == 0 || p[1] == 0) {
+        Styles[0].Style = Styles[1].Style = Styles[2].Style = StyleNone;
+    } else {
+        Styles[0].Style = StyleLine;
+        Styles[1].Style = p[2] ? StyleLine : StyleNone;
+        Styles[2].Style = p[2] ? StyleTBar : StyleNone;
+    }
+    FillLinesNone();
+    const int n0 = p[0], n1 = p[1], n2 = p[2];
+    float *a = WorkA[0], *b = WorkA[1], *price = WorkA[2];
+    if (RecordCount == 0 || n0 < 1 || n0 > 100 || n1 < 1 || n1 > 100 || n2 < 1 || n2 > 100 || n0 == n1 ||
+        !a || !b || !price || RecordCount > WorkCapacity)
+        return false;
+    const KLineRecord *records = Records;
+    if (EventMode()) {
+        if (!AdjustRecordsToCopy(RecordCount, Weights, WeightCount))
+            return false;
+        records = RecordCopy;
+    }
+    const int count = RecordCount;
+    for (int i = 0; i < count; ++i) {
+        const KLineRecord &r = records[i];
+        price[i] = Scaled(*this, double(uint64_t(r.High) + r.Low + 2 * uint64_t(r.Close))) * 0.25f;
+        a[i] = b[i] = 0;
+    }
+    if (n1 - 1 < count) {
+        float sum = 0;
+        for (int i = 0; i < n1; ++i) {
+            sum += price[i];
+            if (i == n0 - 1)
+                a[i] = sum / float(n0);
+            else if (i == n1 - 1)
+                b[i] = sum / float(n1);
+        }
+        const float ka = 2.0f / float(n0 + 1), kb = 2.0f / float(n1 + 1), kd = 2.0f / float(n2 + 1);
+        // An average that is (near) zero starts again from the price.
+        for (int i = n0; i < count; ++i)
+            a[i] = NearZero(a[i - 1]) ? price[i] : EmaStep(price[i], a[i - 1], ka);
+        for (int i = n1; i < count; ++i)
+            b[i] = NearZero(b[i - 1]) ? price[i] : EmaStep(price[i], b[i - 1], kb);
+        float *dif = Lines[0], *dea = Lines[1], *macd = Lines[2];
+        float collected = 0;
+        const int replaceAt = n1 + n2 - 2;
+        for (int i = n1 - 1; i < count; ++i) {
+            if (NearZero(a[i]) || NearZero(b[i]))
+                continue;
+            // DIF is the short average minus the long one, whichever of p0 and
+            // p1 is the shorter period.
+            dif[i] = n0 < n1 ? a[i] - b[i] : b[i] - a[i];
+            if (i < replaceAt) {
+                collected += dif[i];
+            } else if (i == replaceAt) {
+                collected += dif[i];
+                dea[i] = collected / float(n2);
+            }
+            if (i != replaceAt) {
+                if (i == 0 || dea[i - 1] == NoValue)
+                    dea[i] = dif[i];
+                else
+                    dea[i] = EmaStep(dif[i], dea[i - 1], kd);
+            }
+            macd[i] = dif[i] - dea[i];
+        }
+    }
+    Computed = 1;
+    return true;
+}
+
+bool MACD::Draw(win::HDC hdc, const win::RECT *rect)
+{
+    if (!TIndex::Draw(hdc, rect))
+        return false;
+    for (int k = 0; k < 2; ++k)
+        if (Styles[k].Style != StyleNone)
+            DrawLineStyle(hdc, rect, k, 0);
+    if (Styles[2].Style != StyleNone)
+        DrawTBarStyle(hdc, rect, 2, 0.0f, 0);
+    return true;
+}
+
+DMA::DMA(StockId stock) : TIndex(stock)
+{
+    Id = 42;
+    LineCount = 2;
+    Init();
+}
+
+bool DMA::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    Styles[0].Style = p[0] >= 1 ? StyleLine : StyleNone;
+    Styles[1].Style = p[2] != 0 ? StyleLine : StyleNone;
+    Styles[1].TitleParam = float(p[2]);
+    FillLinesNone();
+    const int n0 = p[0], n1 = p[1], n2 = p[2];
+    float *w = WorkA[0], *m0 = WorkA[1], *m1 = WorkA[2];
+    if (RecordCount == 0 || int64_t(n1) - 1 >= RecordCount || n0 < 1 || n0 >= n1 || !w || !m0 || !m1 ||
+        RecordCount > WorkCapacity)
+        return false;
+    const KLineRecord *records = Records;
+    if (EventMode()) {
+        if (!AdjustRecordsToCopy(RecordCount, Weights, WeightCount))
+            return false;
+        records = RecordCopy;
+    }
+    const int count = RecordCount;
+    for (int i = 0; i < count; ++i)
+        w[i] = Scaled(*this, records[i].Close);
+    MovingAverage(m0, w, count, n0, 0);
+    MovingAverage(m1, w, count, n1, 0);
+    for (int i = n1 - 1; i < count; ++i)
+        Lines[0][i] = (m0[i] - m1[i]) / float(n0);
+    if (n2 > 0)
+        MovingAverage(Lines[1], Lines[0], count, n2, n1 - 1);
+    Computed = 1;
+    return true;
+}
+
+bool DMA::Draw(win::HDC hdc, const win::RECT *rect)
+{
+    if (!TIndex::Draw(hdc, rect))
+        return false;
+    DrawShownLines(*this, hdc, rect);
+    return true;
+}
+
+DMI1::DMI1(StockId stock) : TIndex(stock)
+{
+    Id = 43;
+    LineCount = 4;
+    Init();
+}
+
+bool DMI1::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    const int n = p[0];
+    for (int k = 0; k < 4; ++k)
+        Styles[k].Style = n >= 1 ? StyleLine : StyleNone;
+    FillLinesNone();
+    if (RecordCount == 0 || n < 1 || n >= RecordCount)
+        return false;
+    const int count = RecordCount;
+    const float fn = float(n), fn1 = float(n - 1);
+    float sTR = 0, sP = 0, sM = 0, dxSum = 0;
+    float *plus = Lines[0], *minus = Lines[1], *adx = Lines[2], *adxr = Lines[3];
+    const int64_t adxFirst = 2 * int64_t(n) - 1, adxrFirst = 3 * int64_t(n) - 2;
+    for (int i = 1; i < count; ++i) {
+        const KLineRecord &r = Records[i];
+        const KLineRecord prev = PreviousRecord(*this, i);
+        const int64_t h = r.High, l = r.Low, pc = prev.Close;
+        const int64_t tr = std::max({std::llabs(h - l), std::llabs(h - pc), std::llabs(pc - l)});
+        const int64_t hd = h - int64_t(prev.High), ld = l - int64_t(prev.Low);
+        int64_t dp = 0, dm = 0;
+        if (hd > 0 && ld >= 0) {
+            dp = hd;
+        } else if (hd > 0) {
+            if (-ld > hd)
+                dm = -ld;
+            else
+                dp = hd;
+        } else if (ld <= 0) {
+            dm = -ld;
+        }
+        if (i < n) {
+            sTR += float(tr);
+            sP += float(dp);
+            sM += float(dm);
+            continue;
+        }
+        if (i == n) {
+            sTR /= fn;
+            sP /= fn;
+            sM /= fn;
+        } else {
+            sTR = float(tr) + fn1 * sTR / fn;
+            sP = float(dp) + fn1 * sP / fn;
+            sM = float(dm) + fn1 * sM / fn;
+        }
+        float pdi = 0, mdi = 0;
+        if (sTR != 0) {
+            pdi = sP / sTR * 100.0f;
+            mdi = sM / sTR * 100.0f;
+        }
+        plus[i] = pdi;
+        minus[i] = mdi;
+        const float dx = pdi + mdi == 0 ? 0.0f : std::fabs(pdi - mdi) / (pdi + mdi) * 100.0f;
+        if (i < adxFirst) {
+            dxSum += dx;
+        } else if (i == adxFirst) {
+            dxSum += dx;
+            adx[i] = dxSum / fn;
+        } else {
+            adx[i] = (fn1 * adx[i - 1] + dx) / fn;
+        }
+        if (i >= adxrFirst)
+            adxr[i] = (adx[i] + adx[i - n + 1]) * 0.5f;
+    }
+    Computed = 1;
+    return true;
+}
+
+bool DMI1::Draw(win::HDC hdc, const win::RECT *rect)
+{
+    if (!TIndex::Draw(hdc, rect))
+        return false;
+    DrawShownLines(*this, hdc, rect);
+    return true;
+}
+
+EXPMA::EXPMA(StockId stock) : TIndex(stock)
+{
+    Id = 44;
+    LineCount = 5;
+    PriceScale = 1;
+    Init();
+}
+
+bool EXPMA::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    StylesFromParams(*this, p, 5);
+    for (int k = 0; k < 5; ++k)
+        Styles[k].TitleParam = float(p[k]);
+    FillLinesNone();
+    float *w = WorkB[3];
+    const bool events = EventMode();
+    if (RecordCount == 0 || (events && (!w || RecordCount > WorkCapacity)))
+        return false;
+    const int count = RecordCount;
+    for (int k = 0; k < 5; ++k) {
+        if (p[k] <= 0)
+            continue;
+        const float a = 2.0f / float(int64_t(p[k]) + 1);
+        float *line = Lines[k];
+        line[0] = Scaled(*this, Records[0].Close);
+        for (int i = 1; i < count; ++i) {
+            const float c = Scaled(*this, Records[i].Close);
+            const int number = events ? EventTakingEffectAt(i) : 0;
+            if (!number) {
+                line[i] = EmaStep(c, line[i - 1], a);
+                continue;
+            }
+            // The average starts again over the history carried to the
+            // level after the event.
+            w[0] = Scaled(*this, RecordOnBasis(*this, 0, number).Close);
+            for (int j = 1; j < i; ++j)
+                w[j] = EmaStep(Scaled(*this, RecordOnBasis(*this, j, number).Close), w[j - 1], a);
+            line[i] = EmaStep(c, w[i - 1], a);
+        }
+    }
+    Computed = 1;
+    return true;
+}
+
+bool EXPMA::Draw(win::HDC hdc, const win::RECT *rect)
+{
+    if (!TIndex::Draw(hdc, rect))
+        return false;
+    DrawPriceBars(hdc, rect);
+    DrawShownLines(*this, hdc, rect);
+    DrawHighLowMarks(hdc, rect);
+    return true;
+}
+
+TRIX::TRIX(StockId stock) : TIndex(stock)
+{
+    Id = 48;
+    LineCount = 2;
+    Init();
+}
+
+bool TRIX::Compute()
+{
+    if (!TIndex::Compute())
+        return false;
+    const int32_t *p = CurrentParams();
+    if (!p)
+        return false;
+    StylesFromParams(*this, p, 2);
+    Styles[1].TitleParam = float(p[1]);
+    FillLinesNone();
+    float *e1 = WorkA[0], *e2 = WorkA[1];
+    if (RecordCount == 0 || p[0] < 1 || p[1] < 1 || !e1 || !e2 || RecordCount > WorkCapacity)
+        return false;
+    const KLineRecord *records = Records;
+    if (EventMode()) {
+        if (!AdjustRecordsToCopy(RecordCount, Weights, WeightCount))
+            return false;
+        records = RecordCopy;
+    }
+    const int count = RecordCount;
+    const float a = 2.0f / float(int64_t(p[0]) + 1);
+    float *t = Lines[0];
+    e1[0] = e2[0] = t[0] = Scaled(*this, records[0].Close);
+    for (int i = 1; i < count; ++i) {
+        e1[i] = EmaStep(Scaled(*this, records[i].Close), e1[i - 1], a);
+        e2[i] = EmaStep(e1[i], e2[i - 1], a);
+        t[i] = EmaStep(e2[i], t[i - 1], a);
+    }
+    MovingAverage(Lines[1], t, count, p[1], 0);
+    Computed = 1;
+    return true;
+}
+
+bool TRIX::Draw(win::HDC hdc, const win::RECT *rect)
+{
+    if (!TIndex::Draw(hdc, rect))
+        return false;
+    DrawShownLines(*this, hdc, rect);
+    return true;
+}
