@@ -9,6 +9,7 @@
 #include "lumon/core/DataPool.h"
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/FlatFile.h"
+#include "lumon/core/FrameHead.h"
 #include "lumon/core/FrameServices.h"
 #include "lumon/core/NewsIndex.h"
 #include "lumon/core/RequestRing.h"
@@ -31,9 +32,6 @@ constexpr int kNotesCapacity = 3000;
 constexpr int kNoteRecordSize = 108;
 constexpr int kNewsWireSize = 88;
 constexpr LPARAM kUnknownStock = LPARAM(0xFFFFFFFFu);
-
-uint16_t Get16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t *p) { return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16; }
 
 KLineRecord *MergeBuffer()
 {

@@ -19,6 +19,10 @@ static_assert(sizeof(FRAME_HEAD) == 10);
 
 constexpr uint8_t kFrameMarker = 0x40;
 
+// The little-endian fields of a frame body.
+inline uint16_t Get16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
+inline uint32_t Get32(const uint8_t *p) { return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16; }
+
 // Frame types.
 constexpr uint8_t kFrameHeartbeat = 1;
 constexpr uint8_t kFrameNothing = 2; // the server has nothing to send; also a refused login

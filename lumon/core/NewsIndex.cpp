@@ -192,3 +192,12 @@ int TNewsIndex::MarkRead(int type, const char *line, NewsRecord &record)
     }
     return 0;
 }
+
+void MakeNewsIndexPath(char *path, size_t size)
+{
+    std::snprintf(path, size, "%sdata", DataRoot);
+    win::CreateDirectoryA(path, nullptr);
+    std::snprintf(path, size, "%sdata\\info", DataRoot);
+    win::CreateDirectoryA(path, nullptr);
+    std::snprintf(path, size, "%sdata\\info\\news.ntl", DataRoot);
+}

@@ -4,6 +4,7 @@
 // works on its own copy in memory and saves it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #pragma pack(push, 1)
@@ -66,3 +67,7 @@ private:
     int32_t m_NewestId = -1;
     int32_t m_Count = 0;
 };
+
+// The path of the index under DataRoot (data\info\news.ntl) into `path`, with
+// the folders data and data\info made when missing.
+void MakeNewsIndexPath(char *path, size_t size);

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "lumon/core/FrameServices.h"
+#include "lumon/core/TNormalClnt.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Messages.h"
 #include "platform/win/Profile.h"
 #include "platform/win/Thread.h"
 #include "platform/win/Time.h"
@@ -137,4 +141,18 @@ int ConnectThroughProxy(LClient &client, const ProxySettings &proxy, const char 
         return 1;
     client.Close();
     return 0;
+}
+
+void ReportLinkFault()
+{
+    const HWND frame = MFrame ? MFrame->GetFrameWindow() : 0;
+    if (!frame)
+        return;
+    if (!MFrame->FaultPending()) {
+        PostMessageA(frame, WM_NETWORK_FAULT, 0, 0);
+        return;
+    }
+    int answer = MessageBoxA(frame, "网络故障，请检查您的网络，是否重新连接？", "提示",
+                             MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST);
+    PostMessageA(frame, answer == IDYES ? WM_RECONNECT : WM_DROP_CLIENTS, 0, 0);
 }

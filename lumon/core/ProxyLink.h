@@ -2,7 +2,7 @@
 // reads of an exact length that give up after a time-out, so that a silent peer
 // never holds the terminal, and the SOCKS5 handshake (RFC 1928, with the user
 // and password method of RFC 1929) through which both clients reach the server
-// behind a proxy.
+// behind a proxy; and what both clients do when their link breaks.
 #pragma once
 
 #include <cstdint>
@@ -42,3 +42,8 @@ int ReceiveExact(LSocket &socket, void *buffer, int n, win::DWORD timeoutMs);
 // 1 when the tunnel stands (the socket's reads are then bounded), 0 on any
 // failure, the socket then closed.
 int ConnectThroughProxy(LClient &client, const ProxySettings &proxy, const char *host, uint16_t port);
+
+// After a client's link broke: posts the fault to the frame window, or, once
+// the reconnect question is pending there, asks the user and posts the answer
+// (reconnect or drop the clients). Nothing without a frame window.
+void ReportLinkFault();

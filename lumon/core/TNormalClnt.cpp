@@ -30,9 +30,6 @@ constexpr char kServerIni[] = ".\\server.ini";
 constexpr int kBalancePort = 6669;
 constexpr int kMaxNameTableRecords = TNormalClnt::kWorkSize / int(sizeof(StockStaticRecord));
 
-uint16_t Get16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t *p) { return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16; }
-
 HWND FrameWindow()
 {
     return MFrame ? MFrame->GetFrameWindow() : 0;
@@ -404,16 +401,7 @@ void TNormalClnt::OnError(int)
 void TNormalClnt::OnClose()
 {
     Disconnect();
-    const HWND frame = FrameWindow();
-    if (!frame)
-        return;
-    if (!MFrame->FaultPending()) {
-        PostMessageA(frame, WM_NETWORK_FAULT, 0, 0);
-        return;
-    }
-    int answer = MessageBoxA(frame, "网络故障，请检查您的网络，是否重新连接？", "提示",
-                             MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST);
-    PostMessageA(frame, answer == IDYES ? WM_RECONNECT : WM_DROP_CLIENTS, 0, 0);
+    ReportLinkFault();
 }
 
 void TNormalClnt::OnReceive()
@@ -680,11 +668,7 @@ int TNormalClnt::RequestStockInfo(int market, const char *code)
 int TNormalClnt::RequestNewsSinceLast(int market)
 {
     char path[600];
-    std::snprintf(path, sizeof path, "%sdata", DataRoot);
-    CreateDirectoryA(path, nullptr);
-    std::snprintf(path, sizeof path, "%sdata\\info", DataRoot);
-    CreateDirectoryA(path, nullptr);
-    std::snprintf(path, sizeof path, "%sdata\\info\\news.ntl", DataRoot);
+    MakeNewsIndexPath(path, sizeof path);
     DataRequest r;
     FillRequest(r, kRequestNews, market, nullptr);
     r.SubKind = kNewsIndexSince;

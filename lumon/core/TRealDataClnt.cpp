@@ -34,9 +34,6 @@ constexpr size_t kBookOffset = 10 * 4;
 NewsRecord flashRecord;
 bool receiving = false;
 
-uint16_t Get16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t *p) { return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16; }
-
 HWND FrameWindow()
 {
     return MFrame ? MFrame->GetFrameWindow() : 0;
@@ -164,16 +161,7 @@ void TRealDataClnt::OnClose()
 {
     m_Connected = 0;
     Close();
-    const HWND frame = FrameWindow();
-    if (!frame)
-        return;
-    if (!MFrame->FaultPending()) {
-        PostMessageA(frame, WM_NETWORK_FAULT, 0, 0);
-        return;
-    }
-    int answer = MessageBoxA(frame, "网络故障，请检查您的网络，是否重新连接？", "提示",
-                             MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST);
-    PostMessageA(frame, answer == IDYES ? WM_RECONNECT : WM_DROP_CLIENTS, 0, 0);
+    ReportLinkFault();
 }
 
 void TRealDataClnt::OnReceive()
@@ -386,11 +374,7 @@ void TRealDataClnt::ApplyNewsFlash(const uint8_t *record)
     if (MFrame && !MFrame->HasFunctionRight(type))
         return;
     char path[600];
-    std::snprintf(path, sizeof path, "%sdata", DataRoot);
-    CreateDirectoryA(path, nullptr);
-    std::snprintf(path, sizeof path, "%sdata\\info", DataRoot);
-    CreateDirectoryA(path, nullptr);
-    std::snprintf(path, sizeof path, "%sdata\\info\\news.ntl", DataRoot);
+    MakeNewsIndexPath(path, sizeof path);
     std::memset(&flashRecord, 0, sizeof flashRecord);
     flashRecord.TypeRead = uint32_t(type) * 2;
     flashRecord.DateTime = Get32(record + 4);

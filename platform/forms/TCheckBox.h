@@ -2,25 +2,19 @@
 // user's click fires OnClick.
 #pragma once
 
-#include "platform/forms/TWinControl.h"
+#include "platform/forms/TButtonControl.h"
 
 namespace win {
 
-class TCheckBox : public TWinControl {
+class TCheckBox : public TButtonControl {
 public:
     explicit TCheckBox(TComponent *Owner);
     AnsiString ClassName() const override { return "TCheckBox"; }
 
-    bool GetChecked() const { return checked_; }
-    void SetChecked(bool checked);
-    Property<TCheckBox, bool, &TCheckBox::GetChecked, &TCheckBox::SetChecked> Checked{this};
+    void SetChecked(bool checked) override;
 
 protected:
     QWidget *CreateWidget(QWidget *parent) override;
-    void ApplyCaption() override;
-
-private:
-    bool checked_ = false;
 };
 
 } // namespace win

@@ -2,24 +2,11 @@
 
 #include <QRadioButton>
 
-#include "platform/forms/WindowHost.h"
-
 namespace win {
 
-TRadioButton::TRadioButton(TComponent *Owner) : TWinControl(Owner) { SetBounds(0, 0, 113, 17); }
+TRadioButton::TRadioButton(TComponent *Owner) : TButtonControl(Owner) { SetBounds(0, 0, 113, 17); }
 
-QWidget *TRadioButton::CreateWidget(QWidget *parent)
-{
-    auto *button = new QRadioButton(parent);
-    button->setChecked(checked_);
-    QObject::connect(button, &QRadioButton::toggled, [this](bool on) { SetChecked(on); });
-    return button;
-}
-
-void TRadioButton::ApplyCaption()
-{
-    static_cast<QRadioButton *>(Widget())->setText(QtText(caption_.c_str()));
-}
+QWidget *TRadioButton::CreateWidget(QWidget *parent) { return HookButton(new QRadioButton(parent)); }
 
 void TRadioButton::SetChecked(bool checked)
 {
@@ -30,8 +17,7 @@ void TRadioButton::SetChecked(bool checked)
         for (int i = 0; i < GetParent()->ControlCount(); ++i)
             if (auto *other = dynamic_cast<TRadioButton *>(GetParent()->Controls(i)); other && other != this)
                 other->SetChecked(false);
-    if (HandleAllocated())
-        static_cast<QRadioButton *>(Widget())->setChecked(checked);
+    ShowChecked();
     if (checked)
         Click();
 }

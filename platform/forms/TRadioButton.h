@@ -2,25 +2,19 @@
 // checking it (by code or click) unchecks the others and fires OnClick.
 #pragma once
 
-#include "platform/forms/TWinControl.h"
+#include "platform/forms/TButtonControl.h"
 
 namespace win {
 
-class TRadioButton : public TWinControl {
+class TRadioButton : public TButtonControl {
 public:
     explicit TRadioButton(TComponent *Owner);
     AnsiString ClassName() const override { return "TRadioButton"; }
 
-    bool GetChecked() const { return checked_; }
-    void SetChecked(bool checked);
-    Property<TRadioButton, bool, &TRadioButton::GetChecked, &TRadioButton::SetChecked> Checked{this};
+    void SetChecked(bool checked) override;
 
 protected:
     QWidget *CreateWidget(QWidget *parent) override;
-    void ApplyCaption() override;
-
-private:
-    bool checked_ = false;
 };
 
 } // namespace win

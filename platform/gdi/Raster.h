@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QRect>
 
+#include <utility>
 #include <vector>
 
 #include "platform/gdi/GdiTypes.h"
@@ -19,6 +20,19 @@ constexpr int kCoordinateLimit = 1 << 24;
 inline int ClampCoordinate(long long v)
 {
     return int(v < -kCoordinateLimit ? -kCoordinateLimit : v > kCoordinateLimit ? kCoordinateLimit : v);
+}
+
+// Clamps the corners of a rectangle and orders them: left <= right, top <= bottom.
+inline void OrderCorners(int &left, int &top, int &right, int &bottom)
+{
+    left = ClampCoordinate(left);
+    top = ClampCoordinate(top);
+    right = ClampCoordinate(right);
+    bottom = ClampCoordinate(bottom);
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
 }
 
 class RasterTarget {

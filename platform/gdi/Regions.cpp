@@ -27,14 +27,7 @@ HRGN AddRegion(QRegion region)
 
 QRect RectOf(int left, int top, int right, int bottom)
 {
-    left = ClampCoordinate(left);
-    top = ClampCoordinate(top);
-    right = ClampCoordinate(right);
-    bottom = ClampCoordinate(bottom);
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderCorners(left, top, right, bottom);
     return QRect(left, top, right - left, bottom - top);
 }
 

@@ -143,14 +143,7 @@ template <typename Figure>
 void DrawFigure(Painting &p, int left, int top, int right, int bottom, Figure figure)
 {
     DeviceContext &dc = p.Dc();
-    left = ClampCoordinate(left);
-    top = ClampCoordinate(top);
-    right = ClampCoordinate(right);
-    bottom = ClampCoordinate(bottom);
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderCorners(left, top, right, bottom);
     uint32_t brushColor = HasBrush(dc) ? p.Pixel(dc.brush->color) : 0;
     if (!HasPen(dc)) {
         if (HasBrush(dc))
@@ -305,14 +298,7 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom)
     dc.Log([&] { return std::string("Rectangle(" + Numbers({left, top, right, bottom}) + ")"); });
     if (!p.Drawable())
         return TRUE;
-    left = ClampCoordinate(left);
-    top = ClampCoordinate(top);
-    right = ClampCoordinate(right);
-    bottom = ClampCoordinate(bottom);
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderCorners(left, top, right, bottom);
     uint32_t brushColor = HasBrush(dc) ? p.Pixel(dc.brush->color) : 0;
     if (!HasPen(dc)) {
         if (HasBrush(dc))

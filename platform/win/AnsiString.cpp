@@ -3,11 +3,9 @@
 #include <charconv>
 #include <cstdarg>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
-#include "platform/win/Text.h"
 #include "platform/win/Text.h"
 
 namespace win {
@@ -183,16 +181,8 @@ AnsiString &AnsiString::sprintf(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int n = std::vsnprintf(nullptr, 0, format ? format : "", args);
+    std::string out = FormatV(format, args);
     va_end(args);
-    std::string out;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n));
-        std::vsnprintf(out.data(), out.size() + 1, format, again);
-    }
-    va_end(again);
     // Formatting into a separate buffer first lets an argument be this text itself.
     text_ = std::move(out);
     return *this;

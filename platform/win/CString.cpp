@@ -1,13 +1,11 @@
 #include "platform/win/CString.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string_view>
 
-#include "platform/win/Text.h"
 #include "platform/win/Text.h"
 
 namespace win {
@@ -157,16 +155,8 @@ void CString::Format(LPCTSTR format, ...)
 {
     va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    int n = std::vsnprintf(nullptr, 0, format ? format : "", args);
+    std::string out = FormatV(format, args);
     va_end(args);
-    std::string out;
-    if (n > 0) {
-        out.resize(static_cast<size_t>(n));
-        std::vsnprintf(out.data(), out.size() + 1, format, again);
-    }
-    va_end(again);
     text_ = std::move(out);
 }
 

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -287,6 +288,22 @@ LPSTR lstrcatA(LPSTR dst, LPCSTR src)
     if (!dst)
         return nullptr;
     return std::strcat(dst, src ? src : "");
+}
+
+std::string FormatV(const char *format, va_list args)
+{
+    std::string out;
+    if (!format)
+        return out;
+    va_list again;
+    va_copy(again, args);
+    int n = std::vsnprintf(nullptr, 0, format, args);
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n));
+        std::vsnprintf(out.data(), out.size() + 1, format, again);
+    }
+    va_end(again);
+    return out;
 }
 
 } // namespace win

@@ -3,6 +3,7 @@
 // GBK-aware case functions the programs call.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 #include <string_view>
 
@@ -51,5 +52,9 @@ LPSTR lstrcpyA(LPSTR dst, LPCSTR src);
 LPSTR lstrcpynA(LPSTR dst, LPCSTR src, int n);
 LPSTR lstrcatA(LPSTR dst, LPCSTR src);
 bool GbkEqualNoCase(std::string_view a, std::string_view b);
+
+// printf-style formatting into a new string; a null format gives an empty text.
+// `args` is consumed as by vsnprintf.
+std::string FormatV(const char *format, va_list args);
 
 } // namespace win
