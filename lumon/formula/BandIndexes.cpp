@@ -25,14 +25,11 @@ bool TBandIndex::Draw(win::HDC hdc, const win::RECT *rect)
 
 bool MIKE::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     const int n = p[0];
-    for (int k = 0; k < 6; ++k)
-        Styles[k].Style = n >= 1 ? StyleLine : StyleNone;
+    ShowLines(*this, 6, n >= 1);
     FillLinesNone();
     float *window = WorkA[0], *average = WorkA[1];
     if (RecordCount == 0 || !window || !average || RecordCount > WorkCapacity)
@@ -83,14 +80,11 @@ bool MIKE::Compute()
 
 bool BOLL::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     const int n = p[0];
-    for (int k = 0; k < 3; ++k)
-        Styles[k].Style = n >= 1 ? StyleLine : StyleNone;
+    ShowLines(*this, 3, n >= 1);
     FillLinesNone();
     float *w = WorkA[0];
     if (RecordCount == 0 || n < 1 || !w || RecordCount > WorkCapacity)

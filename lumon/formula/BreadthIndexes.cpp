@@ -7,7 +7,7 @@ WVAD::WVAD(StockId stock) : TFamilyIndex(stock, 244, 1) {}
 
 bool WVAD::Compute()
 {
-    if (!BeginCompute())
+    if (!BeginCompute(*this))
         return false;
     Styles[0].Style = StyleLine;
     FillLinesNone();
@@ -41,13 +41,12 @@ OBOS::OBOS(StockId stock) : TFamilyIndex(stock, 283, 2) {}
 bool OBOS::Compute()
 {
     m_Refused = false;
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     FillLinesNone();
     if (StockClass(Stock) != 0) {
-        for (int k = 0; k < LineCount; ++k)
-            Styles[k].Style = StyleNone;
+        ShowLines(*this, LineCount, false);
         m_Refused = true;
         Computed = 1;
         return true;
@@ -56,8 +55,7 @@ bool OBOS::Compute()
     std::memcpy(Definition.LineNames[1], "MA", 3);
     const int n = p[0], m = p[1];
     if (n < 1) {
-        for (int k = 0; k < LineCount; ++k)
-            Styles[k].Style = StyleNone;
+        ShowLines(*this, LineCount, false);
         return false;
     }
     Styles[0].Style = StyleLine;
@@ -86,22 +84,14 @@ bool OBOS::Compute()
 
 bool OBOS::Draw(win::HDC hdc, const win::RECT *rect)
 {
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    if (m_Refused) {
-        DrawRefusal(hdc, "个股无此指标!", 5, 12);
-        return true;
-    }
-    for (int k = 0; k < LineCount; ++k)
-        DrawLineStyle(hdc, rect, k, 0);
-    return true;
+    return m_Refused ? DrawRefused(hdc, rect, "个股无此指标!", 5, 12) : TFamilyIndex::Draw(hdc, rect);
 }
 
 OI::OI(StockId stock) : TFamilyIndex(stock, 323, 1) {}
 
 bool OI::Compute()
 {
-    if (!BeginCompute())
+    if (!BeginCompute(*this))
         return false;
     Styles[0].Style = StyleLine;
     FillLinesNone();

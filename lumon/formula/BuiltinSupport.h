@@ -1,4 +1,4 @@
-// What the built-in indicators of the sub-panes and bands share: how they see
+// What the built-in indicators share: the compute prologue, how they see
 // earlier records in event mode (unadjusted history with ex-rights events
 // loaded: the previous record carried across the events that take effect at a
 // record, windows of earlier records on the basis of the latest event met;
@@ -6,7 +6,15 @@
 // parameters, and the drawing of their shown lines.
 #pragma once
 
+#include <initializer_list>
+
 #include "lumon/formula/TIndex.h"
+
+// The base compute (reference lines, data load), then the parameter set of the
+// pane's period; null when either failed.
+const int32_t *BeginCompute(TIndex &index);
+// The same, then every line shown as LINE and filled with none.
+const int32_t *BeginComputeShowingAll(TIndex &index);
 
 // The event-mode halves of the three below.
 KLineRecord AdjustedPreviousRecord(const TIndex &index, int i);
@@ -35,17 +43,30 @@ inline KLineRecord RecordOnBasis(const TIndex &index, int j, int latest)
     return latest > 0 ? AdjustedRecord(index, j, latest) : index.Records[j];
 }
 
-// Whether a value is within 1e-10 of zero.
-inline bool NearZero(float x)
-{
-    return x > -1e-10f && x < 1e-10f;
-}
-
 // Style of line k = LINE when p[k] is non-zero, else NONE, for lines 0..count-1.
 void StylesFromParams(TIndex &index, const int32_t *p, int count);
 
-// Forces reference line `slot` (0..3) shown at `level`.
-void ForceRefLine(TIndex &index, int slot, float level);
+// Lines 0..count-1 all shown as LINE, or all NONE.
+void ShowLines(TIndex &index, int count, bool shown);
+
+// Title parameter of line k = p[k], for lines 0..count-1.
+void TitlesFromParams(TIndex &index, const int32_t *p, int count);
+
+// Forces reference lines 0, 1, ... (at most 4) shown at the given levels,
+// whatever the reference-line file said.
+void ForceRefLines(TIndex &index, std::initializer_list<float> levels);
+
+// Takes the plot rectangle of an indicator's own draw: the title band (16
+// pixels) off the top when there is room, and with bottomBand as much off the
+// bottom when there is room left.
+void TakePlotRect(TIndex &index, const win::RECT *rect, bool bottomBand = false);
+// The start of an indicator's own draw: the plot rectangle taken as above, the
+// layout and the value axis; false without a rectangle or a computation.
+bool BeginOwnDraw(TIndex &index, win::HDC hdc, const win::RECT *rect, bool bottomBand = false);
+
+// Sets the value range and scale of the plot; a span without a value becomes
+// 0, a flat span is widened so that the scale never divides by zero.
+void SetValueRange(TIndex &index, float max, float min);
 
 // Every line whose style is not NONE, as a polyline from record 0.
 void DrawShownLines(TIndex &index, win::HDC hdc, const win::RECT *rect);

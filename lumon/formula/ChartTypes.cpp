@@ -11,8 +11,6 @@ using namespace win;
 
 namespace {
 
-constexpr int TitleBandPixels = 16;
-
 // The horizontal layout the three chart types share.
 void LayoutHorizontally(TIndex &index)
 {
@@ -28,30 +26,35 @@ void LayoutHorizontally(TIndex &index)
     index.BaseValue = 0;
 }
 
-// A flat span is widened so that the scale never divides by zero.
-void SetValueRange(TIndex &index, float max, float min)
+// One step of the three-line break for a close c that moved on from the
+// previous one: `lead` is the line on the side of the move (the top for a rise),
+// `trail` the one on the other side; `same` and `opposite` tell whether the
+// previous move went the same or the other way; beyond(a, b) whether a lies
+// further in the direction of the move than b.
+template <class Beyond>
+void BreakStep(int64_t &lead, int64_t &mid, int64_t &trail, int64_t c, bool same, bool opposite, Beyond beyond)
 {
-    if (IsOutOfRangeValue(max) || IsOutOfRangeValue(min))
-        max = min = 0;
-    if (IsNearZero(max - min)) {
-        max = (min + 9.0f) * 1.11f;
-        if (!(max > min))
-            max = min + std::max(9.99f, std::fabs(min) * 0.11f);
-    }
-    index.ValueMax = max;
-    index.ValueMin = min;
-    index.YScale = double(index.PlotRect.bottom - index.PlotRect.top) / (double(max) - double(min));
-}
-
-// The rectangle and title band of the chart types' own draws.
-void TakePlotRect(TIndex &index, const RECT *rect)
-{
-    index.PlotRect = *rect;
-    index.TitleBand = 0;
-    index.BottomMargin = 0;
-    if (index.PlotRect.bottom - index.PlotRect.top > TitleBandPixels) {
-        index.TitleBand = 1;
-        index.PlotRect.top += TitleBandPixels;
+    if (mid == trail) {
+        if (mid == lead || same) {
+            trail = lead;
+            mid = lead;
+            lead = c;
+        } else if (opposite) {
+            lead = c;
+        }
+    } else if (mid == lead) {
+        const int64_t old = lead;
+        lead = c;
+        if (!beyond(c, old))
+            mid = c;
+    } else if (same) {
+        trail = lead;
+        mid = lead;
+        lead = c;
+    } else if (opposite) {
+        lead = c;
+        if (beyond(mid, c))
+            mid = c;
     }
 }
 
@@ -95,7 +98,7 @@ SAR::SAR(StockId stock) : TFamilyIndex(stock, 47, 1, true) {}
 
 bool SAR::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     const int n = p[0];
@@ -108,20 +111,19 @@ bool SAR::Compute()
     if (RecordCount == 0 || n < 1)
         return false;
     float *sar = Lines[0];
-    const bool events = EventMode();
     int state = 0, steps = 1;
     for (int64_t i = int64_t(n) - 1; i < RecordCount; ++i) {
-        const int reached = events ? EventsReachedBy(int(i)) : 0;
+        const int reached = LatestEventAt(*this, int(i));
         double hh = 0, ll = 0;
         for (int64_t k = i - n + 1; k <= i; ++k) {
-            KLineRecord r = AdjustedRecord(int(k), reached);
+            KLineRecord r = RecordOnBasis(*this, int(k), reached);
             hh = k == i - n + 1 ? r.High : std::max(hh, double(r.High));
             ll = k == i - n + 1 ? r.Low : std::min(ll, double(r.Low));
         }
         hh /= PriceDivisor;
         ll /= PriceDivisor;
         const KLineRecord now = Records[i];
-        const KLineRecord before = i > 0 ? AdjustedRecord(int(i - 1), reached) : now;
+        const KLineRecord before = i > 0 ? RecordOnBasis(*this, int(i - 1), reached) : now;
         const float close = Value(now.Close);
         const bool write = i + 1 < RecordCount || next;
         // The acceleration factor counts steps of 0.02 up to 0.2.
@@ -174,15 +176,7 @@ void SAR::Layout()
     float max = 0, min = 0;
     const int end = FirstVisible + VisibleCount;
     if (PriceScale) {
-        if (VisibleCount > 0 && Records) {
-            double hi = Records[FirstVisible].Close, lo = hi;
-            for (int i = FirstVisible; i < end; ++i) {
-                hi = std::max(hi, double(Records[i].High));
-                lo = std::min(lo, double(Records[i].Low));
-            }
-            max = float(hi / PriceDivisor);
-            min = float(lo / PriceDivisor);
-        }
+        VisiblePriceRange(max, min);
     } else {
         bool first = true;
         for (int k = 0; k < LineCount; ++k) {
@@ -231,13 +225,8 @@ void SAR::DrawDots(HDC hdc, int line)
 
 bool SAR::Draw(HDC hdc, const RECT *rect)
 {
-    if (!rect)
+    if (!BeginOwnDraw(*this, hdc, rect))
         return false;
-    TakePlotRect(*this, rect);
-    if (!Computed)
-        return false;
-    Layout();
-    DrawScale(hdc, rect);
     DrawOhlcBars(hdc, rect, true);
     for (int k = 0; k < LineCount; ++k)
         if (Styles[k].Style != StyleNone)
@@ -251,11 +240,10 @@ TWR::TWR(StockId stock) : TFamilyIndex(stock, 6, 6) {}
 
 bool TWR::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleNone;
+    ShowLines(*this, LineCount, false);
     Styles[0].Style = StyleLine;
     if (LineCount > 5)
         Styles[5].Style = p[0] != 0 ? StyleLine : StyleNone;
@@ -269,52 +257,12 @@ bool TWR::Compute()
         const int64_t c = r[i].Close;
         const int64_t d = i == 0 ? 0 : c - int64_t(r[i - 1].Close);
         if (i > 0 && d > 0) {
-            if (mid == bottom) {
-                if (mid == top || direction == Up) {
-                    bottom = top;
-                    mid = top;
-                    top = c;
-                } else if (direction == Down) {
-                    top = c;
-                }
-            } else if (mid == top) {
-                const int64_t oldTop = top;
-                top = c;
-                if (!(oldTop < c))
-                    mid = c;
-            } else if (direction == Up) {
-                bottom = top;
-                mid = top;
-                top = c;
-            } else if (direction == Down) {
-                top = c;
-                if (c < mid)
-                    mid = c;
-            }
+            BreakStep(top, mid, bottom, c, direction == Up, direction == Down,
+                      [](int64_t a, int64_t b) { return a > b; });
             direction = Up;
         } else if (i > 0 && d < 0) {
-            if (mid == top) {
-                if (mid == bottom || direction == Down) {
-                    top = bottom;
-                    mid = bottom;
-                    bottom = c;
-                } else if (direction == Up) {
-                    bottom = c;
-                }
-            } else if (mid == bottom) {
-                const int64_t oldBottom = bottom;
-                bottom = c;
-                if (!(c < oldBottom))
-                    mid = c;
-            } else if (direction == Down) {
-                top = bottom;
-                mid = bottom;
-                bottom = c;
-            } else if (direction == Up) {
-                bottom = c;
-                if (mid < c)
-                    mid = c;
-            }
+            BreakStep(bottom, mid, top, c, direction == Down, direction == Up,
+                      [](int64_t a, int64_t b) { return a < b; });
             direction = Down;
         } else if (i > 0) {
             top = mid = bottom = c;
@@ -388,13 +336,8 @@ void TWR::DrawTowers(HDC hdc)
 
 bool TWR::Draw(HDC hdc, const RECT *rect)
 {
-    if (!rect)
+    if (!BeginOwnDraw(*this, hdc, rect))
         return false;
-    TakePlotRect(*this, rect);
-    if (!Computed)
-        return false;
-    Layout();
-    DrawScale(hdc, rect);
     DrawTowers(hdc);
     const int32_t *p = CurrentParams();
     if (p && p[0] > 0)
@@ -438,7 +381,7 @@ OX::OX(StockId stock) : TFamilyIndex(stock, 7, 1) {}
 
 bool OX::Compute()
 {
-    if (!BeginCompute())
+    if (!BeginCompute(*this))
         return false;
     if (LineCount >= 1)
         std::memcpy(Definition.LineNames[0], "OX", 3);
@@ -548,13 +491,8 @@ void OX::DrawColumns(HDC hdc)
 
 bool OX::Draw(HDC hdc, const RECT *rect)
 {
-    if (!rect)
+    if (!BeginOwnDraw(*this, hdc, rect))
         return false;
-    TakePlotRect(*this, rect);
-    if (!Computed)
-        return false;
-    Layout();
-    DrawScale(hdc, rect);
     DrawColumns(hdc);
     return true;
 }

@@ -13,30 +13,11 @@ TFamilyIndex::TFamilyIndex(StockId stock, int id, int lines, bool priceScale) : 
     Init();
 }
 
-const int32_t *TFamilyIndex::BeginCompute()
-{
-    if (!TIndex::Compute())
-        return nullptr;
-    return CurrentParams();
-}
-
-void TFamilyIndex::StylesFromParams(const int32_t *p)
-{
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = p[k] != 0 ? StyleLine : StyleNone;
-}
-
 const KLineRecord *TFamilyIndex::PriceRecords()
 {
     if (EventMode() && AdjustRecordsToCopy(RecordCount, Weights, WeightCount))
         return RecordCopy;
     return Records;
-}
-
-void TFamilyIndex::ForceRefLine(int k, float level)
-{
-    RefShown[k] = 1;
-    RefLevel[k] = level;
 }
 
 bool TFamilyIndex::HasWork(int arrays) const
@@ -49,22 +30,6 @@ bool TFamilyIndex::HasWork(int arrays) const
     return true;
 }
 
-int TFamilyIndex::EventsReachedBy(int i) const
-{
-    int n = 0;
-    while (Weights && n < WeightCount && ComparePackedDate(Weights[n].Date, Records[i].Time) <= 0)
-        ++n;
-    return n;
-}
-
-KLineRecord TFamilyIndex::AdjustedRecord(int i, int events) const
-{
-    KLineRecord r = Records[i];
-    if (events > 0)
-        AdjustRecordForward(r, Weights, events);
-    return r;
-}
-
 bool TFamilyIndex::Draw(win::HDC hdc, const win::RECT *rect)
 {
     if (!TIndex::Draw(hdc, rect))
@@ -74,9 +39,12 @@ bool TFamilyIndex::Draw(win::HDC hdc, const win::RECT *rect)
     return true;
 }
 
-void TFamilyIndex::DrawRefusal(win::HDC hdc, const char *text, int font, int colour)
+bool TFamilyIndex::DrawRefused(win::HDC hdc, const win::RECT *rect, const char *text, int font, int colour)
 {
+    if (!TIndex::Draw(hdc, rect))
+        return false;
     SelectedObject f(hdc, CreateThemeFont(font));
     win::SetTextColor(hdc, ThemeColor(colour));
     win::TextOutA(hdc, PlotRect.left + 4, PlotRect.top + 5, text, int(std::strlen(text)));
+    return true;
 }

@@ -1,9 +1,12 @@
 // The common frame of the built-in indicator families (averages, oscillators,
-// breadth, chart types, market-relative): the compute prologue, the prices of
-// the records as values (from the ex-rights adjusted copy in event mode), forced
-// reference lines and the plain drawing of every line.
+// breadth, chart types, market-relative): construction, the prices of the
+// records as values (from the ex-rights adjusted copy in event mode), the work
+// arrays, a refusal text and the plain drawing of every line. The compute
+// prologue, event-mode records and forced reference lines come from
+// BuiltinSupport.
 #pragma once
 
+#include "lumon/formula/BuiltinSupport.h"
 #include "lumon/formula/TIndex.h"
 
 class TFamilyIndex : public TIndex {
@@ -14,24 +17,15 @@ public:
 protected:
     TFamilyIndex(StockId stock, int id, int lines, bool priceScale = false);
 
-    // The base compute (reference lines, data load); the parameter set of the
-    // pane's period, or null when the load failed.
-    const int32_t *BeginCompute();
-    // Line styles: line k shown when p[k] is non-zero.
-    void StylesFromParams(const int32_t *p);
     // The records the prices are taken from: the adjusted copy in event mode,
     // else the records themselves.
     const KLineRecord *PriceRecords();
-    float Value(uint32_t price) const { return float(price) / PriceDivisor; }
-    // Shows reference line k at a level, whatever the reference-line file said.
-    void ForceRefLine(int k, float level);
+    // A price over the price divisor.
+    float Value(uint32_t price) const { return Scaled(*this, price); }
     // Whether the first `arrays` shared work arrays of set A exist and hold the
     // records.
     bool HasWork(int arrays) const;
-    // The number of ex-rights events dated on or before record i's day.
-    int EventsReachedBy(int i) const;
-    // A price record adjusted forward to the footing of `events` events.
-    KLineRecord AdjustedRecord(int i, int events) const;
-    // Writes a refusal text at the top left of the plot in theme font and colour.
-    void DrawRefusal(win::HDC hdc, const char *text, int font, int colour);
+    // The base draw, then in place of the lines a refusal text at the top left
+    // of the plot in theme font and colour.
+    bool DrawRefused(win::HDC hdc, const win::RECT *rect, const char *text, int font, int colour);
 };

@@ -36,10 +36,10 @@ MA::MA(StockId stock) : TFamilyIndex(stock, 4, 6) {}
 
 bool MA::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    StylesFromParams(p);
+    StylesFromParams(*this, p, LineCount);
     FillLinesNone();
     if (RecordCount == 0 || !HasWork(1))
         return false;
@@ -64,11 +64,8 @@ PBX::PBX(StockId stock) : TFamilyIndex(stock, 5, 6, true) {}
 bool PBX::Compute()
 {
     static constexpr int Windows[6] = {4, 6, 9, 13, 18, 24};
-    if (!BeginCompute())
+    if (!BeginComputeShowingAll(*this))
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     if (RecordCount == 0 || !HasWork(3))
         return false;
     const KLineRecord *r = PriceRecords();
@@ -100,7 +97,7 @@ BBI::BBI(StockId stock) : TFamilyIndex(stock, 41, 1) {}
 
 bool BBI::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     Styles[0].Style = p[0] >= 1 ? StyleLine : StyleNone;
@@ -129,12 +126,9 @@ BBIBOLL::BBIBOLL(StockId stock) : TFamilyIndex(stock, 121, 3, true) {}
 
 bool BBIBOLL::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginComputeShowingAll(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     if (RecordCount == 0 || p[0] < 1 || !HasWork(1))
         return false;
     const KLineRecord *r = PriceRecords();
@@ -170,11 +164,8 @@ CDP::CDP(StockId stock) : TFamilyIndex(stock, 123, 5) {}
 
 bool CDP::Compute()
 {
-    if (!BeginCompute())
+    if (!BeginComputeShowingAll(*this))
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     if (RecordCount == 0)
         return false;
     const KLineRecord *r = PriceRecords();
@@ -198,12 +189,9 @@ DKX::DKX(StockId stock) : TFamilyIndex(stock, 124, 2) {}
 
 bool DKX::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginComputeShowingAll(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     if (RecordCount == 0 || p[0] < 1 || !HasWork(1))
         return false;
     const KLineRecord *r = PriceRecords();
@@ -227,12 +215,9 @@ RAIL::RAIL(StockId stock) : TFamilyIndex(stock, 126, 2, true) {}
 
 bool RAIL::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginComputeShowingAll(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     if (RecordCount == 0 || !HasWork(2))
         return false;
     if (p[0] != 0 && p[1] != 0) {

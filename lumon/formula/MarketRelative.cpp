@@ -33,10 +33,10 @@ bool TLonSht::Compute()
 
 bool TLonSht::ComputeLonSht(bool cumulative)
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(0, 0);
+    ForceRefLines(*this, {0.0f});
     Styles[0].Style = StyleLine;
     Styles[1].Style = p[0] >= 1 ? StyleLine : StyleNone;
     Styles[1].TitleParam = float(p[0]);
@@ -87,13 +87,12 @@ RAD::RAD(StockId stock) : TFamilyIndex(stock, 363, 2) {}
 bool RAD::Compute()
 {
     m_Refused = false;
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     FillLinesNone();
     if (IsIndexStock(Stock)) {
-        for (int k = 0; k < LineCount; ++k)
-            Styles[k].Style = StyleNone;
+        ShowLines(*this, LineCount, false);
         m_Refused = true;
         Computed = 1;
         return true;
@@ -148,15 +147,7 @@ bool RAD::Compute()
 
 bool RAD::Draw(HDC hdc, const RECT *rect)
 {
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    if (m_Refused) {
-        DrawRefusal(hdc, "大盘无此指标!", 6, 13);
-        return true;
-    }
-    for (int k = 0; k < LineCount; ++k)
-        DrawLineStyle(hdc, rect, k, 0);
-    return true;
+    return m_Refused ? DrawRefused(hdc, rect, "大盘无此指标!", 6, 13) : TFamilyIndex::Draw(hdc, rect);
 }
 
 ADL::ADL(StockId stock) : TFamilyIndex(stock, 281, 2) {}
@@ -164,13 +155,12 @@ ADL::ADL(StockId stock) : TFamilyIndex(stock, 281, 2) {}
 bool ADL::Compute()
 {
     m_Refused = false;
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     FillLinesNone();
     if (!IsIndexStock(Stock)) {
-        for (int k = 0; k < LineCount; ++k)
-            Styles[k].Style = StyleNone;
+        ShowLines(*this, LineCount, false);
         m_Refused = true;
         Computed = 1;
         return true;
@@ -191,22 +181,14 @@ bool ADL::Compute()
 
 bool ADL::Draw(HDC hdc, const RECT *rect)
 {
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    if (m_Refused) {
-        DrawRefusal(hdc, "个股无此指标!", 6, 13);
-        return true;
-    }
-    for (int k = 0; k < LineCount; ++k)
-        DrawLineStyle(hdc, rect, k, 0);
-    return true;
+    return m_Refused ? DrawRefused(hdc, rect, "个股无此指标!", 6, 13) : TFamilyIndex::Draw(hdc, rect);
 }
 
 SSL::SSL(StockId stock) : TFamilyIndex(stock, 365, 3) {}
 
 bool SSL::Compute()
 {
-    if (!BeginCompute())
+    if (!BeginCompute(*this))
         return false;
     for (int k = 0; k < LineCount; ++k)
         Styles[k].Style = k == 0 ? StyleLine : StyleNone;
@@ -225,15 +207,8 @@ bool SSL::Draw(HDC hdc, const RECT *rect)
 {
     if (!rect)
         return false;
-    PlotRect = *rect;
-    TitleBand = BottomMargin = 0;
+    TakePlotRect(*this, rect, true);
     Rows = 0;
-    if (PlotRect.bottom - PlotRect.top > 16) {
-        TitleBand = 1;
-        PlotRect.top += 16;
-        if (PlotRect.bottom - PlotRect.top > 16)
-            PlotRect.bottom -= 16;
-    }
     if (!Computed)
         return false;
     Layout();

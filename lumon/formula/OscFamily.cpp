@@ -37,12 +37,9 @@ LW_R::LW_R(StockId stock) : TStochastic(stock, 85, 2, true, INT_MAX, INT_MAX) {}
 
 bool TStochastic::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginComputeShowingAll(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     const int n = p[0], a = p[1], b = p[2];
     if (RecordCount == 0 || n < 1 || n > m_MaxWindow || a < 2 || a > m_MaxSmoothing || b < 2 ||
         b > m_MaxSmoothing)
@@ -88,16 +85,13 @@ SLOWKD::SLOWKD(StockId stock) : TFamilyIndex(stock, 88, 2) {}
 
 bool SLOWKD::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(0, 20);
-    ForceRefLine(1, 50);
-    ForceRefLine(2, 80);
+    ForceRefLines(*this, {20.0f, 50.0f, 80.0f});
     const int n = p[0], m = p[1];
     const bool shown = n != 0 && m != 0;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = shown ? StyleLine : StyleNone;
+    ShowLines(*this, LineCount, shown);
     if (shown && LineCount >= 2) {
         std::memcpy(Definition.LineNames[0], "K", 2);
         std::memcpy(Definition.LineNames[1], "D", 2);
@@ -127,10 +121,10 @@ MTM::MTM(StockId stock) : TFamilyIndex(stock, 46, 2) {}
 
 bool MTM::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(0, 0);
+    ForceRefLines(*this, {0.0f});
     for (int k = 0; k < LineCount; ++k) {
         Styles[k].Style = p[k] >= 0 ? StyleLine : StyleNone;
         Styles[k].TitleParam = float(p[k]);
@@ -141,9 +135,8 @@ bool MTM::Compute()
         return false;
     // In event mode the earlier close is carried to the footing of the events
     // that the current record has reached, so an event makes no jump.
-    const bool events = EventMode();
     for (int i = n; i < RecordCount; ++i) {
-        uint32_t before = events ? AdjustedRecord(i - n, EventsReachedBy(i)).Close : Records[i - n].Close;
+        uint32_t before = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
         Lines[0][i] = Value(Records[i].Close) - Value(before);
     }
     MovingAverage(Lines[1], Lines[0], RecordCount, m, n);
@@ -155,12 +148,9 @@ MI::MI(StockId stock) : TFamilyIndex(stock, 201, 2) {}
 
 bool MI::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginComputeShowingAll(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     const int n = p[0];
     if (RecordCount == 0 || n < 2)
         return false;
@@ -178,12 +168,9 @@ RCCD::RCCD(StockId stock) : TFamilyIndex(stock, 202, 2) {}
 
 bool RCCD::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginComputeShowingAll(*this);
     if (!p)
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     const int n = p[0], p1 = p[1], p2 = p[2];
     if (RecordCount == 0 || n < 2 || p1 < 2 || p2 < 2 || !HasWork(2))
         return false;
@@ -217,11 +204,8 @@ B3612::B3612(StockId stock) : TFamilyIndex(stock, 82, 2) {}
 
 bool B3612::Compute()
 {
-    if (!BeginCompute())
+    if (!BeginComputeShowingAll(*this))
         return false;
-    for (int k = 0; k < LineCount; ++k)
-        Styles[k].Style = StyleLine;
-    FillLinesNone();
     if (RecordCount < 13 || !HasWork(4))
         return false;
     const KLineRecord *r = PriceRecords();
@@ -243,7 +227,7 @@ VRSI::VRSI(StockId stock) : TFamilyIndex(stock, 89, 1) {}
 
 bool VRSI::Compute()
 {
-    const int32_t *p = BeginCompute();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     const int n = p[0];

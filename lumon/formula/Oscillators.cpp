@@ -5,34 +5,14 @@
 
 #include "lumon/formula/BuiltinSupport.h"
 
-TOscillator::TOscillator(StockId stock, int id, int lines) : TIndex(stock)
-{
-    Id = uint16_t(id);
-    LineCount = lines;
-    Init();
-}
-
-bool TOscillator::Draw(win::HDC hdc, const win::RECT *rect)
-{
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    DrawShownLines(*this, hdc, rect);
-    return true;
-}
-
 bool RSI::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 20.0f);
-    ForceRefLine(*this, 1, 50.0f);
-    ForceRefLine(*this, 2, 80.0f);
+    ForceRefLines(*this, {20.0f, 50.0f, 80.0f});
     StylesFromParams(*this, p, 3);
-    for (int k = 0; k < 3; ++k)
-        Styles[k].TitleParam = float(p[k]);
+    TitlesFromParams(*this, p, 3);
     FillLinesNone();
     if (RecordCount == 0)
         return false;
@@ -75,17 +55,12 @@ bool RSI::Compute()
 
 bool W_R::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 20.0f);
-    ForceRefLine(*this, 1, 50.0f);
-    ForceRefLine(*this, 2, 80.0f);
+    ForceRefLines(*this, {20.0f, 50.0f, 80.0f});
     StylesFromParams(*this, p, 2);
-    for (int k = 0; k < 2; ++k)
-        Styles[k].TitleParam = float(p[k]);
+    TitlesFromParams(*this, p, 2);
     FillLinesNone();
     if (RecordCount == 0 || p[0] < 1)
         return false;
@@ -111,14 +86,10 @@ bool W_R::Compute()
 
 bool CCI::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, -100.0f);
-    ForceRefLine(*this, 1, 0.0f);
-    ForceRefLine(*this, 2, 100.0f);
+    ForceRefLines(*this, {-100.0f, 0.0f, 100.0f});
     Styles[0].Style = p[0] != 0 ? StyleLine : StyleNone;
     FillLinesNone();
     const int n = p[0];
@@ -166,12 +137,10 @@ bool CCI::Compute()
 
 bool ROC::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 0.0f);
+    ForceRefLines(*this, {0.0f});
     StylesFromParams(*this, p, 3);
     Styles[1].TitleParam = float(p[1]);
     FillLinesNone();
@@ -205,15 +174,12 @@ bool ROC::Compute()
 
 bool BIAS::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 0.0f);
+    ForceRefLines(*this, {0.0f});
     StylesFromParams(*this, p, 4);
-    for (int k = 0; k < 4; ++k)
-        Styles[k].TitleParam = float(p[k]);
+    TitlesFromParams(*this, p, 4);
     if (p[0] < 1 && p[1] < 1 && p[2] < 1)
         Styles[3].Style = StyleNone;
     FillLinesNone();
@@ -248,13 +214,10 @@ bool BIAS::Compute()
 
 bool PSY::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 75.0f);
-    ForceRefLine(*this, 1, 25.0f);
+    ForceRefLines(*this, {75.0f, 25.0f});
     Styles[0].Style = p[0] >= 1 ? StyleLine : StyleNone;
     Styles[1].Style = p[0] >= 1 && p[1] >= 1 ? StyleLine : StyleNone;
     Styles[1].TitleParam = float(p[1]);
@@ -283,9 +246,7 @@ bool PSY::Compute()
 
 bool SPOS::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     StylesFromParams(*this, p, 2);

@@ -319,7 +319,7 @@ int TIndex::RecordCentreX(int record) const
     return PlotRect.left + TruncToInt(BarWidth * 0.5 + Pitch() * (record - FirstVisible));
 }
 
-void TIndex::Layout()
+void TIndex::LayoutColumns()
 {
     int width = PlotRect.right - PlotRect.left;
     if (ScrollToEnd)
@@ -335,19 +335,28 @@ void TIndex::Layout()
     VisibleCount = std::max(std::min(RecordCount - FirstVisible, Capacity), 0);
     BarPitch = Pitch();
     BaseValue = 0;
+}
 
+void TIndex::VisiblePriceRange(float &max, float &min) const
+{
+    if (VisibleCount <= 0 || !Records)
+        return;
+    double hi = Records[FirstVisible].Close, lo = hi;
+    for (int i = FirstVisible; i < FirstVisible + VisibleCount; ++i) {
+        hi = std::max(hi, double(Records[i].High));
+        lo = std::min(lo, double(Records[i].Low));
+    }
+    max = float(hi / PriceDivisor);
+    min = float(lo / PriceDivisor);
+}
+
+void TIndex::Layout()
+{
+    LayoutColumns();
     float max = 0, min = 0;
     int end = FirstVisible + VisibleCount;
     if (PriceScale) {
-        if (VisibleCount > 0 && Records) {
-            double hi = Records[FirstVisible].Close, lo = hi;
-            for (int i = FirstVisible; i < end; ++i) {
-                hi = std::max(hi, double(Records[i].High));
-                lo = std::min(lo, double(Records[i].Low));
-            }
-            max = float(hi / PriceDivisor);
-            min = float(lo / PriceDivisor);
-        }
+        VisiblePriceRange(max, min);
     } else {
         for (int k = 0; k < LineCount; ++k) {
             if (Styles[k].Style != StyleNone) {

@@ -216,6 +216,12 @@ protected:
     // x of the centre of a shown record.
     int RecordCentreX(int record) const;
     double Pitch() const;
+    // The columns of the plot: capacity, first and shown records and pitch;
+    // scrolled to the end, the last 16th of the width is left free.
+    void LayoutColumns();
+    // The highest high and lowest low of the shown records over the price
+    // divisor; max and min are left as they are when no record is shown.
+    void VisiblePriceRange(float &max, float &min) const;
     // The title band's texts for record `record` (-1: none).
     void DrawTitleFor(win::HDC hdc, int record, bool blank);
     // Whether a line is broken before this record in weight mode 1.

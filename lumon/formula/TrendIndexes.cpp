@@ -25,12 +25,10 @@ MACD::MACD(StockId stock) : TIndex(stock)
 
 bool MACD::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 0.0f);
+    ForceRefLines(*this, {0.0f});
     if (p[0] == 0 || p[1] == 0) {
         Styles[0].Style = Styles[1].Style = Styles[2].Style = StyleNone;
     } else {
@@ -68,14 +66,14 @@ bool MACD::Compute()
         const float ka = 2.0f / float(n0 + 1), kb = 2.0f / float(n1 + 1), kd = 2.0f / float(n2 + 1);
         // An average that is (near) zero starts again from the price.
         for (int i = n0; i < count; ++i)
-            a[i] = NearZero(a[i - 1]) ? price[i] : EmaStep(price[i], a[i - 1], ka);
+            a[i] = IsNearZero(a[i - 1]) ? price[i] : EmaStep(price[i], a[i - 1], ka);
         for (int i = n1; i < count; ++i)
-            b[i] = NearZero(b[i - 1]) ? price[i] : EmaStep(price[i], b[i - 1], kb);
+            b[i] = IsNearZero(b[i - 1]) ? price[i] : EmaStep(price[i], b[i - 1], kb);
         float *dif = Lines[0], *dea = Lines[1], *macd = Lines[2];
         float collected = 0;
         const int replaceAt = n1 + n2 - 2;
         for (int i = n1 - 1; i < count; ++i) {
-            if (NearZero(a[i]) || NearZero(b[i]))
+            if (IsNearZero(a[i]) || IsNearZero(b[i]))
                 continue;
             // DIF is the short average minus the long one, whichever of p0 and
             // p1 is the shorter period.
@@ -111,18 +109,9 @@ bool MACD::Draw(win::HDC hdc, const win::RECT *rect)
     return true;
 }
 
-DMA::DMA(StockId stock) : TIndex(stock)
-{
-    Id = 42;
-    LineCount = 2;
-    Init();
-}
-
 bool DMA::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     Styles[0].Style = p[0] >= 1 ? StyleLine : StyleNone;
@@ -153,31 +142,13 @@ bool DMA::Compute()
     return true;
 }
 
-bool DMA::Draw(win::HDC hdc, const win::RECT *rect)
-{
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    DrawShownLines(*this, hdc, rect);
-    return true;
-}
-
-DMI1::DMI1(StockId stock) : TIndex(stock)
-{
-    Id = 43;
-    LineCount = 4;
-    Init();
-}
-
 bool DMI1::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     const int n = p[0];
-    for (int k = 0; k < 4; ++k)
-        Styles[k].Style = n >= 1 ? StyleLine : StyleNone;
+    ShowLines(*this, 4, n >= 1);
     FillLinesNone();
     if (RecordCount == 0 || n < 1 || n >= RecordCount)
         return false;
@@ -241,14 +212,6 @@ bool DMI1::Compute()
     return true;
 }
 
-bool DMI1::Draw(win::HDC hdc, const win::RECT *rect)
-{
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    DrawShownLines(*this, hdc, rect);
-    return true;
-}
-
 EXPMA::EXPMA(StockId stock) : TIndex(stock)
 {
     Id = 44;
@@ -259,14 +222,11 @@ EXPMA::EXPMA(StockId stock) : TIndex(stock)
 
 bool EXPMA::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     StylesFromParams(*this, p, 5);
-    for (int k = 0; k < 5; ++k)
-        Styles[k].TitleParam = float(p[k]);
+    TitlesFromParams(*this, p, 5);
     FillLinesNone();
     float *w = WorkB[3];
     const bool events = EventMode();
@@ -308,18 +268,9 @@ bool EXPMA::Draw(win::HDC hdc, const win::RECT *rect)
     return true;
 }
 
-TRIX::TRIX(StockId stock) : TIndex(stock)
-{
-    Id = 48;
-    LineCount = 2;
-    Init();
-}
-
 bool TRIX::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     StylesFromParams(*this, p, 2);
@@ -345,13 +296,5 @@ bool TRIX::Compute()
     }
     MovingAverage(Lines[1], t, count, p[1], 0);
     Computed = 1;
-    return true;
-}
-
-bool TRIX::Draw(win::HDC hdc, const win::RECT *rect)
-{
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    DrawShownLines(*this, hdc, rect);
     return true;
 }

@@ -6,7 +6,7 @@
 // drawing by the painters.
 #pragma once
 
-#include "lumon/formula/TIndex.h"
+#include "lumon/formula/ShownLinesIndex.h"
 
 // Line 0 DIF (the short exponential average of (H + L + 2C) / 4 minus the long
 // one, the periods being p0 and p1), line 1 DEA (its p2 average), line 2 their
@@ -20,19 +20,17 @@ public:
 
 // Line 0 the difference of the p0 and p1 averages of the close divided by p0,
 // line 1 its p2 average.
-class DMA : public TIndex {
+class DMA : public TShownLinesIndex {
 public:
-    explicit DMA(StockId stock);
+    explicit DMA(StockId stock) : TShownLinesIndex(stock, 42, 2) {}
     bool Compute() override;
-    bool Draw(win::HDC hdc, const win::RECT *rect) override;
 };
 
 // +DI, -DI, ADX and ADXR of period p0.
-class DMI1 : public TIndex {
+class DMI1 : public TShownLinesIndex {
 public:
-    explicit DMI1(StockId stock);
+    explicit DMI1(StockId stock) : TShownLinesIndex(stock, 43, 4) {}
     bool Compute() override;
-    bool Draw(win::HDC hdc, const win::RECT *rect) override;
 };
 
 // Five exponential averages of the close, periods p0..p4, over candles.
@@ -44,9 +42,8 @@ public:
 };
 
 // Line 0 the close smoothed three times with period p0, line 1 its p1 average.
-class TRIX : public TIndex {
+class TRIX : public TShownLinesIndex {
 public:
-    explicit TRIX(StockId stock);
+    explicit TRIX(StockId stock) : TShownLinesIndex(stock, 48, 2) {}
     bool Compute() override;
-    bool Draw(win::HDC hdc, const win::RECT *rect) override;
 };

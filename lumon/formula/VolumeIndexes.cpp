@@ -8,26 +8,9 @@
 #include "lumon/formula/IndexSupport.h"
 #include "platform/gdi/Gdi.h"
 
-TVolumeIndex::TVolumeIndex(StockId stock, int id, int lines) : TIndex(stock)
-{
-    Id = uint16_t(id);
-    LineCount = lines;
-    Init();
-}
-
-bool TVolumeIndex::Draw(win::HDC hdc, const win::RECT *rect)
-{
-    if (!TIndex::Draw(hdc, rect))
-        return false;
-    DrawShownLines(*this, hdc, rect);
-    return true;
-}
-
 bool BRAR::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     const int n = p[0];
@@ -139,19 +122,7 @@ bool CR::Compute()
 
 void CR::Layout()
 {
-    const int width = PlotRect.right - PlotRect.left;
-    const double pitch = std::max(double(BarWidth) + double(BarGap), 0.1);
-    Capacity = std::max(TruncToInt((ScrollToEnd ? width * 15 / 16 : width) / pitch), 0);
-    if (ScrollToEnd) {
-        ScrollToEnd = 0;
-        FirstVisible = std::max(RecordCount - Capacity, 0);
-    }
-    if (FirstVisible >= RecordCount)
-        FirstVisible = RecordCount - 1;
-    FirstVisible = std::max(FirstVisible, 0);
-    VisibleCount = std::max(std::min(RecordCount - FirstVisible, Capacity), 0);
-    BarPitch = pitch;
-    BaseValue = 0;
+    LayoutColumns();
     float max = 0, min = 0;
     for (int k = 0; k < LineCount; ++k) {
         if (Styles[k].Style != StyleNone) {
@@ -175,36 +146,13 @@ void CR::Layout()
             min = std::min(min, v);
         }
     }
-    if (IsOutOfRangeValue(min) || IsOutOfRangeValue(max))
-        min = max = 0;
-    if (IsNearZero(max - min)) {
-        max = (min + 9.0f) * 1.11f;
-        // Below about -90.8 that formula puts the top under the bottom.
-        if (!(max > min))
-            max = min + std::max(9.99f, std::fabs(min) * 0.11f);
-    }
-    ValueMax = max;
-    ValueMin = min;
-    YScale = double(PlotRect.bottom - PlotRect.top) / (double(max) - double(min));
+    SetValueRange(*this, max, min);
 }
 
 bool CR::Draw(win::HDC hdc, const win::RECT *rect)
 {
-    if (!rect)
+    if (!BeginOwnDraw(*this, hdc, rect, true))
         return false;
-    PlotRect = *rect;
-    TitleBand = 0;
-    BottomMargin = 0;
-    if (PlotRect.bottom - PlotRect.top > 16) {
-        TitleBand = 1;
-        PlotRect.top += 16;
-        if (PlotRect.bottom - PlotRect.top > 16)
-            PlotRect.bottom -= 16;
-    }
-    if (!Computed)
-        return false;
-    Layout();
-    DrawScale(hdc, rect);
     for (int k = 0; k < LineCount; ++k)
         if (Styles[k].Style != StyleNone)
             DrawShiftedLine(hdc, k, 0);
@@ -263,9 +211,7 @@ void CR::DrawShiftedLine(win::HDC hdc, int line, int start)
 
 bool VR::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     StylesFromParams(*this, p, 2);
@@ -301,9 +247,7 @@ bool VR::Compute()
 
 bool OBV::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     Styles[1].Style = p[0] >= 1 ? StyleLine : StyleNone;
@@ -327,9 +271,7 @@ bool OBV::Compute()
 
 bool ASI::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
     Styles[1].Style = p[0] >= 1 ? StyleLine : StyleNone;
@@ -367,12 +309,10 @@ bool ASI::Compute()
 
 bool EMV::Compute()
 {
-    if (!TIndex::Compute())
-        return false;
-    const int32_t *p = CurrentParams();
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
-    ForceRefLine(*this, 0, 0.0f);
+    ForceRefLines(*this, {0.0f});
     StylesFromParams(*this, p, 2);
     Styles[1].TitleParam = float(p[1]);
     FillLinesNone();

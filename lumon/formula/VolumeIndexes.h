@@ -6,21 +6,12 @@
 // so lays out and draws its pane itself.
 #pragma once
 
-#include "lumon/formula/TIndex.h"
-
-// The shared drawing: every shown line from record 0.
-class TVolumeIndex : public TIndex {
-public:
-    bool Draw(win::HDC hdc, const win::RECT *rect) override;
-
-protected:
-    TVolumeIndex(StockId stock, int id, int lines);
-};
+#include "lumon/formula/ShownLinesIndex.h"
 
 // Line 0 BR, line 1 AR, both over p0 bars.
-class BRAR : public TVolumeIndex {
+class BRAR : public TShownLinesIndex {
 public:
-    explicit BRAR(StockId stock) : TVolumeIndex(stock, 161, 2) {}
+    explicit BRAR(StockId stock) : TShownLinesIndex(stock, 161, 2) {}
     bool Compute() override;
 };
 
@@ -45,31 +36,31 @@ private:
 };
 
 // Line 0 VR over the amounts of p0 + 1 bars, line 1 its p1 average.
-class VR : public TVolumeIndex {
+class VR : public TShownLinesIndex {
 public:
-    explicit VR(StockId stock) : TVolumeIndex(stock, 164, 2) {}
+    explicit VR(StockId stock) : TShownLinesIndex(stock, 164, 2) {}
     bool Compute() override;
 };
 
 // Line 0 the running sum of the amount in ten thousands, signed by the close's
 // move; line 1 its p0 average.
-class OBV : public TVolumeIndex {
+class OBV : public TShownLinesIndex {
 public:
-    explicit OBV(StockId stock) : TVolumeIndex(stock, 243, 2) {}
+    explicit OBV(StockId stock) : TShownLinesIndex(stock, 243, 2) {}
     bool Compute() override;
 };
 
 // Line 0 the accumulated swing index, line 1 its p0 average.
-class ASI : public TVolumeIndex {
+class ASI : public TShownLinesIndex {
 public:
-    explicit ASI(StockId stock) : TVolumeIndex(stock, 241, 2) {}
+    explicit ASI(StockId stock) : TShownLinesIndex(stock, 241, 2) {}
     bool Compute() override;
 };
 
 // Line 0 the ease of movement averaged over p0 bars, line 1 its p1 average;
 // level 0.
-class EMV : public TVolumeIndex {
+class EMV : public TShownLinesIndex {
 public:
-    explicit EMV(StockId stock) : TVolumeIndex(stock, 242, 2) {}
+    explicit EMV(StockId stock) : TShownLinesIndex(stock, 242, 2) {}
     bool Compute() override;
 };
