@@ -8,36 +8,23 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/BenchFixtures.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexDefs.h"
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/TCompiler.h"
 #include "lumon/formula/TIndex.h"
-#include "platform/win/File.h"
 
 namespace {
 
+using namespace benchfix;
+
 constexpr int DayRecords = 15000;
-
-template <typename T>
-void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
-}
-
-void WriteText(const std::filesystem::path &path, const std::string &text)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 IndexDefinition Def(int id, int kind, int lines, const char *file)
 {
@@ -72,41 +59,12 @@ bool Ready()
     static int state = 0;
     if (state)
         return state > 0;
-    namespace fs = std::filesystem;
-    fs::path root = fs::temp_directory_path() / "lumo-bench-formula";
-    fs::remove_all(root);
-    fs::create_directories(root / "bin");
-    MarketInfoRecord market{};
-    market.Type = 1;
-    std::strcpy(market.Dir, "sh");
-    std::strcpy(market.Ext, "shm");
-    market.Capacity = 8;
-    market.ClassCount = 1;
-    market.Classes[0].SessionCount = 1;
-    market.Classes[0].SessionStart[0] = 570;
-    market.Classes[0].SessionEnd[0] = 900;
-    WriteFile(root / "CFG" / "mkinfo.cfg", std::vector<MarketInfoRecord>{market});
-    std::vector<StockStaticRecord> stocks(1);
-    std::strcpy(stocks[0].Code, "600000");
-    stocks[0].ScaleDivisor = 100;
-    stocks[0].Decimals = 2;
-    WriteFile(root / "data" / "sh" / "nametbl.shm", stocks);
-    std::vector<KLineRecord> days;
-    PackedDateTime t = MakePackedDateTime(1950, 1, 2, 0, 0);
-    uint32_t price = 1000;
-    unsigned seed = 7;
-    for (int i = 0; i < DayRecords; ++i, t = NextDay(t)) {
-        seed = seed * 1103515245u + 12345u;
-        KLineRecord b{};
-        b.Time = t;
-        b.Open = price;
-        price = std::max<uint32_t>(100, price + (seed >> 16) % 41 - 20);
-        b.Close = price;
+    std::filesystem::path root = FreshInstallation("lumo-bench-formula");
+    WriteOneStockMarket(root);
+    std::vector<KLineRecord> days = RandomWalkDays(DayRecords, 7);
+    for (KLineRecord &b : days) { // a narrower range than the walk's own
         b.High = std::max(b.Open, b.Close) + 3;
         b.Low = std::min(b.Open, b.Close) - 3;
-        b.Volume = float(1000 + (seed >> 12) % 500);
-        b.Amount = b.Volume * float(price);
-        days.push_back(b);
     }
     WriteFile(root / "data" / "sh" / "day" / "600000.day", days);
     WriteFile(root / "CFG" / "INDEX.DAT",
@@ -121,12 +79,10 @@ bool Ready()
     WriteText(root / "CFG" / "MADIFF.TXT",
               "RESULT\r\nDIFF LINE\r\nEND\r\nBEGIN\r\nDIFF = MA(CLOSE, 5) - MA(CLOSE, 10)\r\nEND\r\n");
     WriteText(root / "CFG" / "EMA12.TXT", "RESULT\r\nE LINE\r\nEND\r\nBEGIN\r\nE = EMA(CLOSE, 12)\r\nEND\r\n");
-    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+    if (!OpenInstallation(root)) {
         state = -1;
         return false;
     }
-    static TUtilData util(1);
-    static TDataIO io(0);
     state = MarketTable.Count == 1 && LoadIndexDefinitions("Guest") ? 1 : -1;
     return state > 0;
 }

@@ -8,18 +8,19 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/BenchFixtures.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/DataPool.h"
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/History.h"
 #include "lumon/core/UtilData.h"
-#include "platform/win/File.h"
 
 namespace {
+
+using namespace benchfix;
 
 constexpr int DayRecords = 15000;
 constexpr int TickRecords = 30000;
@@ -31,14 +32,6 @@ std::string ColdCode(int i)
     char code[16];
     std::snprintf(code, sizeof code, "9%05d", 10000 + i);
     return code;
-}
-
-template <typename T>
-void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
 }
 
 std::vector<KLineRecord> Days()
@@ -66,18 +59,10 @@ bool Ready()
     static int state = 0;
     if (state)
         return state > 0;
-    namespace fs = std::filesystem;
-    fs::path root = fs::temp_directory_path() / "lumo-bench-history";
-    fs::remove_all(root);
-    fs::create_directories(root / "bin");
+    std::filesystem::path root = FreshInstallation("lumo-bench-history");
 
-    MarketInfoRecord market{};
-    market.Type = 1;
-    std::strcpy(market.Dir, "sh");
-    std::strcpy(market.Ext, "shm");
+    MarketInfoRecord market = ShMarket(1);
     market.HourOffset = 8;
-    market.Capacity = 8;
-    market.ClassCount = 1;
     ClassRecord &cls = market.Classes[0];
     cls.SessionCount = 2;
     cls.SessionStart[0] = 570;
@@ -108,12 +93,10 @@ bool Ready()
     }
     WriteFile(root / "data" / "sh" / "tick" / "600000.tik", ticks);
 
-    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+    if (!OpenInstallation(root)) {
         state = -1;
         return false;
     }
-    static TUtilData util(1);
-    static TDataIO io(0);
     state = MarketTable.Count == 1 && MarketTable.Markets[0]->StockCount == 1 ? 1 : -1;
     return state > 0;
 }

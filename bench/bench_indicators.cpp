@@ -8,29 +8,22 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
+#include "bench/BenchFixtures.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexDefs.h"
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/TIndex.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/win/File.h"
 
 namespace {
 
-constexpr int DayRecords = 15000;
+using namespace benchfix;
 
-template <typename T>
-void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
-}
+constexpr int DayRecords = 15000;
 
 IndexDefinition Def(int id, int lines)
 {
@@ -51,42 +44,9 @@ bool Ready()
     static int state = 0;
     if (state)
         return state > 0;
-    namespace fs = std::filesystem;
-    fs::path root = fs::temp_directory_path() / "lumo-bench-indicators";
-    fs::remove_all(root);
-    fs::create_directories(root / "bin");
-    MarketInfoRecord market{};
-    market.Type = 1;
-    std::strcpy(market.Dir, "sh");
-    std::strcpy(market.Ext, "shm");
-    market.Capacity = 8;
-    market.ClassCount = 1;
-    market.Classes[0].SessionCount = 1;
-    market.Classes[0].SessionStart[0] = 570;
-    market.Classes[0].SessionEnd[0] = 900;
-    WriteFile(root / "CFG" / "mkinfo.cfg", std::vector<MarketInfoRecord>{market});
-    std::vector<StockStaticRecord> stocks(1);
-    std::strcpy(stocks[0].Code, "600000");
-    stocks[0].ScaleDivisor = 100;
-    stocks[0].Decimals = 2;
-    WriteFile(root / "data" / "sh" / "nametbl.shm", stocks);
-    std::vector<KLineRecord> days;
-    PackedDateTime t = MakePackedDateTime(1950, 1, 2, 0, 0);
-    uint32_t price = 1000;
-    unsigned seed = 7;
-    for (int i = 0; i < DayRecords; ++i, t = NextDay(t)) {
-        seed = seed * 1103515245u + 12345u;
-        KLineRecord b{};
-        b.Time = t;
-        b.Open = price;
-        price = std::max<uint32_t>(100, price + (seed >> 16) % 41 - 20);
-        b.Close = price;
-        b.High = std::max(b.Open, b.Close) + (seed >> 8) % 7;
-        b.Low = std::min(b.Open, b.Close) - (seed >> 4) % 7;
-        b.Volume = float(1000 + (seed >> 12) % 500);
-        b.Amount = b.Volume * float(price);
-        days.push_back(b);
-    }
+    std::filesystem::path root = FreshInstallation("lumo-bench-indicators");
+    WriteOneStockMarket(root);
+    std::vector<KLineRecord> days = RandomWalkDays(DayRecords, 7);
     WriteFile(root / "data" / "sh" / "day" / "600000.day", days);
     std::vector<IndexDefinition> defs = {Def(1, 6), Def(2, 7), Def(3, 6), Def(8, 6), Def(9, 0), Def(321, 7),
                                          Def(322, 7)};
@@ -97,12 +57,10 @@ bool Ready()
             std::copy(periods, periods + 6, s);
     WriteFile(root / "CFG" / "INDEX.DAT", defs);
     WriteFile(root / "CFG" / "IDXPARA.TBL", params);
-    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+    if (!OpenInstallation(root)) {
         state = -1;
         return false;
     }
-    static TUtilData util(1);
-    static TDataIO io(0);
     for (auto &f : FontTable)
         f.Size = 12;
     state = MarketTable.Count == 1 && LoadIndexDefinitions("Guest") ? 1 : -1;

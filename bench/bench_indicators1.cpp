@@ -9,22 +9,22 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/BenchFixtures.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexDefs.h"
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/TIndex.h"
-#include "platform/win/File.h"
 
 namespace {
+
+using namespace benchfix;
 
 constexpr int DayRecords = 15000;
 
@@ -45,35 +45,9 @@ const Indicator Indicators[] = {
     {125, "MIKE", 6, {12}}, {122, "BOLL", 3, {20, 1}},
 };
 
-template <typename T>
-void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
-}
-
 std::vector<KLineRecord> &Days()
 {
-    static std::vector<KLineRecord> days;
-    if (days.empty()) {
-        PackedDateTime t = MakePackedDateTime(1950, 1, 2, 0, 0);
-        uint32_t price = 1000;
-        unsigned seed = 7;
-        for (int i = 0; i < DayRecords; ++i, t = NextDay(t)) {
-            seed = seed * 1103515245u + 12345u;
-            KLineRecord b{};
-            b.Time = t;
-            b.Open = price;
-            price = std::max<uint32_t>(100, price + (seed >> 16) % 41 - 20);
-            b.Close = price;
-            b.High = std::max(b.Open, b.Close) + (seed >> 8) % 7;
-            b.Low = std::min(b.Open, b.Close) - (seed >> 4) % 7;
-            b.Volume = float(1000 + (seed >> 12) % 500);
-            b.Amount = b.Volume * float(price);
-            days.push_back(b);
-        }
-    }
+    static std::vector<KLineRecord> days = RandomWalkDays(DayRecords, 7);
     return days;
 }
 
@@ -84,25 +58,8 @@ bool Ready()
     static int state = 0;
     if (state)
         return state > 0;
-    namespace fs = std::filesystem;
-    fs::path root = fs::temp_directory_path() / "lumo-bench-indicators1";
-    fs::remove_all(root);
-    fs::create_directories(root / "bin");
-    MarketInfoRecord market{};
-    market.Type = 1;
-    std::strcpy(market.Dir, "sh");
-    std::strcpy(market.Ext, "shm");
-    market.Capacity = 8;
-    market.ClassCount = 1;
-    market.Classes[0].SessionCount = 1;
-    market.Classes[0].SessionStart[0] = 570;
-    market.Classes[0].SessionEnd[0] = 900;
-    WriteFile(root / "CFG" / "mkinfo.cfg", std::vector<MarketInfoRecord>{market});
-    std::vector<StockStaticRecord> stocks(1);
-    std::strcpy(stocks[0].Code, "600000");
-    stocks[0].ScaleDivisor = 100;
-    stocks[0].Decimals = 2;
-    WriteFile(root / "data" / "sh" / "nametbl.shm", stocks);
+    std::filesystem::path root = FreshInstallation("lumo-bench-indicators1");
+    WriteOneStockMarket(root);
     WriteFile(root / "data" / "sh" / "day" / "600000.day", Days());
     std::vector<IndexDefinition> defs;
     std::vector<IndexParamBlock> params;
@@ -120,12 +77,10 @@ bool Ready()
     }
     WriteFile(root / "CFG" / "INDEX.DAT", defs);
     WriteFile(root / "CFG" / "IDXPARA.TBL", params);
-    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+    if (!OpenInstallation(root)) {
         state = -1;
         return false;
     }
-    static TUtilData util(1);
-    static TDataIO io(0);
     state = MarketTable.Count == 1 && LoadIndexDefinitions("Guest") ? 1 : -1;
     return state > 0;
 }
@@ -173,17 +128,7 @@ const TaLib *LoadTaLib()
     if (tried)
         return lib.get();
     tried = true;
-    std::string path;
-    if (const char *env = std::getenv("LUMO_TALIB")) {
-        path = env;
-    } else {
-        std::error_code ec;
-        auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        if (ec)
-            return nullptr;
-        path = (exe.parent_path() / ".." / ".." / "talib" / "libta_lib.so").string();
-    }
-    void *handle = dlopen(path.c_str(), RTLD_NOW);
+    void *handle = OpenTaLib();
     if (!handle)
         return nullptr;
     auto t = std::make_unique<TaLib>();

@@ -10,14 +10,13 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/BenchFixtures.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/DynIndex.h"
@@ -25,9 +24,10 @@
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/TIndex.h"
 #include "lumon/formula/WrapIndex.h"
-#include "platform/win/File.h"
 
 namespace {
+
+using namespace benchfix;
 
 constexpr int DayRecords = 15000;
 constexpr int DayTicks = 50000;
@@ -60,33 +60,15 @@ const Indicator Indicators[] = {
     {365, "SSL", 3, {}, Stock},                    {601, "WRAP", 2, {}, Stock},
 };
 
-template <typename T>
-void WriteFile(const std::filesystem::path &path, const std::vector<T> &records)
-{
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(records.data()), std::streamsize(records.size() * sizeof(T)));
-}
-
+// The random walk of the seed, with advancing and declining counts drawn from
+// the same generator steps as each bar.
 std::vector<KLineRecord> Walk(unsigned seed)
 {
-    std::vector<KLineRecord> days;
-    PackedDateTime t = MakePackedDateTime(1950, 1, 2, 0, 0);
-    uint32_t price = 1000;
-    for (int i = 0; i < DayRecords; ++i, t = NextDay(t)) {
+    std::vector<KLineRecord> days = RandomWalkDays(DayRecords, seed);
+    for (KLineRecord &b : days) {
         seed = seed * 1103515245u + 12345u;
-        KLineRecord b{};
-        b.Time = t;
-        b.Open = price;
-        price = std::max<uint32_t>(100, price + (seed >> 16) % 41 - 20);
-        b.Close = price;
-        b.High = std::max(b.Open, b.Close) + (seed >> 8) % 7;
-        b.Low = std::min(b.Open, b.Close) - (seed >> 4) % 7;
-        b.Volume = float(1000 + (seed >> 12) % 500);
-        b.Amount = b.Volume * float(price);
         b.Advances = uint16_t((seed >> 3) % 800);
         b.Declines = uint16_t((seed >> 5) % 800);
-        days.push_back(b);
     }
     return days;
 }
@@ -126,22 +108,9 @@ bool Ready()
     static int state = 0;
     if (state)
         return state > 0;
-    namespace fs = std::filesystem;
-    fs::path root = fs::temp_directory_path() / "lumo-bench-indicators2";
-    fs::remove_all(root);
-    fs::create_directories(root / "bin");
-    MarketInfoRecord market{};
-    market.Type = 1;
-    std::strcpy(market.Dir, "sh");
-    std::strcpy(market.Ext, "shm");
-    market.Capacity = 8;
-    market.ClassCount = 2;
-    for (int c = 0; c < 2; ++c) {
-        market.Classes[c].IsIndex = c == 0;
-        market.Classes[c].SessionCount = 1;
-        market.Classes[c].SessionStart[0] = 570;
-        market.Classes[c].SessionEnd[0] = 900;
-    }
+    std::filesystem::path root = FreshInstallation("lumo-bench-indicators2");
+    MarketInfoRecord market = ShMarket(2);
+    market.Classes[0].IsIndex = true;
     WriteFile(root / "CFG" / "mkinfo.cfg", std::vector<MarketInfoRecord>{market});
     std::vector<StockStaticRecord> stocks(3);
     const char *codes[3] = {"1A0001", "600000", "600001"};
@@ -176,12 +145,10 @@ bool Ready()
     define(1000, "PRICE", 2, {});
     WriteFile(root / "CFG" / "INDEX.DAT", defs);
     WriteFile(root / "CFG" / "IDXPARA.TBL", params);
-    if (!win::SetCurrentDirectoryA((root / "bin").c_str())) {
+    if (!OpenInstallation(root)) {
         state = -1;
         return false;
     }
-    static TUtilData util(1);
-    static TDataIO io(0);
     if (MarketTable.Count != 1 || !LoadIndexDefinitions("Guest")) {
         state = -1;
         return false;
@@ -236,17 +203,7 @@ const TaLib *LoadTaLib()
     if (tried)
         return lib.get();
     tried = true;
-    std::string path;
-    if (const char *env = std::getenv("LUMO_TALIB")) {
-        path = env;
-    } else {
-        std::error_code ec;
-        auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        if (ec)
-            return nullptr;
-        path = (exe.parent_path() / ".." / ".." / "talib" / "libta_lib.so").string();
-    }
-    void *handle = dlopen(path.c_str(), RTLD_NOW);
+    void *handle = OpenTaLib();
     if (!handle)
         return nullptr;
     auto t = std::make_unique<TaLib>();

@@ -6,13 +6,13 @@
 #include <zlib.h>
 
 #include <cstring>
-#include <random>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "lumon/core/LCompress.h"
 #include "tests/lumon/core/Wmc15Encoder.h"
+#include "tests/lumon/core/Wmc15Inputs.h"
 
 namespace {
 
@@ -27,41 +27,22 @@ enum Kind { kText, kRecords, kRandom };
 // News and quote text, GBK and ASCII mixed.
 Bytes Text(size_t n)
 {
-    static const char *words[] = {"\xc9\xcf\xd6\xa4\xd6\xb8\xca\xfd", "the ", "quote ", "\xb3\xc9\xbd\xbb\xc1\xbf ",
-                                  "market ", "600000 ", "\r\n", "open ", "high ", "low ", "close ",
-                                  "\xc9\xee\xd6\xa4\xb3\xc9\xd6\xb8", "volume ", "amount ", "12.35 ", "+0.27% "};
-    std::mt19937 rng(1);
-    Bytes b;
-    while (b.size() < n) {
-        const char *w = words[rng() % (sizeof words / sizeof *words)];
-        b.insert(b.end(), w, w + std::strlen(w));
-    }
-    b.resize(n);
-    return b;
+    static const char *const words[] = {
+        "\xc9\xcf\xd6\xa4\xd6\xb8\xca\xfd", "the ", "quote ", "\xb3\xc9\xbd\xbb\xc1\xbf ", "market ", "600000 ",
+        "\r\n", "open ", "high ", "low ", "close ", "\xc9\xee\xd6\xa4\xb3\xc9\xd6\xb8", "volume ", "amount ",
+        "12.35 ", "+0.27% "};
+    return wmc15::Words(n, 1, words);
 }
 
 // 124-byte quote records that change a little from one to the next.
 Bytes Records(size_t n)
 {
-    std::mt19937 rng(2);
-    Bytes b(n);
-    uint32_t price = 1000;
-    for (size_t i = 0; i + 4 <= n; i += 4) {
-        if (i % 124 == 0)
-            price += rng() % 7;
-        uint32_t v = (i % 124) < 40 ? price : uint32_t(rng() % 3);
-        std::memcpy(&b[i], &v, 4);
-    }
-    return b;
+    return wmc15::QuoteRecords(n, 2);
 }
 
 Bytes Random(size_t n)
 {
-    std::mt19937 rng(3);
-    Bytes b(n);
-    for (auto &c : b)
-        c = uint8_t(rng());
-    return b;
+    return wmc15::RandomBytes(n, 3);
 }
 
 struct Block {

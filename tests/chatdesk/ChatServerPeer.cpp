@@ -2,9 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -18,6 +16,7 @@
 #include "platform/win/GuiApplication.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Window.h"
+#include "tests/support/PeerProcess.h"
 
 namespace chattest {
 
@@ -26,27 +25,8 @@ bool ChatServerPeer::Start(const std::vector<std::string> &options)
     std::vector<std::string> argv = {"/usr/bin/python3", LUMO_CHATSERVER, "--host", "127.0.0.1",
                                      "--port", "0", "--control", "0"};
     argv.insert(argv.end(), options.begin(), options.end());
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return false;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::dup2(pipeFds[1], 1);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        std::vector<char *> args;
-        for (const std::string &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
     std::string line;
-    char c;
-    while (::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    ::close(pipeFds[0]);
+    pid_ = peersupport::StartChild(argv, &line);
     int controlPort = 0;
     if (std::sscanf(line.c_str(), "%d %d", &port_, &controlPort) != 2)
         return false;
@@ -63,11 +43,8 @@ void ChatServerPeer::Stop()
     if (control_ >= 0)
         ::close(control_);
     control_ = -1;
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = 0;
-    }
+    peersupport::StopChild(pid_);
+    pid_ = 0;
 }
 
 std::string ChatServerPeer::Command(const std::string &json)

@@ -3,42 +3,27 @@
 // fuzz-deps: lumon_core
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "lumon/core/Alarm.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
-#include "platform/win/File.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 namespace {
 
 void Prepare()
 {
-    static bool ready = false;
-    if (ready)
+    if (!fuzzfiles::EnterScratchTree("alarmset", {"CFG", "data/m"}))
         return;
-    ready = true;
-    std::filesystem::create_directories("alarmset/bin");
-    std::filesystem::create_directories("alarmset/CFG");
-    std::filesystem::create_directories("alarmset/data/m");
-    win::SetCurrentDirectoryA("alarmset/bin");
     static TUtilData util(1);
-    MarketInfoRecord info{};
-    info.Type = 1;
-    std::strcpy(info.Dir, "m");
-    std::strcpy(info.Ext, "n");
-    info.Capacity = 4;
-    info.ClassCount = 1;
-    std::ofstream("../CFG/mkinfo.cfg", std::ios::binary).write(reinterpret_cast<const char *>(&info), sizeof info);
+    fuzzfiles::WriteOneMarket(4);
     StockStaticRecord stocks[3] = {};
     for (int i = 0; i < 3; ++i) {
         stocks[i].Code[0] = char('A' + i);
         stocks[i].ScaleDivisor = uint32_t(i * 100); // the first has a zero divisor
         stocks[i].VolumeUnit = uint32_t(i);
     }
-    std::ofstream("../data/m/nametbl.n", std::ios::binary).write(reinterpret_cast<const char *>(stocks), sizeof stocks);
+    fuzzfiles::WriteFile("../data/m/nametbl.n", stocks, sizeof stocks);
     static TDataIO io(0);
 }
 
@@ -47,8 +32,7 @@ void Prepare()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Prepare();
-    std::ofstream("../CFG/ALARM.SET", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(data), std::streamsize(size));
+    fuzzfiles::WriteFile("../CFG/ALARM.SET", data, size);
     TAlarm alarm;
     int pending = alarm.Pending().GetCount();
     if (pending > MaxAlarms)

@@ -4,8 +4,6 @@
 // fuzz-deps: lumon_formula
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexDefs.h"
@@ -13,19 +11,14 @@
 #include "lumon/formula/TIndex.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
-#include "platform/win/File.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 namespace {
 
 void Prepare()
 {
-    static bool ready = false;
-    if (ready)
+    if (!fuzzfiles::EnterScratchTree("indexdefs", {"CFG"}))
         return;
-    ready = true;
-    std::filesystem::create_directories("indexdefs/bin");
-    std::filesystem::create_directories("indexdefs/CFG");
-    win::SetCurrentDirectoryA("indexdefs/bin");
     MaxDataRecords = 200;
     for (auto &f : FontTable)
         f.Size = 12;
@@ -38,9 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Prepare();
     size_t split = size >= 2 ? std::min<size_t>(size_t(data[0] | data[1] << 8) * 8, size - 2) : 0;
     const char *bytes = reinterpret_cast<const char *>(data) + (size >= 2 ? 2 : 0);
-    std::ofstream("../CFG/INDEX.DAT", std::ios::binary | std::ios::trunc).write(bytes, std::streamsize(split));
-    std::ofstream("../CFG/IDXPARA.TBL", std::ios::binary | std::ios::trunc)
-        .write(bytes + split, std::streamsize(size >= 2 ? size - 2 - split : 0));
+    fuzzfiles::WriteFile("../CFG/INDEX.DAT", bytes, split);
+    fuzzfiles::WriteFile("../CFG/IDXPARA.TBL", bytes + split, size >= 2 ? size - 2 - split : 0);
     const IndexTable *table = LoadIndexDefinitions("Guest");
     win::HDC dc = win::CreateRecordingDC(200, 60);
     for (int i = 0; table && i < table->Count && i < 8; ++i) {

@@ -3,24 +3,17 @@
 // fuzz-deps: lumon_core
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
-#include "platform/win/File.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 namespace {
 
 void Prepare()
 {
-    static bool ready = false;
-    if (ready)
+    if (!fuzzfiles::EnterScratchTree("mkinfo", {"CFG"}))
         return;
-    ready = true;
-    std::filesystem::create_directories("mkinfo/bin");
-    std::filesystem::create_directories("mkinfo/CFG");
-    win::SetCurrentDirectoryA("mkinfo/bin");
     static TUtilData util(1);
 }
 
@@ -29,8 +22,7 @@ void Prepare()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Prepare();
-    std::ofstream("../CFG/mkinfo.cfg", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(data), std::streamsize(size));
+    fuzzfiles::WriteFile("../CFG/mkinfo.cfg", data, size);
     TDataIO io(0);
     for (int m = 0; m < MarketTable.Count; ++m) {
         TMarketData *md = MarketTable.Markets[m];

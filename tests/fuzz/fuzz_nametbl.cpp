@@ -4,33 +4,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "lumon/core/BlockGroup.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
-#include "platform/win/File.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 namespace {
 
 void Prepare()
 {
-    static bool ready = false;
-    if (ready)
+    if (!fuzzfiles::EnterScratchTree("nametbl", {"CFG", "data/m"}))
         return;
-    ready = true;
-    std::filesystem::create_directories("nametbl/bin");
-    std::filesystem::create_directories("nametbl/CFG");
-    std::filesystem::create_directories("nametbl/data/m");
-    win::SetCurrentDirectoryA("nametbl/bin");
     static TUtilData util(1);
-}
-
-void Spit(const char *path, const uint8_t *data, size_t size)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(data), std::streamsize(size));
 }
 
 } // namespace
@@ -54,13 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         info.Classes[c].SessionStart[1] = 780;
         info.Classes[c].SessionEnd[1] = 900;
     }
-    std::ofstream("../CFG/mkinfo.cfg", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(&info), sizeof info);
+    fuzzfiles::WriteFile("../CFG/mkinfo.cfg", &info, sizeof info);
     size_t split = (size - 2) / 2 + (data[1] & 1);
     if (split > size - 2)
         split = size - 2;
-    Spit("../data/m/nametbl.n", data + 2, split);
-    Spit("../data/m/real.n", data + 2 + split, size - 2 - split);
+    fuzzfiles::WriteFile("../data/m/nametbl.n", data + 2, split);
+    fuzzfiles::WriteFile("../data/m/real.n", data + 2 + split, size - 2 - split);
 
     TDataIO io(0);
     TMarketData *md = MarketTable.Markets[0];

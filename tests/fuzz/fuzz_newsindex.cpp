@@ -5,25 +5,18 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "lumon/core/NewsIndex.h"
 #include "lumon/core/UtilData.h"
-#include "platform/win/File.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 namespace {
 
 void Prepare()
 {
-    static bool ready = false;
-    if (ready)
+    if (!fuzzfiles::EnterScratchTree("newsindex", {"data/info"}))
         return;
-    ready = true;
-    std::filesystem::create_directories("newsindex/bin");
-    std::filesystem::create_directories("newsindex/data/info");
-    win::SetCurrentDirectoryA("newsindex/bin");
     static TUtilData util(1);
 }
 
@@ -32,8 +25,7 @@ void Prepare()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Prepare();
-    std::ofstream("../data/info/news.ntl", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(data), std::streamsize(size));
+    fuzzfiles::WriteFile("../data/info/news.ntl", data, size);
     static std::vector<char> entries(NewsCapacity * NewsListEntrySize);
     {
         TNewsIndex index("..\\data\\info\\news.ntl", 1);

@@ -5,37 +5,24 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/RefLines.h"
-#include "platform/win/File.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 namespace {
 
 void Prepare()
 {
-    static bool ready = false;
-    if (ready)
+    if (!fuzzfiles::EnterScratchTree("refline", {"CFG", "data/m"}))
         return;
-    ready = true;
-    std::filesystem::create_directories("refline/bin");
-    std::filesystem::create_directories("refline/CFG");
-    std::filesystem::create_directories("refline/data/m");
-    win::SetCurrentDirectoryA("refline/bin");
     static TUtilData util(1);
-    MarketInfoRecord info{};
-    info.Type = 1;
-    std::strcpy(info.Dir, "m");
-    std::strcpy(info.Ext, "n");
-    info.Capacity = 2;
-    info.ClassCount = 1;
-    std::ofstream("../CFG/mkinfo.cfg", std::ios::binary).write(reinterpret_cast<const char *>(&info), sizeof info);
+    fuzzfiles::WriteOneMarket(2);
     StockStaticRecord stocks[2] = {};
     std::strcpy(stocks[0].Code, "600000");
     std::memcpy(stocks[1].Code, "6000001", 7); // a code filling its field
-    std::ofstream("../data/m/nametbl.n", std::ios::binary).write(reinterpret_cast<const char *>(stocks), sizeof stocks);
+    fuzzfiles::WriteFile("../data/m/nametbl.n", stocks, sizeof stocks);
     static TDataIO io(0);
 }
 
@@ -44,8 +31,7 @@ void Prepare()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Prepare();
-    std::ofstream("../CFG/refline.dat", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char *>(data), std::streamsize(size));
+    fuzzfiles::WriteFile("../CFG/refline.dat", data, size);
     int id = size >= 2 ? data[0] | data[1] << 8 : 0;
     RefLineRecord r;
     for (int stock = 0; stock < 3; ++stock)

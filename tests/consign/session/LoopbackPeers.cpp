@@ -2,9 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,32 +11,12 @@
 #include <fstream>
 #include <regex>
 
+#include "tests/support/PeerProcess.h"
+
 namespace {
 
-int FreeLoopbackPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    socklen_t length = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &length);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
-bool CanConnect(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
-    ::close(fd);
-    return ok;
-}
+using peersupport::CanConnect;
+using peersupport::FreeLoopbackPort;
 
 std::string Field(const std::string &line, const std::string &name)
 {
@@ -78,31 +56,10 @@ bool ChildPeer::StartSocks(const std::string &user, const std::string &password)
 
 bool ChildPeer::Start(const std::vector<std::string> &argv, bool portOnFirstLine)
 {
-    int pipeFds[2];
-    if (::pipe(pipeFds) != 0)
-        return false;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-        ::dup2(pipeFds[1], 1);
-        ::close(pipeFds[0]);
-        ::close(pipeFds[1]);
-        std::vector<char *> args;
-        for (const std::string &a : argv)
-            args.push_back(const_cast<char *>(a.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(pipeFds[1]);
-    if (!portOnFirstLine) {
-        ::close(pipeFds[0]);
-        return pid_ > 0;
-    }
     std::string line;
-    char c;
-    while (::read(pipeFds[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    ::close(pipeFds[0]);
+    pid_ = peersupport::StartChild(argv, portOnFirstLine ? &line : nullptr);
+    if (!portOnFirstLine)
+        return pid_ > 0;
     port_ = std::atoi(line.c_str());
     const size_t blank = line.find(' ');
     controlPort_ = blank == std::string::npos ? 0 : std::atoi(line.c_str() + blank + 1);
@@ -111,11 +68,8 @@ bool ChildPeer::Start(const std::vector<std::string> &argv, bool portOnFirstLine
 
 void ChildPeer::Stop()
 {
-    if (pid_ > 0) {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = 0;
-    }
+    peersupport::StopChild(pid_);
+    pid_ = 0;
 }
 
 ScriptedPeer::ScriptedPeer(Script script)

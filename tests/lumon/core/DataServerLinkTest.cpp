@@ -3,8 +3,6 @@
 // ring sends its frames through it, the answers are expanded with the WMC15
 // decoder (the server compresses every body) and complete the requests in order.
 // The server's log shows the request frames byte for byte.
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -24,6 +22,7 @@
 #include "lumon/core/LCompress.h"
 #include "lumon/core/LSocketPool.h"
 #include "lumon/core/RequestRing.h"
+#include "tests/support/PeerProcess.h"
 
 namespace {
 
@@ -54,44 +53,18 @@ public:
         std::vector<std::string> args = {"/usr/bin/python3", (Repo() / "tools" / "dataserver.py").string(),
                                          "--install", install, "--log", log, "--tick", "0"};
         args.insert(args.end(), extra.begin(), extra.end());
-        int out[2];
-        if (pipe(out) != 0)
-            return false;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char *> argv;
-            for (std::string &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
         std::string line;
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        close(out[0]);
+        child_.Start(args, &line);
         size_t at = line.find("data=");
         if (at == std::string::npos)
             return false;
         dataPort_ = uint16_t(std::stoi(line.substr(at + 5)));
         return true;
     }
-    ~DataServer()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
     uint16_t DataPort() const { return dataPort_; }
 
 private:
-    pid_t pid_ = -1;
+    peersupport::PeerProcess child_;
     uint16_t dataPort_ = 0;
 };
 

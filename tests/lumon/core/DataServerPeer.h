@@ -7,9 +7,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -24,6 +22,7 @@
 #include "lumon/core/TRealDataClnt.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Window.h"
+#include "tests/support/PeerProcess.h"
 
 namespace peer {
 
@@ -31,49 +30,6 @@ inline std::filesystem::path Repo()
 {
     return std::filesystem::path(LUMO_TEST_SOURCE_DIR).parent_path().parent_path().parent_path();
 }
-
-// A child process whose first output line is read.
-class Child {
-public:
-    bool Start(std::vector<std::string> args, std::string *firstLine)
-    {
-        int out[2];
-        if (pipe(out) != 0)
-            return false;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], 1);
-            close(out[0]);
-            close(out[1]);
-            std::vector<char *> argv;
-            for (std::string &a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(out[1]);
-        if (firstLine) {
-            char c;
-            while (read(out[0], &c, 1) == 1 && c != '\n')
-                *firstLine += c;
-        }
-        close(out[0]);
-        return pid_ > 0;
-    }
-    void Stop()
-    {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-    ~Child() { Stop(); }
-
-private:
-    pid_t pid_ = -1;
-};
 
 inline int Field(const std::string &line, const char *name)
 {
@@ -127,7 +83,7 @@ public:
     uint16_t balance = 0, data = 0, realtime = 0, control = 0;
 
 private:
-    Child child_;
+    peersupport::PeerProcess child_;
     std::string host_;
 };
 
@@ -144,35 +100,17 @@ public:
             return false;
         // Up once it accepts.
         for (int i = 0; i < 200; ++i) {
-            int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in sa{};
-            sa.sin_family = AF_INET;
-            sa.sin_port = htons(port);
-            sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            bool up = ::connect(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa) == 0;
-            ::close(fd);
-            if (up)
+            if (peersupport::CanConnect(port))
                 return true;
             usleep(10000);
         }
         return false;
     }
-    static uint16_t FreePort()
-    {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
-        socklen_t len = sizeof sa;
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
-        ::close(fd);
-        return ntohs(sa.sin_port);
-    }
+    static uint16_t FreePort() { return peersupport::FreeLoopbackPort(); }
     uint16_t port = 0;
 
 private:
-    Child child_;
+    peersupport::PeerProcess child_;
 };
 
 // A message the frame received; for 2026 quote changes the ring entry, for

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "Wmc15Encoder.h"
+#include "Wmc15Inputs.h"
 #include "lumon/core/LCompress.h"
 
 namespace {
@@ -20,27 +21,14 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint16_t kFrameCapacity = 16384;
 constexpr uint16_t kUntouched = 0xBEEF;
 
-Bytes RandomBytes(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    Bytes b(n);
-    for (auto &c : b)
-        c = uint8_t(rng());
-    return b;
-}
+using wmc15::QuoteRecords;
+using wmc15::RandomBytes;
 
 Bytes Text(size_t n, unsigned seed)
 {
-    static const char *words[] = {"上证指数", "the ", "quote ", "成交量 ", "market ", "600000 ", "\r\n",
-                                  "open ", "high ", "low ", "close ", "深证成指", "volume ", "amount "};
-    std::mt19937 rng(seed);
-    Bytes b;
-    while (b.size() < n) {
-        const char *w = words[rng() % (sizeof words / sizeof *words)];
-        b.insert(b.end(), w, w + std::strlen(w));
-    }
-    b.resize(n);
-    return b;
+    static const char *const words[] = {"上证指数", "the ", "quote ", "成交量 ", "market ", "600000 ", "\r\n",
+                                        "open ", "high ", "low ", "close ", "深证成指", "volume ", "amount "};
+    return wmc15::Words(n, seed, words);
 }
 
 // Long runs of one byte (the code being defined, again and again), with a few
@@ -50,21 +38,6 @@ Bytes Runs(size_t n)
     Bytes b(n);
     for (size_t i = 0; i < n; ++i)
         b[i] = uint8_t(i / 5000);
-    return b;
-}
-
-// Quote records of 124 bytes that change a little from one to the next.
-Bytes Records(size_t n, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    Bytes b(n);
-    uint32_t price = 1000;
-    for (size_t i = 0; i + 4 <= n; i += 4) {
-        if (i % 124 == 0)
-            price += rng() % 7;
-        uint32_t v = (i % 124) < 40 ? price : uint32_t(rng() % 3);
-        std::memcpy(&b[i], &v, 4);
-    }
     return b;
 }
 
@@ -114,11 +87,11 @@ TEST(LCompressTest, ExpandsWhatTheEncoderProduces)
         {"random frame", RandomBytes(16379, 1), {}, kFrameCapacity, 0, 14},
         {"text frame", Text(16379, 2), {}, kFrameCapacity, 0, 12},
         {"long runs", Runs(16379), {}, kFrameCapacity, 0, 9},
-        {"quote records", Records(16368, 3), {}, kFrameCapacity, 0, 10},
+        {"quote records", QuoteRecords(16368, 3), {}, kFrameCapacity, 0, 10},
         {"resets every 100 codes", Text(16000, 4), {100, false, true}, kFrameCapacity, 20, 9},
         {"resets every code", Text(3000, 5), {1, false, true}, kFrameCapacity, 1000, 9},
         {"widening ahead of need", Text(16000, 6), {0, true, true}, kFrameCapacity, 0, 11},
-        {"no end code", Records(10000, 7), {0, false, false}, kFrameCapacity, 0, 10},
+        {"no end code", QuoteRecords(10000, 7), {0, false, false}, kFrameCapacity, 0, 10},
         {"full dictionary resets", RandomBytes(43500, 8), {}, 65535, 1, 16},
         {"largest text", Text(65530, 9), {}, 65535, 0, 13},
     };

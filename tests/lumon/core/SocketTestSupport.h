@@ -20,6 +20,7 @@
 #include "platform/win/Messages.h"
 #include "platform/win/Timers.h"
 #include "platform/win/Window.h"
+#include "tests/support/PeerProcess.h"
 
 namespace socktest {
 
@@ -100,18 +101,7 @@ public:
     uint16_t Port() const { return port_; }
 
     // A port on which nothing listens.
-    static uint16_t ClosedPort()
-    {
-        int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr *>(&sa), sizeof sa);
-        socklen_t len = sizeof sa;
-        ::getsockname(fd, reinterpret_cast<sockaddr *>(&sa), &len);
-        ::close(fd);
-        return ntohs(sa.sin_port);
-    }
+    static uint16_t ClosedPort() { return peersupport::FreeLoopbackPort(); }
 
     bool Accept()
     {

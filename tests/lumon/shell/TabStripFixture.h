@@ -5,35 +5,21 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <vector>
 
-#include "platform/forms/TApplication.h"
 #include "platform/forms/TEdit.h"
 #include "platform/forms/TForm.h"
 #include "platform/gdi/Gdi.h"
+#include "tests/support/TestApplication.h"
 
 namespace tabtest {
 
-inline win::TApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "test_lumon_shell";
-    static char *argv[] = {name, nullptr};
-    static auto *app = new win::TApplication(argc, argv);
-    return *app;
-}
+inline win::TApplication &App() { return testsupport::TestApplication("test_lumon_shell"); }
 
 inline bool PumpUntil(const std::function<bool()> &done, int ms = 3000)
 {
-    auto start = std::chrono::steady_clock::now();
-    while (!done()) {
-        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(ms))
-            return false;
-        App().ProcessMessages();
-    }
-    return true;
+    return testsupport::PumpUntil(App(), done, ms);
 }
 
 inline win::COLORREF Pixel(win::HWND hwnd, int x, int y)

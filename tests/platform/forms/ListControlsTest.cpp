@@ -23,24 +23,7 @@ namespace {
 
 LPARAM At(int x, int y) { return MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
-class ListControlsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        App();
-        form = new TForm(&App());
-        form->SetBounds(0, 0, 300, 200);
-    }
-    void TearDown() override { delete form; }
-    template <typename T>
-    T *Add()
-    {
-        auto *c = new T(form);
-        c->Parent = form;
-        return c;
-    }
-    TForm *form = nullptr;
-};
+class ListControlsTest : public formstest::ControlsOnForm {};
 
 TEST_F(ListControlsTest, OwnerDrawnListBoxDrawsAndSelects)
 {

@@ -23,24 +23,7 @@ using formstest::App;
 
 namespace {
 
-class RangeControlsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        App();
-        form = new TForm(&App());
-        form->SetBounds(0, 0, 300, 200);
-    }
-    void TearDown() override { delete form; }
-    template <typename T>
-    T *Add()
-    {
-        auto *c = new T(form);
-        c->Parent = form;
-        return c;
-    }
-    TForm *form = nullptr;
-};
+class RangeControlsTest : public formstest::ControlsOnForm {};
 
 TEST_F(RangeControlsTest, ScrollBarReportsScrollCodes)
 {

@@ -1,0 +1,56 @@
+// Scratch installation tree for the fuzz entries that read their input from files:
+// the folders are made once and the process moves into the tree's bin folder, so the
+// relative paths the loaders use ("../CFG/...", "../data/...") land inside it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <string>
+
+#include "lumon/core/MarketRecords.h"
+#include "platform/win/File.h"
+
+namespace fuzzfiles {
+
+// Makes root/bin and root/<folder> for each folder, then moves into root/bin. Only the
+// first call of the process does this and returns true; later calls return false, so
+// the caller's one-time set-up runs once.
+inline bool EnterScratchTree(const char *root, std::initializer_list<const char *> folders)
+{
+    static bool entered = false;
+    if (entered)
+        return false;
+    entered = true;
+    const std::string base = root;
+    std::filesystem::create_directories(base + "/bin");
+    for (const char *folder : folders)
+        std::filesystem::create_directories(base + "/" + folder);
+    win::SetCurrentDirectoryA((base + "/bin").c_str());
+    return true;
+}
+
+// Replaces the file at path with size bytes from data.
+inline void WriteFile(const char *path, const void *data, size_t size)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(static_cast<const char *>(data), std::streamsize(size));
+}
+
+// ../CFG/mkinfo.cfg describing one market "m" (its files *.n in data/m) of
+// capacity stocks in one class.
+inline void WriteOneMarket(uint16_t capacity)
+{
+    MarketInfoRecord info{};
+    info.Type = 1;
+    std::strcpy(info.Dir, "m");
+    std::strcpy(info.Ext, "n");
+    info.Capacity = capacity;
+    info.ClassCount = 1;
+    WriteFile("../CFG/mkinfo.cfg", &info, sizeof info);
+}
+
+} // namespace fuzzfiles
