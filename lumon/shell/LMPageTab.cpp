@@ -5,12 +5,6 @@
 
 using namespace win;
 
-namespace {
-
-bool Holds(const TRect &r, int x, int y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
-
-} // namespace
-
 TColor ShadeColor(TColor color, int percent, bool lighten)
 {
     percent = std::clamp(percent, 0, 100);
@@ -24,10 +18,8 @@ TColor ShadeColor(TColor color, int percent, bool lighten)
 }
 
 TLMPageTab::TLMPageTab(TComponent *Owner)
-    : TCustomControl(Owner), repeat_(std::make_unique<TTimer>(nullptr)), titles_(std::make_unique<TStringList>())
+    : TTabSpinStrip(Owner)
 {
-    repeat_->Enabled = false;
-    repeat_->OnTimer = [this](TObject *sender) { Timer(sender); };
     TControl::SetColor(clBackground);
     Font->Charset = 134;
     Font->Color = clWhite;
@@ -36,20 +28,12 @@ TLMPageTab::TLMPageTab(TComponent *Owner)
     SetBounds(GetLeft(), GetTop(), 188, 24);
 }
 
-TLMPageTab::~TLMPageTab()
-{
-    repeat_->Enabled = false;
-    repeat_.reset();
-}
-
-int TLMPageTab::TitleCount() const { return std::min(titles_->Count(), kMaxTitles); }
-
 void TLMPageTab::SetColor(TColor color)
 {
     if (color == GetColor())
         return;
     TControl::SetColor(color);
-    PaintTitles();
+    PaintTabs();
 }
 
 void TLMPageTab::SetFont(TFont *font)
@@ -57,8 +41,8 @@ void TLMPageTab::SetFont(TFont *font)
     if (!font)
         return;
     Font = font;
-    CalculateTitlesWidth();
-    PaintTitles();
+    CalculateTitleWidths();
+    PaintTabs();
 }
 
 void TLMPageTab::SetActiveFontColor(TColor color)
@@ -108,28 +92,25 @@ void TLMPageTab::SetSlope(int slope)
     if (slope == slope_)
         return;
     slope_ = slope;
-    PaintTitles();
+    PaintTabs();
 }
 
 void TLMPageTab::SetTitles(TStringList *titles)
 {
     if (!titles)
         return;
-    // The rectangle and width tables hold 128 titles: the rest are left out.
-    titles_->Clear();
-    for (int i = 0; i < titles->Count() && i < kMaxTitles; ++i)
-        titles_->Add(titles->Strings(i));
+    CopyTitles(titles);
     first_ = end_ = active_ = 0;
-    CalculateTitlesWidth();
-    PaintTitles();
+    CalculateTitleWidths();
+    PaintTabs();
 }
 
 void TLMPageTab::ClearTitle()
 {
     titles_->Clear();
     first_ = end_ = active_ = 0;
-    CalculateTitlesWidth();
-    PaintTitles();
+    CalculateTitleWidths();
+    PaintTabs();
 }
 
 void TLMPageTab::AddTitle(const char *title)
@@ -137,14 +118,14 @@ void TLMPageTab::AddTitle(const char *title)
     if (!title || titles_->Count() >= kMaxTitles)
         return;
     titles_->Add(title);
-    CalculateTitlesWidth();
-    PaintTitles();
+    CalculateTitleWidths();
+    PaintTabs();
 }
 
 void TLMPageTab::SetFontColor(TColor color)
 {
     Font->Color = color;
-    PaintTitles();
+    PaintTabs();
 }
 
 void TLMPageTab::SetActiveTabItem(int i)
@@ -152,7 +133,7 @@ void TLMPageTab::SetActiveTabItem(int i)
     if (i == active_ || i < 0 || i >= TitleCount())
         return;
     active_ = i;
-    CalculateTitlesWidth();
+    CalculateTitleWidths();
     if (active_ < first_)
         first_ = active_;
     else if (active_ >= end_)
@@ -160,14 +141,7 @@ void TLMPageTab::SetActiveTabItem(int i)
     if (OnTitleChange)
         OnTitleChange(this, active_);
     CalculateTabRects();
-    PaintTitles();
-}
-
-void TLMPageTab::WndProc(TMessage &Message)
-{
-    TCustomControl::WndProc(Message);
-    if (Message.Msg == WM_GETDLGCODE)
-        Message.Result = DLGC_WANTARROWS;
+    PaintTabs();
 }
 
 void TLMPageTab::Paint()
@@ -175,8 +149,8 @@ void TLMPageTab::Paint()
     Canvas->Pen->Width = 1;
     LayoutSpinButtons();
     PaintSpinButtons();
-    CalculateTitlesWidth();
-    PaintTitles();
+    CalculateTitleWidths();
+    PaintTabs();
 }
 
 void TLMPageTab::LayoutSpinButtons()
@@ -212,15 +186,6 @@ void TLMPageTab::PaintSpinButtons()
     Canvas->Polygon(pressed_ == 1 && hover_ == 1 ? pressedArrows_ + 3 : arrows_ + 3, 2);
 }
 
-void TLMPageTab::CalculateTitlesWidth()
-{
-    Canvas->Font = Font;
-    int count = TitleCount();
-    for (int i = 0; i < count; ++i)
-        titleWidths_[i] = Canvas->TextWidth(titles_->Strings(i));
-    CalculateTabRects();
-}
-
 void TLMPageTab::CalculateTabRects()
 {
     // The spin buttons follow the size even before the first paint, so that a
@@ -248,7 +213,7 @@ void TLMPageTab::CalculateTabRects()
     }
 }
 
-void TLMPageTab::PaintTitles()
+void TLMPageTab::PaintTabs()
 {
     TBrushStyle saved = Canvas->Brush->Style;
     Canvas->Brush->Color = GetColor();
@@ -334,108 +299,27 @@ void TLMPageTab::ScrollActiveIntoView()
     first_ = std::min(k + 1, active_);
 }
 
-void TLMPageTab::StartRepeat()
+bool TLMPageTab::CanScrollRight(bool byButton) const
 {
-    if (!repeat_->Enabled) {
-        repeat_->Interval = 400;
-        repeat_->Enabled = true;
-    }
+    if (end_ == 0)
+        return false;
+    return tabRects_[end_ - 1].Left + titleWidths_[end_ - 1] + (byButton ? 9 : 5) * slope_ > rightSpin_.Left;
 }
 
-void TLMPageTab::StopRepeat()
+void TLMPageTab::ClickTab(int X, int Y)
 {
-    if (repeat_->Enabled)
-        repeat_->Enabled = false;
-}
-
-void TLMPageTab::MouseDown(TMouseButton Button, TShiftState, int X, int Y)
-{
-    if (Button != mbLeft)
-        return;
-    lastX_ = X;
-    lastY_ = Y;
-    int s = slope_;
-    if (Holds(leftSpin_, X, Y)) {
-        pressed_ = hover_ = 0;
-        PaintSpinButtons();
-        if (first_ > 0) {
-            --first_;
-            CalculateTabRects();
-            PaintTitles();
-            StartRepeat();
-        } else {
-            StopRepeat();
-        }
-        return;
-    }
-    if (Holds(rightSpin_, X, Y)) {
-        pressed_ = hover_ = 1;
-        PaintSpinButtons();
-        if (end_ > 0 && tabRects_[end_ - 1].Left + titleWidths_[end_ - 1] + 9 * s > rightSpin_.Left) {
-            ++first_;
-            CalculateTabRects();
-            PaintTitles();
-            StartRepeat();
-        } else {
-            StopRepeat();
-        }
-        return;
-    }
     for (int i = std::max(first_ - 1, 0); i < end_; ++i) {
         if (!Holds(tabRects_[i], X, Y) || i == active_)
             continue;
         active_ = i;
         if (i == first_ - 1)
             first_ = i;
-        else if (i == end_ - 1 && tabRects_[i].Left + titleWidths_[i] + 5 * s > rightSpin_.Left)
+        else if (i == end_ - 1 && tabRects_[i].Left + titleWidths_[i] + 5 * slope_ > rightSpin_.Left)
             ScrollActiveIntoView();
         CalculateTabRects();
-        PaintTitles();
+        PaintTabs();
         if (OnTitleChange)
             OnTitleChange(this, active_);
         return;
     }
-}
-
-void TLMPageTab::MouseMove(TShiftState, int X, int Y)
-{
-    lastX_ = X;
-    lastY_ = Y;
-    if (pressed_ == 255)
-        return;
-    hover_ = Holds(leftSpin_, X, Y) ? 0 : Holds(rightSpin_, X, Y) ? 1 : 255;
-    PaintSpinButtons();
-}
-
-void TLMPageTab::MouseUp(TMouseButton, TShiftState, int, int)
-{
-    StopRepeat();
-    pressed_ = hover_ = 255;
-    PaintSpinButtons();
-}
-
-void TLMPageTab::KeyDown(WORD &Key, TShiftState)
-{
-    if (Key == VK_LEFT) {
-        if (first_ > 0) {
-            --first_;
-            CalculateTabRects();
-            PaintTitles();
-        }
-    } else if (Key == VK_RIGHT) {
-        if (end_ > 0 && tabRects_[end_ - 1].Left + titleWidths_[end_ - 1] + 5 * slope_ > rightSpin_.Left) {
-            ++first_;
-            CalculateTabRects();
-            PaintTitles();
-        }
-    }
-}
-
-void TLMPageTab::KeyUp(WORD &, TShiftState) {}
-
-void TLMPageTab::Timer(TObject *)
-{
-    repeat_->Interval = 100;
-    if (hover_ == pressed_)
-        MouseDown(mbLeft, TShiftState(), lastX_, lastY_);
 }

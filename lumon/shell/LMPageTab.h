@@ -5,11 +5,8 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
-#include "platform/forms/TCustomControl.h"
-#include "platform/forms/TTimer.h"
-#include "platform/win/TStringList.h"
+#include "lumon/shell/TabSpinStrip.h"
 
 // Lightens (toward white) or darkens (toward black) each byte of the colour by
 // the percentage, clamped to 0..100; the high byte of a system colour is ignored.
@@ -17,12 +14,9 @@ win::TColor ShadeColor(win::TColor color, int percent, bool lighten);
 
 using TTitleChangeEvent = std::function<void(win::TObject *Sender, int TabIndex)>;
 
-class TLMPageTab : public win::TCustomControl {
+class TLMPageTab : public TTabSpinStrip {
 public:
-    static constexpr int kMaxTitles = 128;
-
     explicit TLMPageTab(win::TComponent *Owner);
-    ~TLMPageTab() override;
     win::AnsiString ClassName() const override { return "TLMPageTab"; }
 
     void SetColor(win::TColor color) override;
@@ -42,7 +36,6 @@ public:
     // Selects tab i, scrolls it into view and reports it; nothing for the
     // current index or one out of range.
     void SetActiveTabItem(int i);
-    void WndProc(win::TMessage &Message) override;
 
     win::TColor GetActiveFontColor() const { return activeFontColor_; }
     win::TColor GetBorderColor() const { return borderColor_; }
@@ -68,45 +61,25 @@ public:
 
 protected:
     void Paint() override;
-    void MouseDown(win::TMouseButton Button, win::TShiftState Shift, int X, int Y) override;
-    void MouseMove(win::TShiftState Shift, int X, int Y) override;
-    void MouseUp(win::TMouseButton Button, win::TShiftState Shift, int X, int Y) override;
-    void KeyDown(win::WORD &Key, win::TShiftState Shift) override;
-    void KeyUp(win::WORD &Key, win::TShiftState Shift) override;
-    void Timer(win::TObject *Sender);
+    void PaintSpinButtons() override;
+    void CalculateTabRects() override;
+    void PaintTabs() override;
+    bool CanScrollRight(bool byButton) const override;
+    void ClickTab(int X, int Y) override;
 
     // The spin rectangles and arrow points for the current size and font.
     void LayoutSpinButtons();
-    void PaintSpinButtons();
-    void CalculateTitlesWidth();
-    void CalculateTabRects();
-    void PaintTitles();
     void PaintActiveTitle();
     // Moves first so that the active tab comes into view.
     void ScrollActiveIntoView();
-    void StartRepeat();
-    void StopRepeat();
-    int TitleCount() const;
 
-    win::TRect leftSpin_;
-    win::TRect rightSpin_;
-    win::TPoint arrows_[6];
     win::TPoint pressedArrows_[6];
     win::TRect tabRects_[kMaxTitles];
-    int titleWidths_[kMaxTitles] = {};
-    int first_ = 0;
     int end_ = 0;
-    int active_ = 0;
-    unsigned char pressed_ = 255;
-    unsigned char hover_ = 255;
-    int lastX_ = 0;
-    int lastY_ = 0;
-    std::unique_ptr<win::TTimer> repeat_;
     win::TColor activeFontColor_ = win::clBlue;
     win::TColor borderColor_ = win::clGray;
     win::TColor arrowColor_ = win::clBlack;
     win::TColor buttonColor_ = win::clSilver;
     win::TColor activeButtonColor_ = win::clBlack;
     int slope_ = 4;
-    std::unique_ptr<win::TStringList> titles_;
 };

@@ -6,17 +6,9 @@
 
 using namespace win;
 
-namespace {
-
-bool Holds(const TRect &r, int x, int y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
-
-} // namespace
-
 TLMPageTabEx::TLMPageTabEx(TComponent *Owner)
-    : TCustomControl(Owner), repeat_(std::make_unique<TTimer>(nullptr)), titles_(std::make_unique<TStringList>())
+    : TTabSpinStrip(Owner)
 {
-    repeat_->Enabled = false;
-    repeat_->OnTimer = [this](TObject *sender) { Timer(sender); };
     SetBounds(GetLeft(), GetTop(), 188, 24);
     TControl::SetColor(clGray);
     DeriveColors();
@@ -25,14 +17,6 @@ TLMPageTabEx::TLMPageTabEx(TComponent *Owner)
     Font->Style = TFontStyles() << fsBold;
     ForceFont();
 }
-
-TLMPageTabEx::~TLMPageTabEx()
-{
-    repeat_->Enabled = false;
-    repeat_.reset();
-}
-
-int TLMPageTabEx::TitleCount() const { return std::min(titles_->Count(), kMaxTitles); }
 
 void TLMPageTabEx::DeriveColors()
 {
@@ -62,7 +46,7 @@ void TLMPageTabEx::SetFont(TFont *font)
         return;
     Font = font;
     ForceFont();
-    CalculateTitleWidth();
+    CalculateTitleWidths();
     PaintTabs();
 }
 
@@ -70,15 +54,12 @@ void TLMPageTabEx::SetTitles(TStringList *titles)
 {
     if (!titles)
         return;
-    // The width table holds 128 titles: the rest are left out. A shorter list
-    // brings the selection and the scroll position back into it.
-    titles_->Clear();
-    for (int i = 0; i < titles->Count() && i < kMaxTitles; ++i)
-        titles_->Add(titles->Strings(i));
+    // A shorter list brings the selection and the scroll position back into it.
+    CopyTitles(titles);
     int count = TitleCount();
     active_ = std::clamp(active_, 0, std::max(count - 1, 0));
     first_ = std::clamp(first_, 0, active_);
-    CalculateTitleWidth();
+    CalculateTitleWidths();
     PaintTabs();
 }
 
@@ -97,20 +78,13 @@ void TLMPageTabEx::SetActiveTab(int i)
     if (!AllowChange(i))
         return;
     active_ = i;
-    CalculateTitleWidth();
+    CalculateTitleWidths();
     if (active_ < first_)
         first_ = active_;
     else if (active_ > last_ || (active_ == last_ && LastCellCut()))
         ScrollActiveIntoView(TitleCount());
     CalculateTabRects();
     PaintTabs();
-}
-
-void TLMPageTabEx::WndProc(TMessage &Message)
-{
-    TCustomControl::WndProc(Message);
-    if (Message.Msg == WM_GETDLGCODE)
-        Message.Result = DLGC_WANTARROWS;
 }
 
 void TLMPageTabEx::Paint()
@@ -127,7 +101,7 @@ void TLMPageTabEx::Paint()
     Canvas->FillRect(TRect(0, ch - margin_, cw, ch));
     LayoutSpinButtons();
     PaintSpinButtons();
-    CalculateTitleWidth();
+    CalculateTitleWidths();
     PaintTabs();
 }
 
@@ -164,15 +138,6 @@ void TLMPageTabEx::PaintSpinButtons()
     Canvas->Brush->Color = arrowColor_;
     Canvas->Polygon(arrows_, 2);
     Canvas->Polygon(arrows_ + 3, 2);
-}
-
-void TLMPageTabEx::CalculateTitleWidth()
-{
-    Canvas->Font = Font;
-    int count = TitleCount();
-    for (int i = 0; i < count; ++i)
-        titleWidths_[i] = Canvas->TextWidth(titles_->Strings(i));
-    CalculateTabRects();
 }
 
 int TLMPageTabEx::CellWidth(int i) const { return std::max(titleWidths_[i] + 8, 26); }
@@ -256,53 +221,11 @@ void TLMPageTabEx::ScrollActiveIntoView(int bound)
     first_ = std::min(k + 1, active_);
 }
 
-void TLMPageTabEx::StartRepeat()
-{
-    if (!repeat_->Enabled) {
-        repeat_->Interval = 400;
-        repeat_->Enabled = true;
-    }
-}
+bool TLMPageTabEx::CanScrollRight(bool) const { return TitleCount() > last_ && LastCellCut(); }
 
-void TLMPageTabEx::StopRepeat()
+void TLMPageTabEx::ClickTab(int X, int Y)
 {
-    if (repeat_->Enabled)
-        repeat_->Enabled = false;
-}
-
-void TLMPageTabEx::MouseDown(TMouseButton Button, TShiftState, int X, int Y)
-{
-    if (Button != mbLeft)
-        return;
-    lastX_ = X;
-    lastY_ = Y;
     int count = TitleCount();
-    if (Holds(leftSpin_, X, Y)) {
-        pressed_ = hover_ = 0;
-        PaintSpinButtons();
-        if (first_ > 0) {
-            --first_;
-            CalculateTabRects();
-            PaintTabs();
-            StartRepeat();
-        } else {
-            StopRepeat();
-        }
-        return;
-    }
-    if (Holds(rightSpin_, X, Y)) {
-        pressed_ = hover_ = 1;
-        PaintSpinButtons();
-        if (count > last_ && LastCellCut()) {
-            ++first_;
-            CalculateTabRects();
-            PaintTabs();
-            StartRepeat();
-        } else {
-            StopRepeat();
-        }
-        return;
-    }
     for (int i = first_; i <= last_ && i < count; ++i) {
         if (!Holds(cellRects_[i], X, Y))
             continue;
@@ -315,47 +238,4 @@ void TLMPageTabEx::MouseDown(TMouseButton Button, TShiftState, int X, int Y)
         PaintTabs();
         return;
     }
-}
-
-void TLMPageTabEx::MouseMove(TShiftState, int X, int Y)
-{
-    lastX_ = X;
-    lastY_ = Y;
-    if (pressed_ == 255)
-        return;
-    hover_ = Holds(leftSpin_, X, Y) ? 0 : Holds(rightSpin_, X, Y) ? 1 : 255;
-    PaintSpinButtons();
-}
-
-void TLMPageTabEx::MouseUp(TMouseButton, TShiftState, int, int)
-{
-    StopRepeat();
-    pressed_ = hover_ = 255;
-    PaintSpinButtons();
-}
-
-void TLMPageTabEx::KeyDown(WORD &Key, TShiftState)
-{
-    if (Key == VK_LEFT) {
-        if (first_ > 0) {
-            --first_;
-            CalculateTabRects();
-            PaintTabs();
-        }
-    } else if (Key == VK_RIGHT) {
-        if (TitleCount() > last_ && LastCellCut()) {
-            ++first_;
-            CalculateTabRects();
-            PaintTabs();
-        }
-    }
-}
-
-void TLMPageTabEx::KeyUp(WORD &, TShiftState) {}
-
-void TLMPageTabEx::Timer(TObject *)
-{
-    repeat_->Interval = 100;
-    if (hover_ == pressed_)
-        MouseDown(mbLeft, TShiftState(), lastX_, lastY_);
 }

@@ -5,20 +5,14 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
-#include "platform/forms/TCustomControl.h"
-#include "platform/forms/TTimer.h"
-#include "platform/win/TStringList.h"
+#include "lumon/shell/TabSpinStrip.h"
 
 using TTabChangeEvent = std::function<void(win::TObject *Sender, int TabIndex, bool &AllowChange)>;
 
-class TLMPageTabEx : public win::TCustomControl {
+class TLMPageTabEx : public TTabSpinStrip {
 public:
-    static constexpr int kMaxTitles = 128;
-
     explicit TLMPageTabEx(win::TComponent *Owner);
-    ~TLMPageTabEx() override;
     win::AnsiString ClassName() const override { return "TLMPageTabEx"; }
 
     void SetColor(win::TColor color) override;
@@ -28,7 +22,6 @@ public:
     // Takes a copy of the titles (the first 128).
     void SetTitles(win::TStringList *titles);
     void SetActiveTab(int i);
-    void WndProc(win::TMessage &Message) override;
 
     int GetActiveTab() const { return active_; }
     win::TStringList *GetTitles() const { return titles_.get(); }
@@ -40,19 +33,14 @@ public:
 
 protected:
     void Paint() override;
-    void MouseDown(win::TMouseButton Button, win::TShiftState Shift, int X, int Y) override;
-    void MouseMove(win::TShiftState Shift, int X, int Y) override;
-    void MouseUp(win::TMouseButton Button, win::TShiftState Shift, int X, int Y) override;
-    void KeyDown(win::WORD &Key, win::TShiftState Shift) override;
-    void KeyUp(win::WORD &Key, win::TShiftState Shift) override;
-    void Timer(win::TObject *Sender);
+    void PaintSpinButtons() override;
+    void CalculateTabRects() override;
+    void PaintTabs() override;
+    bool CanScrollRight(bool byButton) const override;
+    void ClickTab(int X, int Y) override;
 
     // The spin rectangles and arrow points for the current size.
     void LayoutSpinButtons();
-    void PaintSpinButtons();
-    void CalculateTitleWidth();
-    void CalculateTabRects();
-    void PaintTabs();
     // The width a title cell asks for, and whether the last cell drawn is cut.
     int CellWidth(int i) const;
     bool LastCellCut() const;
@@ -60,29 +48,14 @@ protected:
     // cells counted.
     void ScrollActiveIntoView(int bound);
     bool AllowChange(int i);
-    void StartRepeat();
-    void StopRepeat();
     void DeriveColors();
     void ForceFont();
-    int TitleCount() const;
 
     int margin_ = 0;
-    win::TRect leftSpin_;
-    win::TRect rightSpin_;
-    win::TPoint arrows_[6];
     win::TRect cellRects_[kMaxTitles + 1];
-    int titleWidths_[kMaxTitles] = {};
-    int first_ = 0;
     int last_ = 0;
-    int active_ = 0;
-    unsigned char pressed_ = 255;
-    unsigned char hover_ = 255;
-    int lastX_ = 0;
-    int lastY_ = 0;
-    std::unique_ptr<win::TTimer> repeat_;
     win::TColor cellColor_ = 0;
     win::TColor activeCellColor_ = 0;
     win::TColor fillerColor_ = 0;
     win::TColor arrowColor_ = win::clWhite;
-    std::unique_ptr<win::TStringList> titles_;
 };
