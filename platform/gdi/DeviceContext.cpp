@@ -197,16 +197,29 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
     return old;
 }
 
-COLORREF SetTextColor(HDC hdc, COLORREF color)
+namespace {
+
+// Puts `value` into one state field of the DC and logs a change for the recording
+// DC as "name(text)"; returns the old value, or `failure` for an unknown DC.
+template <typename T, typename Text>
+T SwapState(HDC hdc, T DeviceContext::*field, T value, T failure, const char *name, Text text)
 {
     auto dc = FindDC(hdc);
     if (!dc)
-        return CLR_INVALID;
-    COLORREF old = dc->textColor;
-    dc->textColor = color & 0xFFFFFF;
-    if (old != dc->textColor)
-        dc->Log([&] { return std::string("SetTextColor(" + ColorText(color) + ")"); });
+        return failure;
+    T old = (*dc).*field;
+    (*dc).*field = value;
+    if (old != value)
+        dc->Log([&] { return std::string(name) + "(" + text() + ")"; });
     return old;
+}
+
+} // namespace
+
+COLORREF SetTextColor(HDC hdc, COLORREF color)
+{
+    return SwapState(hdc, &DeviceContext::textColor, COLORREF(color & 0xFFFFFF), CLR_INVALID, "SetTextColor",
+                     [color] { return ColorText(color); });
 }
 
 COLORREF GetTextColor(HDC hdc)
@@ -217,14 +230,8 @@ COLORREF GetTextColor(HDC hdc)
 
 COLORREF SetBkColor(HDC hdc, COLORREF color)
 {
-    auto dc = FindDC(hdc);
-    if (!dc)
-        return CLR_INVALID;
-    COLORREF old = dc->bkColor;
-    dc->bkColor = color & 0xFFFFFF;
-    if (old != dc->bkColor)
-        dc->Log([&] { return std::string("SetBkColor(" + ColorText(color) + ")"); });
-    return old;
+    return SwapState(hdc, &DeviceContext::bkColor, COLORREF(color & 0xFFFFFF), CLR_INVALID, "SetBkColor",
+                     [color] { return ColorText(color); });
 }
 
 COLORREF GetBkColor(HDC hdc)
@@ -235,14 +242,9 @@ COLORREF GetBkColor(HDC hdc)
 
 int SetBkMode(HDC hdc, int mode)
 {
-    auto dc = FindDC(hdc);
-    if (!dc || (mode != TRANSPARENT && mode != OPAQUE))
+    if (mode != TRANSPARENT && mode != OPAQUE)
         return 0;
-    int old = dc->bkMode;
-    dc->bkMode = mode;
-    if (old != mode)
-        dc->Log([&] { return std::string("SetBkMode(" + std::to_string(mode) + ")"); });
-    return old;
+    return SwapState(hdc, &DeviceContext::bkMode, mode, 0, "SetBkMode", [mode] { return std::to_string(mode); });
 }
 
 int GetBkMode(HDC hdc)
@@ -253,14 +255,9 @@ int GetBkMode(HDC hdc)
 
 int SetROP2(HDC hdc, int mode)
 {
-    auto dc = FindDC(hdc);
-    if (!dc || mode < R2_BLACK || mode > R2_WHITE)
+    if (mode < R2_BLACK || mode > R2_WHITE)
         return 0;
-    int old = dc->rop2;
-    dc->rop2 = mode;
-    if (old != mode)
-        dc->Log([&] { return std::string("SetROP2(" + std::to_string(mode) + ")"); });
-    return old;
+    return SwapState(hdc, &DeviceContext::rop2, mode, 0, "SetROP2", [mode] { return std::to_string(mode); });
 }
 
 int GetROP2(HDC hdc)
@@ -271,14 +268,8 @@ int GetROP2(HDC hdc)
 
 UINT SetTextAlign(HDC hdc, UINT align)
 {
-    auto dc = FindDC(hdc);
-    if (!dc)
-        return 0xFFFFFFFFu;
-    UINT old = dc->textAlign;
-    dc->textAlign = align;
-    if (old != align)
-        dc->Log([&] { return std::string("SetTextAlign(" + std::to_string(align) + ")"); });
-    return old;
+    return SwapState(hdc, &DeviceContext::textAlign, align, 0xFFFFFFFFu, "SetTextAlign",
+                     [align] { return std::to_string(align); });
 }
 
 UINT GetTextAlign(HDC hdc)
