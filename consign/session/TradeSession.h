@@ -142,6 +142,9 @@ private:
     bool SendQuery(win::BYTE code, win::LPCSTR extra, char first = '*', char marker = '*');
     bool SendOrderRecord(win::BYTE code, const COrderRecord &order, char marker, win::LPCSTR batchName);
     bool SendProcedure(win::BYTE *body, bool wait, bool needLast);
+    // Both transfer queries of the stored procedure: the result (kind 3) and the
+    // records (kind 5).
+    bool QueryTransfers(int kind, win::LPCSTR p1, win::LPCSTR p2, win::LPCSTR p3, win::LPCSTR p4);
     void SetClockFromLogin(const win::BYTE *body);
 
     void OnOrderRecords(GatewayPacket &packet);

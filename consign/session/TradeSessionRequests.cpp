@@ -394,26 +394,22 @@ bool CTradeSession::QueryBankAccounts(LPCSTR customer)
 
 bool CTradeSession::QueryTransferResult(LPCSTR p1, LPCSTR p2, LPCSTR p3, LPCSTR p4)
 {
-    BYTE body[PROCEDURE_BODY];
-    StartProcedure(body, m_strUserId, nullptr, 3, "yq_getkhzzforjy");
-    PutParameter(body, 1, p1);
-    PutParameter(body, 2, p2);
-    PutParameter(body, 3, p3);
-    PutParameter(body, 4, p4);
-    if (m_LoginKind != 7)
-        PutParameter(body, 5, m_strUserId);
-    body[141] = 'D';
-    return SendProcedure(body, false, false);
+    return QueryTransfers(3, p1, p2, p3, p4);
 }
 
 bool CTradeSession::QueryTransferRecords(LPCSTR serial, LPCSTR customer, LPCSTR start, LPCSTR end)
 {
+    return QueryTransfers(5, serial, customer, start, end);
+}
+
+bool CTradeSession::QueryTransfers(int kind, LPCSTR p1, LPCSTR p2, LPCSTR p3, LPCSTR p4)
+{
     BYTE body[PROCEDURE_BODY];
-    StartProcedure(body, m_strUserId, nullptr, 5, "yq_getkhzzforjy");
-    PutParameter(body, 1, serial);
-    PutParameter(body, 2, customer);
-    PutParameter(body, 3, start);
-    PutParameter(body, 4, end);
+    StartProcedure(body, m_strUserId, nullptr, kind, "yq_getkhzzforjy");
+    PutParameter(body, 1, p1);
+    PutParameter(body, 2, p2);
+    PutParameter(body, 3, p3);
+    PutParameter(body, 4, p4);
     if (m_LoginKind != 7)
         PutParameter(body, 5, m_strUserId);
     body[141] = 'D';
