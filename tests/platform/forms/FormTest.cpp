@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "FormsFixture.h"
+#include "platform/forms/TBitBtn.h"
 #include "platform/forms/TButton.h"
 #include "platform/forms/TCustomControl.h"
 #include "platform/forms/TEdit.h"
@@ -54,11 +55,11 @@ struct TestForm : TForm {
         Other = new Probe(this);
         Other->Parent = this;
         Other->SetBounds(10, 40, 60, 30);
-        Ok = new TButton(this);
+        // The dialog-button kind gives the default role and the modal result.
+        Ok = new TBitBtn(this);
         Ok->Parent = this;
         Ok->Caption = "确定";
-        Ok->Default = true;
-        Ok->ModalResult = mrOk;
+        Ok->Kind = bkOK;
         Ok->SetBounds(10, 80, 75, 25);
         No = new TButton(this);
         No->Parent = this;
@@ -69,7 +70,7 @@ struct TestForm : TForm {
     }
     TEdit *Edit;
     Probe *Other;
-    TButton *Ok;
+    TBitBtn *Ok;
     TButton *No;
 };
 
@@ -210,7 +211,8 @@ TEST_F(FormTest, ClassNamesAndOwnership)
 {
     EXPECT_EQ(form->ClassName(), AnsiString("TForm"));
     EXPECT_EQ(form->Edit->ClassName(), AnsiString("TEdit"));
-    EXPECT_EQ(form->Ok->ClassName(), AnsiString("TButton"));
+    EXPECT_EQ(form->Ok->ClassName(), AnsiString("TBitBtn"));
+    EXPECT_EQ(form->No->ClassName(), AnsiString("TButton"));
     EXPECT_EQ(form->ControlCount(), 4);
     EXPECT_EQ(GetParent(form->Edit->Handle), form->Handle);
 }
