@@ -1,5 +1,7 @@
 #include "platform/forms/TDrawGrid.h"
 
+#include <QScrollBar>
+
 #include <algorithm>
 
 namespace win {
@@ -7,6 +9,8 @@ namespace win {
 namespace {
 
 constexpr int kSizingMargin = 3;
+// The width of a vertical (height of a horizontal) scroll bar.
+constexpr int kScrollBarSize = 17;
 
 } // namespace
 
@@ -32,7 +36,66 @@ void TDrawGrid::Changed()
     leftCol_ = std::clamp(leftCol_, fixedCols_, std::max(fixedCols_, colCount_ - 1));
     row_ = std::clamp(row_, fixedRows_, std::max(fixedRows_, rowCount_ - 1));
     col_ = std::clamp(col_, fixedCols_, std::max(fixedCols_, colCount_ - 1));
+    UpdateScrollBars();
     Invalidate();
+}
+
+void TDrawGrid::SetScrollBars(TScrollStyle style)
+{
+    scrollBars_ = style;
+    Changed();
+}
+
+int TDrawGrid::GetClientWidth() const { return std::max(0, GetWidth() - (vertShown_ ? kScrollBarSize : 0)); }
+
+int TDrawGrid::GetClientHeight() const { return std::max(0, GetHeight() - (horzShown_ ? kScrollBarSize : 0)); }
+
+void TDrawGrid::CreateWnd()
+{
+    TCustomControl::CreateWnd();
+    vertBar_ = new QScrollBar(Qt::Vertical, Widget());
+    horzBar_ = new QScrollBar(Qt::Horizontal, Widget());
+    for (QScrollBar *bar : {vertBar_, horzBar_}) {
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->hide();
+    }
+    QObject::connect(vertBar_, &QScrollBar::valueChanged, [this](int value) {
+        if (value != topRow_)
+            ScrollTo(leftCol_, value);
+    });
+    QObject::connect(horzBar_, &QScrollBar::valueChanged, [this](int value) {
+        if (value != leftCol_)
+            ScrollTo(value, topRow_);
+    });
+    UpdateScrollBars();
+}
+
+void TDrawGrid::UpdateScrollBars()
+{
+    bool wantVert = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
+    bool wantHorz = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
+    vertShown_ = horzShown_ = false;
+    // A bar shown takes room from the other direction, which may then need its
+    // bar too; three rounds settle it.
+    for (int round = 0; round < 3; ++round) {
+        vertShown_ = wantVert && MaxTopRow() > fixedRows_;
+        horzShown_ = wantHorz && MaxLeftCol() > fixedCols_;
+    }
+    if (!vertBar_)
+        return;
+    bool tracking = options_.Contains(goThumbTracking);
+    vertBar_->setGeometry(GetClientWidth(), 0, kScrollBarSize, GetClientHeight());
+    vertBar_->setTracking(tracking);
+    vertBar_->setRange(fixedRows_, MaxTopRow());
+    vertBar_->setPageStep(std::max(1, GetVisibleRowCount()));
+    vertBar_->setValue(topRow_);
+    vertBar_->setVisible(vertShown_);
+    horzBar_->setGeometry(0, GetClientHeight(), GetClientWidth(), kScrollBarSize);
+    horzBar_->setTracking(tracking);
+    horzBar_->setRange(fixedCols_, MaxLeftCol());
+    horzBar_->setPageStep(std::max(1, GetVisibleColCount()));
+    horzBar_->setValue(leftCol_);
+    horzBar_->setVisible(horzShown_);
 }
 
 void TDrawGrid::SetColCount(int count)
@@ -69,13 +132,13 @@ void TDrawGrid::SetDefaultColWidth(int width)
 {
     defaultColWidth_ = std::max(width, 0);
     std::fill(colWidths_.begin(), colWidths_.end(), defaultColWidth_);
-    Invalidate();
+    Changed();
 }
 
 void TDrawGrid::SetDefaultRowHeight(int height)
 {
     defaultRowHeight_ = std::max(height, 1);
-    Invalidate();
+    Changed();
 }
 
 int TDrawGrid::GetColWidth(int col) const
@@ -88,19 +151,19 @@ void TDrawGrid::SetColWidth(int col, int width)
     if (col < 0 || col >= colCount_)
         return;
     colWidths_[static_cast<size_t>(col)] = std::max(width, 0);
-    Invalidate();
+    Changed();
 }
 
 void TDrawGrid::SetGridLineWidth(int width)
 {
     gridLineWidth_ = std::max(width, 0);
-    Invalidate();
+    Changed();
 }
 
 void TDrawGrid::SetOptions(TGridOptions options)
 {
     options_ = options;
-    Invalidate();
+    Changed();
 }
 
 void TDrawGrid::SetFixedColor(TColor color)
@@ -254,6 +317,7 @@ void TDrawGrid::ScrollTo(int left, int top)
         return;
     leftCol_ = left;
     topRow_ = top;
+    UpdateScrollBars();
     Invalidate();
     TopLeftChanged();
 }
@@ -317,6 +381,10 @@ void TDrawGrid::Paint()
     Canvas->Brush->Style = bsSolid;
     Canvas->Brush->Color = GetColor();
     Canvas->FillRect(TRect(0, 0, width, height));
+    if (vertShown_ && horzShown_) {
+        Canvas->Brush->Color = clBtnFace;
+        Canvas->FillRect(TRect(width, height, GetWidth(), GetHeight()));
+    }
     Canvas->Font = Font;
     bool focused = Focused();
     TGridRect sel = GetSelection();
@@ -491,6 +559,7 @@ void TDrawGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 void TDrawGrid::Resize()
 {
     TCustomControl::Resize();
+    UpdateScrollBars();
     Invalidate();
 }
 

@@ -2,13 +2,17 @@
 // left that do not scroll), drawn through OnDrawCell in paint and, through the
 // Canvas, at any other time; the current cell moved by keys and clicks (with
 // OnSelectCell), the top-left cell scrolled (OnTopLeftChanged), and columns
-// moved and sized by dragging in the fixed row (OnColumnMoved).
+// moved and sized by dragging in the fixed row (OnColumnMoved). Its scroll bars
+// appear when the cells do not fit and take their room from the client area.
 #pragma once
 
 #include <functional>
 #include <vector>
 
+#include "platform/forms/ScrollStyle.h"
 #include "platform/forms/TCustomControl.h"
+
+class QScrollBar;
 
 namespace win {
 
@@ -111,6 +115,11 @@ public:
     void SetFixedColor(TColor color);
     bool GetDefaultDrawing() const { return defaultDrawing_; }
     void SetDefaultDrawing(bool on);
+    TScrollStyle GetScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle style);
+    // The room left beside the scroll bars that are shown.
+    int GetClientWidth() const override;
+    int GetClientHeight() const override;
 
     int GetTopRow() const { return topRow_; }
     // Scrolls (within the rows) and fires OnTopLeftChanged when it moved.
@@ -143,6 +152,7 @@ public:
     Property<TDrawGrid, TGridOptions, &TDrawGrid::GetOptions, &TDrawGrid::SetOptions> Options{this};
     Property<TDrawGrid, TColor, &TDrawGrid::GetFixedColor, &TDrawGrid::SetFixedColor> FixedColor{this};
     Property<TDrawGrid, bool, &TDrawGrid::GetDefaultDrawing, &TDrawGrid::SetDefaultDrawing> DefaultDrawing{this};
+    Property<TDrawGrid, TScrollStyle, &TDrawGrid::GetScrollBars, &TDrawGrid::SetScrollBars> ScrollBars{this};
     Property<TDrawGrid, int, &TDrawGrid::GetTopRow, &TDrawGrid::SetTopRow> TopRow{this};
     Property<TDrawGrid, int, &TDrawGrid::GetLeftCol, &TDrawGrid::SetLeftCol> LeftCol{this};
     Property<TDrawGrid, int, &TDrawGrid::GetRow, &TDrawGrid::SetRow> Row{this};
@@ -180,6 +190,9 @@ private:
     void ScrollTo(int left, int top);
     void Changed();
     int SizingColumnAt(int x, int y) const;
+    // Shows the scroll bars the cells need and sets their ranges and positions.
+    void UpdateScrollBars();
+    void CreateWnd() override;
 
     int colCount_ = 5;
     int rowCount_ = 5;
@@ -199,6 +212,11 @@ private:
     int dragColumn_ = -1;
     int sizingColumn_ = -1;
     int sizingStart_ = 0;
+    TScrollStyle scrollBars_ = ssBoth;
+    bool vertShown_ = false;
+    bool horzShown_ = false;
+    QScrollBar *vertBar_ = nullptr;
+    QScrollBar *horzBar_ = nullptr;
 };
 
 } // namespace win

@@ -4,12 +4,11 @@
 
 #include <memory>
 
+#include "platform/forms/ScrollStyle.h"
 #include "platform/forms/TControlItems.h"
 #include "platform/forms/TWinControl.h"
 
 namespace win {
-
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TMemo : public TWinControl {
 public:

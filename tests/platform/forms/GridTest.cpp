@@ -4,6 +4,8 @@
 // top-left changes, and columns moved and sized by dragging in the fixed row.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+
 #include <map>
 #include <tuple>
 #include <vector>
@@ -46,6 +48,9 @@ protected:
         grid = new TDrawGrid(form);
         grid->Parent = form;
         grid->SetBounds(0, 0, 300, 120);
+        // The cell geometry below is for the whole control; the scroll bars have
+        // their own test.
+        grid->ScrollBars = ssNone;
         grid->OnDrawCell = [this](TObject *sender, int col, int row, const TRect &rect, TGridDrawState state) {
             EXPECT_EQ(sender, grid);
             D(col, row) = Drawn{rect, state};
@@ -197,6 +202,50 @@ TEST_F(GridTest, DraggingInTheFixedRowMovesAndSizesColumns)
     grid->Perform(WM_LBUTTONUP, 0, At(148, 10));
     EXPECT_EQ(grid->GetColWidth(1), 84);
     EXPECT_EQ(moves.size(), 1u);
+}
+
+TEST_F(GridTest, ScrollBarsAppearWhenCellsOverflowAndScrollTheGrid)
+{
+    grid->ScrollBars = ssBoth;
+    grid->ColCount = 4;
+    grid->RowCount = 4;
+    // Four columns and rows fit: no bars, the whole control is client.
+    EXPECT_EQ(grid->ClientWidth, 300);
+    EXPECT_EQ(grid->ClientHeight, 120);
+    auto bars = grid->Widget()->findChildren<QScrollBar *>();
+    ASSERT_EQ(bars.size(), 2);
+    QScrollBar *vert = bars[0]->orientation() == Qt::Vertical ? bars[0] : bars[1];
+    EXPECT_FALSE(vert->isVisible());
+
+    // More rows: the vertical bar takes 17 pixels on the right; the columns
+    // still fit, so there is no horizontal bar.
+    grid->RowCount = 50;
+    EXPECT_EQ(grid->ClientWidth, 283);
+    EXPECT_EQ(grid->ClientHeight, 120);
+    EXPECT_TRUE(vert->isVisible());
+    EXPECT_EQ(vert->geometry(), QRect(283, 0, 17, 120));
+    EXPECT_EQ(vert->minimum(), 1);
+    EXPECT_EQ(vert->maximum(), 50 - 3);
+
+    // Moving the bar scrolls the grid; scrolling the grid moves the bar.
+    vert->setValue(10);
+    EXPECT_EQ(grid->TopRow, 10);
+    EXPECT_EQ(topLeftChanges, 1);
+    grid->TopRow = 20;
+    EXPECT_EQ(vert->value(), 20);
+
+    // A cell is never drawn under the bar.
+    Paint();
+    for (auto &[cell, d] : drawn)
+        EXPECT_LE(d.rect.Left, 283) << cell.first << "," << cell.second;
+    EXPECT_NE(Pixel(grid, 290, 60), RGB(10 * 4, 10 * 21, 200));
+
+    // Wider columns add the horizontal bar below, which narrows the rows' room.
+    grid->ColCount = 8;
+    EXPECT_EQ(grid->ClientHeight, 103);
+    grid->ScrollBars = ssNone;
+    EXPECT_EQ(grid->ClientWidth, 300);
+    EXPECT_FALSE(vert->isVisible());
 }
 
 TEST(StringGridTest, KeepsCellTextsAndDrawsThem)
