@@ -9,9 +9,11 @@
 #include <QThread>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "platform/gdi/QtSurface.h"
+#include "platform/win/Cursor.h"
 #include "platform/win/Text.h"
 #include "platform/win/Time.h"
 #include "platform/win/WindowRecord.h"
@@ -129,9 +131,26 @@ bool HasDoubleClicks(HWND hwnd)
     return w && (w->classStyle & CS_DBLCLKS);
 }
 
-bool TranslateMouse(HWND hwnd, QMouseEvent *m)
+// Keeps the pointer inside the rectangle ClipCursor set: a position outside it is
+// moved to its nearest point inside, where the pointer is put too.
+QPoint ClippedPosition(QMouseEvent *m)
 {
     QPoint pos = m->position().toPoint();
+    QPoint global = m->globalPosition().toPoint();
+    RECT clip;
+    if (!GetClipCursor(&clip) || clip.right <= clip.left || clip.bottom <= clip.top)
+        return pos;
+    QPoint inside(std::clamp(global.x(), int(clip.left), int(clip.right) - 1),
+                  std::clamp(global.y(), int(clip.top), int(clip.bottom) - 1));
+    if (inside == global)
+        return pos;
+    SetCursorPos(inside.x(), inside.y());
+    return pos + (inside - global);
+}
+
+bool TranslateMouse(HWND hwnd, QMouseEvent *m)
+{
+    QPoint pos = ClippedPosition(m);
     WPARAM keys = MouseKeys(m->buttons(), m->modifiers());
     TShiftState shift = ShiftOf(m->modifiers(), m->buttons());
     UINT msg = 0;
@@ -168,6 +187,9 @@ bool TranslateMouse(HWND hwnd, QMouseEvent *m)
     }
     if (msg == 0)
         return false;
+    // As on Windows, the window under the pointer is asked for its cursor before
+    // each mouse message.
+    SendMessageA(hwnd, WM_SETCURSOR, hwnd, MAKELONG(HTCLIENT, msg));
     return Deliver(hwnd, msg, keys, PointParam(pos), shift);
 }
 

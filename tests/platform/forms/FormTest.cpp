@@ -3,6 +3,10 @@
 // buttons, close actions and scripted message boxes.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
 #include "FormsFixture.h"
 #include "platform/forms/TBitBtn.h"
 #include "platform/forms/TButton.h"
@@ -10,6 +14,7 @@
 #include "platform/forms/TEdit.h"
 #include "platform/forms/TForm.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/win/Cursor.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Window.h"
 
@@ -27,12 +32,15 @@ public:
     void WndProc(TMessage &m) override
     {
         TCustomControl::WndProc(m);
+        if (m.Msg == WM_SETCURSOR)
+            cursorAsks.push_back(m.LParam);
         if (m.Msg == WM_GETDLGCODE && wantArrows)
             m.Result = DLGC_WANTARROWS;
     }
     bool wantArrows = false;
     std::vector<WORD> keys;
     std::vector<TPoint> downs;
+    std::vector<LPARAM> cursorAsks;
     int paints = 0;
 
 protected:
@@ -130,6 +138,32 @@ TEST_F(FormTest, PostedMouseCarriesClientCoordinates)
     PostMessageA(form->Other->Handle, WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(7, 12));
     ASSERT_TRUE(PumpUntil([&] { return !form->Other->downs.empty(); }));
     EXPECT_EQ(form->Other->downs[0], TPoint(7, 12));
+}
+
+TEST_F(FormTest, MouseInputAsksForTheCursorAndStaysInsideTheClip)
+{
+    QWidget *widget = form->Other->Widget();
+    QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+    auto press = [&](QPoint local) {
+        QMouseEvent e(QEvent::MouseButtonPress, QPointF(local), QPointF(origin + local), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(widget, &e);
+    };
+    press(QPoint(40, 20));
+    ASSERT_EQ(form->Other->downs.size(), 1u);
+    EXPECT_EQ(form->Other->downs[0], TPoint(40, 20));
+    ASSERT_EQ(form->Other->cursorAsks.size(), 1u);
+    EXPECT_EQ(form->Other->cursorAsks[0], MAKELONG(HTCLIENT, WM_LBUTTONDOWN));
+
+    // A press outside the clip rectangle lands on its nearest point inside.
+    RECT clip{origin.x() + 2, origin.y() + 3, origin.x() + 20, origin.y() + 25};
+    ClipCursor(&clip);
+    press(QPoint(40, 28));
+    press(QPoint(0, 10));
+    ClipCursor(nullptr);
+    ASSERT_EQ(form->Other->downs.size(), 3u);
+    EXPECT_EQ(form->Other->downs[1], TPoint(19, 24));
+    EXPECT_EQ(form->Other->downs[2], TPoint(2, 10));
 }
 
 TEST_F(FormTest, PaintsThroughWmPaintAndDrawsOutsidePaint)
