@@ -79,9 +79,11 @@ SpanList ChordSpans(int left, int top, int right, int bottom, int x1, int y1, in
     auto onEllipse = [&](double t) {
         return std::pair<double, double>(g.cx + g.a * std::cos(t), g.cy - g.b * std::sin(t));
     };
-    auto [ax, ay] = onEllipse(t1);
-    auto [bx, by] = onEllipse(t2);
-    auto [mx, my] = onEllipse(t1 + sweep / 2);
+    // Plain variables, not structured bindings: the lambda below captures them.
+    const auto a = onEllipse(t1);
+    const auto b = onEllipse(t2);
+    const auto m = onEllipse(t1 + sweep / 2);
+    const double ax = a.first, ay = a.second, bx = b.first, by = b.second, mx = m.first, my = m.second;
     // side(x, y) = c(y) + k·x is positive on one side of the chord, negative on
     // the other; the arc's side is kept, the chord itself included.
     double k = -(by - ay);
