@@ -1,11 +1,55 @@
 #include "platform/forms/TComboBox.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
+
+#include <algorithm>
 
 #include "platform/forms/WindowHost.h"
 
 namespace win {
+
+namespace {
+
+constexpr int kSimpleEditHeight = 22;
+
+// The simple style: an edit above a list that is always open, in the room the
+// control has; Up and Down in the edit move the choice through the list.
+class SimpleCombo : public QWidget {
+public:
+    explicit SimpleCombo(QWidget *parent) : QWidget(parent), edit(new QLineEdit(this)), list(new QListWidget(this))
+    {
+        setFocusProxy(edit);
+        edit->installEventFilter(this);
+    }
+    QLineEdit *const edit;
+    QListWidget *const list;
+
+protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        int editHeight = std::min(kSimpleEditHeight, height());
+        edit->setGeometry(0, 0, width(), editHeight);
+        list->setGeometry(0, editHeight, width(), height() - editHeight);
+        list->setVisible(height() > editHeight);
+    }
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (watched == edit && e->type() == QEvent::KeyPress) {
+            int key = static_cast<QKeyEvent *>(e)->key();
+            if ((key == Qt::Key_Up || key == Qt::Key_Down) && list->count() > 0) {
+                int row = list->currentRow() + (key == Qt::Key_Up ? -1 : 1);
+                list->setCurrentRow(std::clamp(row, 0, list->count() - 1));
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, e);
+    }
+};
+
+} // namespace
 
 TComboBox::TComboBox(TComponent *Owner)
     : TWinControl(Owner), Items(new TControlItems([this] { Fill(); })), items_(Items)
@@ -16,6 +60,30 @@ TComboBox::TComboBox(TComponent *Owner)
 
 QWidget *TComboBox::CreateWidget(QWidget *parent)
 {
+    if (style_ == csSimple) {
+        auto *simple = new SimpleCombo(parent);
+        QObject::connect(simple->list, &QListWidget::currentRowChanged, [this, simple](int row) {
+            if (filling_ || row < 0)
+                return;
+            itemIndex_ = row;
+            caption_ = Items->Strings(row);
+            filling_ = true;
+            simple->edit->setText(QtText(caption_.c_str()));
+            filling_ = false;
+            if (OnChange)
+                OnChange(this);
+        });
+        QObject::connect(simple->edit, &QLineEdit::textEdited, [this, simple](const QString &text) {
+            caption_ = GbkText(text).c_str();
+            itemIndex_ = Items->IndexOf(caption_);
+            filling_ = true;
+            simple->list->setCurrentRow(itemIndex_);
+            filling_ = false;
+            if (OnChange)
+                OnChange(this);
+        });
+        return simple;
+    }
     auto *box = new QComboBox(parent);
     box->setInsertPolicy(QComboBox::NoInsert);
     QObject::connect(box, &QComboBox::currentIndexChanged, [this](int index) {
@@ -48,6 +116,16 @@ void TComboBox::Fill()
         itemIndex_ = -1;
     if (!HandleAllocated())
         return;
+    if (auto *simple = dynamic_cast<SimpleCombo *>(Widget())) {
+        filling_ = true;
+        simple->list->clear();
+        for (int i = 0; i < Items->Count(); ++i)
+            simple->list->addItem(QtText(Items->Strings(i).c_str()));
+        simple->list->setCurrentRow(itemIndex_);
+        simple->edit->setText(QtText(itemIndex_ >= 0 ? Items->Strings(itemIndex_).c_str() : caption_.c_str()));
+        filling_ = false;
+        return;
+    }
     auto *box = static_cast<QComboBox *>(Widget());
     filling_ = true;
     box->setEditable(style_ != csDropDownList);

@@ -1,6 +1,6 @@
 // The combo box: an edit with a drop-down list of Items (csDropDown), a list
-// only (csDropDownList), or an edit over a list (csSimple, shown as an editable
-// drop-down); ItemIndex, Text, DropDownCount lines, OnChange when the text or
+// only (csDropDownList), or an edit above a list that is always open
+// (csSimple); ItemIndex, Text, DropDownCount lines, OnChange when the text or
 // the choice changes.
 #pragma once
 
@@ -24,6 +24,8 @@ public:
     void SetItemIndex(int index);
     AnsiString GetCaption() const override;
     TComboBoxStyle GetStyle() const { return style_; }
+    // The simple style (an edit above a list always open in the control's
+    // height) is taken when the window is made: set it before.
     void SetStyle(TComboBoxStyle style);
     int GetDropDownCount() const { return dropDownCount_; }
     void SetDropDownCount(int count);

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 
 #include <fstream>
@@ -109,6 +113,46 @@ TEST_F(ListControlsTest, ComboBoxItemsChoiceAndText)
     EXPECT_EQ(search->ItemIndex, -1);
     search->Text = "新闻";
     EXPECT_EQ(search->ItemIndex, 0);
+}
+
+TEST_F(ListControlsTest, SimpleComboBoxKeepsItsListOpen)
+{
+    auto *combo = Add<TComboBox>();
+    combo->Style = csSimple;
+    combo->SetBounds(0, 0, 160, 100);
+    for (const char *p : {"01 指标背景", "02 阴线颜色", "03 阳线颜色"})
+        combo->Items->Add(p);
+    auto *small = Add<TComboBox>();
+    small->Style = csSimple;
+    small->SetBounds(0, 110, 160, 22);
+    std::vector<int> changes;
+    combo->OnChange = [&](TObject *) { changes.push_back(combo->ItemIndex); };
+    form->Show();
+    auto *list = combo->Widget()->findChild<QListWidget *>();
+    auto *edit = combo->Widget()->findChild<QLineEdit *>();
+    ASSERT_TRUE(list && edit);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->count(), 3);
+    EXPECT_EQ(list->geometry(), QRect(0, 22, 160, 78));
+
+    // A click in the list chooses the item and shows it in the edit.
+    list->setCurrentRow(1);
+    EXPECT_EQ(combo->ItemIndex, 1);
+    EXPECT_EQ(combo->Text, AnsiString("02 阴线颜色"));
+    EXPECT_EQ(edit->text(), QStringView(u"02 阴线颜色").toString());
+    // Down and Up in the edit walk the list, never past its ends.
+    for (int key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(edit, &press);
+    }
+    EXPECT_EQ(changes, (std::vector<int>{1, 2, 1}));
+    // Code choosing an item fires nothing.
+    combo->ItemIndex = 0;
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(changes.size(), 3u);
+
+    // Only the edit where the control is no taller than it.
+    EXPECT_FALSE(small->Widget()->findChild<QListWidget *>()->isVisible());
 }
 
 TEST_F(ListControlsTest, MemoShowsLinesLoadedFromAFile)
