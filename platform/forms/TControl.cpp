@@ -156,8 +156,9 @@ void TControl::HandleNeeded()
         priv_->filter->SetWindow(h);
     }
     CreateWnd();
-    if (parent_ && visible_)
-        w->show();
+    // Hidden explicitly: Qt would otherwise show a new child with its parent.
+    if (parent_)
+        w->setVisible(visible_);
     priv_->creating = false;
 }
 
@@ -168,6 +169,8 @@ HWND TControl::GetHandle()
 }
 
 bool TControl::HandleAllocated() const { return priv_->hwnd != 0; }
+
+bool TControl::CreatingWindow() const { return priv_->creating; }
 
 QWidget *TControl::Widget()
 {
@@ -312,9 +315,10 @@ void TControl::ApplyFont()
     w->setFont(QFontOf(Font->GetHandle()));
     QPalette pal = w->palette();
     QColor c = QtColor(Font->Color);
-    pal.setColor(QPalette::WindowText, c);
-    pal.setColor(QPalette::Text, c);
-    pal.setColor(QPalette::ButtonText, c);
+    // A disabled control keeps the greyed text of its style.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            pal.setColor(group, role, c);
     w->setPalette(pal);
 }
 

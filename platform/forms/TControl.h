@@ -119,6 +119,8 @@ protected:
     virtual void CreateWnd() {}
     // Passes a standard control's text, colour and font to its widget.
     virtual void ApplyCaption() {}
+    // The window is being made (what is applied to it now is no change).
+    bool CreatingWindow() const;
     virtual void ApplyColor();
     virtual void ApplyFont();
     // The painting of a control that paints itself, on the paint context.

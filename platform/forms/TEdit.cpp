@@ -35,7 +35,7 @@ void TEdit::ApplyCaption()
     applying_ = true;
     static_cast<QLineEdit *>(Widget())->setText(QtText(caption_.c_str()));
     applying_ = false;
-    if (OnChange && HandleAllocated())
+    if (OnChange && HandleAllocated() && !CreatingWindow())
         OnChange(this);
 }
 

@@ -2,7 +2,11 @@
 // paint boxes painting through OnPaint, and labels sized to their text.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QWidget>
+
 #include "FormsFixture.h"
+#include "platform/forms/TButton.h"
 #include "platform/forms/TForm.h"
 #include "platform/forms/TLabel.h"
 #include "platform/forms/TPaintBox.h"
@@ -119,6 +123,26 @@ TEST_F(ControlsTest, LabelSizesToItsText)
     label->SetBounds(0, 0, 20, 13);
     label->Caption = "很长很长很长很长很长";
     EXPECT_EQ(label->Width, 20);
+}
+
+TEST_F(ControlsTest, ADisabledButtonGreysItsTextWhateverTheFontColour)
+{
+    auto *button = Add<TButton>(form, alNone, 90, 30);
+    button->Caption = "应用";
+    button->Font->Color = clRed;
+    button->FontChanged();
+    form->Show();
+    auto redPixels = [&] {
+        QImage image = button->Widget()->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += image.pixelColor(x, y) == QColor(255, 0, 0);
+        return n;
+    };
+    EXPECT_GT(redPixels(), 0);
+    button->Enabled = false;
+    EXPECT_EQ(redPixels(), 0);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FormsFixture.h"
+#include "platform/forms/TEdit.h"
 #include "platform/forms/TForm.h"
 #include "platform/forms/TPageControl.h"
 #include "platform/forms/TSpeedButton.h"
@@ -91,6 +92,35 @@ TEST(PagesTest, GroupedSpeedButtonsStayDownOneAtATime)
     buttons[2]->Click();
     EXPECT_FALSE(buttons[2]->Down);
     EXPECT_EQ(clicks, 4);
+    delete form;
+}
+
+TEST(PagesTest, AWindowMadeEarlyInAHiddenSheetKeepsTheSheetHidden)
+{
+    App();
+    auto *form = new TForm(&App());
+    form->SetBounds(0, 0, 300, 200);
+    auto *pages = new TPageControl(form);
+    pages->Parent = form;
+    pages->SetBounds(0, 0, 280, 180);
+    TTabSheet *sheets[2];
+    for (auto *&sheet : sheets) {
+        sheet = new TTabSheet(form);
+        sheet->PageControl = pages;
+    }
+    auto *edit = new TEdit(form);
+    edit->Parent = sheets[1];
+    int changes = 0;
+    edit->OnChange = [&](TObject *) { ++changes; };
+    edit->Text = "路径";
+    edit->HandleNeeded();
+    form->Show();
+    EXPECT_TRUE(sheets[0]->Widget()->isVisible());
+    EXPECT_FALSE(sheets[1]->Widget()->isVisible());
+    // Making the window with the text is no change; setting it later is.
+    EXPECT_EQ(changes, 0);
+    edit->Text = "目录";
+    EXPECT_EQ(changes, 1);
     delete form;
 }
 
