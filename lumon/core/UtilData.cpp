@@ -134,9 +134,10 @@ void TUtilData::LoadFonts(int theme)
         GetPrivateProfileStringA(section, key, "0,11,宋体", value, sizeof value, SettingFile);
         int style = 0, size = 0;
         char face[sizeof value] = {};
-        // The face name ends at the first blank; it is cut to the field on a
+        // The face name is the rest of the value, blanks included ("Times New
+        // Roman", as the settings tool writes it); it is cut to the field on a
         // character boundary.
-        std::sscanf(value, "%d,%d,%31s", &style, &size, face);
+        std::sscanf(value, "%d,%d,%31[^\r\n]", &style, &size, face);
         FontEntry &f = FontTable[i];
         f.Style = uint8_t(style);
         f.Size = size;

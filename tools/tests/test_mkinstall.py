@@ -436,6 +436,23 @@ class Installation(unittest.TestCase):
         dates = ini_sections(os.path.join(self.root, 'data/realdata.ini'))['DATA']
         self.assertEqual(dates, ['DYNDATE00=20061208', 'DYNDATE01=20061208'])
 
+    def test_settings_carry_the_settings_tool_keys(self):
+        """Every key the settings tool edits has a usable value, whatever the case of its name."""
+        values = {section: {k.lower(): v for k, v in keys.items()}
+                  for section, keys in ini_values(os.path.join(self.root, 'CFG/SETTING.INI')).items()}
+        self.assertTrue(values['path']['datapath'].endswith('\\'))
+        for key in ('sorttime', 'pagetime', 'refreshtime', 'warnratio'):
+            self.assertTrue(0 <= int(values['parameter'][key]) <= 1000, key)
+        self.assertGreaterEqual(int(values['parameter']['maxdatarecords']), 1)
+        self.assertIn(values['parameter']['klinemode'], ('0', '1'))
+        for key in ('shraise', 'shdown', 'szraise', 'szdown'):
+            self.assertTrue(0 <= int(values['dcd'][key]) <= 1000, key)
+        for n in range(4):
+            self.assertEqual(len(values['color%d' % n]), 65)
+            self.assertEqual(len(values['font%d' % n]), 16)
+            for j in range(1, 17):
+                self.assertTrue(values['font%d' % n]['font%02d' % j].split(',', 2)[2])
+
     def test_block_lines_name_stocks_of_their_market(self):
         cfg = os.path.join(self.root, 'CFG')
         files = [v.split('=', 1)[1] for v in ini_sections(os.path.join(cfg, 'blkinfo.ini'))['Groups']]

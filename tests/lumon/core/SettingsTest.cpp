@@ -59,7 +59,7 @@ TEST(UtilData, ReadsPathsParametersAndTheTheme)
         const char *face;
     } cases[] = {
         {0, 1, 14, "黑体"},
-        {1, 0, 9, "Times"},            // the face ends at the first blank
+        {1, 0, 9, "Times New Roman"},  // blanks belong to the face
         {2, 0, 12, "ABCDEFGHIJKLMNO"}, // cut to 15 bytes
         {3, 0, 10, "一二三四五六七"},  // cut without splitting a character
         {4, 0, 0, ""},
