@@ -5,7 +5,11 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "platform/forms/FormFrame.h"
+#include "platform/forms/TActionList.h"
 #include "platform/forms/TApplication.h"
+#include "platform/forms/TMainMenu.h"
+#include "platform/forms/TPopupMenu.h"
 #include "platform/forms/WindowHost.h"
 
 namespace win {
@@ -22,6 +26,11 @@ TForm::~TForm()
         OnDestroy(this);
     if (Application && Application->MainForm == this)
         Application->MainForm = nullptr;
+    if (menu_)
+        menu_->SetForm(nullptr);
+    menu_ = nullptr;
+    if (frame_)
+        frame_->Release();
     delete Canvas;
 }
 
@@ -33,14 +42,83 @@ void TForm::AfterConstruction()
 
 QWidget *TForm::CreateWidget(QWidget *parent)
 {
-    auto *w = new HostWidget(parent, 0);
+    if (!parent && menu_)
+        frame_ = new FormFrame(this);
+    auto *w = new HostWidget(frame_ ? frame_ : parent, 0);
     w->setFocusPolicy(Qt::NoFocus);
+    if (frame_)
+        frame_->SetClient(w);
     return w;
+}
+
+void TForm::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    if (!frame_)
+        return;
+    SetWindowSurface(GetHandle(), frame_->Surface());
+    frame_->Rebuild();
+    frame_->Place(GetLeft(), GetTop(), GetWidth(), GetHeight());
+}
+
+QWidget *TForm::TopWidget()
+{
+    QWidget *w = Widget();
+    return frame_ && !GetParent() ? frame_ : w;
+}
+
+void TForm::MakeFrame()
+{
+    QWidget *client = Widget();
+    auto *frame = new FormFrame(this);
+    frame->setWindowFlags(client->windowFlags());
+    frame->setWindowTitle(client->windowTitle());
+    frame->setWindowModality(client->windowModality());
+    bool shown = client->isVisible();
+    Qt::WindowStates states = client->windowState();
+    client->setWindowModality(Qt::NonModal);
+    frame_ = frame;
+    frame->SetClient(client);
+    SetWindowSurface(GetHandle(), frame->Surface());
+    frame->Rebuild();
+    frame->Place(GetLeft(), GetTop(), GetWidth(), GetHeight());
+    frame->setWindowState(states);
+    if (shown)
+        frame->show();
+}
+
+void TForm::SetMenu(TMainMenu *menu)
+{
+    if (menu == menu_)
+        return;
+    if (menu && menu->GetForm())
+        menu->GetForm()->SetMenu(nullptr);
+    if (menu_)
+        menu_->SetForm(nullptr);
+    menu_ = menu;
+    if (menu_)
+        menu_->SetForm(this);
+    MenuChanged();
+}
+
+void TForm::MenuChanged()
+{
+    if (frame_)
+        frame_->Rebuild();
+    else if (menu_ && HandleAllocated() && !GetParent())
+        MakeFrame();
+}
+
+void TForm::SetBounds(int left, int top, int width, int height)
+{
+    TWinControl::SetBounds(left, top, width, height);
+    if (frame_ && !GetParent())
+        frame_->Place(GetLeft(), GetTop(), GetWidth(), GetHeight());
 }
 
 void TForm::ApplyWindowFlags()
 {
-    QWidget *w = Widget();
+    QWidget *w = TopWidget();
     if (!w || GetParent())
         return;
     Qt::WindowFlags flags = Qt::Window;
@@ -85,7 +163,7 @@ void TForm::PlaceOnScreen()
         if (!other && Application)
             other = Application->MainForm;
         if (other && other != this && other->HandleAllocated())
-            area = other->Widget()->geometry();
+            area = other->TopWidget()->geometry();
         else if (QScreen *s = QGuiApplication::primaryScreen())
             area = s->availableGeometry();
         break;
@@ -93,8 +171,9 @@ void TForm::PlaceOnScreen()
     default:
         return;
     }
+    int outerHeight = GetHeight() + (frame_ ? frame_->BarHeight() : 0);
     if (area.isValid())
-        SetBounds(area.x() + (area.width() - GetWidth()) / 2, area.y() + (area.height() - GetHeight()) / 2,
+        SetBounds(area.x() + (area.width() - GetWidth()) / 2, area.y() + (area.height() - outerHeight) / 2,
                   GetWidth(), GetHeight());
 }
 
@@ -106,7 +185,7 @@ void TForm::SetVisible(bool visible)
         TWinControl::SetVisible(visible);
         return;
     }
-    QWidget *w = Widget();
+    QWidget *w = TopWidget();
     if (visible == !w->isHidden()) {
         visible_ = visible;
         return;
@@ -146,24 +225,24 @@ void TForm::SetBorderStyle(TFormBorderStyle style)
 
 TWindowState TForm::GetWindowState()
 {
-    if (!HandleAllocated() || Widget()->isHidden())
+    if (!HandleAllocated() || TopWidget()->isHidden())
         return windowState_;
-    if (Widget()->isMinimized())
+    if (TopWidget()->isMinimized())
         return wsMinimized;
-    return Widget()->isMaximized() ? wsMaximized : wsNormal;
+    return TopWidget()->isMaximized() ? wsMaximized : wsNormal;
 }
 
 void TForm::SetWindowState(TWindowState state)
 {
     windowState_ = state;
-    if (!HandleAllocated() || Widget()->isHidden())
+    if (!HandleAllocated() || TopWidget()->isHidden())
         return;
     if (state == wsMaximized)
-        Widget()->showMaximized();
+        TopWidget()->showMaximized();
     else if (state == wsMinimized)
-        Widget()->showMinimized();
+        TopWidget()->showMinimized();
     else
-        Widget()->showNormal();
+        TopWidget()->showNormal();
 }
 
 TWinControl *TForm::GetActiveControl()
@@ -248,7 +327,7 @@ int TForm::ShowModal()
         return mrCancel;
     modal_ = true;
     modalResult_ = mrNone;
-    QWidget *w = Widget();
+    QWidget *w = TopWidget();
     w->setWindowModality(Qt::ApplicationModal);
     Show();
     QEventLoop loop;
@@ -300,6 +379,54 @@ bool TForm::DialogKey(WORD key)
     return false;
 }
 
+bool TForm::ShortCutKey(WORD key, TShiftState shift)
+{
+    if (key == 0 || key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU)
+        return false;
+    TShortCut shortCut = ShortCut(key, shift);
+    // The popup menus of the focused control and its parents come first, then the
+    // main menu and the form's action lists.
+    TControl *start = GetActiveControl();
+    for (TControl *c = start ? start : this; c; c = c->GetParent())
+        if (c->PopupMenu)
+            if (TMenuItem *item = c->PopupMenu->FindShortCut(shortCut)) {
+                item->Click();
+                return true;
+            }
+    if (menu_)
+        if (TMenuItem *item = menu_->FindShortCut(shortCut)) {
+            item->Click();
+            return true;
+        }
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto *list = dynamic_cast<TActionList *>(Components(i)))
+            if (list->IsShortCut(shortCut))
+                return true;
+    return false;
+}
+
+void TForm::KeyDown(WORD &Key, TShiftState Shift)
+{
+    if (ShortCutKey(Key, Shift)) {
+        Key = 0;
+        return;
+    }
+    if (ownKey_ || KeyPreview)
+        TWinControl::KeyDown(Key, Shift);
+}
+
+void TForm::KeyUp(WORD &Key, TShiftState Shift)
+{
+    if (ownKey_ || KeyPreview)
+        TWinControl::KeyUp(Key, Shift);
+}
+
+void TForm::KeyPress(char &Key)
+{
+    if (ownKey_ || KeyPreview)
+        TWinControl::KeyPress(Key);
+}
+
 void TForm::Paint()
 {
     if (OnPaint)
@@ -326,6 +453,18 @@ void TForm::WndProc(TMessage &Message)
         if (Message.WParam ? bool(OnActivate) : bool(OnDeactivate))
             (Message.WParam ? OnActivate : OnDeactivate)(this);
         return;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_CHAR:
+    case WM_SYSCHAR: {
+        bool outer = ownKey_;
+        ownKey_ = true;
+        TWinControl::WndProc(Message);
+        ownKey_ = outer;
+        return;
+    }
     default:
         TWinControl::WndProc(Message);
         return;

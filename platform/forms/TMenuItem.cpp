@@ -190,13 +190,17 @@ void TMenuItem::FillQtMenu(QMenu *menu)
         if (item->GetCount() > 0) {
             QMenu *sub = menu->addMenu(QtText(caption));
             item->FillQtMenu(sub);
+            QObject::connect(sub, &QMenu::aboutToShow, sub, [item, sub] { item->OpenQtMenu(sub); });
             action = sub->menuAction();
         } else {
             action = menu->addAction(QtText(caption));
             QObject::connect(action, &QAction::triggered, menu, [item] { item->Click(); });
         }
         action->setEnabled(item->enabled_);
+        // The short cut is shown here; the form dispatches it from its key
+        // handling, so that it also works while the menu is closed.
         action->setShortcut(QtShortCut(item->shortCut_));
+        action->setShortcutContext(Qt::WidgetShortcut);
         if (item->checked_ || item->radioItem_) {
             action->setCheckable(true);
             action->setChecked(item->checked_);
@@ -208,6 +212,15 @@ void TMenuItem::FillQtMenu(QMenu *menu)
             group->addAction(action);
         }
     }
+}
+
+void TMenuItem::OpenQtMenu(QMenu *menu)
+{
+    Click();
+    for (QMenu *sub : menu->findChildren<QMenu *>(Qt::FindDirectChildrenOnly))
+        sub->deleteLater();
+    menu->clear();
+    FillQtMenu(menu);
 }
 
 TMenu::TMenu(TComponent *Owner) : TComponent(Owner), Items(new TMenuItem(nullptr)) { Items->SetMenu(this); }

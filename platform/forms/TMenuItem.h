@@ -83,9 +83,11 @@ public:
     virtual void Click();
 
     // Inside the library: the menu that shows this tree of items, and the Qt menu
-    // of this item's items.
+    // of this item's items. A submenu opening runs its item's Click first (the
+    // handler may change the items) and then shows the items as they are.
     void SetMenu(TMenu *menu) { menu_ = menu; }
     void FillQtMenu(QMenu *menu);
+    void OpenQtMenu(QMenu *menu);
 
 private:
     void Changed();
