@@ -481,6 +481,12 @@ void TControl::WndProc(TMessage &Message)
             MouseMessage(Message);
         return;
     case WM_SIZE:
+        // A top-level window sized by the user (or the window manager) takes its
+        // new size, so that its client area and the aligned controls follow.
+        if (!parent_ && Message.WParam != SIZE_MINIMIZED) {
+            width_ = LOWORD(static_cast<DWORD>(Message.LParam));
+            height_ = HIWORD(static_cast<DWORD>(Message.LParam));
+        }
         Resize();
         return;
     case WM_PAINT:

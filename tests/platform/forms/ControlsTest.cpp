@@ -70,6 +70,12 @@ TEST_F(ControlsTest, PanelsTakeTheirPlacesByAlignment)
     EXPECT_EQ(client->GetBoundsRect(), TRect(50, 30, form->ClientWidth - 40, form->ClientHeight - 20));
     top->Visible = false;
     EXPECT_EQ(left->Top, 0);
+
+    // The user sizes the window: the form takes the size and the panels follow.
+    form->Widget()->resize(360, 240);
+    EXPECT_EQ(form->ClientWidth, 360);
+    EXPECT_EQ(form->ClientHeight, 240);
+    EXPECT_EQ(client->GetBoundsRect(), TRect(50, 0, 360 - 40, 240 - 20));
 }
 
 TEST_F(ControlsTest, PanelPaintsColourBevelAndCaption)
