@@ -376,15 +376,23 @@ void TDrawGrid::DrawCell(int ACol, int ARow, const TRect &ARect, TGridDrawState 
 
 void TDrawGrid::Paint()
 {
+    PaintCells();
+    // Cells cut by the bars were drawn whole; the bars cover them, the corner
+    // between the bars is filled here.
+    if (vertShown_ && horzShown_) {
+        Canvas->Brush->Style = bsSolid;
+        Canvas->Brush->Color = clBtnFace;
+        Canvas->FillRect(TRect(GetClientWidth(), GetClientHeight(), GetWidth(), GetHeight()));
+    }
+}
+
+void TDrawGrid::PaintCells()
+{
     int width = GetClientWidth();
     int height = GetClientHeight();
     Canvas->Brush->Style = bsSolid;
     Canvas->Brush->Color = GetColor();
     Canvas->FillRect(TRect(0, 0, width, height));
-    if (vertShown_ && horzShown_) {
-        Canvas->Brush->Color = clBtnFace;
-        Canvas->FillRect(TRect(width, height, GetWidth(), GetHeight()));
-    }
     Canvas->Font = Font;
     bool focused = Focused();
     TGridRect sel = GetSelection();

@@ -193,6 +193,7 @@ private:
     // Shows the scroll bars the cells need and sets their ranges and positions.
     void UpdateScrollBars();
     void CreateWnd() override;
+    void PaintCells();
 
     int colCount_ = 5;
     int rowCount_ = 5;

@@ -243,6 +243,9 @@ TEST_F(GridTest, ScrollBarsAppearWhenCellsOverflowAndScrollTheGrid)
     // Wider columns add the horizontal bar below, which narrows the rows' room.
     grid->ColCount = 8;
     EXPECT_EQ(grid->ClientHeight, 103);
+    // The corner between the two bars is in the face colour.
+    Paint();
+    EXPECT_EQ(Pixel(grid, 290, 110), ColorToRGB(clBtnFace));
     grid->ScrollBars = ssNone;
     EXPECT_EQ(grid->ClientWidth, 300);
     EXPECT_FALSE(vert->isVisible());
