@@ -1,0 +1,310 @@
+// The "Edit" window class (and the rich edit classes, which show plain text
+// here): a one-line QLineEdit or a multi-line QPlainTextEdit, with the edit
+// messages in the Windows text's byte positions (lines end with "\r\n"), the
+// byte limit, and EN_CHANGE, EN_SETFOCUS, EN_KILLFOCUS and EN_MAXTEXT to the
+// parent.
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "platform/appframe/NativeControl.h"
+#include "platform/appframe/StandardControls.h"
+#include "platform/appframe/WindowCreation.h"
+#include "platform/forms/WindowHost.h"
+#include "platform/win/Text.h"
+
+namespace win {
+
+namespace {
+
+// The limit of a new edit box, in bytes.
+constexpr int kDefaultLimit = 30000;
+
+std::string WithoutCR(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out.push_back(text[i] == '\r' ? '\n' : text[i]);
+    }
+    return out;
+}
+
+std::string WithCRLF(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n')
+            out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+class EditControl : public NativeControl {
+public:
+    explicit EditControl(bool rich = false) : rich_(rich) {}
+
+    QWidget *CreateWidget(QWidget *parent, const CREATESTRUCTA &cs) override
+    {
+        auto style = static_cast<DWORD>(cs.style);
+        bool frame = (style & WS_BORDER) || (cs.dwExStyle & WS_EX_CLIENTEDGE) || rich_;
+        std::string text = cs.lpszName ? cs.lpszName : "";
+        if ((style & ES_MULTILINE) || rich_) {
+            multi_ = new QPlainTextEdit(parent);
+            multi_->setReadOnly(style & ES_READONLY);
+            multi_->setLineWrapMode((style & ES_AUTOHSCROLL) && !rich_ ? QPlainTextEdit::NoWrap
+                                                                     : QPlainTextEdit::WidgetWidth);
+            multi_->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            multi_->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
+                                                                      : Qt::ScrollBarAlwaysOff);
+            if (!frame)
+                multi_->setFrameShape(QFrame::NoFrame);
+            multi_->setPlainText(QtText(WithoutCR(text)));
+            QObject::connect(multi_, &QPlainTextEdit::textChanged, multi_, [this] { Changed(); });
+            last_ = Text();
+            return multi_;
+        }
+        line_ = new QLineEdit(parent);
+        line_->setFrame(frame);
+        line_->setReadOnly(style & ES_READONLY);
+        if (style & ES_PASSWORD)
+            line_->setEchoMode(QLineEdit::Password);
+        Qt::Alignment align = (style & ES_CENTER) ? Qt::AlignHCenter : (style & ES_RIGHT) ? Qt::AlignRight : Qt::AlignLeft;
+        line_->setAlignment(align | Qt::AlignVCenter);
+        line_->setText(QtText(text));
+        QObject::connect(line_, &QLineEdit::textChanged, line_, [this] { Changed(); });
+        last_ = Text();
+        return line_;
+    }
+
+    std::string Text() const override
+    {
+        if (line_)
+            return GbkText(line_->text());
+        if (multi_)
+            return WithCRLF(GbkText(multi_->toPlainText()));
+        return title_;
+    }
+
+    void SetText(const std::string &text) override
+    {
+        Programmatic p(this);
+        if (line_)
+            line_->setText(QtText(text));
+        else if (multi_)
+            multi_->setPlainText(QtText(WithoutCR(text)));
+    }
+
+    LRESULT DialogCode(WPARAM key) const override
+    {
+        LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+        if (multi_ && key == VK_RETURN && (Style() & ES_WANTRETURN) && !multi_->isReadOnly())
+            code |= DLGC_WANTALLKEYS;
+        return code;
+    }
+
+    UINT CtlColorMessage() const override
+    {
+        bool readOnly = line_ ? line_->isReadOnly() : multi_ && multi_->isReadOnly();
+        return readOnly || (Style() & WS_DISABLED) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT;
+    }
+
+    void FocusChanged(bool gained) override { Notify(gained ? EN_SETFOCUS : EN_KILLFOCUS); }
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        switch (msg) {
+        case EM_SETSEL:
+            SetSelection(static_cast<int>(static_cast<intptr_t>(wParam)), static_cast<int>(lParam));
+            return 0;
+        case EM_GETSEL: {
+            int start = 0;
+            int end = 0;
+            Selection(start, end);
+            if (wParam)
+                *reinterpret_cast<DWORD *>(wParam) = static_cast<DWORD>(start);
+            if (lParam)
+                *reinterpret_cast<DWORD *>(lParam) = static_cast<DWORD>(end);
+            return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(start), static_cast<WORD>(end)));
+        }
+        case EM_REPLACESEL: {
+            Programmatic p(this);
+            ReplaceSelection(lParam ? reinterpret_cast<const char *>(lParam) : "");
+            return 0;
+        }
+        case EM_LIMITTEXT:
+            limit_ = wParam ? static_cast<int>(std::min<WPARAM>(wParam, 0x7FFFFFFE)) : 0x7FFFFFFE;
+            return 0;
+        case EM_GETLIMITTEXT:
+            return limit_;
+        case EM_SETREADONLY:
+            if (line_)
+                line_->setReadOnly(wParam != 0);
+            if (multi_)
+                multi_->setReadOnly(wParam != 0);
+            SetStyleBits(wParam ? (Style() | ES_READONLY) : (Style() & ~ES_READONLY));
+            return TRUE;
+        case EM_SETPASSWORDCHAR:
+            if (line_)
+                line_->setEchoMode(wParam ? QLineEdit::Password : QLineEdit::Normal);
+            return 0;
+        case EM_GETMODIFY:
+            return modified_;
+        case EM_SETMODIFY:
+            modified_ = wParam != 0;
+            return 0;
+        case EM_LINESCROLL:
+            if (multi_) {
+                QScrollBar *bar = multi_->verticalScrollBar();
+                bar->setValue(bar->value() + static_cast<int>(lParam));
+                return TRUE;
+            }
+            return FALSE;
+        case EM_SCROLLCARET:
+            // A one-line box keeps its caret in view by itself.
+            if (multi_)
+                multi_->ensureCursorVisible();
+            return TRUE;
+        case EM_GETLINECOUNT:
+            return multi_ ? multi_->document()->blockCount() : 1;
+        case EM_GETFIRSTVISIBLELINE:
+            return multi_ ? multi_->verticalScrollBar()->value() : 0;
+        default:
+            return NativeControl::WndProc(msg, wParam, lParam);
+        }
+    }
+
+private:
+    // Byte offsets of the Windows text and positions in the widget's text.
+    int ToQt(int offset) const
+    {
+        std::string text = Text();
+        int pos = QtPosition(text, offset);
+        if (!multi_)
+            return pos;
+        std::u16string prefix = GbkToUtf16(text.substr(0, static_cast<size_t>(std::clamp(offset, 0, int(text.size())))));
+        int crs = 0;
+        for (char16_t c : prefix)
+            crs += c == u'\r';
+        return std::max(0, pos - crs);
+    }
+
+    int FromQt(int pos) const
+    {
+        QString text = line_ ? line_->text() : multi_->toPlainText();
+        int offset = GbkPosition(text, pos);
+        if (multi_)
+            offset += static_cast<int>(text.left(pos).count(QChar(u'\n')));
+        return offset;
+    }
+
+    void Selection(int &start, int &end) const
+    {
+        if (line_) {
+            int s = line_->hasSelectedText() ? line_->selectionStart() : line_->cursorPosition();
+            int e = line_->hasSelectedText() ? s + static_cast<int>(line_->selectedText().size()) : s;
+            start = FromQt(s);
+            end = FromQt(e);
+        } else if (multi_) {
+            QTextCursor c = multi_->textCursor();
+            start = FromQt(c.selectionStart());
+            end = FromQt(c.selectionEnd());
+        }
+    }
+
+    void SetSelection(int start, int end)
+    {
+        int length = static_cast<int>(Text().size());
+        // -1 as the start puts the caret at the end without a selection, which
+        // is how the transcripts append.
+        if (start < 0) {
+            start = length;
+            end = length;
+        } else if (end < 0 || end > length) {
+            end = length;
+        }
+        start = std::min(start, length);
+        int qs = ToQt(start);
+        int qe = ToQt(end);
+        if (line_) {
+            line_->setSelection(qs, qe - qs);
+            if (qs == qe)
+                line_->setCursorPosition(qs);
+        } else if (multi_) {
+            QTextCursor c = multi_->textCursor();
+            c.setPosition(qs);
+            c.setPosition(qe, QTextCursor::KeepAnchor);
+            multi_->setTextCursor(c);
+        }
+    }
+
+    void ReplaceSelection(const std::string &text)
+    {
+        if (line_) {
+            line_->insert(QtText(text));
+        } else if (multi_) {
+            QTextCursor c = multi_->textCursor();
+            c.insertText(QtText(WithoutCR(text)));
+            multi_->setTextCursor(c);
+        }
+    }
+
+    void Changed()
+    {
+        std::string text = Text();
+        if (static_cast<int>(text.size()) > limit_ && text.size() > last_.size() && !programmatic_) {
+            // Typing past the limit is refused, as Windows refuses it.
+            restoring_ = true;
+            SetText(last_);
+            restoring_ = false;
+            Notify(EN_MAXTEXT);
+            return;
+        }
+        if (restoring_)
+            return;
+        last_ = text;
+        modified_ = true;
+        Notify(EN_UPDATE);
+        Notify(EN_CHANGE);
+    }
+
+    // The program's own text (WM_SETTEXT, EM_REPLACESEL) passes the limit, which
+    // holds back typing only; appended transcripts lose nothing.
+    struct Programmatic {
+        explicit Programmatic(EditControl *c) : c_(c), saved_(c->programmatic_) { c_->programmatic_ = true; }
+        ~Programmatic() { c_->programmatic_ = saved_; }
+        EditControl *c_;
+        bool saved_;
+    };
+
+    bool rich_;
+    QLineEdit *line_ = nullptr;
+    QPlainTextEdit *multi_ = nullptr;
+    std::string last_;
+    int limit_ = kDefaultLimit;
+    bool modified_ = false;
+    bool restoring_ = false;
+    bool programmatic_ = false;
+};
+
+class RichEditControl : public EditControl {
+public:
+    RichEditControl() : EditControl(true) {}
+};
+
+} // namespace
+
+void RegisterEditControl()
+{
+    RegisterWidgetClass("Edit", NativeControlProc<EditControl>, CS_DBLCLKS);
+    RegisterWidgetClass("RichEdit20A", NativeControlProc<RichEditControl>, CS_DBLCLKS);
+    RegisterWidgetClass("RICHEDIT", NativeControlProc<RichEditControl>, CS_DBLCLKS);
+}
+
+} // namespace win
