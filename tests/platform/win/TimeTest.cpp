@@ -1,3 +1,4 @@
+#include "platform/win/CTime.h"
 #include "platform/win/Time.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +133,19 @@ TEST_F(TimeTest, SetLocalTimeMovesWallTimeButNotTicks)
     EXPECT_FALSE(SetLocalTime(&bad));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(LocalNow(), "2030-01-02 03:04:06.006 w3");
+}
+
+TEST_F(TimeTest, CTimeFormatsTheProgramsLocalTime)
+{
+    SetTestClock(kWallMs, 0);
+    SYSTEMTIME wanted = Make(2006, 12, 8, 9, 5, 7, 0);
+    ASSERT_TRUE(SetLocalTime(&wanted));
+    CTime now = CTime::GetCurrentTime();
+    EXPECT_EQ(std::string(now.Format("%Y%m%d")), "20061208");
+    EXPECT_EQ(std::string(now.Format("%m%d")), "1208");
+    EXPECT_EQ(std::string(now.Format("%H:%M:%S")), "09:05:07");
+    EXPECT_EQ(now.GetDayOfWeek(), 6); // a Friday
+    EXPECT_EQ(std::string(now.Format("")), "");
 }
 
 TEST_F(TimeTest, SetLocalTimeMovesTheRealClockReadings)
