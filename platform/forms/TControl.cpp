@@ -134,6 +134,9 @@ void TControl::HandleNeeded()
     }
     w->setGeometry(left_, top_, width_, height_);
     w->setEnabled(enabled_);
+    // A mouse message belongs to the window under the pointer alone; Qt would
+    // hand what a control leaves on to its parents.
+    w->setAttribute(Qt::WA_NoMousePropagation);
     AnsiString cls = ClassName();
     RegisterControlClass(cls);
     creatingControlWindow = true;

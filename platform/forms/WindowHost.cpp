@@ -14,6 +14,7 @@
 
 #include "platform/gdi/QtSurface.h"
 #include "platform/win/Cursor.h"
+#include "platform/win/MouseTracking.h"
 #include "platform/win/Text.h"
 #include "platform/win/Time.h"
 #include "platform/win/WindowRecord.h"
@@ -190,6 +191,7 @@ bool TranslateMouse(HWND hwnd, QMouseEvent *m)
     // As on Windows, the window under the pointer is asked for its cursor before
     // each mouse message.
     SendMessageA(hwnd, WM_SETCURSOR, hwnd, MAKELONG(HTCLIENT, msg));
+    NoteMouseMove(hwnd, pos.x(), pos.y(), keys);
     return Deliver(hwnd, msg, keys, PointParam(pos), shift);
 }
 
@@ -461,8 +463,8 @@ std::function<void(HWND)> &HoverHook()
     return *hook;
 }
 
-// The input event translated last: Qt hands an event the focus widget ignored on
-// to its parents, which must not see it as input of their own.
+// The key event translated last: Qt hands a key the focus widget ignored on to
+// its parents, which must not see it as input of their own.
 const QEvent *lastEvent = nullptr;
 quint64 lastStamp = 0;
 
@@ -474,7 +476,9 @@ bool TranslateQtInput(HWND hwnd, QWidget *widget, QEvent *e)
 {
     if (!hwnd || injecting)
         return false;
-    if (e->isInputEvent()) {
+    // Mouse events are not handed on (the controls' widgets stop them); key
+    // events are, as the same object.
+    if (e->isInputEvent() && !dynamic_cast<QMouseEvent *>(e)) {
         quint64 stamp = static_cast<QInputEvent *>(e)->timestamp();
         if (e == lastEvent && stamp == lastStamp)
             return false;
@@ -485,6 +489,9 @@ bool TranslateQtInput(HWND hwnd, QWidget *widget, QEvent *e)
     case QEvent::Enter:
         if (HoverHook())
             HoverHook()(hwnd);
+        return false;
+    case QEvent::Leave:
+        NoteMouseLeave(hwnd);
         return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

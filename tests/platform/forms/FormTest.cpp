@@ -16,6 +16,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/win/Cursor.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/MouseTracking.h"
 #include "platform/win/Window.h"
 
 using namespace win;
@@ -34,6 +35,8 @@ public:
         TCustomControl::WndProc(m);
         if (m.Msg == WM_SETCURSOR)
             cursorAsks.push_back(m.LParam);
+        if (m.Msg == WM_MOUSELEAVE || m.Msg == WM_MOUSEHOVER)
+            tracked.emplace_back(m.Msg, m.LParam);
         if (m.Msg == WM_GETDLGCODE && wantArrows)
             m.Result = DLGC_WANTARROWS;
     }
@@ -41,6 +44,7 @@ public:
     std::vector<WORD> keys;
     std::vector<TPoint> downs;
     std::vector<LPARAM> cursorAsks;
+    std::vector<std::pair<UINT, LPARAM>> tracked;
     int paints = 0;
 
 protected:
@@ -149,7 +153,11 @@ TEST_F(FormTest, MouseInputAsksForTheCursorAndStaysInsideTheClip)
                       Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(widget, &e);
     };
+    int formDowns = 0;
+    form->OnMouseDown = [&](TObject *, TMouseButton, TShiftState, int, int) { ++formDowns; };
     press(QPoint(40, 20));
+    // The control's press is not the form's too.
+    EXPECT_EQ(formDowns, 0);
     ASSERT_EQ(form->Other->downs.size(), 1u);
     EXPECT_EQ(form->Other->downs[0], TPoint(40, 20));
     ASSERT_EQ(form->Other->cursorAsks.size(), 1u);
@@ -164,6 +172,61 @@ TEST_F(FormTest, MouseInputAsksForTheCursorAndStaysInsideTheClip)
     ASSERT_EQ(form->Other->downs.size(), 3u);
     EXPECT_EQ(form->Other->downs[1], TPoint(19, 24));
     EXPECT_EQ(form->Other->downs[2], TPoint(2, 10));
+}
+
+TEST_F(FormTest, TrackedMouseLeavesAndHoversAreReportedOnce)
+{
+    Probe *probe = form->Other;
+    QWidget *widget = probe->Widget();
+    auto move = [&](QWidget *w, QPoint local) {
+        QMouseEvent e(QEvent::MouseMove, QPointF(local), QPointF(w->mapToGlobal(local)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    auto track = [&](DWORD flags, DWORD hoverMs = HOVER_DEFAULT) {
+        TRACKMOUSEEVENT tme{sizeof tme, flags, probe->Handle, hoverMs};
+        return TrackMouseEvent(&tme);
+    };
+    using Seen = std::vector<std::pair<UINT, LPARAM>>;
+
+    // Asked while the pointer is elsewhere: the leave comes at once.
+    ASSERT_TRUE(track(TME_LEAVE));
+    ASSERT_TRUE(PumpUntil([&] { return probe->tracked.size() == 1; }));
+    EXPECT_EQ(probe->tracked, (Seen{{WM_MOUSELEAVE, 0}}));
+    probe->tracked.clear();
+
+    // Over the window: the hover comes once where the pointer rests, the leave
+    // when the pointer goes.
+    move(widget, QPoint(5, 6));
+    ASSERT_TRUE(track(TME_LEAVE | TME_HOVER, 20));
+    move(widget, QPoint(30, 20));
+    ASSERT_TRUE(PumpUntil([&] { return probe->tracked.size() == 1; }));
+    EXPECT_EQ(probe->tracked, (Seen{{WM_MOUSEHOVER, MAKELONG(30, 20)}}));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(widget, &leave);
+    QCoreApplication::sendEvent(widget, &leave);
+    ASSERT_TRUE(PumpUntil([&] { return probe->tracked.size() == 2; }));
+    EXPECT_EQ(probe->tracked.back(), std::make_pair(WM_MOUSELEAVE, LPARAM(0)));
+
+    // Moving into another window is leaving this one; a cancelled request
+    // brings nothing.
+    probe->tracked.clear();
+    move(widget, QPoint(5, 6));
+    ASSERT_TRUE(track(TME_LEAVE));
+    move(form->Widget(), QPoint(300, 150));
+    ASSERT_TRUE(PumpUntil([&] { return probe->tracked.size() == 1; }));
+    move(widget, QPoint(5, 6));
+    ASSERT_TRUE(track(TME_LEAVE));
+    ASSERT_TRUE(track(TME_LEAVE | TME_CANCEL));
+    QCoreApplication::sendEvent(widget, &leave);
+    TRACKMOUSEEVENT query{sizeof query, TME_QUERY, probe->Handle, 0};
+    ASSERT_TRUE(TrackMouseEvent(&query));
+    EXPECT_EQ(query.dwFlags, 0u);
+    TRACKMOUSEEVENT wrong{0, TME_LEAVE, probe->Handle, 0};
+    EXPECT_FALSE(TrackMouseEvent(&wrong));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(PumpUntil([&] { return probe->tracked.size() > 1; }, 50));
+    EXPECT_EQ(probe->tracked.size(), 1u);
 }
 
 TEST_F(FormTest, PaintsThroughWmPaintAndDrawsOutsidePaint)
