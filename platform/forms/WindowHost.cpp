@@ -807,7 +807,9 @@ void HostRawWindow(HWND hwnd, const CREATESTRUCTA &cs)
         Qt::WindowFlags flags = Qt::Window;
         if (cs.dwExStyle & WS_EX_TOOLWINDOW)
             flags = Qt::Tool;
-        if (static_cast<DWORD>(cs.style) & WS_POPUP)
+        // A pop-up has a title bar only when it asks for a caption.
+        DWORD style = static_cast<DWORD>(cs.style);
+        if ((style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION)
             flags |= Qt::FramelessWindowHint;
         if (cs.dwExStyle & WS_EX_TOPMOST)
             flags |= Qt::WindowStaysOnTopHint;

@@ -3,11 +3,14 @@
 // destruction with the parent.
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include <vector>
 
 #include "FormsFixture.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/Window.h"
+#include "platform/win/WindowSurface.h"
 
 using namespace win;
 using formstest::App;
@@ -80,6 +83,28 @@ TEST(RawWindowTest, HostedWindowSizesPaintsAndMoves)
     EXPECT_FALSE(IsWindow(child));
     EXPECT_TRUE(Saw(child, WM_NCDESTROY));
     PumpUntil([] { return false; }, 50);
+}
+
+TEST(RawWindowTest, PopUpsHaveATitleBarOnlyWithACaption)
+{
+    App();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "RawFrames";
+    RegisterClassA(&wc);
+    struct Case {
+        DWORD style;
+        bool frameless;
+    } cases[] = {{WS_POPUP, true}, {WS_POPUP | WS_BORDER, true}, {WS_POPUP | WS_CAPTION, false},
+                 {WS_OVERLAPPEDWINDOW, false}};
+    for (const Case &c : cases) {
+        HWND hwnd = CreateWindowExA(0, "RawFrames", "对话框", c.style, 0, 0, 120, 80, 0, 0, 0, nullptr);
+        ASSERT_NE(hwnd, 0u);
+        QWidget *w = WindowWidget(hwnd);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->windowFlags().testFlag(Qt::FramelessWindowHint), c.frameless) << std::hex << c.style;
+        DestroyWindow(hwnd);
+    }
 }
 
 } // namespace
