@@ -292,8 +292,10 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
             DetachPermanent();
         return FALSE;
     }
-    // A control's own procedure made it; this object sees its messages from now.
-    if (widgetClass)
+    // A control's own procedure made it (a widget class, or a class registered
+    // with a procedure of its own, such as the common controls): this object sees
+    // its messages from now.
+    if (widgetClass || !m_hWnd)
         SubclassWindow(h);
     return m_hWnd == h;
 }

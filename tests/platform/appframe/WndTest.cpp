@@ -3,6 +3,7 @@
 #include "platform/appframe/CDC.h"
 #include "platform/appframe/CMenu.h"
 #include "platform/appframe/CWnd.h"
+#include "platform/appframe/CommCtrl.h"
 #include "platform/gdi/Gdi.h"
 #include "tests/platform/appframe/AppframeFixture.h"
 
@@ -71,6 +72,22 @@ TEST_F(WndTest, MessageMapRoutesMessagesCommandsAndTimers)
     ASSERT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.m_hWnd, 0u);
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+}
+
+TEST_F(WndTest, CreateExTakesOverAControlOfACommonClass)
+{
+    InitCommonControls();
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), "parent", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, 0, 0));
+    CWnd list;
+    ASSERT_TRUE(list.CreateEx(0, WC_LISTVIEWA, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 180, 120),
+                              &parent, 1004));
+    EXPECT_EQ(CWnd::FromHandlePermanent(list.m_hWnd), &list);
+    EXPECT_EQ(parent.GetDlgItem(1004), &list);
+    // The control's own procedure still answers.
+    EXPECT_EQ(list.SendMessage(LVM_GETITEMCOUNT), 0);
+    parent.DestroyWindow();
+    EXPECT_EQ(list.m_hWnd, 0u);
 }
 
 TEST_F(WndTest, PaintsThroughPaintDCAndDrawsOnMemoryDC)
