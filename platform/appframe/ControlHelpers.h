@@ -1,16 +1,64 @@
-// Inside the framework: what the common controls share: their creation under a
-// CWnd, notifying the parent,
-// the control's font and its line height, text copies into callers' buffers and
-// the classic raised and sunken edges.
+// Inside the framework: what the common controls share: their window class and
+// the object behind each window, their creation under a CWnd, notifying the
+// parent, the control's font and its line height, text copies into callers'
+// buffers and the classic raised and sunken edges.
 #pragma once
 
 #include <string>
+#include <unordered_map>
 
 #include "platform/appframe/CommCtrl.h"
 
 namespace win {
 
 class CWnd;
+
+// The window class of a common control whose every window has an object of type
+// T: made on WM_NCCREATE, handed each message (T::Handle), freed after
+// WM_NCDESTROY.
+template <typename T>
+class ControlWindows {
+public:
+    // Registers the class once.
+    static void Register(LPCSTR className, UINT classStyle)
+    {
+        static bool done = false;
+        if (done)
+            return;
+        done = true;
+        WNDCLASSA wc{};
+        wc.style = classStyle;
+        wc.lpfnWndProc = Proc;
+        wc.lpszClassName = className;
+        RegisterClassA(&wc);
+    }
+    // Whether the window still has its object: a parent may destroy the control
+    // while it handles a notification.
+    static bool Alive(HWND hwnd) { return Objects().count(hwnd) != 0; }
+
+private:
+    static std::unordered_map<HWND, T *> &Objects()
+    {
+        static auto *map = new std::unordered_map<HWND, T *>;
+        return *map;
+    }
+    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        auto it = Objects().find(hwnd);
+        if (it == Objects().end()) {
+            if (msg != WM_NCCREATE)
+                return DefWindowProcA(hwnd, msg, wParam, lParam);
+            it = Objects().emplace(hwnd, new T(hwnd)).first;
+        }
+        T *self = it->second;
+        if (msg == WM_NCDESTROY) {
+            Objects().erase(hwnd);
+            delete self;
+            return DefWindowProcA(hwnd, msg, wParam, lParam);
+        }
+        return self->Handle(msg, wParam, lParam);
+    }
+};
 
 // Makes a common control's window (its class's own procedure, on a window image
 // of its own) and routes its messages through `wnd` first. Registers the

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
 
 #include "platform/appframe/ControlHelpers.h"
 #include "platform/forms/WindowHost.h"
@@ -19,12 +18,6 @@ constexpr int kCellPad = 6;
 constexpr int kDividerSlop = 3;
 constexpr int kDragStart = 4;
 
-std::unordered_map<HWND, ListView *> &Instances()
-{
-    static auto *map = new std::unordered_map<HWND, ListView *>;
-    return *map;
-}
-
 int XOf(LPARAM lp) { return static_cast<int16_t>(LOWORD(static_cast<DWORD>(lp))); }
 int YOf(LPARAM lp) { return static_cast<int16_t>(HIWORD(static_cast<DWORD>(lp))); }
 
@@ -32,43 +25,13 @@ bool PtIn(const RECT &r, int x, int y) { return x >= r.left && x < r.right && y 
 
 // Whether the window (and so its ListView) still exists: a parent may destroy
 // the control while it handles a notification.
-bool Alive(HWND hwnd) { return Instances().count(hwnd) != 0; }
-
 COLORREF Resolve(COLORREF c, int sysIndex) { return c == CLR_DEFAULT || c == CLR_NONE ? GetSysColor(sysIndex) : c; }
 
 } // namespace
 
-void ListView::Register()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = WC_LISTVIEWA;
-    RegisterClassA(&wc);
-}
+void ListView::Register() { ControlWindows<ListView>::Register(WC_LISTVIEWA, CS_DBLCLKS); }
 
 ListView::ListView(HWND hwnd) : hwnd_(hwnd) {}
-
-LRESULT ListView::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    auto it = Instances().find(hwnd);
-    if (it == Instances().end()) {
-        if (msg != WM_NCCREATE)
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
-        it = Instances().emplace(hwnd, new ListView(hwnd)).first;
-    }
-    ListView *self = it->second;
-    if (msg == WM_NCDESTROY) {
-        Instances().erase(hwnd);
-        delete self;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->Handle(msg, wParam, lParam);
-}
 
 LRESULT ListView::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -493,7 +456,7 @@ void ListView::Paint()
     COLORREF back = Resolve(bkColor_, COLOR_WINDOW);
     HWND self = hwnd_;
     LRESULT stage = CustomDraw(dc, CDDS_PREPAINT, client, -1, 0, text, back);
-    if (!Alive(self)) {
+    if (!ControlWindows<ListView>::Alive(self)) {
         EndPaint(self, &ps);
         return;
     }
@@ -524,7 +487,7 @@ void ListView::Paint()
     }
     if (stage & CDRF_NOTIFYPOSTPAINT)
         CustomDraw(dc, CDDS_POSTPAINT, client, -1, 0, text, back);
-    if (!Alive(self)) {
+    if (!ControlWindows<ListView>::Alive(self)) {
         EndPaint(self, &ps);
         return;
     }
@@ -543,7 +506,7 @@ bool ListView::PaintItem(HDC dc, int item, LRESULT stage)
     LRESULT itemStage = CDRF_DODEFAULT;
     if (stage & CDRF_NOTIFYITEMDRAW) {
         itemStage = CustomDraw(dc, CDDS_ITEMPREPAINT, row, item, 0, text, back);
-        if (!Alive(self))
+        if (!ControlWindows<ListView>::Alive(self))
             return false;
         if (itemStage & CDRF_SKIPDEFAULT)
             return true;
@@ -560,7 +523,7 @@ bool ListView::PaintItem(HDC dc, int item, LRESULT stage)
         COLORREF cellBack = back;
         if (itemStage & CDRF_NOTIFYSUBITEMDRAW) {
             LRESULT s = CustomDraw(dc, CDDS_ITEMPREPAINT | CDDS_SUBITEM, cell, item, c, cellText, cellBack);
-            if (!Alive(self))
+            if (!ControlWindows<ListView>::Alive(self))
                 return false;
             if (s & CDRF_SKIPDEFAULT)
                 continue;
@@ -572,7 +535,7 @@ bool ListView::PaintItem(HDC dc, int item, LRESULT stage)
     }
     if (itemStage & CDRF_NOTIFYPOSTPAINT)
         CustomDraw(dc, CDDS_ITEMPOSTPAINT, row, item, 0, text, back);
-    return Alive(self);
+    return ControlWindows<ListView>::Alive(self);
 }
 
 void ListView::PaintCell(HDC dc, int item, int column, const RECT &cell, COLORREF text, COLORREF back, bool selected)
@@ -754,7 +717,7 @@ int ListView::InsertItem(const LVITEMA &in)
     nm.lParam = item.data;
     HWND self = hwnd_;
     NotifyParent(hwnd_, nm.hdr, LVN_INSERTITEM);
-    if (!Alive(self))
+    if (!ControlWindows<ListView>::Alive(self))
         return -1;
     if ((in.mask & LVIF_STATE) && (in.state & in.stateMask) && index < static_cast<int>(items_.size()))
         SetState(index, in.state, in.stateMask);
@@ -808,7 +771,7 @@ bool ListView::DeleteItem(int index)
     nm.lParam = items_[index].data;
     HWND self = hwnd_;
     NotifyParent(hwnd_, nm.hdr, LVN_DELETEITEM);
-    if (!Alive(self) || index >= static_cast<int>(items_.size()))
+    if (!ControlWindows<ListView>::Alive(self) || index >= static_cast<int>(items_.size()))
         return false;
     items_.erase(items_.begin() + index);
     if (mark_ == index)
@@ -826,7 +789,7 @@ void ListView::DeleteAllItems()
     nm.iItem = -1;
     HWND self = hwnd_;
     NotifyParent(hwnd_, nm.hdr, LVN_DELETEALLITEMS);
-    if (!Alive(self))
+    if (!ControlWindows<ListView>::Alive(self))
         return;
     items_.clear();
     mark_ = -1;
@@ -892,7 +855,7 @@ void ListView::ApplyStates(const std::vector<UINT> &next)
         nm.uChanged = LVIF_STATE;
         nm.lParam = c.data;
         NotifyParent(self, nm.hdr, LVN_ITEMCHANGED);
-        if (!Alive(self))
+        if (!ControlWindows<ListView>::Alive(self))
             return;
     }
 }
@@ -1171,7 +1134,7 @@ void ListView::MouseDown(int x, int y, WPARAM keys, bool dbl)
     } else {
         SelectOnly(item);
     }
-    if (Alive(self))
+    if (ControlWindows<ListView>::Alive(self))
         NotifyItem(dbl ? NM_DBLCLK : NM_CLICK, info.iItem, info.iSubItem, info.pt);
 }
 
@@ -1264,7 +1227,7 @@ void ListView::KeyDown(WORD key)
     nk.wVKey = key;
     HWND self = hwnd_;
     NotifyParent(hwnd_, nk.hdr, LVN_KEYDOWN);
-    if (!Alive(self))
+    if (!ControlWindows<ListView>::Alive(self))
         return;
     int count = static_cast<int>(items_.size());
     if (count == 0)
@@ -1313,7 +1276,7 @@ void ListView::KeyDown(WORD key)
         SetState(target, LVIS_FOCUSED, LVIS_FOCUSED);
     else
         SelectOnly(target);
-    if (Alive(self))
+    if (ControlWindows<ListView>::Alive(self))
         EnsureVisible(target);
 }
 

@@ -12,6 +12,9 @@
 
 namespace win {
 
+template <typename T>
+class ControlWindows;
+
 class ListView {
 public:
     // Registers the window class; idempotent.
@@ -31,7 +34,7 @@ private:
     enum class Drag { None, HeaderPress, HeaderMove, Resize, Thumb };
 
     explicit ListView(HWND hwnd);
-    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class ControlWindows<ListView>;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     // Geometry.

@@ -1,7 +1,6 @@
 #include "platform/appframe/StatusWindow.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/appframe/ControlHelpers.h"
 #include "platform/gdi/Gdi.h"
@@ -14,44 +13,11 @@ namespace {
 constexpr int kMaxParts = 256;
 constexpr UINT SBT_NOBORDERS = 0x0100;
 
-std::unordered_map<HWND, StatusWindow *> &Instances()
-{
-    static auto *map = new std::unordered_map<HWND, StatusWindow *>;
-    return *map;
-}
-
 } // namespace
 
-void StatusWindow::Register()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = STATUSCLASSNAMEA;
-    RegisterClassA(&wc);
-}
+void StatusWindow::Register() { ControlWindows<StatusWindow>::Register(STATUSCLASSNAMEA, 0); }
 
 StatusWindow::StatusWindow(HWND hwnd) : hwnd_(hwnd), parts_(1) {}
-
-LRESULT StatusWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    auto it = Instances().find(hwnd);
-    if (it == Instances().end()) {
-        if (msg != WM_NCCREATE)
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
-        it = Instances().emplace(hwnd, new StatusWindow(hwnd)).first;
-    }
-    StatusWindow *self = it->second;
-    if (msg == WM_NCDESTROY) {
-        Instances().erase(hwnd);
-        delete self;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->Handle(msg, wParam, lParam);
-}
 
 LRESULT StatusWindow::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -10,6 +10,9 @@
 
 namespace win {
 
+template <typename T>
+class ControlWindows;
+
 class StatusWindow {
 public:
     // Registers the window class; idempotent.
@@ -23,7 +26,7 @@ private:
     };
 
     explicit StatusWindow(HWND hwnd);
-    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class ControlWindows<StatusWindow>;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
     RECT PartRect(int index) const;
     void Paint();

@@ -1,7 +1,6 @@
 #include "platform/appframe/TabControl.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/appframe/ControlHelpers.h"
 #include "platform/gdi/Gdi.h"
@@ -16,12 +15,6 @@ constexpr int kFrame = 4;
 constexpr UINT TCHT_NOWHERE = 1;
 constexpr UINT TCHT_ONITEM = 6;
 
-std::unordered_map<HWND, TabControl *> &Instances()
-{
-    static auto *map = new std::unordered_map<HWND, TabControl *>;
-    return *map;
-}
-
 // The width of a caption as shown: "&x" marks a mnemonic, "&&" shows one '&'.
 std::string ShownText(const std::string &text)
 {
@@ -34,10 +27,6 @@ std::string ShownText(const std::string &text)
     return out;
 }
 
-// Whether the window still exists: a parent may destroy the control while it
-// handles a notification.
-bool Alive(HWND hwnd) { return Instances().count(hwnd) != 0; }
-
 struct NMTCKEYDOWN {
     NMHDR hdr;
     WORD wVKey;
@@ -46,37 +35,9 @@ struct NMTCKEYDOWN {
 
 } // namespace
 
-void TabControl::Register()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = WC_TABCONTROLA;
-    RegisterClassA(&wc);
-}
+void TabControl::Register() { ControlWindows<TabControl>::Register(WC_TABCONTROLA, CS_DBLCLKS); }
 
 TabControl::TabControl(HWND hwnd) : hwnd_(hwnd) {}
-
-LRESULT TabControl::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    auto it = Instances().find(hwnd);
-    if (it == Instances().end()) {
-        if (msg != WM_NCCREATE)
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
-        it = Instances().emplace(hwnd, new TabControl(hwnd)).first;
-    }
-    TabControl *self = it->second;
-    if (msg == WM_NCDESTROY) {
-        Instances().erase(hwnd);
-        delete self;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->Handle(msg, wParam, lParam);
-}
 
 LRESULT TabControl::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -121,7 +82,7 @@ LRESULT TabControl::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         nk.wVKey = static_cast<WORD>(wParam);
         HWND self = hwnd_;
         NotifyParent(hwnd_, nk.hdr, TCN_KEYDOWN);
-        if (!Alive(self))
+        if (!ControlWindows<TabControl>::Alive(self))
             return 0;
         if (wParam == VK_LEFT && current_ > 0)
             Select(current_ - 1);
@@ -311,7 +272,7 @@ void TabControl::Select(int index)
         return;
     NMHDR hdr{};
     HWND self = hwnd_;
-    if (NotifyParent(hwnd_, hdr, TCN_SELCHANGING) != 0 || !Alive(self))
+    if (NotifyParent(hwnd_, hdr, TCN_SELCHANGING) != 0 || !ControlWindows<TabControl>::Alive(self))
         return;
     if (index >= static_cast<int>(tabs_.size()))
         return;

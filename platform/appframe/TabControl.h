@@ -11,6 +11,9 @@
 
 namespace win {
 
+template <typename T>
+class ControlWindows;
+
 class TabControl {
 public:
     // Registers the window class; idempotent.
@@ -24,7 +27,7 @@ private:
     };
 
     explicit TabControl(HWND hwnd);
-    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class ControlWindows<TabControl>;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     int TabHeight() const;

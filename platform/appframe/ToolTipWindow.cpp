@@ -1,7 +1,6 @@
 #include "platform/appframe/ToolTipWindow.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/appframe/ControlHelpers.h"
 #include "platform/gdi/Gdi.h"
@@ -17,46 +16,13 @@ constexpr UINT kInitialDelayMs = 500;
 constexpr int kBelowPointer = 20;
 const LPSTR kTextCallback = reinterpret_cast<LPSTR>(static_cast<intptr_t>(-1));
 
-std::unordered_map<HWND, ToolTipWindow *> &Instances()
-{
-    static auto *map = new std::unordered_map<HWND, ToolTipWindow *>;
-    return *map;
-}
-
 bool Readable(LPCSTR text) { return text && text != kTextCallback; }
 
 } // namespace
 
-void ToolTipWindow::Register()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = TOOLTIPS_CLASSA;
-    RegisterClassA(&wc);
-}
+void ToolTipWindow::Register() { ControlWindows<ToolTipWindow>::Register(TOOLTIPS_CLASSA, 0); }
 
 ToolTipWindow::ToolTipWindow(HWND hwnd) : hwnd_(hwnd) {}
-
-LRESULT ToolTipWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    auto it = Instances().find(hwnd);
-    if (it == Instances().end()) {
-        if (msg != WM_NCCREATE)
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
-        it = Instances().emplace(hwnd, new ToolTipWindow(hwnd)).first;
-    }
-    ToolTipWindow *self = it->second;
-    if (msg == WM_NCDESTROY) {
-        Instances().erase(hwnd);
-        delete self;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->Handle(msg, wParam, lParam);
-}
 
 ToolTipWindow::Tool *ToolTipWindow::Find(HWND hwnd, UINT_PTR id)
 {

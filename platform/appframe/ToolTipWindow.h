@@ -12,6 +12,9 @@
 
 namespace win {
 
+template <typename T>
+class ControlWindows;
+
 class ToolTipWindow {
 public:
     // Registers the window class; idempotent.
@@ -27,7 +30,7 @@ private:
     };
 
     explicit ToolTipWindow(HWND hwnd);
-    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class ControlWindows<ToolTipWindow>;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     Tool *Find(HWND hwnd, UINT_PTR id);

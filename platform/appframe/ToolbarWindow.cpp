@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 
 #include "platform/appframe/ControlHelpers.h"
 #include "platform/gdi/Gdi.h"
@@ -20,52 +19,14 @@ constexpr UINT_PTR kLeaveTimer = 1;
 constexpr UINT kLeaveCheckMs = 100;
 constexpr int kSeparator = 8;
 
-std::unordered_map<HWND, ToolbarWindow *> &Instances()
-{
-    static auto *map = new std::unordered_map<HWND, ToolbarWindow *>;
-    return *map;
-}
-
-// Whether the window still exists: a parent may destroy the control while it
-// handles a notification.
-bool Alive(HWND hwnd) { return Instances().count(hwnd) != 0; }
-
 int XOf(LPARAM lp) { return static_cast<int16_t>(LOWORD(static_cast<DWORD>(lp))); }
 int YOf(LPARAM lp) { return static_cast<int16_t>(HIWORD(static_cast<DWORD>(lp))); }
 
 } // namespace
 
-void ToolbarWindow::Register()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = Proc;
-    wc.lpszClassName = TOOLBARCLASSNAMEA;
-    RegisterClassA(&wc);
-}
+void ToolbarWindow::Register() { ControlWindows<ToolbarWindow>::Register(TOOLBARCLASSNAMEA, CS_DBLCLKS); }
 
 ToolbarWindow::ToolbarWindow(HWND hwnd) : hwnd_(hwnd) {}
-
-LRESULT ToolbarWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    auto it = Instances().find(hwnd);
-    if (it == Instances().end()) {
-        if (msg != WM_NCCREATE)
-            return DefWindowProcA(hwnd, msg, wParam, lParam);
-        it = Instances().emplace(hwnd, new ToolbarWindow(hwnd)).first;
-    }
-    ToolbarWindow *self = it->second;
-    if (msg == WM_NCDESTROY) {
-        Instances().erase(hwnd);
-        delete self;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    return self->Handle(msg, wParam, lParam);
-}
 
 int ToolbarWindow::IndexOf(int command) const
 {
@@ -313,7 +274,7 @@ void ToolbarWindow::MouseDown(int x, int y)
     nm.dwItemData = index >= 0 ? buttons_[index].data : 0;
     nm.pt = POINT{x, y};
     HWND self = hwnd_;
-    if (NotifyParent(hwnd_, nm.hdr, NM_LDOWN) != 0 || !Alive(self))
+    if (NotifyParent(hwnd_, nm.hdr, NM_LDOWN) != 0 || !ControlWindows<ToolbarWindow>::Alive(self))
         return;
     index = HitTest(x, y);
     if (index < 0 || !(buttons_[index].state & TBSTATE_ENABLED))
@@ -325,7 +286,7 @@ void ToolbarWindow::MouseDown(int x, int y)
         tb.iItem = buttons_[index].command;
         tb.rcButton = buttons_[index].rect;
         NotifyParent(hwnd_, tb.hdr, TBN_DROPDOWN);
-        if (!Alive(self))
+        if (!ControlWindows<ToolbarWindow>::Alive(self))
             return;
         index = IndexOf(tb.iItem);
         if (index >= 0)
@@ -391,7 +352,7 @@ void ToolbarWindow::Paint()
     FillSolid(dc, client, GetSysColor(COLOR_BTNFACE));
     HWND self = hwnd_;
     LRESULT stage = notify(CDDS_PREPAINT, client, -1).first;
-    if (!Alive(self)) {
+    if (!ControlWindows<ToolbarWindow>::Alive(self)) {
         EndPaint(self, &ps);
         return;
     }
@@ -403,7 +364,7 @@ void ToolbarWindow::Paint()
             COLORREF text = GetSysColor((b.state & TBSTATE_ENABLED) ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
             if (stage & CDRF_NOTIFYITEMDRAW) {
                 auto [r, color] = notify(CDDS_ITEMPREPAINT, b.rect, i);
-                if (!Alive(self)) {
+                if (!ControlWindows<ToolbarWindow>::Alive(self)) {
                     EndPaint(self, &ps);
                     return;
                 }
@@ -422,7 +383,7 @@ void ToolbarWindow::Paint()
     }
     if (stage & CDRF_NOTIFYPOSTPAINT)
         notify(CDDS_POSTPAINT, client, -1);
-    if (!Alive(self)) {
+    if (!ControlWindows<ToolbarWindow>::Alive(self)) {
         EndPaint(self, &ps);
         return;
     }

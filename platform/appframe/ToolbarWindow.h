@@ -12,6 +12,9 @@
 
 namespace win {
 
+template <typename T>
+class ControlWindows;
+
 class ToolbarWindow {
 public:
     // Registers the window class; idempotent.
@@ -29,7 +32,7 @@ private:
     };
 
     explicit ToolbarWindow(HWND hwnd);
-    static LRESULT Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend class ControlWindows<ToolbarWindow>;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
     int IndexOf(int command) const;
