@@ -112,6 +112,28 @@ void CheckRange(CDataExchange *pDX, T value, T minVal, T maxVal)
 
 bool IsRadio(HWND h) { return (CWnd::FromHandle(h)->SendMessage(WM_GETDLGCODE) & DLGC_RADIOBUTTON) != 0; }
 
+// The control of one step of the exchange; null when an earlier step failed or
+// the dialog has no such control.
+CWnd *ExchangeControl(CDataExchange *pDX, int nIDC)
+{
+    if (pDX->m_bFailed)
+        return nullptr;
+    HWND h = pDX->PrepareCtrl(nIDC);
+    return h ? CWnd::FromHandle(h) : nullptr;
+}
+
+// The chosen index of a list or combo box, read or set with these messages.
+void ExchangeIndex(CDataExchange *pDX, int nIDC, int &index, UINT getMessage, UINT setMessage)
+{
+    CWnd *control = ExchangeControl(pDX, nIDC);
+    if (!control)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        index = static_cast<int>(control->SendMessage(getMessage));
+    else
+        control->SendMessage(setMessage, static_cast<WPARAM>(index));
+}
+
 } // namespace
 
 CString AfxIntegerMessage() { return CString("请键入一个整数。"); }
@@ -231,12 +253,9 @@ void DDX_Text(CDataExchange *pDX, int nIDC, float &value)
 
 void DDX_Check(CDataExchange *pDX, int nIDC, int &value)
 {
-    if (pDX->m_bFailed)
+    CWnd *control = ExchangeControl(pDX, nIDC);
+    if (!control)
         return;
-    HWND h = pDX->PrepareCtrl(nIDC);
-    if (!h)
-        return;
-    CWnd *control = CWnd::FromHandle(h);
     if (pDX->m_bSaveAndValidate)
         value = static_cast<int>(control->SendMessage(BM_GETCHECK));
     else
@@ -274,26 +293,14 @@ void DDX_Radio(CDataExchange *pDX, int nIDC, int &value)
 
 void DDX_CBIndex(CDataExchange *pDX, int nIDC, int &index)
 {
-    if (pDX->m_bFailed)
-        return;
-    HWND h = pDX->PrepareCtrl(nIDC);
-    if (!h)
-        return;
-    CWnd *control = CWnd::FromHandle(h);
-    if (pDX->m_bSaveAndValidate)
-        index = static_cast<int>(control->SendMessage(CB_GETCURSEL));
-    else
-        control->SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index));
+    ExchangeIndex(pDX, nIDC, index, CB_GETCURSEL, CB_SETCURSEL);
 }
 
 void DDX_CBString(CDataExchange *pDX, int nIDC, CString &value)
 {
-    if (pDX->m_bFailed)
+    CWnd *control = ExchangeControl(pDX, nIDC);
+    if (!control)
         return;
-    HWND h = pDX->PrepareCtrl(nIDC);
-    if (!h)
-        return;
-    CWnd *control = CWnd::FromHandle(h);
     if (pDX->m_bSaveAndValidate) {
         control->GetWindowText(value);
         return;
@@ -308,16 +315,7 @@ void DDX_CBString(CDataExchange *pDX, int nIDC, CString &value)
 
 void DDX_LBIndex(CDataExchange *pDX, int nIDC, int &index)
 {
-    if (pDX->m_bFailed)
-        return;
-    HWND h = pDX->PrepareCtrl(nIDC);
-    if (!h)
-        return;
-    CWnd *control = CWnd::FromHandle(h);
-    if (pDX->m_bSaveAndValidate)
-        index = static_cast<int>(control->SendMessage(LB_GETCURSEL));
-    else
-        control->SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index));
+    ExchangeIndex(pDX, nIDC, index, LB_GETCURSEL, LB_SETCURSEL);
 }
 
 void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &control)
