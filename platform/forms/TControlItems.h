@@ -11,6 +11,8 @@ namespace win {
 class TControlItems {
 public:
     explicit TControlItems(std::function<void()> changed) : changed_(std::move(changed)) {}
+    // Controls keep lines of their own kinds (a rich edit's) through this class.
+    virtual ~TControlItems() = default;
 
     int Count() const { return list_.Count(); }
     const AnsiString &Strings(int index) const { return list_.Strings(index); }

@@ -1,13 +1,22 @@
 #include "platform/forms/TMemo.h"
 
-#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include <string>
 
 #include "platform/forms/WindowHost.h"
 
 namespace win {
 
-TMemo::TMemo(TComponent *Owner)
-    : TWinControl(Owner), Lines(new TControlItems([this] { ShowLines(); })), lines_(Lines)
+TMemo::TMemo(TComponent *Owner) : TMemo(Owner, [](std::function<void()> changed) {
+    return std::make_unique<TControlItems>(std::move(changed));
+})
+{
+}
+
+TMemo::TMemo(TComponent *Owner,
+             const std::function<std::unique_ptr<TControlItems>(std::function<void()>)> &makeLines)
+    : TWinControl(Owner), Lines(makeLines([this] { ShowLines(); }).release()), lines_(Lines)
 {
     TControl::SetColor(clWindow);
     SetBounds(0, 0, 185, 89);
@@ -15,13 +24,14 @@ TMemo::TMemo(TComponent *Owner)
 
 QWidget *TMemo::CreateWidget(QWidget *parent)
 {
-    auto *edit = new QPlainTextEdit(parent);
-    QObject::connect(edit, &QPlainTextEdit::textChanged, [this, edit] {
+    auto *edit = new QTextEdit(parent);
+    edit->setAcceptRichText(false);
+    QObject::connect(edit, &QTextEdit::textChanged, [this, edit] {
         if (showing_)
             return;
         showing_ = true;
         std::string text = GbkText(edit->toPlainText());
-        Lines->SetText(text.c_str());
+        Lines->SetText(AnsiString(text.data(), static_cast<int>(text.size())));
         showing_ = false;
         if (OnChange)
             OnChange(this);
@@ -49,9 +59,10 @@ void TMemo::ShowLines()
     for (int i = 0; i < Lines->Count(); ++i) {
         if (i)
             text += '\n';
-        text += Lines->Strings(i).c_str();
+        const AnsiString &line = Lines->Strings(i);
+        text.append(line.c_str(), static_cast<size_t>(line.Length()));
     }
-    static_cast<QPlainTextEdit *>(Widget())->setPlainText(QtText(text));
+    static_cast<QTextEdit *>(Widget())->setPlainText(QtText(text));
     showing_ = false;
 }
 
@@ -71,13 +82,13 @@ void TMemo::Apply()
 {
     if (!HandleAllocated())
         return;
-    auto *edit = static_cast<QPlainTextEdit *>(Widget());
+    auto *edit = static_cast<QTextEdit *>(Widget());
     edit->setReadOnly(readOnly_);
     bool vertical = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
     bool horizontal = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
     edit->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     edit->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    edit->setLineWrapMode(horizontal ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+    edit->setLineWrapMode(horizontal ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
 }
 
 } // namespace win

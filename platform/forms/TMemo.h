@@ -1,5 +1,5 @@
 // The memo: lines of text (Lines, loaded from a file or set in code), read-only
-// or editable, with a vertical scroll bar when asked.
+// or editable, with scroll bars when asked.
 #pragma once
 
 #include <memory>
@@ -30,12 +30,16 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    // A memo whose lines are of a kind of their own; `makeLines` gets the
+    // function that shows changed lines.
+    TMemo(TComponent *Owner, const std::function<std::unique_ptr<TControlItems>(std::function<void()>)> &makeLines);
     QWidget *CreateWidget(QWidget *parent) override;
     void CreateWnd() override;
+    // Passes ReadOnly and ScrollBars to the widget.
+    virtual void Apply();
 
 private:
     void ShowLines();
-    void Apply();
 
     std::unique_ptr<TControlItems> lines_;
     bool readOnly_ = false;

@@ -88,82 +88,19 @@ private:
 } // namespace
 
 TRichEdit::TRichEdit(TComponent *Owner)
-    : TWinControl(Owner), Lines(new TRichEditStrings(this, [this] { ShowLines(); })), lines_(Lines)
+    : TMemo(Owner,
+            [this](std::function<void()> changed) {
+                return std::make_unique<TRichEditStrings>(this, std::move(changed));
+            }),
+      Lines(static_cast<TRichEditStrings *>(TMemo::Lines))
 {
-    TControl::SetColor(clWindow);
-    SetBounds(0, 0, 185, 89);
-}
-
-QWidget *TRichEdit::CreateWidget(QWidget *parent)
-{
-    auto *edit = new QTextEdit(parent);
-    edit->setAcceptRichText(false);
-    QObject::connect(edit, &QTextEdit::textChanged, [this, edit] {
-        if (showing_)
-            return;
-        showing_ = true;
-        std::string text = GbkText(edit->toPlainText());
-        Lines->SetText(AnsiString(text.data(), static_cast<int>(text.size())));
-        showing_ = false;
-        if (OnChange)
-            OnChange(this);
-    });
-    return edit;
-}
-
-void TRichEdit::CreateWnd()
-{
-    TWinControl::CreateWnd();
-    Apply();
-    ShowLines();
-}
-
-AnsiString TRichEdit::GetCaption() const { return Lines->Text(); }
-
-void TRichEdit::SetCaption(AnsiString caption) { Lines->SetText(caption); }
-
-void TRichEdit::ShowLines()
-{
-    if (showing_ || !HandleAllocated())
-        return;
-    showing_ = true;
-    std::string text;
-    for (int i = 0; i < Lines->Count(); ++i) {
-        if (i)
-            text += '\n';
-        const AnsiString &line = Lines->Strings(i);
-        text.append(line.c_str(), static_cast<size_t>(line.Length()));
-    }
-    Edit(Widget())->setPlainText(QtText(text));
-    showing_ = false;
-}
-
-void TRichEdit::SetReadOnly(bool readOnly)
-{
-    readOnly_ = readOnly;
-    Apply();
-}
-
-void TRichEdit::SetScrollBars(TScrollStyle style)
-{
-    scrollBars_ = style;
-    Apply();
 }
 
 void TRichEdit::Apply()
 {
-    if (!HandleAllocated())
-        return;
-    QTextEdit *edit = Edit(Widget());
-    edit->setReadOnly(readOnly_);
-    // A read-only rich edit keeps its caret: the keys move it and select.
-    if (readOnly_)
-        edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    bool vertical = scrollBars_ == ssVertical || scrollBars_ == ssBoth;
-    bool horizontal = scrollBars_ == ssHorizontal || scrollBars_ == ssBoth;
-    edit->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    edit->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    edit->setLineWrapMode(horizontal ? QTextEdit::NoWrap : QTextEdit::WidgetWidth);
+    TMemo::Apply();
+    if (HandleAllocated() && ReadOnly)
+        Edit(Widget())->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 int TRichEdit::GetSelStart() { return Edit(Widget())->textCursor().selectionStart(); }

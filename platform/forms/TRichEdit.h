@@ -4,30 +4,21 @@
 // it like any edit (also when posted).
 #pragma once
 
-#include <memory>
-
 #include "platform/forms/TMemo.h"
 #include "platform/forms/TRichEditStrings.h"
-#include "platform/forms/TWinControl.h"
 
 namespace win {
 
-class TRichEdit : public TWinControl {
+class TRichEdit : public TMemo {
 public:
     explicit TRichEdit(TComponent *Owner);
     AnsiString ClassName() const override { return "TRichEdit"; }
 
+    // The memo's lines, which load and save rich text.
     TRichEditStrings *const Lines;
     // Lines load and save as plain text instead of rich text.
     bool PlainText = false;
 
-    bool GetReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly);
-    TScrollStyle GetScrollBars() const { return scrollBars_; }
-    void SetScrollBars(TScrollStyle style);
-    // The text is the lines joined by CRLF; setting it splits it into lines.
-    AnsiString GetCaption() const override;
-    void SetCaption(AnsiString caption) override;
     // Selection in characters from the start of the text, a line break counting
     // as one.
     int GetSelStart();
@@ -45,24 +36,12 @@ public:
     // the job cannot be started (also while another is running) or completed.
     bool Print(const AnsiString &Caption);
 
-    Property<TRichEdit, bool, &TRichEdit::GetReadOnly, &TRichEdit::SetReadOnly> ReadOnly{this};
-    Property<TRichEdit, TScrollStyle, &TRichEdit::GetScrollBars, &TRichEdit::SetScrollBars> ScrollBars{this};
     Property<TRichEdit, int, &TRichEdit::GetSelStart, &TRichEdit::SetSelStart> SelStart{this};
     Property<TRichEdit, int, &TRichEdit::GetSelLength, &TRichEdit::SetSelLength> SelLength{this};
-    TNotifyEvent OnChange;
 
 protected:
-    QWidget *CreateWidget(QWidget *parent) override;
-    void CreateWnd() override;
-
-private:
-    void ShowLines();
-    void Apply();
-
-    std::unique_ptr<TRichEditStrings> lines_;
-    bool readOnly_ = false;
-    TScrollStyle scrollBars_ = ssNone;
-    bool showing_ = false;
+    // A read-only rich edit keeps its caret: the keys move it and select.
+    void Apply() override;
 };
 
 } // namespace win

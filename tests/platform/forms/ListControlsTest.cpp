@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include <fstream>
 #include <vector>
@@ -168,7 +168,7 @@ TEST_F(ListControlsTest, MemoShowsLinesLoadedFromAFile)
     EXPECT_FALSE(memo->Lines->LoadFromFile("missing.txt"));
     EXPECT_EQ(memo->Lines->Count(), 2);
     form->Show();
-    auto *edit = static_cast<QPlainTextEdit *>(memo->Widget());
+    auto *edit = static_cast<QTextEdit *>(memo->Widget());
     EXPECT_EQ(edit->toPlainText(), QStringView(u"公告\nline two").toString());
     EXPECT_TRUE(edit->isReadOnly());
     memo->Lines->Add("三");
