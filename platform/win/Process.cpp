@@ -1,7 +1,6 @@
 #include "platform/win/Process.h"
 
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +14,7 @@
 #include <thread>
 
 #include "platform/win/Path.h"
+#include "platform/win/SessionSpawn.h"
 #include "platform/win/Text.h"
 #include "platform/win/Thread.h"
 #include "platform/win/Time.h"
@@ -321,36 +321,12 @@ int Spawn(const std::string &program, const std::vector<std::string> &args, cons
           const std::optional<std::string> &commandLine, pid_t &pid)
 {
     ReapOrphans();
-    std::vector<std::string> argvText{program};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char *> argv;
-    for (auto &a : argvText)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
     std::vector<std::string> envText = ChildEnvironment(commandLine);
     std::vector<char *> envp;
     for (auto &e : envText)
         envp.push_back(e.data());
     envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
-    if (!folder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    int err = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    return err;
+    return SpawnInSession(SessionSpawn{program, args, folder, envp.data()}, pid);
 }
 
 DWORD SpawnError(int err)

@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QMetaObject>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +13,7 @@
 #include <mutex>
 
 #include "platform/win/Path.h"
+#include "platform/win/SessionSpawn.h"
 #include "platform/win/Thread.h"
 
 extern char **environ;
@@ -87,36 +86,15 @@ bool StartPlayer(const std::string &native)
     std::vector<std::string> words;
     std::string program = FindOnPath("aplay");
     if (!program.empty()) {
-        words = {program, "-q", native};
+        words = {"-q", native};
     } else {
         program = FindOnPath("paplay");
         if (program.empty())
             return false;
-        words = {program, native};
+        words = {native};
     }
-    std::vector<char *> argv;
-    for (auto &w : words)
-        argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
-    for (int fd : {0, 1, 2})
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    int err = ::posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
+    int err = SpawnInSession(SessionSpawn{program, words, "", environ, true}, pid);
     if (err != 0)
         return false;
     player = pid;
