@@ -464,7 +464,10 @@ int connect(SOCKET s, const sockaddr *name, int namelen)
     }
     if (!WaitReady(rec, POLLOUT, kBlockingConnectTimeoutMs))
         return SOCKET_ERROR;
-    if (int outcome = TakeSocketError(*rec))
+    // A peer that accepts and resets at once has still let the connection be
+    // made: the reset shows on the next send or receive, as on Windows.
+    int outcome = TakeSocketError(*rec);
+    if (outcome && outcome != WSAECONNRESET)
         return Fail(outcome);
     std::lock_guard<std::mutex> guard(SocketLock());
     rec->established = true;
