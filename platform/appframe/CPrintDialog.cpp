@@ -6,6 +6,7 @@
 #include <QtPrintSupport/QPrinterInfo>
 
 #include "platform/forms/TCommonDialog.h"
+#include "platform/forms/WindowHost.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/MessageBox.h"
 
@@ -57,8 +58,8 @@ BOOL CPrintDialog::GetDefaults()
     return m_pd.hDC != 0;
 }
 
-// The job always goes to the default printer (or its PDF stand-in), so the
-// dialog confirms the job, offers no file output and offers a page range or the
+// The dialog starts on the default printer and chooses the printer of the
+// program's later jobs; it offers no file output, and a page range or the
 // selection only where the flags allow them.
 bool CPrintDialog::Ask()
 {
@@ -77,6 +78,7 @@ bool CPrintDialog::Ask()
         dialog.setMinMax(m_pd.nMinPage, m_pd.nMaxPage);
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    SelectPrinter(GbkText(printer.printerName()));
     m_pd.Flags &= ~(PD_PAGENUMS | PD_SELECTION);
     if (dialog.printRange() == QAbstractPrintDialog::PageRange) {
         m_pd.Flags |= PD_PAGENUMS;

@@ -5,6 +5,8 @@
 #include <QtPrintSupport/QPrinter>
 #include <QtPrintSupport/QPrinterInfo>
 
+#include "platform/forms/WindowHost.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/win/Text.h"
 
 namespace win {
@@ -22,12 +24,15 @@ bool TPrintDialog::Execute()
         return true;
     QPrinter printer(info);
     QPrintDialog dialog(&printer, QApplication::activeWindow());
-    // The job is the whole document on the default printer: the dialog confirms
-    // it and offers no page range, selection or file output.
+    // The job is the whole document: the dialog chooses the printer and offers no
+    // page range, selection or file output.
     dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
     if (!Title.IsEmpty())
         dialog.setWindowTitle(QString::fromStdString(GbkToUtf8(Title.c_str())));
-    return dialog.exec() == QDialog::Accepted;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    SelectPrinter(GbkText(printer.printerName()));
+    return true;
 }
 
 } // namespace win

@@ -8,6 +8,8 @@
 // ignores the mix mode, as on Windows.
 #pragma once
 
+#include <string>
+
 #include "platform/gdi/GdiTypes.h"
 
 namespace win {
@@ -119,11 +121,15 @@ int StartPage(HDC hdc);
 int EndPage(HDC hdc);
 int EndDoc(HDC hdc);
 int AbortDoc(HDC hdc);
-// A context of the printer, the one print dialogs hand out: the system's default
-// printer, or a PDF file when none is configured. The environment variable
+// A context of the printer, the one print dialogs hand out: the printer last
+// chosen in a print dialog (SelectPrinter), else the system's default printer,
+// or a PDF file when none is configured. The environment variable
 // LUMO_PRINT_PDF names a PDF file that takes every job instead (tests); a job's
 // DOCINFOA::lpszOutput names one for that job. Pages are drawn at 300 dots per inch.
 HDC CreatePrinterDC();
+// The system printer that later jobs go to, by name (GBK); an empty or unknown
+// name gives the default printer again.
+void SelectPrinter(const std::string &name);
 
 // The names without the character-set suffix, as the programs write them.
 inline HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,

@@ -14,6 +14,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/gdi/Gdi.h"
+#include "platform/win/Text.h"
+
 namespace win {
 
 namespace {
@@ -40,13 +43,23 @@ QString DefaultPdfPath()
     return folder + QStringLiteral("/lumo-print-") + stamp + QStringLiteral(".pdf");
 }
 
+QString &ChosenPrinter()
+{
+    static QString name;
+    return name;
+}
+
 } // namespace
+
+void SelectPrinter(const std::string &name) { ChosenPrinter() = QString::fromStdString(GbkToUtf8(name)); }
 
 PrintJob::PrintJob()
 {
     bool gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
     if (ForcedPdfPath().isEmpty() && gui) {
-        QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        QPrinterInfo info = ChosenPrinter().isEmpty() ? QPrinterInfo() : QPrinterInfo::printerInfo(ChosenPrinter());
+        if (info.isNull())
+            info = QPrinterInfo::defaultPrinter();
         if (!info.isNull()) {
             printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
             printer_->setResolution(kResolution);

@@ -70,6 +70,28 @@ TEST_F(PrintTest, TwoPageJobWritesATwoPagePdf)
     EXPECT_EQ(PdfPages(path_), 2);
 }
 
+// A printer name the system does not know falls back to the default printer,
+// here none: the job becomes a PDF file in the documents folder.
+TEST_F(PrintTest, UnknownChosenPrinterFallsBackToThePdfInTheDocuments)
+{
+    unsetenv("LUMO_PRINT_PDF");
+    SelectPrinter("没有这台打印机");
+    QDir documents(QDir::homePath() + "/Documents");
+    int before = documents.entryList({"lumo-print-*.pdf"}, QDir::Files).size();
+    HDC dc = CreatePrinterDC();
+    ASSERT_NE(dc, 0u);
+    DOCINFOA info{int(sizeof(DOCINFOA)), "报表", nullptr, nullptr, 0};
+    ASSERT_GT(StartDocA(dc, &info), 0);
+    ASSERT_GT(StartPage(dc), 0);
+    ASSERT_GT(EndPage(dc), 0);
+    ASSERT_GT(EndDoc(dc), 0);
+    DeleteDC(dc);
+    SelectPrinter("");
+    QStringList files = documents.entryList({"lumo-print-*.pdf"}, QDir::Files);
+    ASSERT_EQ(files.size(), before + 1);
+    EXPECT_EQ(PdfPages(documents.filePath(files.back()).toStdString()), 1);
+}
+
 TEST_F(PrintTest, AbortedJobLeavesNoFileAndDrawingOutsideAPageIsIgnored)
 {
     HDC dc = CreatePrinterDC();
