@@ -11,6 +11,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/forms/WindowHost.h"
 #include "platform/gdi/IconImage.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Text.h"
@@ -139,7 +140,7 @@ BOOL Apply(DWORD message, const NOTIFYICONDATAA &data)
         if (real) {
             icon.shown = new QSystemTrayIcon;
             ShowIcon(icon);
-            icon.shown->setToolTip(QString::fromStdString(GbkToUtf8(icon.tip)));
+            icon.shown->setToolTip(QtText(icon.tip));
             QObject::connect(icon.shown, &QSystemTrayIcon::activated,
                              [key](QSystemTrayIcon::ActivationReason reason) { Click(key, MouseMessageOf(reason)); });
             icon.shown->show();
@@ -163,7 +164,7 @@ BOOL Apply(DWORD message, const NOTIFYICONDATAA &data)
         if (data.uFlags & NIF_TIP) {
             icon.tip = TipOf(data);
             if (icon.shown)
-                icon.shown->setToolTip(QString::fromStdString(GbkToUtf8(icon.tip)));
+                icon.shown->setToolTip(QtText(icon.tip));
         }
         return TRUE;
     }

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "platform/win/Text.h"
+#include "platform/forms/WindowHost.h"
 
 namespace win {
 
@@ -25,7 +25,7 @@ bool TColorDialog::Execute()
     QColorDialog dialog(QColor(GetRValue(preset), GetGValue(preset), GetBValue(preset)), QApplication::activeWindow());
     dialog.setOption(QColorDialog::DontUseNativeDialog, true);
     if (!Title.IsEmpty())
-        dialog.setWindowTitle(QString::fromStdString(GbkToUtf8(Title.c_str())));
+        dialog.setWindowTitle(QtText(Title.c_str()));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     QColor chosen = dialog.selectedColor();

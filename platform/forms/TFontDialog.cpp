@@ -15,7 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/win/Text.h"
+#include "platform/forms/WindowHost.h"
 
 namespace win {
 namespace {
@@ -155,16 +155,16 @@ bool TFontDialog::Execute()
     if (!CanShowDialogs())
         return false;
     TFontStyles preset = Font->Style;
-    Choice choice{QString::fromStdString(GbkToUtf8(Font->Name.c_str())),
+    Choice choice{QtText(Font->Name.c_str()),
                   Font->Height,
                   preset.Contains(fsBold),
                   preset.Contains(fsItalic),
                   preset.Contains(fsUnderline),
                   preset.Contains(fsStrikeOut)};
-    QString title = Title.IsEmpty() ? Qt16(u"字体") : QString::fromStdString(GbkToUtf8(Title.c_str()));
+    QString title = Title.IsEmpty() ? Qt16(u"字体") : QtText(Title.c_str());
     if (!AskFont(choice, title))
         return false;
-    Font->Name = Utf8ToGbk(choice.face.toStdString()).c_str();
+    Font->Name = GbkText(choice.face).c_str();
     // A positive height (a cell height) that was kept stays as it was.
     Font->Height = choice.height;
     TFontStyles style;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/forms/WindowHost.h"
 #include "platform/win/File.h"
 #include "platform/win/Path.h"
 #include "platform/win/Text.h"
@@ -13,7 +14,7 @@
 namespace win {
 namespace {
 
-QString ToQt(const AnsiString &gbk) { return QString::fromStdString(GbkToUtf8(gbk.c_str())); }
+QString ToQt(const AnsiString &gbk) { return QtText(gbk.c_str()); }
 
 // Where the last component of a GBK path starts ('\' may be the second byte of
 // a double-byte character, so the bytes are walked character by character).

@@ -7,7 +7,6 @@
 
 #include "platform/forms/WindowHost.h"
 #include "platform/gdi/Gdi.h"
-#include "platform/win/Text.h"
 
 namespace win {
 
@@ -28,7 +27,7 @@ bool TPrintDialog::Execute()
     // page range, selection or file output.
     dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
     if (!Title.IsEmpty())
-        dialog.setWindowTitle(QString::fromStdString(GbkToUtf8(Title.c_str())));
+        dialog.setWindowTitle(QtText(Title.c_str()));
     if (dialog.exec() != QDialog::Accepted)
         return false;
     SelectPrinter(GbkText(printer.printerName()));

@@ -815,7 +815,7 @@ void HostRawWindow(HWND hwnd, const CREATESTRUCTA &cs)
             flags |= Qt::WindowStaysOnTopHint;
         host->setWindowFlags(flags);
         if (cs.lpszName)
-            host->setWindowTitle(QString::fromStdString(GbkToUtf8(cs.lpszName)));
+            host->setWindowTitle(QtText(cs.lpszName));
     }
     constexpr int kUseDefault = static_cast<int>(0x80000000u);
     int x = cs.x == kUseDefault ? 0 : cs.x;
