@@ -57,21 +57,6 @@ thread_local CWnd *creating = nullptr;
 thread_local std::vector<MSG> currentMessages;
 thread_local HWND captureWindow = 0;
 
-const char kDefaultClass[] = "AfxWnd";
-
-void RegisterDefaultClass()
-{
-    static bool done = false;
-    if (done)
-        return;
-    done = true;
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = AfxWndProc;
-    wc.lpszClassName = kDefaultClass;
-    RegisterClassA(&wc);
-}
-
 // The window's children in creation order (handles grow with creation).
 std::vector<HWND> ChildWindows(HWND parent, bool deep)
 {
@@ -242,10 +227,8 @@ HWND CWnd::UnsubclassWindow()
 
 BOOL CWnd::PreCreateWindow(CREATESTRUCT &cs)
 {
-    if (!cs.lpszClass) {
-        RegisterDefaultClass();
-        cs.lpszClass = kDefaultClass;
-    }
+    if (!cs.lpszClass)
+        cs.lpszClass = AfxRegisterWndClass(CS_DBLCLKS);
     return TRUE;
 }
 
