@@ -18,6 +18,8 @@
 namespace win {
 namespace {
 
+thread_local bool handlingOtherProcess = false;
+
 const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 std::mutex hookLock;
@@ -159,14 +161,25 @@ int RunMainLoop()
     return code;
 }
 
-BOOL PostLocalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+MessageOrigin::MessageOrigin(bool fromOtherProcess) : saved_(handlingOtherProcess)
+{
+    handlingOtherProcess = fromOtherProcess;
+}
+
+MessageOrigin::~MessageOrigin() { handlingOtherProcess = saved_; }
+
+BOOL InMessageFromOtherProcess() { return handlingOtherProcess ? TRUE : FALSE; }
+
+BOOL PostLocalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool fromOtherProcess)
 {
     std::shared_ptr<WindowRecord> w = FindLocalWindow(hwnd);
     if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    if (!w->queue->Post(MakeMsg(hwnd, msg, wParam, lParam))) {
+    MSG m = MakeMsg(hwnd, msg, wParam, lParam);
+    m.fromOtherProcess = fromOtherProcess ? TRUE : FALSE;
+    if (!w->queue->Post(m)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
@@ -265,7 +278,7 @@ LRESULT DispatchMessageA(const MSG *msg)
     if (!msg || msg->hwnd == 0)
         return 0;
     LRESULT result = 0;
-    CallLocalWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam, result);
+    CallLocalWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam, result, msg->fromOtherProcess != FALSE);
     return result;
 }
 
@@ -292,6 +305,7 @@ bool RunApplicationMessageHook(MSG &msg)
     }
     if (!hook)
         return false;
+    MessageOrigin origin(msg.fromOtherProcess != FALSE);
     bool handled = false;
     hook(msg, handled);
     return handled;

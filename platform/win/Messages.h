@@ -16,6 +16,8 @@ struct MSG {
     LPARAM lParam;
     DWORD time;
     POINT pt;
+    // TRUE on a message that came from another process (set by the layer).
+    BOOL fromOtherProcess = FALSE;
 };
 using LPMSG = MSG *;
 
@@ -110,14 +112,26 @@ struct COPYDATASTRUCT {
 };
 using PCOPYDATASTRUCT = COPYDATASTRUCT *;
 
-// The largest WM_COPYDATA block that crosses processes.
+// The largest WM_COPYDATA block, and the longest WM_SETTEXT / WM_GETTEXT text,
+// that crosses processes.
 constexpr DWORD kMaxCopyDataBytes = 60000;
+
+// TRUE while the calling thread handles a message that came from another process,
+// sent or posted: inside the window procedure the layer calls with it (and the
+// procedures that one chains to) and inside the application's hook. A message
+// sent from within that handling is this process's own again. Only 32-bit values
+// cross processes: a program refuses its own messages (at or above WM_USER) whose
+// wParam or lParam it would take as a pointer when this says TRUE.
+BOOL InMessageFromOtherProcess();
 
 // Puts a message at the end of the queue of the thread that owns the window, from
 // any thread; a window of another process gets it through that process's socket.
 // hwnd 0 posts to the calling thread itself. FALSE with
 // ERROR_INVALID_WINDOW_HANDLE for a window that does not exist (any more), and
-// with ERROR_MESSAGE_SYNC_ONLY for WM_COPYDATA, which only SendMessage carries.
+// with ERROR_MESSAGE_SYNC_ONLY for WM_COPYDATA, which only SendMessage carries
+// (likewise WM_SETTEXT and WM_GETTEXT to another process). Another process gets
+// the messages at or above WM_USER and the system messages whose parameters are
+// plain values; any other message to it fails with ERROR_ACCESS_DENIED.
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 inline BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -132,7 +146,11 @@ constexpr DWORD ERROR_MESSAGE_SYNC_ONLY = 1159;
 // through its socket; after 10 s without an answer the call gives up
 // (ERROR_TIMEOUT), and a peer that ends meanwhile makes it return at once. 0 with
 // ERROR_INVALID_WINDOW_HANDLE for a window that does not exist or is destroyed
-// before its turn.
+// before its turn. To another process WM_COPYDATA carries a copy of its block,
+// WM_SETTEXT a copy of its text and WM_GETTEXT copies the answer back into the
+// caller's buffer (at most kMaxCopyDataBytes bytes each); the other system
+// messages that carry pointers do not cross (0 with ERROR_ACCESS_DENIED, also
+// when the receiver refuses one).
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 inline LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {

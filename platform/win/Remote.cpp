@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -31,7 +32,6 @@ constexpr int64_t kRequestWindowMs = 3000;
 constexpr int64_t kQuestionTimeoutMs = 3000;
 // How long a send or a show request waits for the other process's answer.
 constexpr int64_t kSendTimeoutMs = 10000;
-constexpr size_t kMaxFrame = sizeof(RemoteFrame) + kMaxCopyDataBytes;
 
 std::string EntryPath(HWND hwnd) { return RuntimeFolder() + "/w" + std::to_string(hwnd); }
 
@@ -45,12 +45,28 @@ bool MakeAddress(const std::string &path, sockaddr_un &addr)
     return true;
 }
 
-void SendAnswer(int fd, LRESULT result, bool handled)
+// The answer to a request; `reply` is the text WM_GETTEXT copies back.
+void SendAnswer(int fd, LRESULT result, RemoteAnswer verdict, const std::string &reply = std::string())
 {
-    RemoteFrame answer{kRemoteMagic, kRemoteAnswer, 0, 0, 0, static_cast<uint32_t>(result),
-                       handled ? 1u : 0u, 0};
+    RemoteFrame answer{kRemoteMagic, kRemoteAnswer, 0, 0, 0, static_cast<uint32_t>(result), verdict,
+                       static_cast<uint32_t>(reply.size())};
+    std::vector<char> packet(sizeof answer + reply.size());
+    std::memcpy(packet.data(), &answer, sizeof answer);
+    std::memcpy(packet.data() + sizeof answer, reply.data(), reply.size());
     // A peer that has gone away just misses its answer.
-    (void)::send(fd, &answer, sizeof answer, MSG_NOSIGNAL | MSG_DONTWAIT);
+    (void)::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+// A frame of a peer that is dropped or refused is said on standard error, with
+// the peer's process, so that a misbehaving program can be found.
+void Complain(int fd, const char *what, const RemoteFrame &f)
+{
+    ucred cred{};
+    socklen_t len = sizeof cred;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
+        cred.pid = 0;
+    std::fprintf(stderr, "lumo: %s from process %d (kind %u, message 0x%04X, %u bytes of data)\n", what,
+                 static_cast<int>(cred.pid), f.kind, f.message, f.dataLen);
 }
 
 std::string OneLine(const std::string &s)
@@ -162,7 +178,7 @@ private:
     void Loop()
     {
         std::vector<Pending> pending;
-        std::vector<char> buffer(kMaxFrame + 1);
+        std::vector<char> buffer(kMaxRemoteFrame + 1);
         for (;;) {
             std::vector<pollfd> fds{{wake_[0], POLLIN, 0}, {listen_, POLLIN, 0}};
             int64_t now = QueueClockMs();
@@ -213,21 +229,28 @@ private:
     }
 
     // Takes one request; the connection is closed here or, for a call that runs
-    // on a window's thread, once that call has answered.
+    // on a window's thread, once that call has answered. A message goes to its
+    // window marked as one from another process.
     void Handle(int fd, std::vector<char> &buffer)
     {
         ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_TRUNC | MSG_DONTWAIT);
         RemoteFrame f{};
-        if (n < static_cast<ssize_t>(sizeof f)) {
+        // MSG_TRUNC gives the whole length of a longer frame, which then fails the check.
+        size_t size = std::min(static_cast<size_t>(std::max<ssize_t>(n, 0)), buffer.size());
+        switch (CheckRemoteRequest(buffer.data(), size, f)) {
+        case RequestCheck::kMalformed:
+            if (n > 0)
+                Complain(fd, "malformed request dropped", f);
             ::close(fd);
             return;
-        }
-        std::memcpy(&f, buffer.data(), sizeof f);
-        if (f.magic != kRemoteMagic || f.dataLen > kMaxCopyDataBytes ||
-            static_cast<size_t>(n) != sizeof f + f.dataLen ||
-            (f.dataLen != 0 && !(f.kind == kRemoteSend && f.message == WM_COPYDATA))) {
+        case RequestCheck::kRefused:
+            Complain(fd, "refused a message whose parameters do not cross processes", f);
+            if (f.kind == kRemoteSend)
+                SendAnswer(fd, 0, kAnswerRefused);
             ::close(fd);
             return;
+        case RequestCheck::kAccepted:
+            break;
         }
         HWND hwnd = f.hwnd;
         std::shared_ptr<WindowRecord> w = FindLocalWindow(hwnd);
@@ -235,44 +258,35 @@ private:
         LPARAM lParam = static_cast<int32_t>(f.lParam);
         switch (f.kind) {
         case kRemotePost:
-            if (w && f.message != WM_COPYDATA)
-                PostLocalMessage(hwnd, f.message, wParam, lParam);
+            if (w)
+                PostLocalMessage(hwnd, f.message, wParam, lParam, true);
             ::close(fd);
             return;
         case kRemoteQuery: {
             if (!w || f.message == kQueryIsWindow) {
-                SendAnswer(fd, w ? 1 : 0, w != nullptr);
+                SendAnswer(fd, w ? 1 : 0, w ? kAnswerHandled : kAnswerNotHandled);
                 ::close(fd);
                 return;
             }
-            auto handled = std::make_shared<bool>(false);
-            Submit(fd, w, handled, [hwnd, code = f.message, wParam, handled]() -> LRESULT {
-                *handled = FindLocalWindow(hwnd) != nullptr;
+            auto call = std::make_shared<Call>();
+            Submit(fd, w, call, [hwnd, code = f.message, wParam, call]() -> LRESULT {
+                call->handled = FindLocalWindow(hwnd) != nullptr;
                 return QueryLocalWindow(hwnd, code, wParam);
             });
             return;
         }
         case kRemoteSend: {
             if (!w) {
-                SendAnswer(fd, 0, false);
+                SendAnswer(fd, 0, kAnswerNotHandled);
                 ::close(fd);
                 return;
             }
             UINT msg = f.message;
-            auto data = std::make_shared<std::vector<char>>(buffer.begin() + sizeof f,
-                                                            buffer.begin() + sizeof f + f.dataLen);
+            auto data = std::make_shared<std::string>(buffer.data() + sizeof f, f.dataLen);
             uint32_t dwData = f.dwData;
-            auto handled = std::make_shared<bool>(false);
-            Submit(fd, w, handled, [hwnd, msg, wParam, lParam, data, dwData, handled]() -> LRESULT {
-                LRESULT r = 0;
-                if (msg == WM_COPYDATA) {
-                    COPYDATASTRUCT cds{dwData, static_cast<DWORD>(data->size()),
-                                       data->empty() ? nullptr : data->data()};
-                    *handled = CallLocalWindow(hwnd, msg, wParam, reinterpret_cast<LPARAM>(&cds), r);
-                } else {
-                    *handled = CallLocalWindow(hwnd, msg, wParam, lParam, r);
-                }
-                return r;
+            auto call = std::make_shared<Call>();
+            Submit(fd, w, call, [hwnd, msg, wParam, lParam, data, dwData, call]() -> LRESULT {
+                return Deliver(hwnd, msg, wParam, lParam, *data, dwData, *call);
             });
             return;
         }
@@ -282,17 +296,57 @@ private:
         }
     }
 
-    void Submit(int fd, const std::shared_ptr<WindowRecord> &w, std::shared_ptr<bool> handled,
+    // What a call on a window's thread hands back with its result.
+    struct Call {
+        bool handled = false;
+        std::string reply;
+    };
+
+    // Calls the window procedure with a sent message, its block or text copied
+    // into this process: WM_COPYDATA gets a COPYDATASTRUCT over the bytes,
+    // WM_SETTEXT the text with its NUL, WM_GETTEXT a buffer of the size asked for,
+    // whose text becomes the reply.
+    static LRESULT Deliver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, std::string &data, uint32_t dwData,
+                           Call &call)
+    {
+        LRESULT r = 0;
+        switch (CrossingOf(msg)) {
+        case Crossing::kCopyData: {
+            COPYDATASTRUCT cds{dwData, static_cast<DWORD>(data.size()), data.empty() ? nullptr : data.data()};
+            call.handled = CallLocalWindow(hwnd, msg, wParam, reinterpret_cast<LPARAM>(&cds), r, true);
+            break;
+        }
+        case Crossing::kSetText:
+            call.handled = CallLocalWindow(hwnd, msg, wParam, reinterpret_cast<LPARAM>(data.c_str()), r, true);
+            break;
+        case Crossing::kGetText: {
+            // One byte more than asked for, always NUL, bounds the text read back.
+            std::vector<char> text(wParam + 1, '\0');
+            call.handled = CallLocalWindow(hwnd, msg, wParam, reinterpret_cast<LPARAM>(text.data()), r, true);
+            if (wParam > 0)
+                call.reply.assign(text.data(), strnlen(text.data(), wParam - 1));
+            break;
+        }
+        default:
+            call.handled = CallLocalWindow(hwnd, msg, wParam, lParam, r, true);
+            break;
+        }
+        return r;
+    }
+
+    void Submit(int fd, const std::shared_ptr<WindowRecord> &w, std::shared_ptr<Call> call,
                 std::function<LRESULT()> work)
     {
         auto item = std::make_shared<SentItem>();
         item->work = std::move(work);
-        item->onDone = [fd, handled](LRESULT result, bool ran) {
-            SendAnswer(fd, result, ran && *handled);
+        item->onDone = [fd, call](LRESULT result, bool ran) {
+            bool handled = ran && call->handled;
+            SendAnswer(fd, result, handled ? kAnswerHandled : kAnswerNotHandled,
+                       handled ? call->reply : std::string());
             ::close(fd);
         };
         if (!w->queue->Submit(item)) {
-            SendAnswer(fd, 0, false);
+            SendAnswer(fd, 0, kAnswerNotHandled);
             ::close(fd);
         }
     }
@@ -308,10 +362,11 @@ private:
 
 enum class Outcome { kAnswered, kDelivered, kGone, kTimeout, kFailed };
 
-// One request to a process; `answer` is filled when one is awaited. While
-// waiting, the calls sent to the calling thread are served.
+// One request to a process; `answer` is filled when one is awaited, and `reply`
+// with the answer's data (at most `maxReply` bytes). While waiting, the calls sent
+// to the calling thread are served.
 Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awaitAnswer, int64_t timeoutMs,
-                RemoteFrame *answer)
+                RemoteFrame *answer, std::string *reply = nullptr, size_t maxReply = 0)
 {
     sockaddr_un addr;
     std::string path = ProcessSocketPath(pid);
@@ -359,12 +414,15 @@ Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awai
         pollfd pfd{fd, POLLIN, 0};
         int ready = ::poll(&pfd, 1, 20);
         if (ready > 0) {
-            RemoteFrame got{};
-            ssize_t n = ::recv(fd, &got, sizeof got, MSG_DONTWAIT);
+            std::vector<char> packet(sizeof(RemoteFrame) + maxReply + 1);
+            ssize_t n = ::recv(fd, packet.data(), packet.size(), MSG_DONTWAIT);
             ::close(fd);
-            if (n != sizeof got || got.magic != kRemoteMagic || got.kind != kRemoteAnswer)
+            RemoteFrame got{};
+            if (n <= 0 || !CheckRemoteAnswer(packet.data(), static_cast<size_t>(n), maxReply, got))
                 return Outcome::kGone;
             *answer = got;
+            if (reply)
+                reply->assign(packet.data() + sizeof got, got.dataLen);
             return Outcome::kAnswered;
         }
         self->ServeSent();
@@ -463,6 +521,16 @@ std::vector<RemoteEntry> RemoteWindows()
 
 BOOL RemotePost(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    switch (CrossingOf(msg)) {
+    case Crossing::kPlain:
+        break;
+    case Crossing::kRefused:
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    default:
+        SetLastError(ERROR_MESSAGE_SYNC_ONLY);
+        return FALSE;
+    }
     RemoteEntry entry;
     if (!EntryOfOther(hwnd, entry)) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
@@ -488,7 +556,8 @@ BOOL RemotePost(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 namespace {
 
-LRESULT Ask(HWND hwnd, RemoteFrame f, const void *data, int64_t timeoutMs)
+LRESULT Ask(HWND hwnd, RemoteFrame f, const void *data, int64_t timeoutMs, std::string *reply = nullptr,
+            size_t maxReply = 0)
 {
     RemoteEntry entry;
     if (!EntryOfOther(hwnd, entry)) {
@@ -496,9 +565,13 @@ LRESULT Ask(HWND hwnd, RemoteFrame f, const void *data, int64_t timeoutMs)
         return 0;
     }
     RemoteFrame answer{};
-    switch (Request(entry.pid, f, data, true, timeoutMs, &answer)) {
+    switch (Request(entry.pid, f, data, true, timeoutMs, &answer, reply, maxReply)) {
     case Outcome::kAnswered:
-        if (answer.dwData == 0)
+        if (answer.dwData == kAnswerRefused) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return 0;
+        }
+        if (answer.dwData == kAnswerNotHandled)
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return static_cast<int32_t>(answer.lParam);
     case Outcome::kGone:
@@ -520,8 +593,10 @@ LRESULT RemoteSend(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     RemoteFrame f{kRemoteMagic, kRemoteSend, hwnd, msg, static_cast<uint32_t>(wParam),
                   static_cast<uint32_t>(lParam), 0, 0};
-    const void *data = nullptr;
-    if (msg == WM_COPYDATA) {
+    switch (CrossingOf(msg)) {
+    case Crossing::kPlain:
+        return Ask(hwnd, f, nullptr, kSendTimeoutMs);
+    case Crossing::kCopyData: {
         auto *cds = reinterpret_cast<const COPYDATASTRUCT *>(lParam);
         if (!cds || cds->cbData > kMaxCopyDataBytes || (cds->cbData != 0 && !cds->lpData)) {
             SetLastError(ERROR_INVALID_PARAMETER);
@@ -530,9 +605,38 @@ LRESULT RemoteSend(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         f.lParam = 0;
         f.dwData = static_cast<uint32_t>(cds->dwData);
         f.dataLen = cds->cbData;
-        data = cds->lpData;
+        return Ask(hwnd, f, cds->lpData, kSendTimeoutMs);
     }
-    return Ask(hwnd, f, data, kSendTimeoutMs);
+    case Crossing::kSetText: {
+        const char *text = lParam ? reinterpret_cast<const char *>(lParam) : "";
+        size_t length = strnlen(text, kMaxCopyDataBytes + 1);
+        if (length > kMaxCopyDataBytes) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        f.lParam = 0;
+        f.dataLen = static_cast<uint32_t>(length);
+        return Ask(hwnd, f, text, kSendTimeoutMs);
+    }
+    case Crossing::kGetText: {
+        auto *buffer = reinterpret_cast<char *>(lParam);
+        if (!buffer || wParam == 0)
+            return 0;
+        // The text comes back without its NUL, one byte shorter than the buffer.
+        size_t size = std::min<size_t>(static_cast<size_t>(wParam), kMaxCopyDataBytes + 1);
+        f.wParam = static_cast<uint32_t>(size);
+        f.lParam = 0;
+        std::string text;
+        Ask(hwnd, f, nullptr, kSendTimeoutMs, &text, size - 1);
+        std::memcpy(buffer, text.data(), text.size());
+        buffer[text.size()] = '\0';
+        return static_cast<LRESULT>(text.size());
+    }
+    case Crossing::kRefused:
+        break;
+    }
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
 }
 
 LRESULT RemoteQueryWindow(HWND hwnd, UINT code, WPARAM arg)

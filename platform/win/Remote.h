@@ -3,43 +3,18 @@
 // folder ("p<pid>"); each exported window has an entry there ("w<handle>") with
 // its process, thread, class and title. Requests (post, send, questions about a
 // window) travel one per connection; only peers of the same user are served.
+// A message from another process reaches its window marked as such
+// (InMessageFromOtherProcess, MSG::fromOtherProcess); what may cross, and how, is
+// CrossingOf's (RemoteFrame.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/win/Messages.h"
+#include "platform/win/RemoteFrame.h"
 
 namespace win {
-
-// Questions and requests about a window, answered by its process on the
-// window's thread.
-enum RemoteQuery : UINT {
-    kQueryIsWindow = 1,
-    kQueryVisible = 2,
-    kQueryIconic = 3,
-    kQueryZoomed = 4,
-    kQueryShow = 5,       // arg: the ShowWindow command; answer: was visible
-    kQueryForeground = 6, // bring to the top and activate
-};
-
-// One request or answer on the socket: this header, then dataLen bytes.
-#pragma pack(push, 1)
-struct RemoteFrame {
-    uint32_t magic;   // kRemoteMagic
-    uint32_t kind;    // RemoteKind
-    uint32_t hwnd;
-    uint32_t message; // the message number, or the RemoteQuery code
-    uint32_t wParam;
-    uint32_t lParam;  // in an answer: the result
-    uint32_t dwData;  // WM_COPYDATA's dwData; in an answer: 1 when handled
-    uint32_t dataLen;
-};
-#pragma pack(pop)
-static_assert(sizeof(RemoteFrame) == 32);
-constexpr uint32_t kRemoteMagic = 0x574D554C; // "LUMW"
-enum RemoteKind : uint32_t { kRemotePost = 1, kRemoteSend = 2, kRemoteQuery = 3, kRemoteAnswer = 4 };
 
 struct RemoteEntry {
     HWND hwnd = 0;

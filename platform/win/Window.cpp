@@ -176,7 +176,7 @@ void ForgetWindowsOfQueue(const ThreadQueue *queue)
         UnexportWindow(h);
 }
 
-bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result)
+bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result, bool fromOtherProcess)
 {
     WNDPROC proc = nullptr;
     {
@@ -186,6 +186,7 @@ bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT 
             return false;
         proc = it->second->proc;
     }
+    MessageOrigin origin(fromOtherProcess);
     result = proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
     return true;
 }

@@ -40,11 +40,26 @@ std::shared_ptr<WindowRecord> FindLocalWindow(HWND hwnd);
 std::mutex &WindowLock();
 
 // Calls the window's current procedure on the calling thread; false when the
-// window no longer exists.
-bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result);
+// window no longer exists. `fromOtherProcess` is what InMessageFromOtherProcess
+// says during the call.
+bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result,
+                     bool fromOtherProcess = false);
 
-// Posts to a window of this process only (the remote unit delivers this way).
-BOOL PostLocalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Posts to a window of this process only (the remote unit delivers this way,
+// marking the message as one from another process).
+BOOL PostLocalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool fromOtherProcess = false);
+
+// Sets what InMessageFromOtherProcess says on the calling thread while it lives.
+class MessageOrigin {
+public:
+    explicit MessageOrigin(bool fromOtherProcess);
+    ~MessageOrigin();
+    MessageOrigin(const MessageOrigin &) = delete;
+    MessageOrigin &operator=(const MessageOrigin &) = delete;
+
+private:
+    bool saved_;
+};
 
 // Carries out a show, raise or state question on a window of this process, on
 // its thread: the code is one of the RemoteQuery values.

@@ -32,13 +32,19 @@ struct Arrival {
     UINT msg;
     WPARAM wParam;
     LPARAM lParam;
+    bool marked; // handled as a message from another process
 };
 std::vector<Arrival> arrivals;
+// Every message the window handled as one from another process.
+std::vector<UINT> marked;
 
 LRESULT TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    const bool fromOther = InMessageFromOtherProcess() != FALSE;
+    if (fromOther)
+        marked.push_back(msg);
     if (msg >= WM_USER) {
-        arrivals.push_back({msg, wParam, lParam});
+        arrivals.push_back({msg, wParam, lParam, fromOther});
         return msg == WM_USER + 5 ? 77 : 0;
     }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -56,6 +62,13 @@ struct Peer {
         si.cb = sizeof si;
         started = CreateProcessA(LUMO_WINPEER, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
         return started;
+    }
+    // Serves this process's windows until the peer has ended; its exit code.
+    DWORD Await()
+    {
+        DWORD code = 0xFFFF;
+        PumpUntil([&] { return GetExitCodeProcess(pi.hProcess, &code) && code != STILL_ACTIVE; }, 10000);
+        return Finish();
     }
     DWORD Finish(DWORD ms = 10000)
     {
@@ -87,6 +100,7 @@ protected:
         }();
         ASSERT_TRUE(registered);
         arrivals.clear();
+        marked.clear();
         hwnd = CreateWindowExA(0, "RemoteTestWnd", "terminal", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, 0, 0, 0, nullptr);
         ASSERT_NE(hwnd, 0u);
         ASSERT_FALSE(RuntimeFolder().empty());
@@ -288,6 +302,156 @@ TEST_F(RemoteTest, MalformedRequestsAreDroppedWithoutAnswer)
     }
     PumpUntil([] { return false; }, 50);
     EXPECT_TRUE(arrivals.empty());
+}
+
+// What a forged request from another process comes to: the answer its sender
+// got, the receiving window's title afterwards, and the message the window
+// procedure handled, marked as one from another process (0: none).
+TEST_F(RemoteTest, ForgedRequestsOfAnotherProcessAreCheckedByMessageKind)
+{
+    constexpr uint32_t kChosenAddress = 0x10000;
+    constexpr uint32_t kLongest = kMaxCopyDataBytes;
+    struct Case {
+        const char *what;
+        uint32_t kind, message, wParam, lParam, dataLen, carried;
+        const char *answer;
+        const char *title;
+        UINT handled;
+    } cases[] = {
+        {"text at an address the sender chose", kRemoteSend, WM_SETTEXT, 0, kChosenAddress, 0, 0, "closed",
+         "terminal", 0},
+        {"text carried", kRemoteSend, WM_SETTEXT, 0, 0, 6, 6, "answer 1 1 ", "forged", WM_SETTEXT},
+        {"longest text", kRemoteSend, WM_SETTEXT, 0, 0, kLongest, kLongest, "answer 1 1 ", nullptr, WM_SETTEXT},
+        {"text shorter than it claims", kRemoteSend, WM_SETTEXT, 0, 0, 100, 10, "closed", "terminal", 0},
+        {"text too long", kRemoteSend, WM_SETTEXT, 0, 0, kLongest + 1, kLongest + 1, "closed", "terminal", 0},
+        {"buffer at an address the sender chose", kRemoteSend, WM_GETTEXT, 64, kChosenAddress, 0, 0, "closed",
+         "terminal", 0},
+        {"text copied back within the size asked", kRemoteSend, WM_GETTEXT, 5, 0, 0, 0, "answer 1 4 term",
+         "terminal", WM_GETTEXT},
+        {"buffer larger than any text", kRemoteSend, WM_GETTEXT, kLongest + 2, 0, 0, 0, "closed", "terminal", 0},
+        {"text request carrying data", kRemoteSend, WM_GETTEXT, 5, 0, 4, 4, "closed", "terminal", 0},
+        {"text length", kRemoteSend, WM_GETTEXTLENGTH, 0, 0, 0, 0, "answer 1 8 ", "terminal", WM_GETTEXTLENGTH},
+        {"copy block at an address the sender chose", kRemoteSend, WM_COPYDATA, 0, kChosenAddress, 0, 0,
+         "closed", "terminal", 0},
+        {"creation block", kRemoteSend, WM_CREATE, 0, kChosenAddress, 0, 0, "answer 2 0 ", "terminal", 0},
+        {"size limits block", kRemoteSend, WM_GETMINMAXINFO, 0, kChosenAddress, 0, 0, "answer 2 0 ", "terminal",
+         0},
+        {"device context", kRemoteSend, WM_ERASEBKGND, kChosenAddress, 0, 0, 0, "answer 2 0 ", "terminal", 0},
+        {"timer procedure posted", kRemotePost, WM_TIMER, 1, kChosenAddress, 0, 0, "closed", "terminal", 0},
+        {"text posted", kRemotePost, WM_SETTEXT, 0, 0, 0, 0, "closed", "terminal", 0},
+        {"plain system message", kRemoteSend, WM_SYSCOMMAND, 0xF100, 0, 0, 0, "answer 1 0 ", "terminal",
+         WM_SYSCOMMAND},
+        {"program message posted", kRemotePost, WM_USER + 7, 1, kChosenAddress, 0, 0, "closed", "terminal",
+         WM_USER + 7},
+        {"program message sent", kRemoteSend, WM_USER + 6, 1, kChosenAddress, 0, 0, "answer 1 0 ", "terminal",
+         WM_USER + 6},
+        {"program message carrying data", kRemoteSend, WM_USER + 6, 1, 0, 8, 8, "closed", "terminal", 0},
+        {"post carrying data", kRemotePost, WM_USER + 7, 0, 0, 4, 4, "closed", "terminal", 0},
+        {"unknown question", kRemoteQuery, 99, 0, 0, 0, 0, "closed", "terminal", 0},
+    };
+    const std::string out = std::filesystem::temp_directory_path().string() + "/forge.out";
+    const std::string socketPath = ProcessSocketPath(static_cast<DWORD>(getpid()));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(SetWindowTextA(hwnd, "terminal"));
+        marked.clear();
+        std::filesystem::remove(out);
+        Peer peer;
+        ASSERT_TRUE(peer.Start("forge " + out + " " + socketPath + " " + std::to_string(hwnd) + " " +
+                               std::to_string(c.kind) + " " + std::to_string(c.message) + " " +
+                               std::to_string(c.wParam) + " " + std::to_string(c.lParam) + " " +
+                               std::to_string(c.dataLen) + " " + std::to_string(c.carried)));
+        ASSERT_EQ(peer.Await(), 0u);
+        std::ifstream in(out, std::ios::binary);
+        std::string answer((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(answer, c.answer);
+        // A post is handled later, from the queue.
+        PumpUntil([&] { return !marked.empty(); }, c.kind == kRemotePost && c.handled ? 5000 : 50);
+        EXPECT_EQ(marked, c.handled ? std::vector<UINT>{c.handled} : std::vector<UINT>{});
+        char title[16] = {};
+        GetWindowTextA(hwnd, title, sizeof title);
+        if (c.title) {
+            EXPECT_STREQ(title, c.title);
+        } else {
+            EXPECT_EQ(SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(kLongest));
+        }
+    }
+    ASSERT_EQ(arrivals.size(), 2u);
+    for (const Arrival &a : arrivals) {
+        EXPECT_TRUE(a.marked);
+        // Values at or above WM_USER pass as they are; the program judges them.
+        EXPECT_EQ(a.lParam, static_cast<LPARAM>(kChosenAddress));
+    }
+}
+
+TEST_F(RemoteTest, TextMessagesCrossAsCopiesAndEveryMessageIsMarked)
+{
+    Peer peer;
+    HWND other = StartWindowPeer(peer);
+    ASSERT_NE(other, 0u);
+    EXPECT_EQ(SendMessageA(other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("renamed")), TRUE);
+    char small[5] = "xxxx";
+    EXPECT_EQ(SendMessageA(other, WM_GETTEXT, sizeof small, reinterpret_cast<LPARAM>(small)), 4);
+    EXPECT_STREQ(small, "rena");
+    char whole[32];
+    EXPECT_EQ(SendMessageA(other, WM_GETTEXT, sizeof whole, reinterpret_cast<LPARAM>(whole)), 7);
+    EXPECT_STREQ(whole, "renamed");
+    EXPECT_EQ(SendMessageA(other, WM_GETTEXTLENGTH, 0, 0), 7);
+    EXPECT_EQ(GetWindowTextA(other, whole, sizeof whole), 7);
+    EXPECT_EQ(SendMessageA(other, WM_USER + 8, 0, 0), TRUE);
+
+    // Messages that carry a pointer of their own kind do not leave the process.
+    int block[16] = {};
+    SetLastError(0);
+    EXPECT_EQ(SendMessageA(other, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(block)), 0);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(PostMessageA(other, WM_TIMER, 1, reinterpret_cast<LPARAM>(block)));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(PostMessageA(other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("posted")));
+    EXPECT_EQ(GetLastError(), ERROR_MESSAGE_SYNC_ONLY);
+
+    // The peer's nested send to us is marked; our own send is not.
+    EXPECT_EQ(SendMessageA(other, WM_USER + 4, 0, 0), 78);
+    EXPECT_EQ(SendMessageA(hwnd, WM_USER + 5, 0, 0), 77);
+    ASSERT_EQ(arrivals.size(), 2u);
+    EXPECT_TRUE(arrivals[0].marked);
+    EXPECT_FALSE(arrivals[1].marked);
+    ASSERT_TRUE(PostMessageA(other, WM_CLOSE, 0, 0));
+    EXPECT_EQ(peer.Finish(), 0u);
+
+    // The text of a send from another process arrives as a copy of its own.
+    marked.clear();
+    Peer setter;
+    ASSERT_TRUE(setter.Start("settext " + std::to_string(hwnd) + " 从外面改的"));
+    EXPECT_EQ(setter.Await(), 1u);
+    char title[32] = {};
+    GetWindowTextA(hwnd, title, sizeof title);
+    EXPECT_STREQ(title, "从外面改的");
+    EXPECT_EQ(marked, std::vector<UINT>{WM_SETTEXT});
+}
+
+// A posted message from another process carries its mark through the queue to
+// the application's hook and the window procedure.
+TEST_F(RemoteTest, PostedMessagesKeepTheirMarkInTheHook)
+{
+    std::vector<std::pair<BOOL, BOOL>> hookSaw;
+    SetApplicationMessageHook([&](MSG &msg, bool &) {
+        if (msg.message == WM_USER + 2)
+            hookSaw.push_back({msg.fromOtherProcess, InMessageFromOtherProcess()});
+    });
+    Peer peer;
+    HWND other = StartWindowPeer(peer);
+    SetApplicationMessageHook(nullptr);
+    ASSERT_NE(other, 0u);
+    ASSERT_EQ(hookSaw.size(), 1u);
+    EXPECT_TRUE(hookSaw[0].first);
+    EXPECT_TRUE(hookSaw[0].second);
+    ASSERT_TRUE(PostMessageA(hwnd, WM_USER + 2, 0, 0));
+    PumpUntil([] { return !arrivals.empty(); });
+    ASSERT_EQ(arrivals.size(), 1u);
+    EXPECT_FALSE(arrivals[0].marked);
+    ASSERT_TRUE(PostMessageA(other, WM_CLOSE, 0, 0));
+    EXPECT_EQ(peer.Finish(), 0u);
 }
 
 TEST_F(RemoteTest, AnotherUsersConnectionIsRefused)

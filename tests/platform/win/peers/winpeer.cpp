@@ -1,12 +1,19 @@
 // A second process for the message tests. Its command line picks the part it
 // plays:
 //   window <hwnd>         a top-level window that greets <hwnd> and answers
-//                         WM_COPYDATA, nested sends, show requests and WM_CLOSE
+//                         WM_COPYDATA, nested sends, show requests, the text
+//                         messages, the question whether a message was marked as
+//                         one from another process (WM_USER + 8) and WM_CLOSE
 //   mutex <name>          exit code 183 when the named mutex already exists, else 0
 //   cmdline               writes its command line (and whether the carrier
 //                         variable is gone) to cmdline.out in its folder
 //   nobody <socket> <hwnd> as user nobody, tries a send through <socket>; exit
 //                         code 0 when the connection is refused without answer
+//   forge <out> <socket> <hwnd> <kind> <message> <wParam> <lParam> <dataLen> <carried>
+//                         sends one hand-made request through <socket>: the header
+//                         as given, then <carried> bytes of text "forged..."; writes
+//                         to <out> "closed" or "answer <dwData> <result> <text>"
+//   settext <hwnd> <text>  sends WM_SETTEXT to <hwnd> and exits with its result
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
@@ -54,6 +61,9 @@ LRESULT PeerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         _exit(3);
     case WM_USER + 4:
         return SendMessageA(starter, WM_USER + 5, 0, 0) + 1;
+    case WM_USER + 8:
+        // Whether the layer marked the message as one from another process.
+        return InMessageFromOtherProcess();
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -97,6 +107,43 @@ int TryAsNobody(const std::string &socketPath, HWND target)
     return recv(fd, &answer, sizeof answer, 0) > 0 ? 1 : 0;
 }
 
+int Forge(const std::string &rest)
+{
+    std::istringstream words(rest);
+    std::string out, path;
+    RemoteFrame f{kRemoteMagic, 0, 0, 0, 0, 0, 0, 0};
+    size_t carried = 0;
+    if (!(words >> out >> path >> f.hwnd >> f.kind >> f.message >> f.wParam >> f.lParam >> f.dataLen >> carried))
+        return 8;
+    int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0)
+        return 5;
+    std::vector<char> packet(sizeof f + carried);
+    std::memcpy(packet.data(), &f, sizeof f);
+    const std::string text = "forged";
+    for (size_t i = 0; i < carried; ++i)
+        packet[sizeof f + i] = text[i % text.size()];
+    if (send(fd, packet.data(), packet.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(packet.size()))
+        return 6;
+    std::ofstream result(out, std::ios::binary);
+    pollfd pfd{fd, POLLIN, 0};
+    std::vector<char> answer(sizeof(RemoteFrame) + kMaxCopyDataBytes);
+    ssize_t n = poll(&pfd, 1, 5000) > 0 ? recv(fd, answer.data(), answer.size(), 0) : -1;
+    RemoteFrame got{};
+    if (n <= 0) {
+        result << "closed";
+    } else if (!CheckRemoteAnswer(answer.data(), static_cast<size_t>(n), kMaxCopyDataBytes, got)) {
+        result << "bad answer";
+    } else {
+        result << "answer " << got.dwData << ' ' << static_cast<int32_t>(got.lParam) << ' '
+               << std::string(answer.data() + sizeof got, got.dataLen);
+    }
+    return 0;
+}
+
 bool NamesThisProgram(const std::string &word)
 {
     std::string base = word.substr(word.find_last_of("/\\") + 1);
@@ -129,6 +176,17 @@ int main(int argc, char **argv)
         std::ofstream out("cmdline.out", std::ios::binary);
         out << line << '\n' << (std::getenv("LUMO_CMDLINE") ? "present" : "cleared");
         return 0;
+    }
+    if (mode == "forge")
+        return Forge(rest);
+    if (mode == "settext") {
+        std::istringstream words(rest);
+        unsigned long target = 0;
+        words >> target;
+        std::string text;
+        std::getline(words >> std::ws, text);
+        return static_cast<int>(SendMessageA(static_cast<HWND>(target), WM_SETTEXT, 0,
+                                             reinterpret_cast<LPARAM>(text.c_str())));
     }
     if (mode == "nobody") {
         std::istringstream words(rest);
