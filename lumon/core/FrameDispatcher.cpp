@@ -15,6 +15,7 @@
 #include "lumon/core/RequestRing.h"
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/UtilData.h"
+#include "platform/win/ExclusiveFile.h"
 #include "platform/win/File.h"
 #include "platform/win/Handle.h"
 #include "platform/win/Messages.h"
@@ -125,14 +126,15 @@ int CompareBars(PackedDateTime a, PackedDateTime b, int minuteFlag)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+// The folder of the ranking answer files: the one the frame names, else this
+// user's own temporary folder (never the shared one, where another user could
+// plant files or links first). Empty when there is none.
 std::string TempFolder()
 {
     const char *dir = MFrame ? MFrame->GetTempDirectory() : "";
     if (dir && *dir)
         return dir;
-    char path[MAX_PATH] = {};
-    DWORD n = GetTempPathA(sizeof path, path);
-    return n > 0 && n < sizeof path ? path : "";
+    return PrivateTempFolder();
 }
 
 } // namespace
@@ -474,14 +476,34 @@ void TNormalClnt::OnTicks(const uint8_t *body, int length, bool last)
         Notify(0x140000, StockIdOf(body[1], code));
 }
 
+void TNormalClnt::DropSortFile()
+{
+    if (!m_SortFile)
+        return;
+    std::fclose(m_SortFile);
+    m_SortFile = nullptr;
+    win::remove(m_SortPath.c_str());
+}
+
 void TNormalClnt::OnSortData(const uint8_t *body, int length, bool first, bool last)
 {
     const std::string temp = TempFolder();
-    const std::string data = temp + "sortdata.tmp";
-    if (length >= 1)
-        WriteAnswerFile(data.c_str(), first, body + 1, length - 1);
+    if (temp.empty())
+        return;
+    // The answer gathers in a file of a fresh name, created exclusively: a fixed
+    // name in a shared folder could be a link another user planted.
+    if (first) {
+        DropSortFile();
+        m_SortFile = CreateExclusiveFile(temp, "sortdata", ".tmp", m_SortPath);
+    }
+    if (m_SortFile && length >= 1)
+        std::fwrite(body + 1, 1, size_t(length - 1), m_SortFile);
     if (!last)
         return;
+    if (m_SortFile) {
+        std::fflush(m_SortFile);
+        std::rewind(m_SortFile);
+    }
     const void *requester = nullptr;
     int32_t counter = 0;
     const int mode = GetSortRequestInfo(&requester, &counter);
@@ -496,25 +518,24 @@ void TNormalClnt::OnSortData(const uint8_t *body, int length, bool first, bool l
             HANDLE h = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
             if (h == INVALID_HANDLE_VALUE)
                 continue;
-            if (std::FILE *in = win::fopen(data.c_str(), "rb")) {
+            if (m_SortFile) {
                 char chunk[8192];
                 size_t got;
                 DWORD written;
-                while ((got = std::fread(chunk, 1, sizeof chunk, in)) > 0)
+                while ((got = std::fread(chunk, 1, sizeof chunk, m_SortFile)) > 0)
                     WriteFile(h, chunk, DWORD(got), &written, nullptr);
-                std::fclose(in);
             }
             CloseHandle(h);
-            win::remove(data.c_str());
+            DropSortFile();
             const HWND pane = MFrame ? MFrame->FindPaneWindow(requester) : 0;
             if (pane)
                 PostMessageA(pane, WM_SORT_DATA, WPARAM(number), LPARAM(counter));
             return;
         }
     } else if (mode == 1) {
-        if (std::FILE *in = win::fopen(data.c_str(), "rb")) {
+        if (m_SortFile) {
             uint8_t r[10];
-            while (std::fread(r, 1, sizeof r, in) == sizeof r) {
+            while (std::fread(r, 1, sizeof r, m_SortFile) == sizeof r) {
                 const STKMS entry = Get16(r);
                 TMarketData *md = Market(STKMSMarket(entry));
                 const int index = STKMSIndex(entry);
@@ -526,9 +547,8 @@ void TNormalClnt::OnSortData(const uint8_t *body, int length, bool first, bool l
                 const bool none = !(reference > -2147483648.0f && reference < 2147483648.0f) || int(reference) == 0;
                 md->Quotes[index].FastChange = none ? 0.0f : (value - reference) * 100 / reference;
             }
-            std::fclose(in);
         }
-        win::remove(data.c_str());
+        DropSortFile();
         if (MFrame)
             MFrame->RedrawFastChangeColumn(requester);
     }

@@ -107,6 +107,7 @@ TNormalClnt::TNormalClnt()
 TNormalClnt::~TNormalClnt()
 {
     Disconnect();
+    DropSortFile();
     EMemFree(m_WorkBuf);
     delete m_Compress;
 }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include "lumon/core/DataRequest.h"
 #include "lumon/core/EArray.h"
@@ -114,6 +116,8 @@ private:
     void OnSortData(const uint8_t *body, int length, bool first, bool last);
     void OnStockInfo(const uint8_t *body, int length, bool last);
     void OnMessages(const uint8_t *body, int length, bool first, bool last);
+    // Closes and deletes the file of the ranking answer being gathered.
+    void DropSortFile();
 
     FRAME_HEAD m_Head{};
     int32_t m_BodyPending = 0;
@@ -126,6 +130,10 @@ private:
     const uint8_t *m_Body = nullptr;
     int32_t m_BodyLength = 0;
     uint8_t *m_WorkBuf = nullptr;
+    // The ranking answer being gathered, frame by frame, in a file of a fresh name
+    // in the temporary folder; kept until the next ranking answer.
+    std::FILE *m_SortFile = nullptr;
+    std::string m_SortPath;
     uint32_t m_ServerAddr = 0; // network order
     uint32_t m_LoginValue = 0;
     char m_UserName[64];

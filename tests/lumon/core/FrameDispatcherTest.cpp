@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -12,6 +15,7 @@
 #include "LinkFixture.h"
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/FrameDispatcher.h"
+#include "platform/win/ExclusiveFile.h"
 
 namespace {
 
@@ -68,6 +72,17 @@ int64_t SizeOf(const std::string &path)
             return int64_t(fs::file_size(entry.path(), e));
     }
     return -1;
+}
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> FilesIn(const std::string &folder)
+{
+    std::vector<std::string> names;
+    std::error_code e;
+    for (const auto &entry : fs::directory_iterator(folder, e))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 TEST_F(FrameDispatcher, EveryAnswerIsWrittenAndAnnounced)
@@ -152,7 +167,7 @@ TEST_F(FrameDispatcher, EveryAnswerIsWrittenAndAnnounced)
     const std::string rankingFile = root + "/tmp/" + std::to_string(sorted.wParam) + ".tmp";
     // Field 6 (the last price): one 7-byte record per stock asked for.
     EXPECT_EQ(SizeOf(rankingFile), 2 * 7);
-    EXPECT_FALSE(fs::exists(root + "/tmp/sortdata.tmp"));
+    EXPECT_EQ(FilesIn(root + "/tmp"), std::vector<std::string>{fs::path(rankingFile).filename().string()});
     ASSERT_EQ(frame->redrawn.size(), 1u);
     EXPECT_EQ(frame->redrawn[0], quoteList);
     EXPECT_NE(sh.Quotes[5].FastChange, 0.0f);
@@ -176,6 +191,58 @@ TEST_F(FrameDispatcher, EveryAnswerIsWrittenAndAnnounced)
         EXPECT_GE(ComparePackedDateTime(bar.Time, previous.Time), 0);
         previous = bar;
     }
+}
+
+// Another user may plant a link in a shared temporary folder under the name the
+// ranking answer used to have: the answer never writes through it, and without a
+// temporary folder of the frame's it goes to this user's own folder.
+TEST_F(FrameDispatcher, RankingAnswersNeverWriteThroughAPlantedLink)
+{
+    ASSERT_TRUE(server.Start(root, {}));
+    ASSERT_TRUE(ConnectDirect());
+    const std::string victim = root + "/victim.txt";
+    std::ofstream(victim, std::ios::binary) << "keep";
+    fs::create_symlink(victim, root + "/tmp/sortdata.tmp");
+    fs::create_symlink(victim, root + "/tmp/SORTDATA.TMP");
+    TMarketData &sh = *MarketTable.Markets[0];
+    auto ranking = [&](int mode, const void *requester) {
+        auto *list = static_cast<STKMS *>(EMemAlloc(2 * sizeof(STKMS)));
+        list[0] = MakeSTKMS(0, 5);
+        list[1] = MakeSTKMS(0, 6);
+        DataRequest r = Req(kRequestSortData, mode, "", mode == 0 ? 6 : 21, 2);
+        r.SortList = list;
+        r.Requester = requester;
+        r.Third = 77;
+        return r;
+    };
+    // Both kinds of answer: the ranking file for a pane and the fast change.
+    sh.Quotes[5].FastChange = 0;
+    ASSERT_EQ(QueueRequest(ranking(0, frame->paneIdentity)), 1);
+    ASSERT_TRUE(PumpUntil([&] { return RingIdle() && Messages(WM_SORT_DATA).size() == 1; }));
+    ASSERT_EQ(QueueRequest(ranking(1, &sh)), 1);
+    ASSERT_TRUE(PumpUntil([&] { return RingIdle() && frame->redrawn.size() == 1; }));
+    EXPECT_NE(sh.Quotes[5].FastChange, 0.0f);
+    std::ifstream kept(victim, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), std::istreambuf_iterator<char>()), "keep");
+    const std::string first = std::to_string(Messages(WM_SORT_DATA)[0].wParam) + ".tmp";
+    EXPECT_EQ(SizeOf(root + "/tmp/" + first), 2 * 7);
+    EXPECT_EQ(FilesIn(root + "/tmp"), (std::vector<std::string>{first, "SORTDATA.TMP", "sortdata.tmp"}));
+
+    // No folder named by the frame: this user's own, closed to others, not the
+    // shared temporary folder.
+    frame->temp.clear();
+    char shared[win::MAX_PATH] = {};
+    win::GetTempPathA(sizeof shared, shared);
+    const std::vector<std::string> sharedBefore = FilesIn(shared);
+    ASSERT_EQ(QueueRequest(ranking(0, frame->paneIdentity)), 1);
+    ASSERT_TRUE(PumpUntil([&] { return RingIdle() && Messages(WM_SORT_DATA).size() == 2; }));
+    const std::string own = win::PrivateTempFolder();
+    ASSERT_FALSE(own.empty());
+    EXPECT_EQ(FilesIn(own), std::vector<std::string>{std::to_string(Messages(WM_SORT_DATA)[1].wParam) + ".tmp"});
+    struct stat st {};
+    ASSERT_EQ(stat(own.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(FilesIn(shared), sharedBefore);
 }
 
 TEST_F(FrameDispatcher, StreamFaultsLoseNoAnswer)
