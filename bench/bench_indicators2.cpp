@@ -1,13 +1,11 @@
 // Built-in indicators of the market-relative, spread, average, oscillator,
 // breadth and chart-type families: each one's compute over 15,000 day bars
 // (read through the warm day cache, as a chart's recompute does), in bars per
-// second; where TA-Lib has the same indicator and tools/talib/make_goldens.sh
-// has left its shared library in build/talib/ (or LUMO_TALIB names it), TA-Lib's
-// figure on the same series beside it. Then the intraday index: a compute of a
-// day of 50,000 ticks, and one live update per new tick.
+// second (the comparisons with TA-Lib, on rotating series, are in
+// bench_indicators_talib). Then the intraday index: a compute of a day of 50,000
+// ticks, and one live update per new tick.
 // bench-deps: lumon_formula
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
@@ -189,70 +187,6 @@ void BM_Compute(benchmark::State &state, int id, StockId stock)
         benchmark::Counter(double(index->RecordCount), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-using Fn1 = int (*)(int, int, const double *, int, int *, int *, double *);
-
-struct TaLib {
-    Fn1 sma = nullptr, mom = nullptr, rsi = nullptr;
-    std::vector<double> high, low, close, volume;
-};
-
-const TaLib *LoadTaLib()
-{
-    static std::unique_ptr<TaLib> lib;
-    static bool tried = false;
-    if (tried)
-        return lib.get();
-    tried = true;
-    void *handle = OpenTaLib();
-    if (!handle)
-        return nullptr;
-    auto t = std::make_unique<TaLib>();
-    t->sma = reinterpret_cast<Fn1>(dlsym(handle, "TA_SMA"));
-    t->mom = reinterpret_cast<Fn1>(dlsym(handle, "TA_MOM"));
-    t->rsi = reinterpret_cast<Fn1>(dlsym(handle, "TA_RSI"));
-    if (!t->sma || !t->mom || !t->rsi)
-        return nullptr;
-    for (const KLineRecord &b : Days()) {
-        t->high.push_back(b.High / 100.0);
-        t->low.push_back(b.Low / 100.0);
-        t->close.push_back(b.Close / 100.0);
-        t->volume.push_back(b.Volume);
-    }
-    lib = std::move(t);
-    return lib.get();
-}
-
-// The TA-Lib counterpart of an indicator, computing the same lines.
-void BM_TaLib(benchmark::State &state, int id)
-{
-    const TaLib *t = LoadTaLib();
-    const int n = DayRecords;
-    std::vector<double> a(size_t(n), 0.0);
-    int beg = 0, count = 0;
-    for (auto _ : state) {
-        switch (id) {
-        case 4:
-            for (int p : {5, 10, 20, 30, 60, 120})
-                t->sma(0, n - 1, t->close.data(), p, &beg, &count, a.data());
-            break;
-        case 126:
-            t->sma(0, n - 1, t->high.data(), 10, &beg, &count, a.data());
-            t->sma(0, n - 1, t->low.data(), 10, &beg, &count, a.data());
-            break;
-        case 46:
-            t->mom(0, n - 1, t->close.data(), 12, &beg, &count, a.data());
-            t->sma(0, n - 1, a.data(), 6, &beg, &count, a.data());
-            break;
-        case 89:
-            t->rsi(0, n - 1, t->volume.data(), 6, &beg, &count, a.data());
-            break;
-        }
-        benchmark::DoNotOptimize(a.data());
-        benchmark::ClobberMemory();
-    }
-    state.counters["bars/s"] = benchmark::Counter(double(n), benchmark::Counter::kIsIterationInvariantRate);
-}
-
 std::unique_ptr<TDynIndex> MakeDyn(int tickMode)
 {
     auto dyn = std::make_unique<TDynIndex>(Stock, 0);
@@ -312,12 +246,6 @@ const bool Registered = [] {
     for (const Indicator &x : Indicators)
         benchmark::RegisterBenchmark((std::string("Compute/") + x.name).c_str(), BM_Compute, x.id, x.stock)
             ->Unit(benchmark::kMicrosecond);
-    if (LoadTaLib()) {
-        for (const Indicator &x : Indicators)
-            if (x.id == 4 || x.id == 126 || x.id == 46 || x.id == 89)
-                benchmark::RegisterBenchmark((std::string("TaLib/") + x.name).c_str(), BM_TaLib, x.id)
-                    ->Unit(benchmark::kMicrosecond);
-    }
     benchmark::RegisterBenchmark("DynIndex/Compute", BM_DynCompute)
         ->ArgName("tick")
         ->Arg(0)
