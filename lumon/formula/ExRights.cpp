@@ -162,7 +162,7 @@ void TIndex::AdjustSeriesForExRights(float *dst, int count, int period, const Ex
         return float(copy.Close) / divisor;
     };
     int matched = 0;
-    float sum = 0;
+    double sum = 0; // as MovingAverage's: exact for prices
     for (int i = 0; i < count; ++i) {
         dst[i] = NoValue;
         // An event is matched to the first record on or after its day.
@@ -178,7 +178,7 @@ void TIndex::AdjustSeriesForExRights(float *dst, int count, int period, const Ex
         }
         sum += float(Records[i].Close) / divisor;
         if (i >= int64_t(period) - 1) {
-            dst[i] = sum / float(period);
+            dst[i] = float(sum / period);
             sum -= adjusted(i - period + 1, matched);
         }
     }

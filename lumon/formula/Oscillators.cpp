@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "lumon/formula/BuiltinSupport.h"
 
@@ -93,43 +95,78 @@ bool CCI::Compute()
     Styles[0].Style = p[0] != 0 ? StyleLine : StyleNone;
     FillLinesNone();
     const int n = p[0];
-    float *tp = WorkA[0], *window = WorkA[1];
-    if (RecordCount == 0 || n < 1 || !tp || !window || RecordCount > WorkCapacity)
+    if (RecordCount == 0 || n < 1)
         return false;
     const int count = RecordCount;
     if (n - 1 >= count) {
         Computed = 1;
         return true;
     }
-    const float third = 1.0f / 3.0f;
-    auto typical = [&](const KLineRecord &r) {
-        return float(uint64_t(r.High) + r.Low + r.Close) * third / PriceDivisor;
-    };
-    for (int i = 0; i < count; ++i)
-        window[i] = tp[i] = typical(Records[i]);
+    // The typical price is (H + L + C) / 3 / divisor, so with s = H + L + C in
+    // price units and S the sum of the window's n sums,
+    //   CCI = (tp - mean) / (0.015 * mean deviation)
+    //       = n * (n * s - S) / (0.015 * sum of |n * s_j - S|),
+    // worked in whole numbers up to the one division: exact, and a window is
+    // flat exactly when its sums are all equal (the float mean of equal
+    // prices is not always the price, and a float deviation of rounding noise
+    // would make the line jump). A flat window carries the previous value.
+    static std::vector<int64_t> sums;
+    if (sums.size() < size_t(count))
+        sums.resize(size_t(count));
+    auto priceSum = [](const KLineRecord &r) { return int64_t(r.High) + int64_t(r.Low) + int64_t(r.Close); };
+    int64_t largest = 0;
+    for (int i = 0; i < count; ++i) {
+        sums[size_t(i)] = priceSum(Records[i]);
+        largest = std::max(largest, sums[size_t(i)]);
+    }
+    const int64_t *w = sums.data();
+    int64_t total = 0; // the sums of the window up to the bar before
+    int run = 0;       // the equal sums that end at the current bar
+    for (int i = 0; i < n - 1; ++i) {
+        total += w[i];
+        run = i > 0 && w[i] == w[i - 1] ? run + 1 : 1;
+    }
     float *line = Lines[0];
-    const float fn = float(n);
+    const int64_t wn = n;
     for (int i = n - 1; i < count; ++i) {
         const int first = i - n + 1;
-        // At an event the window's earlier typical prices are carried to the
-        // level after it; the record's own stays.
-        if (int number = EventMode() ? EventTakingEffectAt(i) : 0)
-            for (int j = first; j < i; ++j)
-                window[j] = typical(RecordOnBasis(*this, j, number));
-        // The window is summed afresh for every record: a running sum of
-        // floats drifts further from the true mean with every bar.
-        float sum = 0;
-        for (int j = first; j <= i; ++j)
-            sum += window[j];
-        const float mean = sum / fn;
-        float deviation = 0;
-        for (int j = first; j <= i; ++j)
-            deviation += std::fabs(window[j] - mean);
-        deviation /= fn;
-        if (deviation == 0)
+        // At an event the window's earlier prices are carried to the level
+        // after it; the record's own stays.
+        if (int number = EventMode() ? EventTakingEffectAt(i) : 0) {
+            total = w[i];
+            for (int j = first; j < i; ++j) {
+                sums[size_t(j)] = priceSum(RecordOnBasis(*this, j, number));
+                largest = std::max(largest, w[j]);
+                total += w[j];
+            }
+            run = 1;
+            while (run < n && w[i - run] == w[i])
+                ++run;
+        } else {
+            total += w[i];
+            run = i > 0 && w[i] == w[i - 1] ? run + 1 : 1;
+        }
+        if (run >= n) {
             line[i] = i == 0 ? NoValue : line[i - 1];
-        else
-            line[i] = (tp[i] - mean) / (deviation * 0.015f);
+        } else {
+            double deviation;
+            // Whole numbers while n * n * s stays well inside 64 bits (any
+            // price below 10^8 units with n up to 10^4 and more).
+            if (double(largest) * double(wn) * double(wn) < 4e18) {
+                int64_t d = 0;
+                for (int j = first; j <= i; ++j) {
+                    const int64_t x = wn * w[j] - total;
+                    d += x < 0 ? -x : x;
+                }
+                deviation = double(d);
+            } else {
+                deviation = 0;
+                for (int j = first; j <= i; ++j)
+                    deviation += std::fabs(double(wn * w[j] - total));
+            }
+            line[i] = float(double(wn * w[i] - total) * double(wn) / (0.015 * deviation));
+        }
+        total -= w[first];
     }
     Computed = 1;
     return true;

@@ -61,13 +61,16 @@ void MovingAverage(float *dst, const float *src, int count, int period, int star
     }
     // 64-bit index arithmetic: a huge period from the parameter table leaves the
     // whole line without values instead of overflowing.
+    // The running sum is a double: floats of prices within a few thousand
+    // times of each other add and leave it exactly, where a float sum loses a
+    // little at every step and keeps the loss.
     const int64_t first = int64_t(start) + period - 1;
-    float sum = 0;
+    double sum = 0;
     for (int i = start; i < count; ++i) {
         dst[i] = NoValue;
         sum += src[i];
         if (i >= first) {
-            dst[i] = sum / float(period);
+            dst[i] = float(sum / period);
             sum -= src[i - period + 1];
         }
     }

@@ -163,17 +163,14 @@ bool DMI1::Compute()
         const int64_t h = r.High, l = r.Low, pc = prev.Close;
         const int64_t tr = std::max({std::llabs(h - l), std::llabs(h - pc), std::llabs(pc - l)});
         const int64_t hd = h - int64_t(prev.High), ld = l - int64_t(prev.Low);
+        // The larger of the high's rise and the low's fall counts, when it is
+        // positive; a tie counts for neither.
+        const int64_t up = hd, down = -ld;
         int64_t dp = 0, dm = 0;
-        if (hd > 0 && ld >= 0) {
-            dp = hd;
-        } else if (hd > 0) {
-            if (-ld > hd)
-                dm = -ld;
-            else
-                dp = hd;
-        } else if (ld <= 0) {
-            dm = -ld;
-        }
+        if (up > 0 && up > down)
+            dp = up;
+        else if (down > 0 && down > up)
+            dm = down;
         if (i < n) {
             sTR += float(tr);
             sP += float(dp);

@@ -97,20 +97,20 @@ class Series:
         if not self.events:
             return ma([f(c / DIV) for c in C], n, 0)
         matched = 0
-        s = f(0.0)
+        s = 0.0
         for i in range(N):
             hit = False
             while matched < len(self.events) and self.events[matched][0] <= DAY[i]:
                 matched += 1
                 hit = True
             if hit:
-                s = f(0.0)
+                s = 0.0
                 for j in range(max(0, i - n + 1), i):
-                    s = f(s + f(self.on_basis(j, matched)[3] / DIV))
-            s = f(s + f(C[i] / DIV))
+                    s = s + f(self.on_basis(j, matched)[3] / DIV)
+            s = s + f(C[i] / DIV)
             if i >= n - 1:
                 dst[i] = f(s / n)
-                s = f(s - f(self.on_basis(i - n + 1, matched)[3] / DIV))
+                s = s - f(self.on_basis(i - n + 1, matched)[3] / DIV)
         return dst
 
 
@@ -126,12 +126,13 @@ def ma(src, n, start, count=N):
         for i in range(start, count):
             dst[i] = src[i]
         return dst
-    s = f(0.0)
+    # the running sum in double, as the indicators keep it
+    s = 0.0
     for i in range(start, count):
-        s = f(s + src[i])
+        s = s + src[i]
         if i >= start + n - 1:
             dst[i] = f(s / n)
-            s = f(s - src[i - n + 1])
+            s = s - src[i - n + 1]
     return dst
 
 
@@ -317,29 +318,27 @@ def typical(r):
 
 
 def cci(S, n):
+    # In whole numbers: with s = H + L + C and S the window's sum of them,
+    # CCI = n * (n * s - S) / (0.015 * sum |n * s_j - S|), one double division;
+    # a window of equal sums carries the previous value.
     line = [NONE] * N
-    tp = [typical([O[i], H[i], L[i], C[i]]) for i in range(N)]
-    # the window's typical prices, carried to the level after each event met
-    # and kept at that level while they stay in the window
-    kept = list(tp)
+    sums = [H[i] + L[i] + C[i] for i in range(N)]
+    # the window's sums, carried to the level after each event met and kept at
+    # that level while they stay in the window
+    kept = list(sums)
     for i in range(n - 1, N):
         k = S.taking_effect(i)
         if k:
             for j in range(i - n + 1, i):
-                kept[j] = typical(S.on_basis(j, k))
+                r = S.on_basis(j, k)
+                kept[j] = r[1] + r[2] + r[3]
         win = kept[i - n + 1:i + 1]
-        s = f(0.0)
-        for x in win:
-            s = f(s + x)
-        m = f(s / n)
-        md = f(0.0)
-        for x in win:
-            md = f(md + abs(f(x - m)))
-        md = f(md / n)
-        if md == 0:
+        total = sum(win)
+        if all(x == win[-1] for x in win):
             line[i] = NONE if i == 0 else line[i - 1]
         else:
-            line[i] = f(f(tp[i] - m) / f(md * f(0.015)))
+            d = sum(abs(n * x - total) for x in win)
+            line[i] = f(float(n * kept[i] - total) * n / (0.015 * float(d)))
     return [line]
 
 

@@ -56,6 +56,124 @@ static void check(TA_RetCode rc, const char *what)
     }
 }
 
+/* A second series of the cases the first avoids: every third bar's high rises
+   by as much as its low falls (a tie of directional movement), a stretch of 20
+   bars without trade in every 100 (all four prices equal to the last close:
+   flat typical-price windows, high = low), single bars with high = low and
+   runs of limit-up days. Writes ties_series.txt, then CCI 14 (ties_cci.txt)
+   and DMI 14 (ties_dmi.txt: +DI, -DI, ADX, ADXR) on it. */
+static void ties_and_flats(const char *out)
+{
+    seed = 20261211u;
+    int p = 1000;
+    for (int i = 0; i < BARS; ++i) {
+        const int phase = i % 100;
+        int o = p, hi, lo, cl;
+        if ((phase >= 40 && phase < 60) || phase == 90) {
+            o = hi = lo = cl = p;
+        } else if (phase >= 80 && phase < 84) {
+            lo = p;
+            cl = hi = p + p / 10;
+        } else {
+            cl = p + (int)(next() % 41) - 20;
+            if (cl < 200)
+                cl = 200;
+            hi = (o > cl ? o : cl) + (int)(next() % 9);
+            lo = (o < cl ? o : cl) - (int)(next() % 9);
+            if (i > 0 && i % 3 == 0) {
+                const int d = 1 + (int)(next() % 12);
+                hi = high[i - 1] + d;
+                lo = low[i - 1] - d;
+                if (lo < 100)
+                    lo = 100;
+                o = o < lo ? lo : o > hi ? hi : o;
+                cl = cl < lo ? lo : cl > hi ? hi : cl;
+            }
+        }
+        open_[i] = o;
+        high[i] = hi;
+        low[i] = lo;
+        close_[i] = cl;
+        p = cl;
+    }
+    char path[1024];
+    snprintf(path, sizeof path, "%s/ties_series.txt", out);
+    FILE *f = fopen(path, "w");
+    if (!f) {
+        perror(path);
+        exit(1);
+    }
+    for (int i = 0; i < BARS; ++i)
+        fprintf(f, "%d %d %d %d\n", open_[i], high[i], low[i], close_[i]);
+    fclose(f);
+    for (int i = 0; i < BARS; ++i) {
+        h[i] = high[i] / 100.0;
+        l[i] = low[i] / 100.0;
+        c[i] = close_[i] / 100.0;
+    }
+
+    static double o1[BARS], o2[BARS], o3[BARS], o4[BARS];
+    int b1, n1, b2, n2, b3, n3, b4, n4;
+    check(TA_CCI(0, BARS - 1, h, l, c, 14, &b1, &n1, o1), "CCI");
+    {
+        Column cols[] = {{o1, b1, n1}};
+        write_table(out, "ties_cci.txt", cols, 1);
+    }
+    /* DMI in price units: divided by 100 the two sides of a tie are rounded
+       apart and TA-Lib gives the tie to one of them. The lines are ratios and
+       do not depend on the unit. */
+    for (int i = 0; i < BARS; ++i) {
+        h[i] = high[i];
+        l[i] = low[i];
+        c[i] = close_[i];
+    }
+    check(TA_PLUS_DI(0, BARS - 1, h, l, c, 14, &b1, &n1, o1), "PLUS_DI");
+    check(TA_MINUS_DI(0, BARS - 1, h, l, c, 14, &b2, &n2, o2), "MINUS_DI");
+    check(TA_ADX(0, BARS - 1, h, l, c, 14, &b3, &n3, o3), "ADX");
+    check(TA_ADXR(0, BARS - 1, h, l, c, 14, &b4, &n4, o4), "ADXR");
+    {
+        Column cols[] = {{o1, b1, n1}, {o2, b2, n2}, {o3, b3, n3}, {o4, b4, n4}};
+        write_table(out, "ties_dmi.txt", cols, 4);
+    }
+}
+
+/* A 12,000-bar history whose close falls from 20.00 to 0.50 with a small
+   wiggle; the tests make the same series from this formula. Writes the simple
+   averages of 5, 10, 20, 30, 60 and 120 bars every 97 bars from bar 120, and at the last
+   (falling_sma.txt: bar, then one column per average). */
+#define FALLING 12000
+static int falling_close(int i)
+{
+    return 2000 - (int)(1950LL * i / (FALLING - 1)) + (int)((i * 7919L) % 11) - 5;
+}
+
+static void falling(const char *out)
+{
+    static double close[FALLING], avg[6][FALLING];
+    static const int periods[6] = {5, 10, 20, 30, 60, 120};
+    int beg[6], count[6];
+    for (int i = 0; i < FALLING; ++i)
+        close[i] = falling_close(i) / 100.0;
+    for (int k = 0; k < 6; ++k)
+        check(TA_SMA(0, FALLING - 1, close, periods[k], &beg[k], &count[k], avg[k]), "SMA");
+    char path[1024];
+    snprintf(path, sizeof path, "%s/falling_sma.txt", out);
+    FILE *f = fopen(path, "w");
+    if (!f) {
+        perror(path);
+        exit(1);
+    }
+    for (int i = 120;; i = i + 97 < FALLING - 1 ? i + 97 : FALLING - 1) {
+        fprintf(f, "%d", i);
+        for (int k = 0; k < 6; ++k)
+            fprintf(f, " %.9g", avg[k][i - beg[k]]);
+        fprintf(f, "\n");
+        if (i == FALLING - 1)
+            break;
+    }
+    fclose(f);
+}
+
 int main(int argc, char **argv)
 {
     if (argc != 2) {
@@ -163,6 +281,9 @@ int main(int argc, char **argv)
         Column cols[] = {{o1, b1, n1}, {o2, b2, n2}, {o3, b3, n3}, {o4, b4, n4}};
         write_table(out, "dmi.txt", cols, 4);
     }
+
+    ties_and_flats(out);
+    falling(out);
 
     TA_Shutdown();
     return 0;

@@ -83,11 +83,11 @@ struct BuiltinFixture : IndexFixture {
         return bars;
     }
 
-    // The bars of the TA-Lib golden series.
-    std::vector<KLineRecord> GoldenSeries()
+    // The bars of a TA-Lib golden series (open, high, low, close a line).
+    std::vector<KLineRecord> GoldenSeries(const std::string &file = "series.txt")
     {
         std::vector<std::vector<uint32_t>> rows;
-        std::ifstream in(GoldenPath("series.txt"));
+        std::ifstream in(GoldenPath(file));
         uint32_t o, h, l, c;
         while (in >> o >> h >> l >> c)
             rows.push_back({o, h, l, c});

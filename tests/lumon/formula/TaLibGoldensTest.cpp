@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 #include "BuiltinFixture.h"
 
@@ -108,6 +109,86 @@ TEST(TaLibGoldens, MacdDifIsShortMinusLongWhicheverParameterIsShort)
     auto golden = ReadGolden("macd_ema.txt");
     for (int i = 400; i < index->RecordCount; ++i)
         ExpectClose(index->Lines[0][i], golden[size_t(i)][1] - golden[size_t(i)][2], 10, std::to_string(i));
+}
+
+// The series of the cases the first one avoids (tools/talib: ties of the
+// high's rise and the low's fall, stretches without trade, limit-up runs).
+// DMI: a tie counts for neither movement, as in TA-Lib. CCI: a window of equal
+// typical prices carries the previous value; TA-Lib's double mean of equal
+// values is not exactly the value, and it gives the rounding noise of +-66.67
+// there, so those bars are checked for the carry instead.
+TEST(TaLibGoldens, TiesAndFlatWindows)
+{
+    BuiltinFixture f;
+    f.Define({{43, 4, {14}}, {83, 1, {14}}});
+    std::vector<KLineRecord> bars = f.GoldenSeries("ties_series.txt");
+    int ties = 0;
+    for (size_t i = 1; i < bars.size(); ++i)
+        ties += int64_t(bars[i].High) - bars[i - 1].High > 0 &&
+                int64_t(bars[i].High) - bars[i - 1].High == int64_t(bars[i - 1].Low) - bars[i].Low;
+    ASSERT_GT(ties, 100);
+
+    auto dmi = f.Make(43);
+    ASSERT_TRUE(dmi && dmi->Compute());
+    auto golden = ReadGolden("ties_dmi.txt");
+    ASSERT_EQ(int(golden.size()), dmi->RecordCount);
+    for (int k = 0; k < 4; ++k)
+        for (int i = 300; i < dmi->RecordCount; ++i)
+            ExpectClose(dmi->Lines[k][i], golden[size_t(i)][size_t(k)], 100,
+                        "DMI line " + std::to_string(k) + " bar " + std::to_string(i));
+
+    auto cci = f.Make(83);
+    ASSERT_TRUE(cci && cci->Compute());
+    golden = ReadGolden("ties_cci.txt");
+    const int n = 14;
+    int flat = 0;
+    for (int i = n - 1; i < cci->RecordCount; ++i) {
+        const std::string where = "CCI bar " + std::to_string(i);
+        auto sum = [&](int j) { return int64_t(bars[size_t(j)].High) + bars[size_t(j)].Low + bars[size_t(j)].Close; };
+        bool same = true;
+        for (int j = i - n + 1; j < i; ++j)
+            same = same && sum(j) == sum(i);
+        const float v = cci->Lines[0][i];
+        if (same) {
+            ++flat;
+            EXPECT_EQ(v, cci->Lines[0][i - 1]) << where;
+            continue;
+        }
+        ASSERT_FALSE(IsOutOfRangeValue(v)) << where;
+        ExpectClose(v, golden[size_t(i)][0], 300, where);
+    }
+    EXPECT_GT(flat, 30);
+}
+
+// The averages of a long history whose price falls from 20.00 to 0.50 are
+// TA-Lib's to the float rounding of the result: the running sum leaves no
+// error behind as the price falls.
+TEST(TaLibGoldens, AveragesOfAFallingHistoryStayExact)
+{
+    constexpr int bars = 12000;
+    BuiltinFixture f;
+    f.Define({{4, 6, {5, 10, 20, 30, 60, 120}}});
+    std::vector<std::vector<uint32_t>> rows;
+    for (int i = 0; i < bars; ++i) {
+        const auto c = uint32_t(2000 - int(1950LL * i / (bars - 1)) + int((i * 7919L) % 11) - 5);
+        rows.push_back({c, c, c, c});
+    }
+    f.Ohlc(rows);
+    auto ma = f.Make(4);
+    ASSERT_TRUE(ma && ma->Compute());
+    ASSERT_EQ(ma->RecordCount, bars);
+    std::ifstream in(GoldenPath("falling_sma.txt"));
+    int bar = 0, checked = 0;
+    while (in >> bar) {
+        for (int k = 0; k < 6; ++k) {
+            double g = 0;
+            in >> g;
+            const float v = ma->Lines[k][bar];
+            EXPECT_LE(std::fabs(v - g), 2.5e-7 * g) << "MA line " << k << " bar " << bar << ": " << v << " against " << g;
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
 }
 
 } // namespace
