@@ -98,18 +98,59 @@ bool BOLL::Compute()
         AdjustSeriesForExRights(middle, count, n, Weights, WeightCount);
     else
         MovingAverage(middle, w, count, n, 0);
+    // The squared distances are summed over a running window in double: the
+    // distance of each close from the average of its own bar when p[1] is 0
+    // (a sum that slides as it is), else of the window's closes from the
+    // current average m, from the sums of x and x^2 as
+    // sum (x - m)^2 = sum x^2 - 2 m sum x + n m^2.
+    // Every Resum bars the window is summed afresh, so that whatever rounding
+    // the running sums gather stays bounded. With ex-rights events the
+    // window's closes are carried to the latest event's level at every bar,
+    // and the distances are then summed over the window as it stands.
+    constexpr int64_t Resum = 256;
+    const bool own = p[1] == 0;
+    const double dn = n;
     const float fn = float(n);
-    for (int64_t i = 2 * int64_t(n) - 2; i < count; ++i) {
-        const int latest = events && p[1] != 0 ? LatestEventAt(*this, int(i)) : 0;
-        float s = 0;
-        for (int k = 0; k < n; ++k) {
-            const int j = int(i) - k;
-            const float x = latest ? Scaled(*this, RecordOnBasis(*this, j, latest).Close) : w[j];
-            const float d = p[1] == 0 ? x - middle[j] : x - middle[i];
-            s += d * d;
+    auto term = [&](int64_t j) -> double {
+        if (own) {
+            const double d = w[j] - middle[j];
+            return d * d;
         }
-        float sd = std::sqrt(s / fn);
-        if (p[1] == 0)
+        return double(w[j]) * double(w[j]);
+    };
+    double sx = 0, sxx = 0;
+    const int64_t from = 2 * int64_t(n) - 2;
+    for (int64_t i = from; i < count; ++i) {
+        if ((i - from) % Resum == 0) {
+            sx = sxx = 0;
+            for (int64_t j = i - n + 1; j <= i; ++j) {
+                sx += w[j];
+                sxx += term(j);
+            }
+        } else {
+            sx += double(w[i]) - double(w[i - n]);
+            sxx += term(i);
+            sxx -= term(i - n);
+        }
+        const int latest = events && !own ? LatestEventAt(*this, int(i)) : 0;
+        float sd;
+        if (latest) {
+            float s = 0;
+            for (int k = 0; k < n; ++k) {
+                const int j = int(i) - k;
+                const float d = Scaled(*this, RecordOnBasis(*this, j, latest).Close) - middle[i];
+                s += d * d;
+            }
+            sd = std::sqrt(s / fn);
+        } else {
+            double s = sxx;
+            if (!own) {
+                const double m = middle[i];
+                s = sxx - 2.0 * m * sx + dn * m * m;
+            }
+            sd = float(std::sqrt(std::max(s, 0.0) / dn));
+        }
+        if (own)
             sd *= 1.96f;
         Lines[1][i] = middle[i] + sd;
         Lines[2][i] = middle[i] - sd;

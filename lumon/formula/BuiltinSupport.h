@@ -96,3 +96,41 @@ private:
     int m_LowPos = -1;
     int m_Latest = -1;
 };
+
+// Inline: W%R and MIKE move the window once a bar.
+inline void TWindowExtremes::Move(int first, int last, int latest)
+{
+    if (latest != m_Latest) {
+        m_HighPos = m_LowPos = -1;
+        m_Latest = latest;
+    }
+    const KLineRecord *records = m_Index.Records;
+    auto high = [&](int j) -> int64_t {
+        return latest ? AdjustedRecord(m_Index, j, latest).High : records[j].High;
+    };
+    auto low = [&](int j) -> int64_t { return latest ? AdjustedRecord(m_Index, j, latest).Low : records[j].Low; };
+    if (m_HighPos < first) {
+        m_HighPos = first;
+        High = high(first);
+        for (int j = first + 1; j <= last; ++j)
+            if (int64_t h = high(j); h > High) {
+                High = h;
+                m_HighPos = j;
+            }
+    } else if (int64_t h = high(last); h > High) {
+        High = h;
+        m_HighPos = last;
+    }
+    if (m_LowPos < first) {
+        m_LowPos = first;
+        Low = low(first);
+        for (int j = first + 1; j <= last; ++j)
+            if (int64_t l = low(j); l < Low) {
+                Low = l;
+                m_LowPos = j;
+            }
+    } else if (int64_t l = low(last); l < Low) {
+        Low = l;
+        m_LowPos = last;
+    }
+}

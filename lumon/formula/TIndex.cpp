@@ -35,16 +35,6 @@ int RecordsPerBuffer()
 
 } // namespace
 
-bool IsOutOfRangeValue(float x)
-{
-    return !(x >= -1e15f && x < 1e15f);
-}
-
-bool IsNearZero(float x)
-{
-    return x > -1e-10f && x < 1e-10f;
-}
-
 void MovingAverage(float *dst, const float *src, int count, int period, int start)
 {
     if (!dst || !src || count < 1)
@@ -61,18 +51,26 @@ void MovingAverage(float *dst, const float *src, int count, int period, int star
     }
     // 64-bit index arithmetic: a huge period from the parameter table leaves the
     // whole line without values instead of overflowing.
+    const int64_t first = int64_t(start) + period - 1;
+    const int warm = int(std::min<int64_t>(first, count));
     // The running sum is a double: floats of prices within a few thousand
     // times of each other add and leave it exactly, where a float sum loses a
-    // little at every step and keeps the loss.
-    const int64_t first = int64_t(start) + period - 1;
+    // little at every step and keeps the loss. Each step adds the difference
+    // of the entering and the leaving value (exact in double as well), so
+    // that one addition a bar depends on the one before.
     double sum = 0;
-    for (int i = start; i < count; ++i) {
+    for (int i = start; i < warm; ++i) {
         dst[i] = NoValue;
         sum += src[i];
-        if (i >= first) {
-            dst[i] = float(sum / period);
-            sum -= src[i - period + 1];
-        }
+    }
+    if (first >= count)
+        return;
+    const double n = period;
+    sum += src[first];
+    dst[first] = float(sum / n);
+    for (int64_t i = first + 1; i < count; ++i) {
+        sum += double(src[i]) - double(src[i - period]);
+        dst[i] = float(sum / n);
     }
 }
 

@@ -20,8 +20,14 @@ constexpr float NoValue = 1e16f;
 
 // True for the no-value marker and for anything else that cannot be drawn:
 // beyond +-1e15, infinite or not a number.
-bool IsOutOfRangeValue(float x);
-bool IsNearZero(float x);
+inline bool IsOutOfRangeValue(float x)
+{
+    return !(x >= -1e15f && x < 1e15f);
+}
+inline bool IsNearZero(float x)
+{
+    return x > -1e-10f && x < 1e-10f;
+}
 
 // Line styles.
 constexpr uint32_t StyleNone = 0;

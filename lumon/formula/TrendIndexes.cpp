@@ -14,6 +14,23 @@ inline float EmaStep(float x, float previous, float a)
     return (x - previous) * a + previous;
 }
 
+// M exponential averages of c from c[0], with weights a, side by side: each
+// bar's M steps do not wait for each other.
+template <int M>
+void EmaLines(const float *c, int count, float *const *lines, const float *a)
+{
+    float prev[M];
+    for (int k = 0; k < M; ++k)
+        lines[k][0] = prev[k] = c[0];
+    for (int i = 1; i < count; ++i) {
+        const float x = c[i];
+        for (int k = 0; k < M; ++k) {
+            prev[k] = EmaStep(x, prev[k], a[k]);
+            lines[k][i] = prev[k];
+        }
+    }
+}
+
 } // namespace
 
 MACD::MACD(StockId stock) : TIndex(stock)
@@ -64,11 +81,24 @@ bool MACD::Compute()
                 b[i] = sum / float(n1);
         }
         const float ka = 2.0f / float(n0 + 1), kb = 2.0f / float(n1 + 1), kd = 2.0f / float(n2 + 1);
-        // An average that is (near) zero starts again from the price.
-        for (int i = n0; i < count; ++i)
-            a[i] = IsNearZero(a[i - 1]) ? price[i] : EmaStep(price[i], a[i - 1], ka);
-        for (int i = n1; i < count; ++i)
-            b[i] = IsNearZero(b[i - 1]) ? price[i] : EmaStep(price[i], b[i - 1], kb);
+        // An average that is (near) zero starts again from the price. The two
+        // averages step side by side, each from its own previous value.
+        float pa = n0 - 1 < count ? a[n0 - 1] : 0.0f, pb = b[n1 - 1];
+        auto stepA = [&](int i) {
+            pa = IsNearZero(pa) ? price[i] : EmaStep(price[i], pa, ka);
+            a[i] = pa;
+        };
+        auto stepB = [&](int i) {
+            pb = IsNearZero(pb) ? price[i] : EmaStep(price[i], pb, kb);
+            b[i] = pb;
+        };
+        int i = std::min(n0, n1);
+        for (; i < std::max(n0, n1) && i < count; ++i)
+            i >= n0 ? stepA(i) : stepB(i);
+        for (; i < count; ++i) {
+            stepA(i);
+            stepB(i);
+        }
         float *dif = Lines[0], *dea = Lines[1], *macd = Lines[2];
         float collected = 0;
         const int replaceAt = n1 + n2 - 2;
@@ -230,6 +260,29 @@ bool EXPMA::Compute()
     if (RecordCount == 0 || (events && (!w || RecordCount > WorkCapacity)))
         return false;
     const int count = RecordCount;
+    if (!events && WorkA[0] && count <= WorkCapacity) {
+        float *c = WorkA[0];
+        for (int i = 0; i < count; ++i)
+            c[i] = Scaled(*this, Records[i].Close);
+        float *lines[5];
+        float weights[5];
+        int m = 0;
+        for (int k = 0; k < 5; ++k)
+            if (p[k] > 0) {
+                lines[m] = Lines[k];
+                weights[m++] = 2.0f / float(int64_t(p[k]) + 1);
+            }
+        switch (m) {
+        case 1: EmaLines<1>(c, count, lines, weights); break;
+        case 2: EmaLines<2>(c, count, lines, weights); break;
+        case 3: EmaLines<3>(c, count, lines, weights); break;
+        case 4: EmaLines<4>(c, count, lines, weights); break;
+        case 5: EmaLines<5>(c, count, lines, weights); break;
+        default: break;
+        }
+        Computed = 1;
+        return true;
+    }
     for (int k = 0; k < 5; ++k) {
         if (p[k] <= 0)
             continue;

@@ -126,13 +126,17 @@ def ma(src, n, start, count=N):
         for i in range(start, count):
             dst[i] = src[i]
         return dst
-    # the running sum in double, as the indicators keep it
+    # the running sum in double, as the indicators keep it: the first window
+    # summed, then the entering value less the leaving one added each bar
     s = 0.0
-    for i in range(start, count):
+    first = start + n - 1
+    for i in range(start, min(first + 1, count)):
         s = s + src[i]
-        if i >= start + n - 1:
-            dst[i] = f(s / n)
-            s = s - src[i - n + 1]
+    if first < count:
+        dst[first] = f(s / n)
+    for i in range(first + 1, count):
+        s = s + (src[i] - src[i - n])
+        dst[i] = f(s / n)
     return dst
 
 
@@ -532,15 +536,40 @@ def boll(S, n, p1):
     w = [f(c / DIV) for c in C]
     mid = S.close_average(n)
     up, lo = [NONE] * N, [NONE] * N
-    for i in range(2 * n - 2, N):
+    # squared distances summed in double over a running window, the window
+    # summed afresh every 256 bars; with events (p1 != 0) in floats over the
+    # window carried to the latest event's level
+    def term(j):
+        if p1 == 0:
+            d = f(w[j] - mid[j])
+            return d * d
+        return w[j] * w[j]
+    sx = sxx = 0.0
+    start = 2 * n - 2
+    for i in range(start, N):
+        if (i - start) % 256 == 0:
+            sx = sxx = 0.0
+            for j in range(i - n + 1, i + 1):
+                sx = sx + w[j]
+                sxx = sxx + term(j)
+        else:
+            sx = sx + (w[i] - w[i - n])
+            sxx = sxx + term(i)
+            sxx = sxx - term(i - n)
         latest = S.latest(i) if p1 else 0
-        s = f(0.0)
-        for k in range(n):
-            j = i - k
-            x = f(S.on_basis(j, latest)[3] / DIV) if latest else w[j]
-            d = f(x - mid[j]) if p1 == 0 else f(x - mid[i])
-            s = f(s + f(d * d))
-        sd = f(math.sqrt(f(s / n)))
+        if latest:
+            s = f(0.0)
+            for k in range(n):
+                j = i - k
+                d = f(f(S.on_basis(j, latest)[3] / DIV) - mid[i])
+                s = f(s + f(d * d))
+            sd = f(math.sqrt(f(s / n)))
+        else:
+            s = sxx
+            if p1:
+                m = mid[i]
+                s = sxx - 2.0 * m * sx + n * m * m
+            sd = f(math.sqrt(max(s, 0.0) / n))
         if p1 == 0:
             sd = f(sd * f(1.96))
         up[i], lo[i] = f(mid[i] + sd), f(mid[i] - sd)
