@@ -40,15 +40,19 @@ bool MA::Compute()
     if (!p)
         return false;
     StylesFromParams(*this, p, LineCount);
-    FillLinesNone();
-    if (RecordCount == 0 || !HasWork(1))
+    if (RecordCount == 0 || !HasWork(1)) {
+        FillLinesNone();
         return false;
+    }
     float *c = WorkA[0];
     for (int i = 0; i < RecordCount; ++i)
         c[i] = Value(Records[i].Close);
     for (int k = 0; k < LineCount; ++k) {
-        if (p[k] <= 0)
+        // The averages write their whole line; the others have none.
+        if (p[k] <= 0) {
+            std::fill(Lines[k], Lines[k] + RecordCount, NoValue);
             continue;
+        }
         Styles[k].TitleParam = float(p[k]);
         if (EventMode())
             AdjustSeriesForExRights(Lines[k], RecordCount, p[k], Weights, WeightCount);
@@ -215,9 +219,13 @@ RAIL::RAIL(StockId stock) : TFamilyIndex(stock, 126, 2, true) {}
 
 bool RAIL::Compute()
 {
-    const int32_t *p = BeginComputeShowingAll(*this);
+    const int32_t *p = BeginCompute(*this);
     if (!p)
         return false;
+    ShowLines(*this, LineCount, true);
+    // The two averages write their whole lines; without them the lines have none.
+    if (RecordCount == 0 || !HasWork(2) || p[0] == 0 || p[1] == 0)
+        FillLinesNone();
     if (RecordCount == 0 || !HasWork(2))
         return false;
     if (p[0] != 0 && p[1] != 0) {

@@ -129,15 +129,25 @@ bool MTM::Compute()
         Styles[k].Style = p[k] >= 0 ? StyleLine : StyleNone;
         Styles[k].TitleParam = float(p[k]);
     }
-    FillLinesNone();
     const int n = p[0], m = p[1];
-    if (RecordCount == 0 || n < 1 || m < 1)
+    if (RecordCount == 0 || n < 1 || m < 1) {
+        FillLinesNone();
         return false;
+    }
+    // Line 0 has none before bar n; the average writes its whole line.
+    std::fill(Lines[0], Lines[0] + std::min(n, RecordCount), NoValue);
     // In event mode the earlier close is carried to the footing of the events
     // that the current record has reached, so an event makes no jump.
-    for (int i = n; i < RecordCount; ++i) {
-        uint32_t before = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
-        Lines[0][i] = Value(Records[i].Close) - Value(before);
+    if (EventMode()) {
+        for (int i = n; i < RecordCount; ++i) {
+            uint32_t before = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
+            Lines[0][i] = Value(Records[i].Close) - Value(before);
+        }
+    } else {
+        const KLineRecord *r = Records;
+        float *line = Lines[0];
+        for (int i = n; i < RecordCount; ++i)
+            line[i] = Value(r[i].Close) - Value(r[i - n].Close);
     }
     MovingAverage(Lines[1], Lines[0], RecordCount, m, n);
     Computed = 1;
@@ -245,10 +255,10 @@ bool VRSI::Compute()
                 up *= f;
                 down *= f;
             }
-            if (d > 0)
-                up += d;
-            else if (d < 0)
-                down -= d;
+            // Without a branch on the sign: adding or taking +0 leaves a sum
+            // as it is.
+            up += std::max(d, 0.0f);
+            down -= std::min(d, 0.0f);
             if (i >= n)
                 Lines[0][i] = up + down == 0 ? Lines[0][i - 1] : up * 100 / (up + down);
         }

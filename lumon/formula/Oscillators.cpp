@@ -43,10 +43,10 @@ bool RSI::Compute()
                 up *= f;
                 down *= f;
             }
-            if (d > 0)
-                up += d;
-            else if (d < 0)
-                down += -d;
+            // Without a branch on the sign, which no predictor guesses: adding
+            // +0 leaves a sum as it is.
+            up += std::max(d, 0.0f);
+            down += std::max(-d, 0.0f);
             if (i >= n)
                 line[i] = up + down == 0 ? line[i - 1] : up * 100.0f / (up + down);
         }
@@ -67,6 +67,59 @@ bool W_R::Compute()
     if (RecordCount == 0 || p[0] < 1)
         return false;
     const int count = RecordCount;
+    if (!EventMode() && WorkA[0] && WorkA[1] && count <= WorkCapacity) {
+        // The records as they are: the highs and lows side by side in the work
+        // arrays, each window's extremes carried as TWindowExtremes carries
+        // them.
+        auto *high = reinterpret_cast<uint32_t *>(WorkA[0]);
+        auto *low = reinterpret_cast<uint32_t *>(WorkA[1]);
+        for (int i = 0; i < count; ++i) {
+            high[i] = Records[i].High;
+            low[i] = Records[i].Low;
+        }
+        for (int k = 0; k < 2; ++k) {
+            const int n = p[k];
+            if (n <= 0 || n > count)
+                continue;
+            float *line = Lines[k];
+            int hp = -1, lp = -1;
+            uint32_t h = 0, l = 0;
+            for (int i = n - 1; i < count; ++i) {
+                const int first = i - n + 1;
+                if (hp < first) {
+                    hp = first;
+                    h = high[first];
+                    for (int j = first + 1; j <= i; ++j)
+                        if (high[j] > h) {
+                            h = high[j];
+                            hp = j;
+                        }
+                } else if (high[i] > h) {
+                    h = high[i];
+                    hp = i;
+                }
+                if (lp < first) {
+                    lp = first;
+                    l = low[first];
+                    for (int j = first + 1; j <= i; ++j)
+                        if (low[j] < l) {
+                            l = low[j];
+                            lp = j;
+                        }
+                } else if (low[i] < l) {
+                    l = low[i];
+                    lp = i;
+                }
+                const int64_t range = int64_t(h) - int64_t(l);
+                if (range == 0)
+                    line[i] = i == 0 ? 0.0f : line[i - 1];
+                else
+                    line[i] = float(int64_t(h) - int64_t(Records[i].Close)) / float(range) * 100.0f;
+            }
+        }
+        Computed = 1;
+        return true;
+    }
     for (int k = 0; k < 2; ++k) {
         const int n = p[k];
         if (n <= 0)
