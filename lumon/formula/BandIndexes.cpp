@@ -91,8 +91,7 @@ bool BOLL::Compute()
         return false;
     const int count = RecordCount;
     const bool events = EventMode();
-    for (int i = 0; i < count; ++i)
-        w[i] = Scaled(*this, Records[i].Close);
+    ScaledSeries<&KLineRecord::Close>(w, Records, count, PriceDivisor);
     float *middle = Lines[0];
     if (events)
         AdjustSeriesForExRights(middle, count, n, Weights, WeightCount);
@@ -120,8 +119,10 @@ bool BOLL::Compute()
     };
     double sx = 0, sxx = 0;
     const int64_t from = 2 * int64_t(n) - 2;
+    int64_t untilResum = 0;
     for (int64_t i = from; i < count; ++i) {
-        if ((i - from) % Resum == 0) {
+        if (untilResum-- == 0) {
+            untilResum = Resum - 1;
             sx = sxx = 0;
             for (int64_t j = i - n + 1; j <= i; ++j) {
                 sx += w[j];

@@ -6,6 +6,8 @@
 // parameters, and the drawing of their shown lines.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 #include "lumon/formula/TIndex.h"
@@ -75,6 +77,37 @@ void DrawShownLines(TIndex &index, win::HDC hdc, const win::RECT *rect);
 inline float Scaled(const TIndex &index, double price)
 {
     return float(price) / index.PriceDivisor;
+}
+
+// dst[i] = the field of records[i] (High, Low or Close) over the divisor, as
+// Scaled gives it, for i < count. Four at a time: the prices gathered from
+// their records into a vector, converted and divided together (the same
+// division, lane by lane). The conversion treats a price as signed, which
+// holds below 2^31; a series with a price beyond is done again one by one.
+template <uint32_t KLineRecord::*Field>
+inline void ScaledSeries(float *dst, const KLineRecord *records, int count, float divisor)
+{
+    typedef int32_t Ints __attribute__((vector_size(16)));
+    typedef float Floats __attribute__((vector_size(16)));
+    const Floats d = {divisor, divisor, divisor, divisor};
+    uint32_t seen = 0;
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const uint32_t a = records[i].*Field, b = records[i + 1].*Field, c = records[i + 2].*Field,
+                       e = records[i + 3].*Field;
+        seen |= a | b | c | e;
+        const Ints v = {int32_t(a), int32_t(b), int32_t(c), int32_t(e)};
+        const Floats q = __builtin_convertvector(v, Floats) / d;
+        std::memcpy(dst + i, &q, sizeof q);
+    }
+    for (; i < count; ++i) {
+        const uint32_t x = records[i].*Field;
+        seen |= x;
+        dst[i] = float(int32_t(x)) / divisor;
+    }
+    if (seen >> 31)
+        for (i = 0; i < count; ++i)
+            dst[i] = float(records[i].*Field) / divisor;
 }
 
 // The highest high and lowest low of a sliding window of records on the basis

@@ -45,8 +45,7 @@ bool MA::Compute()
         return false;
     }
     float *c = WorkA[0];
-    for (int i = 0; i < RecordCount; ++i)
-        c[i] = Value(Records[i].Close);
+    ScaledSeries<&KLineRecord::Close>(c, Records, RecordCount, PriceDivisor);
     for (int k = 0; k < LineCount; ++k) {
         // The averages write their whole line; the others have none.
         if (p[k] <= 0) {
@@ -229,10 +228,8 @@ bool RAIL::Compute()
     if (RecordCount == 0 || !HasWork(2))
         return false;
     if (p[0] != 0 && p[1] != 0) {
-        for (int i = 0; i < RecordCount; ++i) {
-            WorkA[0][i] = Value(Records[i].High);
-            WorkA[1][i] = Value(Records[i].Low);
-        }
+        ScaledSeries<&KLineRecord::High>(WorkA[0], Records, RecordCount, PriceDivisor);
+        ScaledSeries<&KLineRecord::Low>(WorkA[1], Records, RecordCount, PriceDivisor);
         MovingAverage(Lines[0], WorkA[0], RecordCount, p[0], 0);
         MovingAverage(Lines[1], WorkA[1], RecordCount, p[1], 0);
     }

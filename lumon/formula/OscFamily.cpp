@@ -143,11 +143,14 @@ bool MTM::Compute()
             uint32_t before = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
             Lines[0][i] = Value(Records[i].Close) - Value(before);
         }
-    } else {
-        const KLineRecord *r = Records;
-        float *line = Lines[0];
+    } else if (WorkA[0] && RecordCount <= WorkCapacity) {
+        float *c = WorkA[0], *line = Lines[0];
+        ScaledSeries<&KLineRecord::Close>(c, Records, RecordCount, PriceDivisor);
         for (int i = n; i < RecordCount; ++i)
-            line[i] = Value(r[i].Close) - Value(r[i - n].Close);
+            line[i] = c[i] - c[i - n];
+    } else {
+        for (int i = n; i < RecordCount; ++i)
+            Lines[0][i] = Value(Records[i].Close) - Value(Records[i - n].Close);
     }
     MovingAverage(Lines[1], Lines[0], RecordCount, m, n);
     Computed = 1;

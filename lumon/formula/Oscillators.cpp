@@ -7,6 +7,38 @@
 
 #include "lumon/formula/BuiltinSupport.h"
 
+namespace {
+
+// M lines of RSI over the same moves, side by side: each bar's M smoothing
+// steps do not wait for each other. Rises and falls are summed without a
+// branch on the sign, which no predictor guesses: adding +0 leaves a sum as
+// it is.
+template <int M>
+void RsiLines(const float *change, int count, const int *n, float *const *line)
+{
+    float up[M], down[M], f[M];
+    for (int k = 0; k < M; ++k) {
+        up[k] = down[k] = 0;
+        f[k] = float(n[k] - 1) / float(n[k]);
+    }
+    for (int i = 1; i < count; ++i) {
+        const float d = change[i];
+        const float rise = std::max(d, 0.0f), fall = std::max(-d, 0.0f);
+        for (int k = 0; k < M; ++k) {
+            if (i > n[k]) {
+                up[k] *= f[k];
+                down[k] *= f[k];
+            }
+            up[k] += rise;
+            down[k] += fall;
+            if (i >= n[k])
+                line[k][i] = up[k] + down[k] == 0 ? line[k][i - 1] : up[k] * 100.0f / (up[k] + down[k]);
+        }
+    }
+}
+
+} // namespace
+
 bool RSI::Compute()
 {
     const int32_t *p = BeginCompute(*this);
@@ -30,26 +62,19 @@ bool RSI::Compute()
     change[0] = 0;
     for (int i = 1; i < count; ++i)
         change[i] = float(int64_t(Records[i].Close) - int64_t(PreviousRecord(*this, i).Close));
-    for (int k = 0; k < 3; ++k) {
-        const int n = p[k];
-        if (n >= count)
-            continue;
-        float *line = Lines[k];
-        const float f = float(n - 1) / float(n);
-        float up = 0, down = 0;
-        for (int i = 1; i < count; ++i) {
-            const float d = change[i];
-            if (i > n) {
-                up *= f;
-                down *= f;
-            }
-            // Without a branch on the sign, which no predictor guesses: adding
-            // +0 leaves a sum as it is.
-            up += std::max(d, 0.0f);
-            down += std::max(-d, 0.0f);
-            if (i >= n)
-                line[i] = up + down == 0 ? line[i - 1] : up * 100.0f / (up + down);
+    int periods[3];
+    float *lines[3];
+    int m = 0;
+    for (int k = 0; k < 3; ++k)
+        if (p[k] < count) {
+            periods[m] = p[k];
+            lines[m++] = Lines[k];
         }
+    switch (m) {
+    case 1: RsiLines<1>(change, count, periods, lines); break;
+    case 2: RsiLines<2>(change, count, periods, lines); break;
+    case 3: RsiLines<3>(change, count, periods, lines); break;
+    default: break;
     }
     Computed = 1;
     return true;

@@ -66,9 +66,10 @@ bool MACD::Compute()
         records = RecordCopy;
     }
     const int count = RecordCount;
+    const float divisor = PriceDivisor;
     for (int i = 0; i < count; ++i) {
         const KLineRecord &r = records[i];
-        price[i] = Scaled(*this, double(uint64_t(r.High) + r.Low + 2 * uint64_t(r.Close))) * 0.25f;
+        price[i] = float(double(uint64_t(r.High) + r.Low + 2 * uint64_t(r.Close))) / divisor * 0.25f;
         a[i] = b[i] = 0;
     }
     if (n1 - 1 < count) {
@@ -102,25 +103,29 @@ bool MACD::Compute()
         float *dif = Lines[0], *dea = Lines[1], *macd = Lines[2];
         float collected = 0;
         const int replaceAt = n1 + n2 - 2;
+        // DEA's previous value kept at hand: none before the first DIF and
+        // after a bar without one.
+        float previous = NoValue;
         for (int i = n1 - 1; i < count; ++i) {
-            if (IsNearZero(a[i]) || IsNearZero(b[i]))
+            if (IsNearZero(a[i]) || IsNearZero(b[i])) {
+                previous = NoValue;
                 continue;
+            }
             // DIF is the short average minus the long one, whichever of p0 and
             // p1 is the shorter period.
-            dif[i] = n0 < n1 ? a[i] - b[i] : b[i] - a[i];
-            if (i < replaceAt) {
-                collected += dif[i];
-            } else if (i == replaceAt) {
-                collected += dif[i];
-                dea[i] = collected / float(n2);
+            const float d = n0 < n1 ? a[i] - b[i] : b[i] - a[i];
+            dif[i] = d;
+            float e;
+            if (i < replaceAt)
+                collected += d;
+            if (i == replaceAt) {
+                collected += d;
+                e = collected / float(n2);
+            } else {
+                e = previous == NoValue ? d : EmaStep(d, previous, kd);
             }
-            if (i != replaceAt) {
-                if (i == 0 || dea[i - 1] == NoValue)
-                    dea[i] = dif[i];
-                else
-                    dea[i] = EmaStep(dif[i], dea[i - 1], kd);
-            }
-            macd[i] = dif[i] - dea[i];
+            dea[i] = previous = e;
+            macd[i] = d - e;
         }
     }
     Computed = 1;
@@ -262,8 +267,7 @@ bool EXPMA::Compute()
     const int count = RecordCount;
     if (!events && WorkA[0] && count <= WorkCapacity) {
         float *c = WorkA[0];
-        for (int i = 0; i < count; ++i)
-            c[i] = Scaled(*this, Records[i].Close);
+        ScaledSeries<&KLineRecord::Close>(c, Records, count, PriceDivisor);
         float *lines[5];
         float weights[5];
         int m = 0;
