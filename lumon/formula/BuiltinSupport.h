@@ -6,6 +6,7 @@
 // parameters, and the drawing of their shown lines.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -108,6 +109,34 @@ inline void ScaledSeries(float *dst, const KLineRecord *records, int count, floa
     if (seen >> 31)
         for (i = 0; i < count; ++i)
             dst[i] = float(records[i].*Field) / divisor;
+}
+
+// M lines of RSI (Wilder's smoothing of rises and falls, periods n) over the
+// same moves change[1..count-1], side by side: each bar's M smoothing steps do
+// not wait for each other. Rises and falls are summed without a branch on the
+// sign, which no predictor guesses: adding +0 leaves a sum as it is.
+template <int M>
+inline void RsiLines(const float *change, int count, const int *n, float *const *line)
+{
+    float up[M], down[M], f[M];
+    for (int k = 0; k < M; ++k) {
+        up[k] = down[k] = 0;
+        f[k] = float(n[k] - 1) / float(n[k]);
+    }
+    for (int i = 1; i < count; ++i) {
+        const float d = change[i];
+        const float rise = std::max(d, 0.0f), fall = std::max(-d, 0.0f);
+        for (int k = 0; k < M; ++k) {
+            if (i > n[k]) {
+                up[k] *= f[k];
+                down[k] *= f[k];
+            }
+            up[k] += rise;
+            down[k] += fall;
+            if (i >= n[k])
+                line[k][i] = up[k] + down[k] == 0 ? line[k][i - 1] : up[k] * 100.0f / (up[k] + down[k]);
+        }
+    }
 }
 
 // The highest high and lowest low of a sliding window of records on the basis

@@ -250,21 +250,15 @@ bool VRSI::Compute()
     if (RecordCount == 0 || n < 1 || n > 100)
         return false;
     if (n < RecordCount) {
-        const float f = float(n - 1) / float(n);
-        float up = 0, down = 0;
-        for (int i = 1; i < RecordCount; ++i) {
-            float d = Records[i].Volume - Records[i - 1].Volume;
-            if (i > n) {
-                up *= f;
-                down *= f;
-            }
-            // Without a branch on the sign: adding or taking +0 leaves a sum
-            // as it is.
-            up += std::max(d, 0.0f);
-            down -= std::min(d, 0.0f);
-            if (i >= n)
-                Lines[0][i] = up + down == 0 ? Lines[0][i - 1] : up * 100 / (up + down);
-        }
+        float *change = WorkA[0];
+        if (!change || RecordCount > WorkCapacity)
+            return false;
+        change[0] = 0;
+        for (int i = 1; i < RecordCount; ++i)
+            change[i] = Records[i].Volume - Records[i - 1].Volume;
+        // Wilder's smoothing of the volume's rises and falls, as RSI's of the close.
+        float *line = Lines[0];
+        RsiLines<1>(change, RecordCount, &n, &line);
     }
     Computed = 1;
     return true;

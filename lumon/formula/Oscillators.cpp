@@ -7,38 +7,6 @@
 
 #include "lumon/formula/BuiltinSupport.h"
 
-namespace {
-
-// M lines of RSI over the same moves, side by side: each bar's M smoothing
-// steps do not wait for each other. Rises and falls are summed without a
-// branch on the sign, which no predictor guesses: adding +0 leaves a sum as
-// it is.
-template <int M>
-void RsiLines(const float *change, int count, const int *n, float *const *line)
-{
-    float up[M], down[M], f[M];
-    for (int k = 0; k < M; ++k) {
-        up[k] = down[k] = 0;
-        f[k] = float(n[k] - 1) / float(n[k]);
-    }
-    for (int i = 1; i < count; ++i) {
-        const float d = change[i];
-        const float rise = std::max(d, 0.0f), fall = std::max(-d, 0.0f);
-        for (int k = 0; k < M; ++k) {
-            if (i > n[k]) {
-                up[k] *= f[k];
-                down[k] *= f[k];
-            }
-            up[k] += rise;
-            down[k] += fall;
-            if (i >= n[k])
-                line[k][i] = up[k] + down[k] == 0 ? line[k][i - 1] : up[k] * 100.0f / (up[k] + down[k]);
-        }
-    }
-}
-
-} // namespace
-
 bool RSI::Compute()
 {
     const int32_t *p = BeginCompute(*this);
