@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "lumon/formula/BuiltinSupport.h"
@@ -226,15 +227,43 @@ bool ROC::Compute()
     ForceRefLines(*this, {0.0f});
     StylesFromParams(*this, p, 3);
     Styles[1].TitleParam = float(p[1]);
-    FillLinesNone();
     const int n = p[0];
     float *absolute = WorkA[0];
+    const int count = RecordCount;
+    // The averages write their whole lines and ROC its own from bar n; what
+    // is not computed has none.
+    if (count == 0 || n < 1 || n >= count || p[1] <= 0 || (p[2] != 0 && (!absolute || count > WorkCapacity)))
+        FillLinesNone();
+    else if (p[2] == 0)
+        std::fill(Lines[2], Lines[2] + count, NoValue);
     if (RecordCount == 0 || n < 1)
         return false;
-    const int count = RecordCount;
     if (n < count) {
         float *line = Lines[0];
-        for (int i = n; i < count; ++i) {
+        std::fill(line, line + n, NoValue);
+        int i = n;
+        if (!EventMode()) {
+            // Four bars at a time while every earlier close is above 0 and
+            // every close below 2^31 (the differences then fit 32 bits): the
+            // same subtraction, conversion, division and scaling, lane by
+            // lane. The rest, from a zero close on, goes one by one below.
+            typedef int32_t Ints __attribute__((vector_size(16)));
+            typedef float Floats __attribute__((vector_size(16)));
+            const Floats hundred = {100.0f, 100.0f, 100.0f, 100.0f};
+            const KLineRecord *r = Records;
+            for (; i + 4 <= count; i += 4) {
+                const uint32_t c0 = r[i].Close, c1 = r[i + 1].Close, c2 = r[i + 2].Close, c3 = r[i + 3].Close;
+                const uint32_t b0 = r[i - n].Close, b1 = r[i + 1 - n].Close, b2 = r[i + 2 - n].Close,
+                               b3 = r[i + 3 - n].Close;
+                if (b0 == 0 || b1 == 0 || b2 == 0 || b3 == 0 || ((c0 | c1 | c2 | c3 | b0 | b1 | b2 | b3) >> 31))
+                    break;
+                const Ints c = {int32_t(c0), int32_t(c1), int32_t(c2), int32_t(c3)};
+                const Ints b = {int32_t(b0), int32_t(b1), int32_t(b2), int32_t(b3)};
+                const Floats q = __builtin_convertvector(c - b, Floats) / __builtin_convertvector(b, Floats) * hundred;
+                std::memcpy(line + i, &q, sizeof q);
+            }
+        }
+        for (; i < count; ++i) {
             const int64_t base = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
             if (base == 0)
                 line[i] = line[i - 1];
