@@ -80,13 +80,14 @@ inline float Scaled(const TIndex &index, double price)
     return float(price) / index.PriceDivisor;
 }
 
-// dst[i] = the field of records[i] (High, Low or Close) over the divisor, as
-// Scaled gives it, for i < count. Four at a time: the prices gathered from
-// their records into a vector, converted and divided together (the same
-// division, lane by lane). The conversion treats a price as signed, which
-// holds below 2^31; a series with a price beyond is done again one by one.
-template <uint32_t KLineRecord::*Field>
-inline void ScaledSeries(float *dst, const KLineRecord *records, int count, float divisor)
+// dst[i] and dst2[i] = two fields of records[i] (High, Low or Close) over the
+// divisor, as Scaled gives them, for i < count, in one pass over the records.
+// Four at a time: the prices gathered from their records into a vector,
+// converted and divided together (the same division, lane by lane). The
+// conversion treats a price as signed, which holds below 2^31; a series with
+// a price beyond is done again one by one.
+template <uint32_t KLineRecord::*Field, uint32_t KLineRecord::*Field2>
+inline void ScaledSeries(float *dst, float *dst2, const KLineRecord *records, int count, float divisor)
 {
     typedef int32_t Ints __attribute__((vector_size(16)));
     typedef float Floats __attribute__((vector_size(16)));
@@ -94,23 +95,39 @@ inline void ScaledSeries(float *dst, const KLineRecord *records, int count, floa
     uint32_t seen = 0;
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        const uint32_t a = records[i].*Field, b = records[i + 1].*Field, c = records[i + 2].*Field,
-                       e = records[i + 3].*Field;
-        seen |= a | b | c | e;
+        const KLineRecord *r = records + i;
+        const uint32_t a = r[0].*Field, b = r[1].*Field, c = r[2].*Field, e = r[3].*Field;
         const Ints v = {int32_t(a), int32_t(b), int32_t(c), int32_t(e)};
         const Floats q = __builtin_convertvector(v, Floats) / d;
         std::memcpy(dst + i, &q, sizeof q);
+        seen |= a | b | c | e;
+        if constexpr (Field2 != Field) {
+            const uint32_t a2 = r[0].*Field2, b2 = r[1].*Field2, c2 = r[2].*Field2, e2 = r[3].*Field2;
+            const Ints v2 = {int32_t(a2), int32_t(b2), int32_t(c2), int32_t(e2)};
+            const Floats q2 = __builtin_convertvector(v2, Floats) / d;
+            std::memcpy(dst2 + i, &q2, sizeof q2);
+            seen |= a2 | b2 | c2 | e2;
+        }
     }
     for (; i < count; ++i) {
-        const uint32_t x = records[i].*Field;
-        seen |= x;
+        const uint32_t x = records[i].*Field, x2 = records[i].*Field2;
+        seen |= x | x2;
         dst[i] = float(int32_t(x)) / divisor;
+        dst2[i] = float(int32_t(x2)) / divisor;
     }
     if (seen >> 31)
-        for (i = 0; i < count; ++i)
+        for (i = 0; i < count; ++i) {
             dst[i] = float(records[i].*Field) / divisor;
+            dst2[i] = float(records[i].*Field2) / divisor;
+        }
 }
 
+// The same for one field.
+template <uint32_t KLineRecord::*Field>
+inline void ScaledSeries(float *dst, const KLineRecord *records, int count, float divisor)
+{
+    ScaledSeries<Field, Field>(dst, dst, records, count, divisor);
+}
 // M lines of RSI (Wilder's smoothing of rises and falls, periods n) over the
 // same moves change[1..count-1], side by side: each bar's M smoothing steps do
 // not wait for each other. Rises and falls are summed without a branch on the

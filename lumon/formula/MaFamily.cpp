@@ -228,8 +228,8 @@ bool RAIL::Compute()
     if (RecordCount == 0 || !HasWork(2))
         return false;
     if (p[0] != 0 && p[1] != 0) {
-        ScaledSeries<&KLineRecord::High>(WorkA[0], Records, RecordCount, PriceDivisor);
-        ScaledSeries<&KLineRecord::Low>(WorkA[1], Records, RecordCount, PriceDivisor);
+        ScaledSeries<&KLineRecord::High, &KLineRecord::Low>(WorkA[0], WorkA[1], Records, RecordCount,
+                                                            PriceDivisor);
         MovingAverage(Lines[0], WorkA[0], RecordCount, p[0], 0);
         MovingAverage(Lines[1], WorkA[1], RecordCount, p[1], 0);
     }
