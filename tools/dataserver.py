@@ -28,7 +28,7 @@ stream (flag 1) when that is shorter, always compresses, never does not.
 
 Requests answered (request frame: answer frame):
     3 login: 3 accepted, body 58 bytes: [0..1] date (day bits 0-4, month 5-8, years since
-      1980 from bit 9), [2..49] rights block, [50..53] data-server IPv4 (network order,
+      2000 in bits 9-14), [2..49] rights block, [50..53] data-server IPv4 (network order,
       --data-address), [54..57] login value (the one the terminal sent in [60..63] when
       not 0, else a new one); 2 refused: [0..1] 0, [2] code, [3..] GBK text, NUL.
       Accounts: demo/demo, test/test (all rights), locked/locked (refused, code 7); an

@@ -46,8 +46,8 @@ public:
     virtual bool HasMarketRight(int market, int function) { return true; }
     // Function right n (1..100), such as the right to a news type.
     virtual bool HasFunctionRight(int n) { return true; }
-    // The login answer: the user's 48-byte rights block and the server's date
-    // (yyyymmdd).
+    // The login answer: the user's 48-byte rights block and the rights date
+    // (yymmdd, the year counted from 2000).
     virtual void SetRights(const uint8_t *block, int ymd) {}
     // Set once the network-fault question has been put to the user.
     virtual bool FaultPending() { return false; }

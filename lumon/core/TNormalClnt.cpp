@@ -297,7 +297,8 @@ int TNormalClnt::Login()
         if (m_LoginValue)
             return 0;
         const uint16_t date = Get16(b);
-        const int ymd = (1980 + ((date >> 9) & 0x3F)) * 10000 + ((date >> 5) & 0xF) * 100 + (date & 0x1F);
+        // Years since 2000: the frame keeps the date as yymmdd.
+        const int ymd = ((date >> 9) & 0x3F) * 10000 + ((date >> 5) & 0xF) * 100 + (date & 0x1F);
         if (MFrame)
             MFrame->SetRights(b + 2, ymd);
         if (!m_ServerAddr)

@@ -34,10 +34,10 @@ def gbk(text):
     return text.encode(GBK)
 
 
-def dos_date(year, month, day):
-    """The 16-bit date of the login answer: day bits 0-4, month 5-8, years since 1980
-    from bit 9."""
-    return day | month << 5 | max(0, year - 1980) << 9
+def login_answer_date(year, month, day):
+    """The 16-bit date of the login answer: day bits 0-4, month 5-8, years since 2000
+    in bits 9-14."""
+    return day | month << 5 | (max(0, year - 2000) & 0x3F) << 9
 
 
 def news_date_field(when):
@@ -167,7 +167,7 @@ class Model:
 
     def login_date(self):
         t = self.local_time(self.markets[0]) if self.markets else self.clock.now()
-        return dos_date(t.year, t.month, t.day)
+        return login_answer_date(t.year, t.month, t.day)
 
     def set_local_clock(self, hhmm):
         """Sets the clock to a local time of market 0 on its current date."""

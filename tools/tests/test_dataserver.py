@@ -310,7 +310,7 @@ class LoginTests(ServerTest):
                 body = answer.body
                 self.assertEqual(len(body), 58)
                 date = struct.unpack_from('<H', body)[0]
-                self.assertEqual((1980 + (date >> 9), date >> 5 & 15, date & 31), (2006, 12, 8))
+                self.assertEqual((date >> 9, date >> 5 & 15, date & 31), (6, 12, 8))
                 self.assertEqual(body[2:50], b'\xff' * 48)
                 self.assertEqual(body[50:54], socket.inet_aton('127.0.0.1'))
                 value = struct.unpack_from('<I', body, 54)[0]
