@@ -10,6 +10,12 @@ request of the order client from a built-in broker book (tradegw/data.py lists t
 accounts and passwords). The first line of output is the bound port, followed by the
 control port when --control is given.
 
+Requests are checked as a real gateway checks them: a body of the wrong size, a user id
+that is not the session's, a customer or contract the session may not use, a text field
+that is not GBK, a request before the login, and a packet sealed under another key than
+the chain expects are each refused under the request's answer code with status 1 and a
+text; the connection stays.
+
 --log FILE writes one JSON line per packet received and sent and per connection event
 (tradegw/server.py describes the fields). --control PORT opens a loopback port that takes
 one JSON command per line (list, send, exchange, gateway, info, ping, hello, deal, kick,

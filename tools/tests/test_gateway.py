@@ -95,6 +95,7 @@ class Client:
     def __init__(self, port, timeout=5.0):
         self.sock = socket.create_connection(('127.0.0.1', port), timeout=timeout)
         self.out, self.inc, self.on = Chain(), Chain(), False
+        self.account = b''
 
     def close(self):
         self.sock.close()
@@ -152,16 +153,25 @@ class Client:
         body[46:55] = b'127.0.0.1'
         body[62], body[63] = ord('*'), kind
         self.send(50, bytes(body))
-        return self.answer(178)
+        answer = self.answer(178)
+        if answer.status == 0:
+            self.account = raw
+        return answer
 
-    def query(self, code, extra=b''):
+    def query(self, code, extra=b'', user=None, marker=b'*', trader=b''):
+        """A query body: the user id at 1, 21 and 31, the trader id at 11."""
+        user = self.account if user is None else user
         body = bytearray(61)
-        body[0] = ord('*')
+        body[0] = marker[0]
+        for offset in (1, 21, 31):
+            body[offset:offset + len(user)] = user
+        body[11:11 + len(trader)] = trader
         body[41:41 + len(extra)] = extra
-        self.send(code, bytes(body))
+        self.send(code, bytes(body), marker)
 
     def procedure(self, kind, customer, params=(), name=b''):
         body = bytearray(188)
+        body[0:len(self.account)] = self.account
         body[10:10 + len(customer)] = customer.encode()
         body[20] = kind
         for i, value in enumerate(params):
@@ -487,6 +497,108 @@ class Answers(unittest.TestCase):
         kicked = self.client.answer(179)
         self.assertEqual((kicked.text, text_at(kicked.body, 21, 20)), ('强制退出', '强制退出'))
         self.assertEqual(self.client.sock.recv(10), b'')
+
+
+class Refusals(unittest.TestCase):
+    """What a real gateway refuses, each under the request's answer code with status 1
+    and a text, the connection staying usable."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.gateway = GatewayProcess()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.gateway.stop()
+
+    def logged_in(self, account='8001', password='123456', kind=1):
+        client = self.gateway.client()
+        client.hello()
+        self.assertEqual(client.login(account, password, kind).status, 0)
+        return client
+
+    def test_requests_refused(self):
+        client = self.logged_in()
+
+        def settle_flag(customer):
+            body = bytearray(43)
+            body[0:4], body[10:10 + len(customer)], body[20] = b'8001', customer, 1
+            client.send(82, bytes(body))
+
+        def send(code, body, marker=b'*'):
+            return lambda: client.send(code, body, marker)
+
+        bad_order = bytearray(order_body('10000001', 'cu2512', 1, '62000', 3, '81000001'))
+        bad_order[10:18] = b'\xff\xfe100001'
+        cases = [
+            ('short query body', send(63, b'*8001'), 191, '请求数据长度错误'),
+            ('long order body', send(52, order_body('10000001', 'cu2512', 1, '62000', 3,
+                                                    '81000001') + b'x'), 180, '请求数据长度错误'),
+            ('another user id', lambda: client.query(63, user=b'8002'), 191,
+             '用户号与登录帐号不符'),
+            ('procedure of another user', lambda: (setattr(client, 'account', b'8002'),
+                                                   client.procedure(38, ''),
+                                                   setattr(client, 'account', b'8001')),
+             216, '用户号与登录帐号不符'),
+            ('customer of another trader', lambda: settle_flag(b'1234567890'), 210, '客户不存在'),
+            ('unknown contract', lambda: client.query(76, b'xx9999'), 204, '合约不存在'),
+            ('customer not GBK', send(52, bytes(bad_order), b'S'), 180, '请求数据含有非法字符'),
+            ('contract not GBK', lambda: client.query(76, b'cu\xff\xfe'), 204,
+             '请求数据含有非法字符'),
+            ('group records cut', send(37, bytes(30)), 165, '请求数据长度错误'),
+        ]
+        for name, request, code, text in cases:
+            with self.subTest(name):
+                request()
+                answer = client.answer(code)
+                self.assertEqual((answer.status, answer.text), (1, text))
+        # The connection still serves.
+        client.query(63)
+        self.assertEqual(client.answer(191).status, 0)
+
+    def test_before_login(self):
+        client = self.gateway.client()
+        client.hello()
+        client.query(63, user=b'8001')
+        answer = client.answer(191)
+        self.assertEqual((answer.status, answer.text), (1, '请先登录'))
+
+    def test_packet_under_a_stale_key(self):
+        client = self.logged_in()
+        stale = client.out.key
+        client.query(63)
+        client.answer(191)
+        expected = client.out.key
+        client.out.key = stale
+        client.query(60)
+        refused = client.answer(188)
+        self.assertEqual((refused.status, refused.text), (1, '数据解密失败'))
+        time.sleep(0.2)
+        events = [e for e in self.gateway.entries() if e.get('event') == 'bad-key']
+        self.assertEqual(len(events), 1)
+        self.assertFalse(bytes.fromhex(events[0]['key_after']).isdigit())
+        # The gateway's chain stayed where the client's should be.
+        client.out.key = expected
+        client.query(60)
+        self.assertEqual(client.answer(188).status, 0)
+
+    def test_client_mode_customers(self):
+        # Trader login: the trade code of the customer at 11 on the exchange of the marker.
+        client = self.logged_in()
+        client.query(85, marker=b'S', trader=b'10000001')
+        answer = client.answer(213)
+        self.assertEqual((answer.status, answer.body_len), (0, 31))
+        self.assertEqual((text_at(answer.body, 0, 10), chr(answer.body[20])), ('81000001', 'S'))
+        # Client login (kind 7): every trade code of the customer, whatever the marker.
+        client = self.logged_in('10000001', '111111', kind=7)
+        client.query(85, b'cltmode', marker=b'*', trader=b'10000001')
+        answer = client.answer(213)
+        self.assertEqual(answer.status, 0)
+        records = [answer.body[i:i + 31] for i in range(0, answer.body_len, 31)]
+        self.assertEqual(sorted((chr(r[20]), text_at(r, 0, 10), text_at(r, 10, 10))
+                                for r in records),
+                         [('D', '01000001', '10000001'), ('S', '81000001', '10000001'),
+                          ('Z', '11000001', '10000001')])
 
 
 class Faults(unittest.TestCase):

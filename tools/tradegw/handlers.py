@@ -8,9 +8,22 @@ from dataclasses import dataclass, field
 from . import answers
 from .book import today
 from .framing import FLAG_LAST, FLAG_MORE, MAX_BODY
-from .records import Record, byte, field as text_field, field_bytes, gbk, i32, u16
+from .records import BadText, Record, byte, field as text_field, field_bytes, gbk, i32, u16
 
 NOT_LOGGED_IN = '请先登录'
+BAD_LENGTH = '请求数据长度错误'
+BAD_TEXT = '请求数据含有非法字符'
+WRONG_USER = '用户号与登录帐号不符'
+
+# The body size of each request the order client sends; a body of another size is
+# refused. The batch groups (37) come as 28-byte records, at most 139 a packet.
+BODY_SIZES = {34: 169, 39: 132, 50: 99, 51: 22, 52: 132, 53: 132, 54: 68, 57: 61, 58: 61,
+              59: 61, 60: 61, 63: 61, 74: 61, 76: 61, 80: 44, 82: 43, 85: 61, 86: 61, 88: 188}
+GROUP_RECORD, GROUP_RECORDS = 28, 139
+# Where a request carries the user id of the session: the query bodies at 1, the others
+# at 0 (the transfer at 15).
+USER_ID_AT = {**{code: 1 for code in (57, 58, 59, 60, 63, 74, 76, 85, 86)},
+              **{code: 0 for code in (39, 52, 53, 54, 80, 82, 88)}, 34: 15}
 
 
 @dataclass
@@ -91,21 +104,51 @@ class Handlers:
 
     def handle(self, session, header, body):
         with self.book.lock:
-            if header.code == 50:
-                return self.login(session, header, body)
-            handler = self.table.get(header.code)
-            if handler is None:
+            code = header.code
+            if code != 50 and code not in self.table:
                 # Unknown requests get a refusal under the usual answer code; code 12
                 # (the client's clock) expects nothing.
-                if header.code < 128 and header.code != 12:
-                    return [Answer(header.code + 128, status=1, text='不支持的请求')]
+                if code < 128 and code != 12:
+                    return [Answer(code + 128, status=1, text='不支持的请求')]
                 return []
-            if not session.logged_in:
-                refusal = Answer(header.code + 128, status=1, text=NOT_LOGGED_IN)
-                if header.code == 88:
-                    refusal.body = answers.procedure_text(body, b'')
-                return [refusal]
-            return handler(session, header, body)
+            if not self.length_ok(code, body):
+                return [self.refusal(header, body, BAD_LENGTH)]
+            try:
+                if code == 50:
+                    return self.login(session, header, body)
+                if not session.logged_in:
+                    return [self.refusal(header, body, NOT_LOGGED_IN)]
+                at = USER_ID_AT.get(code)
+                if at is not None and text_field(body, at, 10) != session.account:
+                    return [self.refusal(header, body, WRONG_USER)]
+                return self.table[code](session, header, body)
+            except BadText:
+                # A real gateway answers a request it cannot read with a refusal; the
+                # connection stays.
+                return [self.refusal(header, body, BAD_TEXT)]
+
+    @staticmethod
+    def length_ok(code, body):
+        if code == 37:
+            return 0 < len(body) <= GROUP_RECORD * GROUP_RECORDS and not len(body) % GROUP_RECORD
+        return BODY_SIZES.get(code, len(body)) == len(body)
+
+    @staticmethod
+    def refusal(header, body, text):
+        """The refusal of a request under its answer code, status 1 and the text. Its body
+        gives back what the client matches the answer by: the procedure's prefix (88),
+        the order record (39, 52, 53), the account (54), the login record (50)."""
+        code, raw = header.code, bytes(body)
+        reply = b''
+        if code == 88:
+            reply = answers.procedure_text(raw[:21].ljust(21, b'\0'), b'')
+        elif code in (39, 52, 53):
+            reply = raw[:answers.ORDER_SIZE].ljust(answers.ORDER_SIZE, b'\0')
+        elif code == 54:
+            reply = bytes(Record(68).raw(0, raw[:20]))
+        elif code == 50:
+            reply = answers.login_record('')
+        return Answer(code + 128, reply, status=1, text=text, marker=header.marker)
 
     # Helpers.
 
@@ -157,7 +200,7 @@ class Handlers:
             if error:
                 return self.refuse(178, error, answers.login_record(''))
             return [Answer(178, answers.login_record(name, record['name'], name))]
-        account = raw_account.decode('gbk', 'replace')
+        account = text_field(body, 10, 10)
         record, error = self.book.login(account, password)
         if error:
             session.logged_in = False
@@ -282,13 +325,20 @@ class Handlers:
 
     def settle_flag(self, session, header, body):
         customer = text_field(body, 10, 10) or session.account
-        if customer not in self.book.customers:
+        if not self.visible(session, customer):
             return self.refuse(210, '客户不存在')
         item = Record(43).byte(0, byte(body, 20)).text(1, 10, text_field(body, 21, 22))
         item.text(12, 1, self.book.customers[customer]['settle'])
         return [Answer(210, bytes(Record(20).raw(0, body[:20])) + bytes(item))]
 
     def client_mode(self, session, header, body):
+        if session.kind == 7 and text_field(body, 41, 10) == 'cltmode':
+            # The client login asks for every trade code of its customers, whatever the
+            # exchange.
+            records = [answers.client_mode_record(c, l, code)
+                       for c in session.customers
+                       for l, code in sorted(self.book.customers[c]['trade_codes'].items())]
+            return self.list_answer(213, records, answers.CLIENT_MODE_SIZE, header.marker)
         customer = text_field(body, 11, 10) or session.account
         letter = chr(byte(body, 0))
         if not self.visible(session, customer):

@@ -53,11 +53,18 @@ class Record:
         return bytes(self.data)
 
 
+class BadText(ValueError):
+    """A text field of a request that is not GBK."""
+
+
 def field(body, offset, width):
-    """The text of a fixed-width field up to its first zero, as GBK (undecodable bytes
-    replaced); missing bytes of a short body read as empty."""
+    """The text of a fixed-width field up to its first zero, as GBK; missing bytes of a
+    short body read as empty. Bytes that are not GBK raise BadText."""
     raw = bytes(body[offset:offset + width]).split(b'\0', 1)[0]
-    return raw.decode('gbk', 'replace')
+    try:
+        return raw.decode('gbk')
+    except UnicodeDecodeError:
+        raise BadText('field at %d: %s' % (offset, raw.hex())) from None
 
 
 def field_bytes(body, offset, width):

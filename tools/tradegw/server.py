@@ -1,4 +1,5 @@
-"""Connections of the simulated gateway: the hello, the key chains, the fault switches,
+"""Connections of the simulated gateway: the hello, the key chains (a packet sealed under
+another key than the chain expects is refused and logged as "bad-key"), the fault switches,
 the packet log and the control port.
 
 The log holds one JSON object per line: a packet ("dir": "in" or "out") or an event
@@ -141,7 +142,9 @@ class Connection:
                 limit = self.faults.silent_after
                 if limit is not None and self.received > limit:
                     self.go_silent()
-                if checksum_ok:
+                if enciphered and header.code != 0 and not valid_key(keys[1]):
+                    self.stale_key(header, keys)
+                elif checksum_ok:
                     self.dispatch(header, body)
                 if self.faults.close_after is not None and \
                         self.received >= self.faults.close_after:
@@ -155,6 +158,18 @@ class Connection:
             traceback.print_exc()
         finally:
             self.close()
+
+    def stale_key(self, header, keys):
+        """A packet whose key field does not decipher into a key under the one the chain
+        expects was sealed under another key: its body cannot be read either. The chain
+        stays where it was, the packet is logged and a request refused."""
+        with self.send_lock:
+            self.cipher.recv_key = keys[0]
+        self.log.event(self.number, 'bad-key', code=header.code, key_before=keys[0].hex(),
+                       key_after=keys[1].hex())
+        if header.code < 128 and header.code != 12:
+            self.send(Answer(header.code + 128, status=1, text='数据解密失败',
+                             marker=header.marker))
 
     def dispatch(self, header, body):
         code = header.code
@@ -261,6 +276,11 @@ class Connection:
                 pass
             self.sock.close()
             self.log.event(self.number, 'close')
+
+def valid_key(key):
+    """A session key is eight decimal digits, as both sides make them."""
+    return len(key) == 8 and key.isdigit()
+
 
 def ping_reply(body):
     """The ping record sent back: the gateway's time at 32, the counter at 36 up by one

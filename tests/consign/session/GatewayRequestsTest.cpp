@@ -1,5 +1,6 @@
 // Every request body byte for byte as the simulated gateway received it, the
 // waits of the requests that need their answer, and the refusals while logged out.
+#include <algorithm>
 #include <functional>
 
 #include "SessionFixture.h"
@@ -374,3 +375,30 @@ TEST_F(SessionTest, TradePasswordWaitEndsWhenTheConnectionCloses)
 }
 
 } // namespace
+
+// The client-mode query: in the client login every trade code of the customer goes
+// into the client-mode list; in the trader login the customer's code on the marker's
+// exchange goes to the customer box.
+TEST_F(SessionTest, ClientModeAnswersByLoginKind)
+{
+    ASSERT_TRUE(StartGateway());
+    {
+        LiveSession s;
+        ASSERT_TRUE(LogIn(s, "10000001", "111111", 7));
+        ASSERT_TRUE(s.QueryClientMode('*', "10000001"));
+        EXPECT_EQ(s.m_Answer.header.status, 0);
+        std::vector<std::string> codes;
+        for (const CClientModeRecord &r : ClientModeList)
+            codes.push_back(std::string(1, r.text[20]) + ":" + std::string(r.text, strnlen(r.text, 10)));
+        std::sort(codes.begin(), codes.end());
+        EXPECT_EQ(codes, (std::vector<std::string>{"D:01000001", "S:81000001", "Z:11000001"}));
+        EXPECT_EQ(s.Count("customers"), 0);
+    }
+    ClearRecordLists();
+    LiveSession s;
+    ASSERT_TRUE(LogIn(s, "8001", "123456", 1));
+    ASSERT_TRUE(s.QueryClientMode('S', "10000002"));
+    EXPECT_EQ(s.m_Answer.header.status, 0);
+    EXPECT_TRUE(ClientModeList.empty());
+    EXPECT_EQ(s.Count("customers", "1 first last"), 1);
+}
