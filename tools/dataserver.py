@@ -32,7 +32,8 @@ Requests answered (request frame: answer frame):
       --data-address), [54..57] login value (the one the terminal sent in [60..63] when
       not 0, else a new one); 2 refused: [0..1] 0, [2] code, [3..] GBK text, NUL.
       Accounts: demo/demo, test/test (all rights), locked/locked (refused, code 7); an
-      unknown name is refused with code 1, a wrong password with code 2. --users FILE
+      unknown name is refused with code 1, a wrong password with code 2, a login value
+      [60..63] that the server never gave that user with code 4. --users FILE
       replaces them: a JSON list of {"name", "password", optional "refuse_code" and
       "refuse_text", optional "rights": 96 hex digits}.
     202 version: 202, i32 --program-version (default 0: no update offered).
@@ -70,7 +71,9 @@ Requests answered (request frame: answer frame):
     1 heartbeat: no answer. Other types: no answer.
     Nothing to send (unknown stock, no data, malformed body): frame 2 with the 4-byte
     body [request frame type, 0, 0, 0], which completes the oldest request.
-The balancing listener answers logins only. Requests are answered in arrival order.
+The balancing listener answers logins only. On the data listener every request before
+the connection's accepted login is refused with frame 2, [0..1] 0, [2] 3, "请先登录"
+(the heartbeat stays unanswered). Requests are answered in arrival order.
 
 Real-time listener: a type-100 frame (518 bytes: 256 u16 entries, u16 count, u16 new
 count, u16 flag) replaces the connection's subscription and is answered at once with a

@@ -50,6 +50,10 @@ BUILT_IN_USERS = [
 ]
 UNKNOWN_USER = (1, '用户不存在')
 WRONG_PASSWORD = (2, '密码错误')
+# Refusals of the data listener: a request before the connection's login, a login value
+# the server never issued to the user.
+NOT_LOGGED_IN = (3, '请先登录')
+UNKNOWN_LOGIN_VALUE = (4, '登录信息无效，请重新登录')
 
 
 class Users:
@@ -105,6 +109,7 @@ class Answerer:
         self.compress = compress
         self.max_body = max_body
         self.logins = []
+        self.issued = {}        # login value: the user it was given to
         self.handlers = {
             LOGIN: self.login, NAME_TABLE: self.name_table, VERSION: self.program_version,
             HISTORY: self.history, BASE_TEXT: self.base_text, WEIGHTS: self.weights,
@@ -113,15 +118,23 @@ class Answerer:
             RANKING: self.ranking, NOTES: self.notes, STATISTICS: self.statistics,
         }
 
-    def answer(self, listener, frame_type, body):
+    def answer(self, listener, frame_type, body, logged_in=True):
         """The frames (bytes) answering one request, or None when nothing is sent: the
-        heartbeat, unknown types, and on the balancing listener anything but a login."""
+        heartbeat, unknown types, and on the balancing listener anything but a login. A
+        request before the connection's login is refused."""
         if listener == 'balance' and frame_type != LOGIN:
             return None
         handler = self.handlers.get(frame_type)
         if handler is None:
             return None
+        if frame_type != LOGIN and not logged_in:
+            return self.refusal(*NOT_LOGGED_IN)
         return handler(frame_type, bytes(body))
+
+    @staticmethod
+    def refusal(code, text):
+        """The refusal frame: type 2, [0..1] 0, [2] the code, [3..] GBK text, NUL."""
+        return frames.answer(NOTHING, [struct.pack('<HB', 0, code) + gbk(text)[:250] + b'\0'])
 
     def frames(self, frame_type, prefix, payload=b'', record=1):
         return frames.answer(frame_type, frames.cut(prefix, payload, record, self.max_body),
@@ -139,12 +152,18 @@ class Answerer:
         name, password = cstring(body[0:16]), cstring(body[16:60])
         held = struct.unpack_from('<I', body, 60)[0]
         result, detail = self.users.check(name, password)
+        if not result and held and self.issued.get(held) != name:
+            # A login value this server never gave this user.
+            result, detail = UNKNOWN_LOGIN_VALUE[0], gbk(UNKNOWN_LOGIN_VALUE[1])
         self.logins.append({'name': name.decode('gbk', 'replace'), 'accepted': result == 0,
                             'code': result, 'login_value': held})
         if result:
             refusal = struct.pack('<HB', 0, result) + detail[:250] + b'\0'
             return frames.answer(NOTHING, [refusal])
-        value = held or self.model.rng.randint(1, 0xFFFFFFFF)
+        value = held
+        while not value or (not held and value in self.issued):
+            value = self.model.rng.randint(1, 0xFFFFFFFF)
+        self.issued[value] = name
         accepted = struct.pack('<H', self.model.login_date()) + detail + self.data_address + \
             struct.pack('<I', value)
         return frames.answer(LOGIN, [accepted])

@@ -11,6 +11,7 @@ import sys
 import time
 
 from . import frames, realtime
+from .answers import LOGIN
 from .market import Quote, gbk
 
 LISTENER_NAMES = ('balance', 'data', 'realtime')
@@ -47,6 +48,7 @@ class Connection:
         self.received = 0
         self.subscription = None
         self.entries = set()
+        self.logged_in = False
         self.closed = False
         self.parser = frames.FrameReader()
 
@@ -159,7 +161,9 @@ class Server:
                 self.subscribe(conn, body)
             return
         try:
-            answer = self.answerer.answer(conn.listener, head.type, body)
+            answer = self.answerer.answer(conn.listener, head.type, body, conn.logged_in)
+            if head.type == LOGIN:
+                conn.logged_in = self.answerer.logins[-1]['accepted']
         except Exception as e:  # a request the server cannot read must not end the server
             print('dataserver: frame type %d from %s not answered: %r' % (head.type, conn.peer, e),
                   file=sys.stderr, flush=True)

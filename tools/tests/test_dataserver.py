@@ -298,6 +298,11 @@ class ServerTest(unittest.TestCase):
         self.addCleanup(peer.close)
         return peer
 
+    def logged_in(self, server):
+        peer = self.peer(server)
+        self.assertEqual(peer.login().type, 3)
+        return peer
+
 
 class LoginTests(ServerTest):
     def test_accepted_on_both_listeners(self):
@@ -350,6 +355,41 @@ class LoginTests(ServerTest):
                          (2, 9, '过期'.encode('gbk') + b'\0'))
         self.assertEqual(peer.login(b'demo', b'demo').body[2], 1)
 
+    def test_data_listener_serves_only_after_a_login(self):
+        server = self.start()
+        peer = self.peer(server)
+        not_logged_in = (2, b'\0\0\x03' + '请先登录'.encode('gbk') + b'\0')
+        peer.send(202, b'\0' * 4)
+        self.assertEqual(peer.frame()[::5], not_logged_in)
+        peer.send(1)
+        self.assertTrue(peer.quiet(), 'a heartbeat is never answered')
+        self.assertEqual(peer.login(b'demo', b'wrong').body[2], 2)
+        peer.send(12, history_body(8, 0, b'600000'))
+        self.assertEqual(peer.frame()[::5], not_logged_in)
+        value = struct.unpack_from('<I', peer.login().body, 54)[0]
+        peer.send(202, b'\0' * 4)
+        self.assertEqual(peer.frame().type, 202)
+
+        # Login values: only one the server gave, and only to the user it gave it to.
+        balance = self.peer(server, 'balance')
+        given = struct.unpack_from('<I', balance.login(b'test', b'test').body, 54)[0]
+        unknown = (2, b'\0\0\x04' + '登录信息无效，请重新登录'.encode('gbk') + b'\0')
+        cases = [('never issued', b'demo', (value ^ given) | 1, unknown),
+                 ('another user\'s', b'demo', given, unknown),
+                 ('from the balancing server', b'test', given, None),
+                 ('held from this server', b'demo', value, None)]
+        for name, user, held, expected in cases:
+            with self.subTest(name):
+                other = self.peer(server)
+                answer = other.login(user, user, held)
+                if expected:
+                    self.assertEqual(answer[::5], expected)
+                    other.send(202, b'\0' * 4)
+                    self.assertEqual(other.frame()[::5], not_logged_in)
+                else:
+                    self.assertEqual(answer.type, 3)
+                    self.assertEqual(struct.unpack_from('<I', answer.body, 54)[0], held)
+
     def test_balancing_listener_answers_logins_only(self):
         server = self.start()
         peer = self.peer(server, 'balance')
@@ -369,7 +409,7 @@ def packed(y, mo, d, h=0, mi=0):
 class RequestTests(ServerTest):
     def test_requests_and_their_answers(self):
         server = self.start('--max-body', '400', '--compress', 'never')
-        peer = self.peer(server)
+        peer = self.logged_in(server)
         root = self.root
         day = read_file(root, 'data', 'sh', 'day', '600000.day')
         ticks = read_file(root, 'data', 'sh', 'tick', '600000.tik')
@@ -416,7 +456,7 @@ class RequestTests(ServerTest):
 
     def test_more_requests(self):
         server = self.start()
-        peer = self.peer(server)
+        peer = self.logged_in(server)
         shfe = read_file(self.root, 'data', 'shfe', 'nametbl.shfe')
 
         def ask(kind, body):
@@ -488,7 +528,7 @@ class RequestTests(ServerTest):
 
     def test_compressed_answers(self):
         server = self.start('--compress', 'always')
-        peer = self.peer(server)
+        peer = self.logged_in(server)
         peer.send(12, history_body(4, 0, b'600000'))
         frames = peer.answer()
         self.assertTrue(all(f.compressed for f in frames))
@@ -557,8 +597,7 @@ class RealtimeTests(ServerTest):
         self.assertEqual(flash[:2], b'\xff\x02')
         self.assertEqual(struct.unpack_from('<H', flash, 2)[0], reply['id'])
         self.assertEqual(flash[8:8 + 9], '突发消息'.encode('gbk') + b'\0')
-        news = Peer(server.host, server.ports['data'])
-        self.addCleanup(news.close)
+        news = self.logged_in(server)
         news.send(15, b'\x02\x02' + struct.pack('<ii', 0, reply['id']))
         self.assertIn('突发消息'.encode('gbk'), news.frame().body)
 
@@ -585,11 +624,6 @@ class RealtimeTests(ServerTest):
 
 
 class FaultTests(ServerTest):
-    def logged_in(self, server):
-        peer = self.peer(server)
-        peer.login()
-        return peer
-
     def test_control_faults(self):
         server = self.start('--max-body', '200', '--compress', 'never')
         version = struct.pack('<i', 0)
