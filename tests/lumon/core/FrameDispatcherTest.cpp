@@ -254,6 +254,9 @@ TEST_F(FrameDispatcher, StreamFaultsLoseNoAnswer)
         {"split at every place", {"--split-at", "1,9,10,11,200", "--compress", "never"}},
         {"joined", {"--coalesce", "--max-body", "2000"}},
         {"compressed", {"--compress", "always"}},
+        // Bodies of up to 16,000 bytes before compression, every frame of an answer in
+        // one write: more than the client's 8,192-byte receive buffer holds at once.
+        {"coalesced large bodies", {"--compress", "always", "--coalesce", "--max-body", "16000"}},
         {"oversize bodies before the answers", {"--fault", R"({"fault": "oversize", "on": "ring", "count": 0})"}},
     };
     for (const Case &c : cases) {
