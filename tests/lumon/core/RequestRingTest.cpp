@@ -27,26 +27,36 @@ public:
         sent.push_back(std::to_string(request.Type) + ":" + std::to_string(request.Market) + ":" +
                        std::string(request.Code, strnlen(request.Code, 12)));
         if (request.SortList)
-            sentLists.push_back(request.SortList);
+            sentLists.push_back(request.SortList[0]);
         return connected ? n : -1;
     }
     std::vector<std::string> sent;
-    std::vector<const void *> sentLists;
+    std::vector<int> sentLists; // the serial numbers of the rankings' lists
     bool connected = true;
 };
 
-// Counts every list the ring lets go of.
+// Each list a test makes carries a serial number in its first entry: a freed
+// list's address may come back for the next one, its serial never does.
+STKMS NextSerial()
+{
+    static STKMS serial = 0;
+    return ++serial;
+}
+
+int SerialOf(const STKMS *list) { return list[0]; }
+
+// Counts every list the ring lets go of, by serial number.
 class CountingRing : public RequestRing {
 public:
-    std::map<const void *, int> released;
+    std::map<int, int> released;
 
 protected:
     void ReleaseOwned(DataRequest &request) override
     {
         if (request.SortList)
-            ++released[request.SortList];
+            ++released[SerialOf(request.SortList)];
         if (request.StatsList)
-            ++released[request.StatsList];
+            ++released[SerialOf(request.StatsList->GetData())];
         RequestRing::ReleaseOwned(request);
     }
 };
@@ -70,6 +80,9 @@ DataRequest Ranking(const void *requester, int count = 2)
     DataRequest r = Req(kRequestSortData, "", requester, 0, 6);
     r.First = count;
     r.SortList = static_cast<STKMS *>(EMemAlloc(size_t(count) * sizeof(STKMS)));
+    r.SortList[0] = NextSerial();
+    for (int i = 1; i < count; ++i)
+        r.SortList[i] = STKMS(i);
     return r;
 }
 
@@ -216,18 +229,19 @@ TEST_F(RequestRingTest, RankingRequestsOfOneViewKeepTheLatestListAndFreeEachOnce
     DataRequest first = Ranking(&kViewA);
     DataRequest second = Ranking(&kViewA);
     DataRequest other = Ranking(&kViewB);
+    const int firstList = SerialOf(first.SortList), secondList = SerialOf(second.SortList),
+              otherList = SerialOf(other.SortList);
     EXPECT_EQ(ring.QueueRequest(first), 1);
     EXPECT_EQ(ring.QueueRequest(other), 1);
     EXPECT_EQ(ring.QueueRequest(second), 1);
     // The earlier list of the same view went at once; nothing else yet.
-    EXPECT_EQ(ring.released, (std::map<const void *, int>{{first.SortList, 1}}));
+    EXPECT_EQ(ring.released, (std::map<int, int>{{firstList, 1}}));
     ring.CompleteRequest(Answer(kFrameStockInfo));
     ring.CompleteRequest(Answer(kFrameStockInfo));
     EXPECT_EQ(frame.sent.size(), 4u);
-    EXPECT_EQ(frame.sentLists, (std::vector<const void *>{second.SortList, other.SortList}));
+    EXPECT_EQ(frame.sentLists, (std::vector<int>{secondList, otherList}));
     // A list goes when its request is sent.
-    EXPECT_EQ(ring.released, (std::map<const void *, int>{
-                                 {first.SortList, 1}, {second.SortList, 1}, {other.SortList, 1}}));
+    EXPECT_EQ(ring.released, (std::map<int, int>{{firstList, 1}, {secondList, 1}, {otherList, 1}}));
 
     // The ranking in flight is the one the dispatcher asks about.
     const void *requester = nullptr;
@@ -241,18 +255,21 @@ TEST_F(RequestRingTest, StatisticsListsGoWhenSentAndRefusedListsAtOnce)
     CountingRing ring;
     frame.connected = false;
     auto *stats = new EArray<STKMS>(4);
+    const int statsSerial = NextSerial();
+    stats->Add(STKMS(statsSerial));
     stats->Add(MakeSTKMS(1, 2));
     DataRequest request = Req(kRequestStockStats, "");
     request.StatsList = stats;
     EXPECT_EQ(ring.QueueRequest(request), 1);
     // Sent without a connection: freed all the same, and counted in flight.
-    EXPECT_EQ(ring.released[stats], 1);
+    EXPECT_EQ(ring.released[statsSerial], 1);
     EXPECT_EQ(ring.InFlightCount(), 1);
 
     DataRequest unsorted = Ranking(&kViewA);
     unsorted.SubKind = 9; // the code column: the server does not sort it
+    const int unsortedList = SerialOf(unsorted.SortList);
     EXPECT_EQ(ring.QueueRequest(unsorted), 0);
-    EXPECT_EQ(ring.released[unsorted.SortList], 1);
+    EXPECT_EQ(ring.released[unsortedList], 1);
     DataRequest login = Req(kRequestLogin, "");
     EXPECT_EQ(ring.QueueRequest(login), 0);
     EXPECT_EQ(ring.QueueRequest(Req(kRequestNameTable, "")), 0);
@@ -287,17 +304,18 @@ TEST_F(RequestRingTest, FullRingRefusesThe257thRequestAndFreesItsList)
     CountingRing ring;
     frame.connected = false;
     std::vector<int> views(300);
-    std::vector<const void *> lists;
+    std::vector<int> lists;
     for (int i = 0; i < 256; ++i) {
         DataRequest r = Ranking(&views[i]);
-        lists.push_back(r.SortList);
+        lists.push_back(SerialOf(r.SortList));
         ASSERT_EQ(ring.QueueRequest(r), 1) << i;
     }
     EXPECT_EQ(ring.InFlightCount() + ring.WaitingCount(), 256);
     DataRequest refused = Ranking(&views[256]);
-    lists.push_back(refused.SortList);
+    const int refusedSerial = SerialOf(refused.SortList);
+    lists.push_back(refusedSerial);
     EXPECT_EQ(ring.QueueRequest(refused), 0);
-    EXPECT_EQ(ring.released[refused.SortList], 1);
+    EXPECT_EQ(ring.released[refusedSerial], 1);
     EXPECT_EQ(ring.QueueRequest(Req(kRequestStockInfo, "A")), 0);
 
     // An answer makes room for one.
@@ -309,7 +327,7 @@ TEST_F(RequestRingTest, FullRingRefusesThe257thRequestAndFreesItsList)
     ring.ClearRequestRing();
     EXPECT_EQ(ring.InFlightCount() + ring.WaitingCount() + ring.HistoryCount(), 0);
     EXPECT_EQ(ring.released.size(), lists.size());
-    for (const void *list : lists)
+    for (int list : lists)
         EXPECT_EQ(ring.released[list], 1);
 }
 
