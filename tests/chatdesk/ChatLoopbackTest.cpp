@@ -10,6 +10,7 @@
 
 #include "ChatServerPeer.h"
 #include "ChatTestSupport.h"
+#include "tests/support/GbkLiteral.h"
 
 using namespace chattest;
 
@@ -146,7 +147,8 @@ TEST_F(ChatLoopbackTest, UsersComeAndGoAndNoneOutlivesTheConnection)
     server.Command(R"({"cmd":"logout","user":"kefu01"})");
     server.Command(R"({"cmd":"logout","user":"expert02"})");
     ASSERT_TRUE(WaitForUsers(2));
-    EXPECT_TRUE(windows.Saw("用户 技术支持小王 已下线。"));
+    // The line's own words in the program's literal, the name as the server sent it.
+    EXPECT_TRUE(windows.Saw("用户 " + GbkOf(u8"技术支持小王") + " 已下线。"));
     EXPECT_EQ(kefu->status & 3u, 2u);
     EXPECT_EQ(windows.recent[0], kefu) << "the recent list keeps him";
 

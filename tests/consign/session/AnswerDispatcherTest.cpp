@@ -8,6 +8,7 @@
 #include <set>
 
 #include "SessionFixture.h"
+#include "tests/support/GbkLiteral.h"
 
 using namespace win;
 
@@ -115,7 +116,7 @@ TEST_F(SessionTest, ListAnswersFillTheirListsAndRefreshOnce)
         s.events.clear();
     }
     // The records are in host order and the positions carry their totals row.
-    EXPECT_EQ(std::string(PositionList.back().customer, 6), "{合计}");
+    EXPECT_EQ(std::string(PositionList.back().customer, 6), GbkOf(u8"{合计}"));
     EXPECT_GT(PositionList.front().buyVolume + PositionList.front().sellVolume, 0);
     EXPECT_NE(std::string(BankAccountList.front()).find('|'), std::string::npos);
     EXPECT_EQ(ContractList.front().units > 0 && ContractList.front().units < 1000, true);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "consign/session/Helpers.h"
+#include "tests/support/GbkLiteral.h"
 
 using namespace win;
 
@@ -36,7 +37,7 @@ TEST(HelpersTest, GetFieldIsBoundedByTheDestination)
     GetField(source.c_str(), field, '|', 1, sizeof field);
     EXPECT_EQ(std::strlen(field), 255u);
     // A double-byte character is not split at the cut.
-    const std::string gbk = "ab" + std::string("买入") + "|";
+    const std::string gbk = "ab" + GbkOf(u8"买入") + "|";
     char small[5];
     EXPECT_STREQ(GetField(gbk.c_str(), small, '|', 1, sizeof small), "ab\xC2\xF2");
     char smaller[4];

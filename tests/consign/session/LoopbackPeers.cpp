@@ -5,11 +5,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <regex>
 
 #include "tests/support/PeerProcess.h"
 
@@ -18,13 +18,26 @@ namespace {
 using peersupport::CanConnect;
 using peersupport::FreeLoopbackPort;
 
+// The value of `"name": ` in a log line: a string's text as written (up to its
+// closing quote, escapes left as they are), or a number, true, false or null.
 std::string Field(const std::string &line, const std::string &name)
 {
-    const std::regex pattern("\"" + name + "\": (\"([^\"]*)\"|([-0-9a-z]+))");
-    std::smatch m;
-    if (!std::regex_search(line, m, pattern))
+    const std::string key = "\"" + name + "\": ";
+    const size_t at = line.find(key);
+    if (at == std::string::npos)
         return std::string();
-    return m[2].matched ? m[2].str() : m[3].str();
+    size_t pos = at + key.size();
+    if (pos < line.size() && line[pos] == '"') {
+        const size_t start = ++pos;
+        while (pos < line.size() && line[pos] != '"')
+            pos += line[pos] == '\\' ? 2 : 1;
+        return pos < line.size() ? line.substr(start, pos - start) : std::string();
+    }
+    const size_t start = pos;
+    while (pos < line.size() && (line[pos] == '-' || std::isdigit(static_cast<unsigned char>(line[pos])) ||
+                                 (line[pos] >= 'a' && line[pos] <= 'z')))
+        ++pos;
+    return line.substr(start, pos - start);
 }
 
 } // namespace

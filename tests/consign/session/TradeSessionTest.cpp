@@ -20,6 +20,7 @@
 #include "platform/win/GuiApplication.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Time.h"
+#include "tests/support/GbkLiteral.h"
 
 using namespace win;
 
@@ -215,7 +216,7 @@ TEST_F(TradeSessionTest, RefusedHelloShowsTheGatewaysText)
     RecordingSession session;
     EXPECT_FALSE(ConnectSession(session));
     ASSERT_EQ(ShownMessageBoxes().size(), 1u);
-    EXPECT_EQ(ShownMessageBoxes()[0].text, "网关维护中");
+    EXPECT_EQ(ShownMessageBoxes()[0].text, GbkOf(u8"网关维护中"));
 }
 
 TEST_F(TradeSessionTest, PacketBeforeTheHelloAnswerIsCheckedNotHandled)
