@@ -70,7 +70,7 @@ DataRequest Req(int type, const char *code, const void *requester = nullptr, int
     r.SubKind = subKind;
     r.Four = 4;
     r.Market = int16_t(market);
-    std::strncpy(r.Code, code, sizeof r.Code);
+    std::memcpy(r.Code, code, std::min(std::strlen(code), sizeof r.Code));
     r.Requester = requester;
     return r;
 }
