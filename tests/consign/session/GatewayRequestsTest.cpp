@@ -206,6 +206,11 @@ TEST_F(SessionTest, RequestBodiesByteForByte)
         EXPECT_EQ(e.body, c.body.Hex());
     }
     EXPECT_EQ(SampleOrder().volume, 3) << "the caller's record stays in host order";
+    // The gateway checks every body's size, user id and texts and the key chain:
+    // none of the client's requests failed those checks.
+    for (const char8_t *refusal : {u8"请求数据长度错误", u8"用户号与登录帐号不符", u8"请求数据含有非法字符", u8"数据解密失败"})
+        EXPECT_EQ(CountLogged(reinterpret_cast<const char *>(refusal)), 0u) << reinterpret_cast<const char *>(refusal);
+    EXPECT_EQ(CountLogged("\"event\": \"bad-key\""), 0u);
 }
 
 // Both login kinds, with the adapter addresses and the socket's own address.
