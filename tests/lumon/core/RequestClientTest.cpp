@@ -15,6 +15,7 @@
 #include "platform/win/Process.h"
 
 #include "LinkFixture.h"
+#include "tests/support/GbkLiteral.h"
 
 namespace {
 
@@ -54,6 +55,26 @@ TEST_F(RequestClient, LoginAcceptedOrRefused)
         }
         client.reset();
     }
+}
+
+// A login value is good only with the server run that gave it: after a restart
+// the server refuses it, and the client keeps the value and the server's text.
+TEST_F(RequestClient, LoginValueOfAnEarlierServerRunIsRefused)
+{
+    ASSERT_TRUE(server.Start(root, {}));
+    WriteServerIni("127.0.0.1", server.data, server.realtime);
+    client = std::make_unique<TNormalClnt>();
+    client->SetUser("demo", "demo");
+    ASSERT_EQ(client->ConnectServer(), 1);
+    ASSERT_EQ(client->Login(), 0);
+    const uint32_t value = client->GetLoginValue();
+    peer::DataServer restarted;
+    ASSERT_TRUE(restarted.Start(root, {}));
+    WriteServerIni("127.0.0.1", restarted.data, restarted.realtime);
+    ASSERT_EQ(client->ConnectServer(), 1);
+    EXPECT_EQ(client->Login(), 4);
+    EXPECT_EQ(std::string(client->GetErrorText()), GbkOf(u8"登录信息无效，请重新登录"));
+    EXPECT_EQ(client->GetLoginValue(), value);
 }
 
 TEST_F(RequestClient, NameTableLoadsIntoTheMarketAndItsFile)
