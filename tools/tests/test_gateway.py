@@ -169,9 +169,10 @@ class Client:
         body[41:41 + len(extra)] = extra
         self.send(code, bytes(body), marker)
 
-    def procedure(self, kind, customer, params=(), name=b''):
+    def procedure(self, kind, customer, params=(), name=b'', user=None):
+        user = self.account if user is None else user
         body = bytearray(188)
-        body[0:len(self.account)] = self.account
+        body[0:len(user)] = user
         body[10:10 + len(customer)] = customer.encode()
         body[20] = kind
         for i, value in enumerate(params):
@@ -536,10 +537,8 @@ class Refusals(unittest.TestCase):
                                                     '81000001') + b'x'), 180, '请求数据长度错误'),
             ('another user id', lambda: client.query(63, user=b'8002'), 191,
              '用户号与登录帐号不符'),
-            ('procedure of another user', lambda: (setattr(client, 'account', b'8002'),
-                                                   client.procedure(38, ''),
-                                                   setattr(client, 'account', b'8001')),
-             216, '用户号与登录帐号不符'),
+            ('procedure of another user', lambda: client.procedure(38, '', user=b'8002'), 216,
+             '用户号与登录帐号不符'),
             ('customer of another trader', lambda: settle_flag(b'1234567890'), 210, '客户不存在'),
             ('unknown contract', lambda: client.query(76, b'xx9999'), 204, '合约不存在'),
             ('customer not GBK', send(52, bytes(bad_order), b'S'), 180, '请求数据含有非法字符'),
