@@ -15,6 +15,16 @@ if(LUMO_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# In the libFuzzer build every library carries the coverage instrumentation, so that
+# the fuzzer sees the edges of the parsers it drives and not only of its harness;
+# the harnesses themselves link with -fsanitize=fuzzer (tests/fuzz).
+if(LUMO_LIBFUZZER)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "LUMO_LIBFUZZER needs clang (CC=clang CXX=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
   set(CMAKE_BUILD_TYPE Debug)
 endif()
