@@ -233,7 +233,12 @@ void ConvertSecondLayout(const char *path)
 {
     if (!ReadText("Login", "ProxyInuse", "", path).IsEmpty())
         return;
-    const CString mode = ReadText("Login", "Proxy Mode", "0", path);
+    // The converted mode is never empty: an empty ProxyInuse is what marks a file
+    // still to convert, and a second conversion would overwrite the server groups
+    // with the defaults of sections already removed.
+    CString mode = ReadText("Login", "Proxy Mode", "0", path);
+    if (mode.IsEmpty())
+        mode = "0";
     const CString address = ReadText("Login", "Proxy Addr", "", path);
     const CString port = ReadText("Login", "Proxy Port", "", path);
     WritePrivateProfileStringA("Login", "Proxy Mode", nullptr, path);

@@ -203,6 +203,25 @@ TEST(ConsignSettingsTest, OldLayoutsAreConvertedOnce)
     EXPECT_EQ(ReadAll(path), once);
 }
 
+// A first layout without proxy keys leaves an empty proxy mode behind; the
+// conversion must still run once only, or the next start overwrites the groups.
+TEST(ConsignSettingsTest, LayoutWithoutProxyKeysIsConvertedOnce)
+{
+    const char *path = "noproxy.ini";
+    for (const char *proxyLines : {"", "Proxy Mode=\r\n", "Proxy Mode=\"\"\r\n"}) {
+        WriteFile(path, std::string("[Config]\r\nServerSelect=1\r\n") + proxyLines +
+                            "TCP Host=10.0.0.1\r\nTCP Port=7001\r\n");
+        ConvertOldLayouts(path);
+        EXPECT_EQ(Read("Login", "ProxyInuse", path), "0") << proxyLines;
+        EXPECT_EQ(Read("ServerGroup1", "Server1IP", path), "10.0.0.1") << proxyLines;
+        const std::string once = ReadAll(path);
+        ConvertOldLayouts(path);
+        EXPECT_EQ(ReadAll(path), once) << proxyLines;
+        EXPECT_EQ(Read("ServerGroup1", "Server1IP", path), "10.0.0.1") << proxyLines;
+        EXPECT_EQ(Read("ServerGroup1", "Server1Port", path), "7001") << proxyLines;
+    }
+}
+
 TEST(ConsignSettingsTest, SecondLayoutMovesServerSections)
 {
     const char *path = "second.ini";
