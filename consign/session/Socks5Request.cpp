@@ -85,3 +85,35 @@ int Socks5ReplyLength(const BYTE head[5])
         return 0;
     }
 }
+
+bool NegotiateSocks5(const char *user, const char *password, const char *address, WORD port,
+                     const Socks5Send &send, const Socks5Receive &receive)
+{
+    BYTE greeting[SOCKS5_GREETING_LENGTH];
+    BuildSocks5Greeting(greeting);
+    BYTE answer[2];
+    if (!send(greeting, sizeof greeting) || !receive(answer, 2) || answer[0] != 5)
+        return false;
+    if (answer[1] == 2) {
+        if (!user || !password)
+            return false;
+        BYTE auth[600];
+        const int length = BuildSocks5Auth(user, password, auth);
+        if (length == 0 || !send(auth, length) || !receive(answer, 2) || answer[1] != 0)
+            return false;
+    } else if (answer[1] != 0) {
+        return false;
+    }
+
+    BYTE request[300];
+    const int length = BuildSocks5Connect(address, port, request);
+    if (length == 0 || !send(request, length))
+        return false;
+    // The reply is read whole, as long as its address kind makes it, so that no
+    // byte of it is taken for the gateway's first packet; only "succeeded" goes on.
+    BYTE reply[262];
+    if (!receive(reply, 5) || reply[0] != 5 || reply[1] != 0)
+        return false;
+    const int replyLength = Socks5ReplyLength(reply);
+    return replyLength > 0 && receive(reply + 5, replyLength - 5);
+}

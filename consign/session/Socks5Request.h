@@ -3,6 +3,8 @@
 // read whole and nothing of it is left for the gateway's first packet.
 #pragma once
 
+#include <functional>
+
 #include "platform/win/WinTypes.h"
 
 // 5, 2, 0, 2: version 5, no authentication or user name and password.
@@ -26,3 +28,15 @@ bool IsDottedIPv4(const char *address, win::BYTE bytes[4]);
 // reserved, address kind, first address byte): 10 for IPv4, 22 for IPv6, 7 plus
 // the name length for a name; 0 for an unknown address kind.
 int Socks5ReplyLength(const win::BYTE head[5]);
+
+// The two halves of the proxy connection: sending every byte, and receiving
+// exactly `count` bytes (false when they did not come in time).
+using Socks5Send = std::function<bool(const win::BYTE *bytes, int count)>;
+using Socks5Receive = std::function<bool(win::BYTE *destination, int count)>;
+
+// The whole negotiation with the proxy: the greeting, the user and password when
+// the proxy asks for them (refused without them), the connect request for
+// address:port and the whole reply; true when the proxy reports the connection
+// made.
+bool NegotiateSocks5(const char *user, const char *password, const char *address, win::WORD port,
+                     const Socks5Send &send, const Socks5Receive &receive);

@@ -95,33 +95,10 @@ bool CTradeSession::ReceiveFromProxy(void *destination, int count)
 
 bool CTradeSession::NegotiateProxy(LPCSTR proxyUser, LPCSTR proxyPassword)
 {
-    BYTE greeting[SOCKS5_GREETING_LENGTH];
-    BuildSocks5Greeting(greeting);
-    BYTE answer[2];
-    if (!SendAll(greeting, sizeof greeting) || !ReceiveFromProxy(answer, 2) || answer[0] != 5)
-        return false;
-    if (answer[1] == 2) {
-        if (!proxyUser || !proxyPassword)
-            return false;
-        BYTE auth[600];
-        const int length = BuildSocks5Auth(proxyUser, proxyPassword, auth);
-        if (length == 0 || !SendAll(auth, length) || !ReceiveFromProxy(answer, 2) || answer[1] != 0)
-            return false;
-    } else if (answer[1] != 0) {
-        return false;
-    }
-
-    BYTE request[300];
-    const int length = BuildSocks5Connect(m_TargetAddress, static_cast<WORD>(m_TargetPort), request);
-    if (length == 0 || !SendAll(request, length))
-        return false;
-    // The reply is read whole, as long as its address kind makes it, so that no
-    // byte of it is taken for the gateway's first packet; only "succeeded" goes on.
-    BYTE reply[262];
-    if (!ReceiveFromProxy(reply, 5) || reply[0] != 5 || reply[1] != 0)
-        return false;
-    const int replyLength = Socks5ReplyLength(reply);
-    return replyLength > 0 && ReceiveFromProxy(reply + 5, replyLength - 5);
+    return NegotiateSocks5(
+        proxyUser, proxyPassword, m_TargetAddress, static_cast<WORD>(m_TargetPort),
+        [this](const BYTE *bytes, int count) { return SendAll(bytes, count); },
+        [this](BYTE *destination, int count) { return ReceiveFromProxy(destination, count); });
 }
 
 bool CTradeSession::SendHello()

@@ -33,14 +33,16 @@ bool ResolveHost(const char *host, in_addr &address)
     return true;
 }
 
-int Handshake(LClient &client, const ProxySettings &proxy, const char *host, uint16_t port)
+} // namespace
+
+int Socks5Handshake(const ProxySettings &proxy, const char *host, uint16_t port, const LinkSend &send,
+                    const LinkReceive &receive)
 {
     uint8_t greeting[3] = {5, 1, uint8_t(proxy.CertUser ? 2 : 0)};
-    if (!SendAll(client, greeting, 3))
+    if (!send(greeting, 3))
         return 0;
     uint8_t answer[2];
-    if (ReceiveExact(client, answer, 2, kLinkTimeoutMs) != 1 || answer[0] != 5 ||
-        (answer[1] != 0 && answer[1] != 2))
+    if (!receive(answer, 2) || answer[0] != 5 || (answer[1] != 0 && answer[1] != 2))
         return 0;
     if (answer[1] == 2) {
         const size_t userLength = strnlen(proxy.User, 32);
@@ -54,9 +56,9 @@ int Handshake(LClient &client, const ProxySettings &proxy, const char *host, uin
         auth[n++] = uint8_t(passwordLength);
         std::memcpy(auth + n, proxy.Password, passwordLength);
         n += int(passwordLength);
-        if (!SendAll(client, auth, n))
+        if (!send(auth, n))
             return 0;
-        if (ReceiveExact(client, answer, 2, kLinkTimeoutMs) != 1 || answer[0] != 1 || answer[1] != 0)
+        if (!receive(answer, 2) || answer[0] != 1 || answer[1] != 0)
             return 0;
     }
     in_addr target{};
@@ -66,12 +68,12 @@ int Handshake(LClient &client, const ProxySettings &proxy, const char *host, uin
     std::memcpy(request + 4, &target.s_addr, 4);
     request[8] = uint8_t(port >> 8);
     request[9] = uint8_t(port);
-    if (!SendAll(client, request, 10))
+    if (!send(request, 10))
         return 0;
     // The reply names the proxy's bound address in one of three forms; all of
     // it is read, so that the server's first frame starts clean.
     uint8_t reply[4];
-    if (ReceiveExact(client, reply, 4, kLinkTimeoutMs) != 1 || reply[0] != 5 || reply[1] != 0)
+    if (!receive(reply, 4) || reply[0] != 5 || reply[1] != 0)
         return 0;
     int rest;
     if (reply[3] == 1) {
@@ -80,17 +82,15 @@ int Handshake(LClient &client, const ProxySettings &proxy, const char *host, uin
         rest = 16 + 2;
     } else if (reply[3] == 3) {
         uint8_t length;
-        if (ReceiveExact(client, &length, 1, kLinkTimeoutMs) != 1)
+        if (!receive(&length, 1))
             return 0;
         rest = length + 2;
     } else {
         return 0;
     }
     uint8_t bound[257];
-    return ReceiveExact(client, bound, rest, kLinkTimeoutMs) == 1 ? 1 : 0;
+    return receive(bound, rest) ? 1 : 0;
 }
-
-} // namespace
 
 void LoadProxySettings(ProxySettings &proxy, const char *iniFile)
 {
@@ -137,7 +137,12 @@ int ReceiveExact(LSocket &socket, void *buffer, int n, DWORD timeoutMs)
 
 int ConnectThroughProxy(LClient &client, const ProxySettings &proxy, const char *host, uint16_t port)
 {
-    if (client.Connect(proxy.Host, proxy.Port) && BoundReads(client) && Handshake(client, proxy, host, port))
+    const LinkSend send = [&client](const uint8_t *bytes, int n) { return SendAll(client, bytes, n); };
+    const LinkReceive receive = [&client](void *buffer, int n) {
+        return ReceiveExact(client, buffer, n, kLinkTimeoutMs) == 1;
+    };
+    if (client.Connect(proxy.Host, proxy.Port) && BoundReads(client) &&
+        Socks5Handshake(proxy, host, port, send, receive))
         return 1;
     client.Close();
     return 0;

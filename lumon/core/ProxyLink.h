@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "lumon/core/LClient.h"
 #include "platform/win/WinTypes.h"
@@ -37,6 +38,18 @@ bool BoundReads(LSocket &socket);
 // Reads exactly n bytes: 1 when they came, 0 when the peer closed first, -1 on
 // an error or when timeoutMs passed without them.
 int ReceiveExact(LSocket &socket, void *buffer, int n, win::DWORD timeoutMs);
+
+// The two halves of a link for the handshake: sending every byte, and receiving
+// exactly n bytes (false when they did not come).
+using LinkSend = std::function<bool(const uint8_t *bytes, int n)>;
+using LinkReceive = std::function<bool(void *buffer, int n)>;
+
+// The SOCKS5 exchange that has the proxy connect on to host:port (a dotted
+// address or a name to look up): the greeting, the user and password when the
+// proxy asks for them, the connect request, and the whole reply; 1 when the
+// tunnel stands, 0 at the first refusal or failed transfer.
+int Socks5Handshake(const ProxySettings &proxy, const char *host, uint16_t port, const LinkSend &send,
+                    const LinkReceive &receive);
 
 // Connects the created socket to the proxy and has it connect on to host:port;
 // 1 when the tunnel stands (the socket's reads are then bounded), 0 on any

@@ -428,6 +428,26 @@ void TNormalClnt::OnReceive()
     }
 }
 
+int TNormalClnt::FeedReceived(const uint8_t *bytes, int length)
+{
+    int room = kReceiveSize - m_RecvFill;
+    if (room == 0) {
+        ParseReceived();
+        room = kReceiveSize - m_RecvFill;
+        if (room == 0) {
+            m_RecvFill = 0;
+            room = kReceiveSize;
+        }
+    }
+    const int n = length < room ? length : room;
+    if (n <= 0)
+        return 0;
+    std::memcpy(m_RecvBuf + m_RecvFill, bytes, size_t(n));
+    m_RecvFill += n;
+    ParseReceived();
+    return n;
+}
+
 // Frames from the front of the receive buffer. A body larger than the buffer is
 // skipped byte for byte as it arrives, so that the next header is read where it
 // starts.

@@ -82,6 +82,11 @@ public:
     // (PackedDateTime, 0 = open) to ask for, else 0.
     int CheckLocalFile(int type, const char *path, int32_t &start, int32_t &end, int extend);
 
+    // Applies received bytes as OnReceive applies what the socket gives: appended
+    // to the receive buffer as far as it has room, every whole frame dispatched;
+    // the bytes taken.
+    int FeedReceived(const uint8_t *bytes, int length);
+
     // One expanded answer frame of the current header (FrameDispatcher.cpp).
     void DispatchFrame(const uint8_t *body, int length);
 
