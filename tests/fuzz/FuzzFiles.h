@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +52,38 @@ inline void WriteOneMarket(uint16_t capacity)
     info.Capacity = capacity;
     info.ClassCount = 1;
     WriteFile("../CFG/mkinfo.cfg", &info, sizeof info);
+}
+
+// ../data/m/nametbl.n of the market WriteOneMarket describes: the stocks of the
+// codes in this order, then made-up codes up to count stocks.
+inline void WriteNameTable(std::initializer_list<const char *> codes, int count)
+{
+    std::ofstream out("../data/m/nametbl.n", std::ios::binary | std::ios::trunc);
+    auto it = codes.begin();
+    for (int i = 0; i < count; ++i) {
+        StockStaticRecord s{};
+        if (it != codes.end())
+            std::strncpy(s.Code, *it++, sizeof s.Code - 1);
+        else
+            std::snprintf(s.Code, sizeof s.Code, "9%05d", i);
+        std::snprintf(s.Name, sizeof s.Name, "S%d", i);
+        s.ScaleDivisor = 100;
+        s.VolumeUnit = 100;
+        s.Decimals = 2;
+        s.Index = uint16_t(i);
+        out.write(reinterpret_cast<const char *>(&s), sizeof s);
+    }
+}
+
+// A scratch installation of one market of 64 stocks (the codes the peer's seeds
+// name among them), its tables loaded: for the targets that take what the data
+// server sends.
+inline void EnterDataServerTree(const char *root)
+{
+    if (!EnterScratchTree(root, {"CFG", "data/m", "data/info", "data/notes", "tmp"}))
+        return;
+    WriteOneMarket(64);
+    WriteNameTable({"000001", "600000", "600036", "600519", "000002", "000003"}, 40);
 }
 
 } // namespace fuzzfiles
