@@ -65,8 +65,8 @@ inline void WriteNameTable(std::initializer_list<const char *> codes, int count)
         if (it != codes.end())
             std::strncpy(s.Code, *it++, sizeof s.Code - 1);
         else
-            std::snprintf(s.Code, sizeof s.Code, "9%05d", i);
-        std::snprintf(s.Name, sizeof s.Name, "S%d", i);
+            std::snprintf(s.Code, sizeof s.Code, "9%05d", i % 100000);
+        std::snprintf(s.Name, sizeof s.Name, "S%d", i % 1000);
         s.ScaleDivisor = 100;
         s.VolumeUnit = 100;
         s.Decimals = 2;

@@ -3,6 +3,7 @@
 // then the keys read at start and the connection record of each server group.
 // The input is the whole settings file.
 // fuzz-deps: consign_session
+// fuzz-mutations: 300
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
