@@ -1,7 +1,7 @@
 // What the data server pushes on the real-time connection: frames of 124-byte
 // clock, quote and news-flash records, plain or compressed, whole or in pieces,
 // applied to the market tables of a scratch installation. The first byte sets
-// the size of the pieces the stream arrives in.
+// the size of the pieces the stream arrives in (that many times 37 bytes, 0 whole).
 // fuzz-deps: lumon_core
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static TUtilData util(1);
     static TDataIO io(0);
     win::RecordMessageBoxes(true);
-    const size_t piece = data[0] ? data[0] * 16u : size;
+    const size_t piece = data[0] ? data[0] * 37u : size;
     ++data;
     --size;
     TRealDataClnt client(0x0100007Fu);

@@ -2,13 +2,16 @@
 // receives it: frames of every kind (history, news, notes, weights, company texts,
 // ticks, rankings, stock information, statistics, messages), plain or compressed,
 // whole or in pieces, dispatched into the data files of a scratch installation.
-// The first byte sets how the stream arrives (the size of its pieces).
+// The first byte sets how the stream arrives (bits 0-3: pieces of that many times
+// 37 bytes, 0 whole) and which request is in flight for it (bits 4-5: none, a news
+// text, a ranking, a note), as the answers of those three are matched to it.
 // fuzz-deps: lumon_core
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 
 #include "lumon/core/DataIO.h"
+#include "lumon/core/EMemOp.h"
 #include "lumon/core/RequestRing.h"
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/UtilData.h"
@@ -40,10 +43,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 1)
         return 0;
     Prepare();
-    const size_t piece = data[0] ? data[0] * 16u : size;
+    const size_t piece = data[0] & 15 ? (data[0] & 15) * 37u : size;
+    TNormalClnt client;
+    switch (data[0] >> 4 & 3) {
+    case 1:
+        client.RequestInfoText(2, 1202);
+        break;
+    case 2: {
+        STKMS *list = static_cast<STKMS *>(EMemAlloc(2 * sizeof(STKMS)));
+        if (list) {
+            list[0] = 0;
+            list[1] = 1 << 4;
+        }
+        client.RequestSortData(1, 0, 2, list, &client, 0);
+        break;
+    }
+    case 3: {
+        const char name[16] = "fuzz.note";
+        client.RequestNote(0, name, 0);
+        break;
+    }
+    }
     ++data;
     --size;
-    TNormalClnt client;
     while (size > 0) {
         const int offered = int(size < piece ? size : piece);
         const int taken = client.FeedReceived(data, offered);

@@ -6,9 +6,9 @@
 Builds an installation with mkinstall.py in a temporary folder and has the simulated
 data server's answerer and real-time frame maker answer the requests the terminal
 sends: requestframes/ (one answer stream per request kind, some cut into several
-frames, some compressed), syncanswers/ (first byte: 0 login, 1 version, 2 name
-table; then the answer), feedframes/ (real-time frames of clock, quote and news
-records). The SOCKS5 replies (socks5data/, socks5gateway/) follow RFC 1928 and 1929
+frames, some compressed, after a byte for the harness), syncanswers/ (first byte: 0 login, 1 version, 2 name
+table; then the answer), feedframes/ (a byte for the harness, then real-time frames
+of clock, quote and news records). The SOCKS5 replies (socks5data/, socks5gateway/) follow RFC 1928 and 1929
 as a proxy such as microsocks sends them. registry/ and consignsettings/ get the
 store and the order client's settings the installation maker writes, and the older
 layouts of the order client's settings that the conversion takes.
@@ -88,7 +88,7 @@ def main(argv):
         subprocess.run([sys.executable, os.path.join(TOOLS, 'mkinstall.py'), root],
                        check=True, stdout=subprocess.DEVNULL, env=dict(os.environ, LUMO_REGISTRY=store))
         with open(store, 'rb') as f:
-            write(out, 'registry', 'installation', f.read())
+            write(out, 'registry', 'installation', f.read().replace(root.encode(), b'/home/u/lumo'))
         with open(os.path.join(root, 'bin', 'consign.ini'), 'rb') as f:
             write(out, 'consignsettings', 'installation', f.read())
         model = Model(Installation(root), 1, None, running=False)
@@ -97,12 +97,18 @@ def main(argv):
         plain = answers.Answerer(model, users, address, 1, 'never', 600)
         packed = answers.Answerer(model, users, address, 1, 'always', 600)
 
+        # The first byte of a request stream: the request in flight (bits 4-5) for
+        # the answers matched to one, pieces of 37 bytes times bits 0-3.
+        in_flight = {'news_text': 0x10, 'ranking': 0x20, 'ranking_pairs': 0x20, 'note': 0x30}
         for name, kind, body in request_answers(plain, model):
+            first = in_flight.get(name, 0)
             stream = b''.join(plain.answer('data', kind, body) or [])
-            write(out, 'requestframes', name, stream)
+            write(out, 'requestframes', name, bytes([first]) + stream)
             if name in ('history_day', 'news_list', 'ranking', 'ticks'):
                 stream = b''.join(packed.answer('data', kind, body) or [])
-                write(out, 'requestframes', name + '_packed', stream)
+                write(out, 'requestframes', name + '_packed', bytes([first]) + stream)
+            if name in ('history_min1', 'notes_list', 'statistics'):
+                write(out, 'requestframes', name + '_pieces', bytes([first | 3]) + stream)
 
         login = lambda name, password: name.ljust(16, b'\0') + password.ljust(44, b'\0') + b'\0' * 4
         write(out, 'syncanswers', 'login_accepted', b'\0' + b''.join(plain.answer('data', answers.LOGIN, login(b'demo', b'demo'))))
@@ -116,15 +122,15 @@ def main(argv):
         m0 = model.markets[0]
         quotes = [realtime.quote_record(s) for s in m0.stocks[:3]]
         clock = realtime.clock_record(model.clock.minutes())
-        write(out, 'feedframes', 'clock', b''.join(realtime.quote_frames([clock])))
-        write(out, 'feedframes', 'quotes', b''.join(realtime.quote_frames([clock] + quotes)))
-        write(out, 'feedframes', 'quotes_packed', b''.join(realtime.quote_frames(quotes, 'always')))
-        write(out, 'feedframes', 'quotes_split', b''.join(realtime.quote_frames(quotes, 'never', 124)))
+        write(out, 'feedframes', 'clock', b'\0' + b''.join(realtime.quote_frames([clock])))
+        write(out, 'feedframes', 'quotes', b'\0' + b''.join(realtime.quote_frames([clock] + quotes)))
+        write(out, 'feedframes', 'quotes_packed', b'\0' + b''.join(realtime.quote_frames(quotes, 'always')))
+        write(out, 'feedframes', 'quotes_split', b'\2' + b''.join(realtime.quote_frames(quotes, 'never', 124)))
         if model.news_since(0):
-            write(out, 'feedframes', 'news_flash', b''.join(realtime.quote_frames([realtime.news_record(model.news_since(0)[0])])))
+            write(out, 'feedframes', 'news_flash', b'\0' + b''.join(realtime.quote_frames([realtime.news_record(model.news_since(0)[0])])))
         futures = [m for m in model.markets if m.type == 2]
         if futures:
-            write(out, 'feedframes', 'futures_quote', b''.join(realtime.quote_frames([realtime.quote_record(futures[0].stocks[0])])))
+            write(out, 'feedframes', 'futures_quote', b'\0' + b''.join(realtime.quote_frames([realtime.quote_record(futures[0].stocks[0])])))
 
     # SOCKS5: the method choice, the RFC 1929 status when asked for, then the reply
     # naming the bound address in each of its three forms. The first byte of a seed
