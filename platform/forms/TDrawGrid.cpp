@@ -431,6 +431,8 @@ void TDrawGrid::PaintCells()
     }
     if (rows.empty() || cols.empty())
         return;
+    // The cells' handler may have left the brush hollow; the lines are solid.
+    Canvas->Brush->Style = bsSolid;
     int bottom = RowY(rows.back()) + defaultRowHeight_ + hlw;
     int right = ColumnX(cols.back()) + colWidths_[static_cast<size_t>(cols.back())] + vlw;
     for (int c : cols) {

@@ -111,6 +111,23 @@ TEST_F(GridTest, DrawsEachShownCellThroughOnDrawCell)
     EXPECT_EQ(std::make_pair(col, row), std::make_pair(4, 4));
 }
 
+TEST_F(GridTest, LinesAreDrawnWhenTheCellsLeaveTheBrushHollow)
+{
+    // Cells that write their text over a hollow brush, as the quote list does.
+    grid->OnDrawCell = [this](TObject *, int, int, const TRect &rect, TGridDrawState) {
+        grid->Canvas->Brush->Style = bsSolid;
+        grid->Canvas->Brush->Color = clNavy;
+        grid->Canvas->FillRect(rect);
+        grid->Canvas->Brush->Style = bsClear;
+        grid->Canvas->TextOut(rect.Left + 2, rect.Top + 2, "1");
+    };
+    Paint();
+    EXPECT_EQ(Pixel(grid, 120, 70), ColorToRGB(clNavy));
+    EXPECT_EQ(Pixel(grid, 64, 55), ColorToRGB(clBlack));
+    EXPECT_EQ(Pixel(grid, 129, 55), ColorToRGB(clSilver));
+    EXPECT_EQ(Pixel(grid, 70, 74), ColorToRGB(clSilver));
+}
+
 TEST_F(GridTest, PostedPageDownPagesTheGrid)
 {
     grid->RowCount = 50;
