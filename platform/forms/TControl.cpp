@@ -154,6 +154,7 @@ void TControl::HandleNeeded()
     ApplyCaption();
     if (priv_->host) {
         priv_->host->SetWindow(h);
+        priv_->host->SetPaintsItself([this] { return PaintsItself(); });
         priv_->host->SyncSize();
     } else {
         priv_->filter->SetWindow(h);

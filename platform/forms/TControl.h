@@ -125,6 +125,9 @@ protected:
     virtual void ApplyFont();
     // The painting of a control that paints itself, on the paint context.
     virtual void PaintWindow(HDC dc) {}
+    // True when the program paints the control (its window then keeps an image of
+    // its own); the library's own painting needs none.
+    virtual bool PaintsItself() const { return false; }
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);

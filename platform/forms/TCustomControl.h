@@ -19,6 +19,8 @@ public:
 protected:
     virtual void Paint() {}
     void PaintWindow(HDC dc) override;
+    // A custom control is painted by the program; the library's stock ones say not.
+    bool PaintsItself() const override { return true; }
     void CreateWnd() override;
 };
 

@@ -75,6 +75,8 @@ public:
     TNotifyEvent OnPaint;
 
 protected:
+    // A form with OnPaint is painted by the program.
+    bool PaintsItself() const override { return bool(OnPaint); }
     virtual void Paint();
     virtual void DoClose(TCloseAction &Action);
     QWidget *CreateWidget(QWidget *parent) override;

@@ -24,6 +24,7 @@ public:
     TPicture *const Picture;
 
 protected:
+    bool PaintsItself() const override { return false; }
     void Paint() override;
 
 private:

@@ -20,6 +20,7 @@ public:
     Property<TPanel, TPanelBevel, &TPanel::GetBevelOuter, &TPanel::SetBevelOuter> BevelOuter{this};
 
 protected:
+    bool PaintsItself() const override { return false; }
     void Paint() override;
 
 private:

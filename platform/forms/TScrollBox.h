@@ -34,6 +34,7 @@ public:
     Property<TScrollBox, int, &TScrollBox::GetVertPosition, &TScrollBox::SetVertPosition> VertPosition{this};
 
 protected:
+    bool PaintsItself() const override { return false; }
     QWidget *CreateWidget(QWidget *parent) override;
     void CreateWnd() override;
     void Resize() override;

@@ -16,6 +16,7 @@ public:
     TNotifyEvent OnMoved;
 
 protected:
+    bool PaintsItself() const override { return false; }
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;

@@ -50,6 +50,7 @@ public:
     int ItemAtPos(TPoint pos);
 
 protected:
+    bool PaintsItself() const override { return false; }
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 

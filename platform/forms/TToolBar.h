@@ -41,6 +41,7 @@ public:
     void ButtonsChanged();
 
 protected:
+    bool PaintsItself() const override { return false; }
     void Paint() override;
 
 private:

@@ -45,6 +45,7 @@ public:
     bool AllowAllUp = false;
 
 protected:
+    bool PaintsItself() const override { return false; }
     void Paint() override;
 
 private:

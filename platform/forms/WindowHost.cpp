@@ -10,6 +10,8 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 #include <unordered_map>
 
 #include "platform/gdi/QtSurface.h"
@@ -343,8 +345,6 @@ HostWidget::HostWidget(QWidget *parent, HWND hwnd) : QWidget(parent), hwnd_(0)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    image_ = std::make_shared<QImage>(1, 1, QImage::Format_RGB32);
-    image_->fill(0xFF000000u | fill_);
     SetWindow(hwnd);
 }
 
@@ -361,8 +361,7 @@ void HostWidget::SetWindow(HWND hwnd)
 
 void HostWidget::Invalidate(const QRect *rect, bool erase)
 {
-    QRect all(0, 0, image_->width(), image_->height());
-    QRect r = rect ? rect->intersected(all) : all;
+    QRect r = rect ? rect->intersected(All()) : All();
     if (r.isEmpty())
         return;
     invalid_ |= r;
@@ -370,17 +369,30 @@ void HostWidget::Invalidate(const QRect *rect, bool erase)
     update(r);
 }
 
+void HostWidget::SendPaint()
+{
+    painting_ = true;
+    SendMessageA(hwnd_, WM_PAINT, 0, 0);
+    // A procedure that did not paint leaves the area validated, as the default
+    // handling does.
+    invalid_ = QRegion();
+    erase_ = false;
+    painting_ = false;
+}
+
 void HostWidget::PaintNow()
 {
-    if (!invalid_.isEmpty() && hwnd_) {
-        painting_ = true;
-        SendMessageA(hwnd_, WM_PAINT, 0, 0);
-        // A procedure that did not paint leaves the area validated, as the
-        // default handling does.
-        invalid_ = QRegion();
-        erase_ = false;
-        painting_ = false;
+    if (!image_ && paintsItself_ && paintsItself_())
+        KeepImage();
+    if (!image_) {
+        // Painted through Qt now, when shown (a hidden window is painted when it
+        // is shown, as on Windows).
+        if (!invalid_.isEmpty() && hwnd_ && isVisible())
+            repaint(invalid_);
+        return;
     }
+    if (!invalid_.isEmpty() && hwnd_)
+        SendPaint();
     update();
 }
 
@@ -407,15 +419,152 @@ bool HostWidget::event(QEvent *e)
     return QWidget::event(e);
 }
 
+namespace {
+
+// Scratch images for windows without their own, one per paint in progress
+// (painting one window may paint another), grown to the largest window painted.
+struct Scratch {
+    std::shared_ptr<QImage> image = std::make_shared<QImage>();
+    bool busy = false;
+};
+
+std::vector<Scratch> &ScratchImages()
+{
+    static auto *pool = new std::vector<Scratch>;
+    return *pool;
+}
+
+class ScratchLease {
+public:
+    ScratchLease(QSize size)
+    {
+        auto &pool = ScratchImages();
+        for (index_ = 0; index_ < pool.size() && pool[index_].busy; ++index_) {
+        }
+        if (index_ == pool.size())
+            pool.emplace_back();
+        Scratch &s = pool[index_];
+        s.busy = true;
+        if (s.image->width() < size.width() || s.image->height() < size.height())
+            *s.image = QImage(std::max(size.width(), s.image->width()), std::max(size.height(), s.image->height()),
+                              QImage::Format_RGB32);
+        image_ = s.image;
+    }
+    ~ScratchLease() { ScratchImages()[index_].busy = false; }
+    ScratchLease(const ScratchLease &) = delete;
+    ScratchLease &operator=(const ScratchLease &) = delete;
+    const std::shared_ptr<QImage> &Image() const { return image_; }
+
+private:
+    size_t index_ = 0;
+    std::shared_ptr<QImage> image_;
+};
+
+} // namespace
+
+std::shared_ptr<QImage> HostWidget::Surface()
+{
+    if (scratch_)
+        return scratch_;
+    KeepImage();
+    return image_;
+}
+
+void HostWidget::KeepImage()
+{
+    if (image_)
+        return;
+    image_ = std::make_shared<QImage>();
+    SizeImage();
+    // What the window shows now is painted into its image.
+    invalid_ = All();
+    erase_ = true;
+    if (hwnd_ && isVisible() && !painting_)
+        SendPaint();
+    update();
+}
+
+void HostWidget::SizeImage()
+{
+    int w = size_.width();
+    int h = size_.height();
+    const QImage &old = *image_;
+    // The image may have been detached from the buffer (a copy of it was drawn
+    // on); its pixels are then the ones to carry over.
+    bool inBuffer = !buffer_.isNull() && !old.isNull() && old.constBits() == buffer_.constBits();
+    if (!inBuffer || w > buffer_.width() || h > buffer_.height()) {
+        // A window that grows once is likely to grow again: room for a quarter more.
+        int cw = w;
+        int ch = h;
+        if (inBuffer) {
+            cw = w > buffer_.width() ? std::max(w, buffer_.width() + buffer_.width() / 4) : buffer_.width();
+            ch = h > buffer_.height() ? std::max(h, buffer_.height() + buffer_.height() / 4) : buffer_.height();
+        }
+        QImage next(cw, ch, QImage::Format_RGB32);
+        next.fill(0xFF000000u | fill_);
+        if (!old.isNull()) {
+            int cols = std::min(old.width(), cw);
+            int rows = std::min(old.height(), ch);
+            for (int y = 0; y < rows; ++y)
+                std::memcpy(next.scanLine(y), old.constScanLine(y), size_t(cols) * 4);
+        }
+        buffer_ = std::move(next);
+        *image_ = QImage(buffer_.bits(), w, h, buffer_.bytesPerLine(), QImage::Format_RGB32);
+        return;
+    }
+    // The same pixels seen at the new size; what the window gains starts in the fill colour.
+    int oldW = old.isNull() ? 0 : old.width();
+    int oldH = old.isNull() ? 0 : old.height();
+    *image_ = QImage(buffer_.bits(), w, h, buffer_.bytesPerLine(), QImage::Format_RGB32);
+    uint32_t fill = 0xFF000000u | fill_;
+    for (int y = 0; y < h; ++y) {
+        auto *line = reinterpret_cast<uint32_t *>(buffer_.scanLine(y));
+        int from = y < oldH ? oldW : 0;
+        std::fill(line + std::min(from, w), line + w, fill);
+    }
+}
+
+void HostWidget::PaintOnScratch(const QRegion &area)
+{
+    QPainter p(this);
+    QRect box = area.boundingRect();
+    if (!hwnd_) {
+        p.fillRect(box, QColor::fromRgb(fill_));
+        return;
+    }
+    // Marked areas outside this paint wait for their own; an area Qt asks for
+    // that was not marked is exposed, and erased as on Windows.
+    QRegion rest = invalid_ - area;
+    if (!(area - invalid_).isEmpty())
+        erase_ = true;
+    invalid_ = area;
+    ScratchLease lease(size_);
+    // The scratch holds another window's pixels: the area starts in the fill colour.
+    {
+        QPainter fill(lease.Image().get());
+        fill.fillRect(box, QColor::fromRgb(fill_));
+    }
+    scratch_ = lease.Image();
+    SendPaint();
+    scratch_.reset();
+    // The procedure may have made this window keep an image (drawing on it
+    // through GetDC): the image is what the window shows then.
+    p.drawImage(box, image_ ? *image_ : *lease.Image(), box);
+    invalid_ = rest;
+    if (!rest.isEmpty())
+        update(rest);
+}
+
 void HostWidget::paintEvent(QPaintEvent *e)
 {
-    if (!invalid_.isEmpty() && hwnd_) {
-        painting_ = true;
-        SendMessageA(hwnd_, WM_PAINT, 0, 0);
-        invalid_ = QRegion();
-        erase_ = false;
-        painting_ = false;
+    if (!image_ && paintsItself_ && paintsItself_())
+        KeepImage();
+    if (!image_) {
+        PaintOnScratch(e->region());
+        return;
     }
+    if (!invalid_.isEmpty() && hwnd_)
+        SendPaint();
     QPainter p(this);
     p.drawImage(e->rect(), *image_, e->rect());
 }
@@ -424,16 +573,11 @@ void HostWidget::resizeEvent(QResizeEvent *) { SyncSize(); }
 
 void HostWidget::SyncSize()
 {
-    int w = std::max(1, width());
-    int h = std::max(1, height());
-    if (image_->width() != w || image_->height() != h) {
-        QImage next(w, h, QImage::Format_RGB32);
-        next.fill(0xFF000000u | fill_);
-        {
-            QPainter p(&next);
-            p.drawImage(0, 0, *image_);
-        }
-        *image_ = next;
+    QSize size(std::max(1, width()), std::max(1, height()));
+    if (size != size_) {
+        size_ = size;
+        if (image_)
+            SizeImage();
     } else if (sized_) {
         return;
     }
@@ -824,6 +968,8 @@ void HostRawWindow(HWND hwnd, const CREATESTRUCTA &cs)
     int h = cs.cy == kUseDefault ? 300 : std::max(0, cs.cy);
     host->setGeometry(x, y, w, h);
     host->setAttribute(Qt::WA_ShowWithoutActivating, child);
+    // A raw window's procedure paints it: it keeps its image.
+    host->KeepImage();
     SetWindowSurface(hwnd, new WidgetSurface(host, host, true));
 }
 
@@ -841,7 +987,7 @@ void InstallWindowHosting()
         HostWidget *host = HostOf(hwnd);
         if (!host)
             return false;
-        surface.image = host->Image();
+        surface.image = host->Surface();
         QPointer<HostWidget> guard(host);
         surface.onDirty = [guard](const RECT &r) {
             if (guard && !guard->Painting())

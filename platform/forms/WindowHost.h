@@ -34,6 +34,10 @@ InputState &CurrentInput();
 TShiftState KeyboardShift();
 TShiftState MouseShift(WPARAM keys);
 
+// A window that paints itself or is drawn on outside paint keeps an image of
+// its own, which a resize reuses while it is large enough; any other hosted
+// window (the library's panels, forms without OnPaint) keeps none and paints
+// each area Qt asks for through WM_PAINT on a shared scratch image.
 class HostWidget : public QWidget {
 public:
     HostWidget(QWidget *parent, HWND hwnd);
@@ -41,14 +45,22 @@ public:
 
     void SetWindow(HWND hwnd);
     HWND Window() const { return hwnd_; }
+    // The kept image, or null while the window keeps none.
     const std::shared_ptr<QImage> &Image() const { return image_; }
+    // The image the window's contexts draw on: the scratch image while a window
+    // without an image of its own paints; otherwise its own image, kept from now on.
+    std::shared_ptr<QImage> Surface();
+    // Keeps an image of the window's own (painted whole when the window is shown).
+    void KeepImage();
+    // Asked at each paint whether the window paints itself and so keeps an image.
+    void SetPaintsItself(std::function<bool()> test) { paintsItself_ = std::move(test); }
     // Marks an area (null: all) to be painted through WM_PAINT.
     void Invalidate(const QRect *rect, bool erase);
     // Paints the marked area now.
     void PaintNow();
     // BeginPaint's part: takes the marked area.
     QRect TakeUpdate(bool &erase);
-    // Gives the image the widget's size; a new size is painted whole (WM_PAINT)
+    // Gives the window the widget's size; a new size is painted whole (WM_PAINT)
     // after WM_SIZE.
     void SyncSize();
     // The colour new parts of the image start with.
@@ -61,8 +73,22 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
+    QRect All() const { return QRect(QPoint(0, 0), size_); }
+    // Gives the kept image the size, in the same buffer while it is large enough.
+    void SizeImage();
+    // Sends WM_PAINT for the marked area, drawn on the current surface.
+    void SendPaint();
+    // The paint of a window without an image of its own.
+    void PaintOnScratch(const QRegion &area);
+
     HWND hwnd_;
+    QSize size_{1, 1};
     std::shared_ptr<QImage> image_;
+    // The pixels under the kept image, at least its size.
+    QImage buffer_;
+    // The scratch image while a window without its own paints.
+    std::shared_ptr<QImage> scratch_;
+    std::function<bool()> paintsItself_;
     QRegion invalid_;
     bool erase_ = false;
     bool painting_ = false;
