@@ -128,11 +128,22 @@ CacheEntry *TDataCache::LoadEntry(int market, const char *code, int force, int r
     return FindOrAllocEntry(market, code);
 }
 
-int TDataCache::Fetch(int market, const char *code, KLineRecord *&bars, int &count, int force, int request)
+const CacheEntry *TDataCache::Use(int market, const char *code, int force, int request)
 {
     CacheEntry *entry = LoadEntry(market, code, force, request);
-    count = 0;
     if (!entry || entry->BarCount == 0 || !entry->Bars)
+        return nullptr;
+    if (TMarketData *md = MarketAt(market))
+        entry->LastUse = PackedToYmd(md->Now);
+    ++entry->UseCount;
+    return entry;
+}
+
+int TDataCache::Fetch(int market, const char *code, KLineRecord *&bars, int &count, int force, int request)
+{
+    const CacheEntry *entry = Use(market, code, force, request);
+    count = 0;
+    if (!entry)
         return 0;
     int n = int(entry->BarCount);
     if (!bars) {
@@ -145,9 +156,6 @@ int TDataCache::Fetch(int market, const char *code, KLineRecord *&bars, int &cou
         n = int(room);
     std::memcpy(static_cast<void *>(bars), entry->Bars, size_t(n) * size_t(m_RecordSize));
     count = n;
-    if (TMarketData *md = MarketAt(market))
-        entry->LastUse = PackedToYmd(md->Now);
-    ++entry->UseCount;
     return 1;
 }
 

@@ -34,6 +34,9 @@ public:
     // bars into `bars` (allocated with room for 1024 more when null; a buffer
     // handed in gets what fits); 1, or 0 when there are none.
     virtual int Fetch(int market, const char *code, KLineRecord *&bars, int &count, int force, int request);
+    // Loads the stock's entry as Fetch does and counts the use; the entry itself,
+    // so that a caller copies its bars once, or null when it has none.
+    const CacheEntry *Use(int market, const char *code, int force, int request);
     // The base finds or makes the stock's entry; the caches replace it by their
     // load operation.
     virtual CacheEntry *LoadEntry(int market, const char *code, int force, int request);

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 #include "lumon/core/DataIO.h"
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/FlatFile.h"
 #include "lumon/core/History.h"
 #include "lumon/core/UtilData.h"
+#include "platform/win/File.h"
+#include "platform/win/Handle.h"
+#include "platform/win/Path.h"
 
 TDayDataCache *DayDataCache;
 TMin1DataCache *Min1DataCache;
@@ -33,7 +38,100 @@ int OpenTable(const char *name, const char *mode)
     return h >= 1 ? h : FileOpen(name, "rb");
 }
 
+// The kept small files by native path, with the stamp taken before each read.
+struct KeptFile {
+    win::FileStamp stamp;
+    std::shared_ptr<const std::string> bytes;
+};
+
+constexpr size_t MaxKeptFiles = 64;
+
+struct FileCache {
+    std::mutex lock;
+    std::unordered_map<std::string, KeptFile> files;
+};
+
+FileCache &KeptFiles()
+{
+    static auto *cache = new FileCache;
+    return *cache;
+}
+
+std::shared_ptr<const std::string> ReadWhole(const char *path, int64_t size)
+{
+    using namespace win;
+    if (size < 0 || size > 0x7FFFFFFF)
+        return nullptr;
+    HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto bytes = std::make_shared<std::string>(size_t(size), '\0');
+    DWORD read = 0;
+    BOOL ok = size == 0 || ReadFile(h, bytes->data(), DWORD(size), &read, nullptr);
+    CloseHandle(h);
+    if (!ok)
+        return nullptr;
+    bytes->resize(read);
+    return bytes;
+}
+
+// Copies the last n (all when n is not within their number) of `fetched` bars
+// into the caller's buffer, which is replaced when smaller than the largest class
+// minutes + the bars + 16.
+int CopyTail(KLineRecord *&bars, const TMarketData &md, const KLineRecord *from, int fetched, int n, int &count)
+{
+    size_t need = size_t(md.MaxTradingMinutes + fetched + 16) * sizeof(KLineRecord);
+    if (EMemSize(bars) < need) {
+        EMemFree(bars);
+        bars = static_cast<KLineRecord *>(EMemAlloc(need));
+        if (!bars)
+            return 0;
+    }
+    int first = n > 0 && n < fetched ? fetched - n : 0;
+    count = fetched - first;
+    std::memcpy(static_cast<void *>(bars), from + first, size_t(count) * sizeof(KLineRecord));
+    return count >= 1 ? 1 : 0;
+}
+
 } // namespace
+
+std::shared_ptr<const std::string> ReadFileCached(const char *path)
+{
+    if (!path || !*path)
+        return nullptr;
+    win::FileStamp stamp;
+    std::string native;
+    bool exists = win::GetFileStamp(path, stamp, &native) && !stamp.folder;
+    FileCache &cache = KeptFiles();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    auto it = native.empty() ? cache.files.end() : cache.files.find(native);
+    if (!exists) {
+        if (it != cache.files.end())
+            cache.files.erase(it);
+        return nullptr;
+    }
+    if (it != cache.files.end() && it->second.stamp.settled && it->second.stamp == stamp)
+        return it->second.bytes;
+    std::string gbk = win::NativeToWinPath(native);
+    std::shared_ptr<const std::string> bytes = ReadWhole(gbk.c_str(), stamp.size);
+    if (!bytes) {
+        if (it != cache.files.end())
+            cache.files.erase(it);
+        return nullptr;
+    }
+    if (it == cache.files.end() && cache.files.size() >= MaxKeptFiles)
+        cache.files.clear();
+    cache.files[native] = KeptFile{stamp, bytes};
+    return bytes;
+}
+
+void ClearFileCache()
+{
+    FileCache &cache = KeptFiles();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    cache.files.clear();
+}
 
 bool CreateDataCaches()
 {
@@ -50,6 +148,7 @@ bool CreateDataCaches()
 
 void ClearDataCaches()
 {
+    ClearFileCache();
     if (DayDataCache)
         DayDataCache->ClearAll();
     if (Min1DataCache)
@@ -99,22 +198,26 @@ int FetchBarsCached(int market, const char *code, int &count, int period, int fo
 int GetBarsCached(KLineRecord *&bars, int market, const char *code, int &count, int period, int n, int force,
                   int request)
 {
-    int fetched = 0;
     count = 0;
+    if (period == 1 || period == 4 || period == 8) {
+        TMarketData *md = MarketAt(market);
+        if (!CreateDataCaches() || !md)
+            return 0;
+        TDataCache *cache = period == 8 ? static_cast<TDataCache *>(DayDataCache)
+                            : period == 4 ? static_cast<TDataCache *>(Min5DataCache)
+                                          : static_cast<TDataCache *>(Min1DataCache);
+        const CacheEntry *entry = cache->Use(market, code, force, request);
+        if (!entry)
+            return 0;
+        // As many as the work buffers would have passed on.
+        int room = int(EMemSize(TUtilData::GetBarBuffer()) / sizeof(KLineRecord));
+        return CopyTail(bars, *md, entry->Bars, std::min(int(entry->BarCount), room), n, count);
+    }
+    int fetched = 0;
     if (!FetchBarsCached(market, code, fetched, period, force, request))
         return 0;
-    size_t need = size_t(MarketAt(market)->MaxTradingMinutes + fetched + 16) * sizeof(KLineRecord);
-    if (EMemSize(bars) < need) {
-        EMemFree(bars);
-        bars = static_cast<KLineRecord *>(EMemAlloc(need));
-        if (!bars)
-            return 0;
-    }
     auto *out = static_cast<const KLineRecord *>(TUtilData::GetBarBuffer());
-    int first = n > 0 && n < fetched ? fetched - n : 0;
-    count = fetched - first;
-    std::memcpy(static_cast<void *>(bars), out + first, size_t(count) * sizeof(KLineRecord));
-    return count >= 1 ? 1 : 0;
+    return CopyTail(bars, *MarketAt(market), out, fetched, n, count);
 }
 
 TDataPool::TDataPool()

@@ -2,6 +2,9 @@
 // indicators read bars through, and the raw loaders of the indicator tables.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "lumon/core/DataCache.h"
 
 extern TDayDataCache *DayDataCache;
@@ -23,9 +26,21 @@ void InvalidateCachedBars(int market, const char *code, int period);
 int FetchBarsCached(int market, const char *code, int &count, int period, int force, int request);
 // As FetchBarsCached, copied into the caller's buffer (replaced when it is
 // smaller than the largest class minutes + the bars + 16); the last n when n is
-// above 0 and below their number. 1 when there is at least one bar.
+// above 0 and below their number. 1 when there is at least one bar. Periods
+// that need no regrouping (1-minute, 5-minute, day) are copied once, straight
+// from the cache's entry, and leave the work buffers alone.
 int GetBarsCached(KLineRecord *&bars, int market, const char *code, int &count, int period, int n, int force,
                   int request);
+
+// The whole of a small file that every compute reads (the reference lines, a
+// stock's weights): read once and handed out again while the file's stamp (the
+// same file, size and modification time, settled when read) is unchanged, so a
+// repeated compute opens nothing. Every write, the program's own included, moves
+// the stamp; a file the path mapping knows absent costs no system call on it.
+// Null when the file does not exist or cannot be read.
+std::shared_ptr<const std::string> ReadFileCached(const char *path);
+// Drops every kept file (the caches of a closed installation).
+void ClearFileCache();
 
 class TDataPool {
 public:

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "lumon/core/DataIO.h"
+#include "lumon/core/DataPool.h"
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/FlatFile.h"
 #include "lumon/core/FrameServices.h"
@@ -66,14 +67,14 @@ int TIndex::LoadWeights()
         MFrame->RequestWeightFile(Stock);
     char path[600];
     std::snprintf(path, sizeof path, "%sdata\\%s\\weight\\%s.wgt", DataRoot, md->Info.Dir, code);
-    int h = FileOpen(path, "rb");
-    if (h < 1)
+    // Every compute looks here; the data pool keeps the file while it is unchanged.
+    std::shared_ptr<const std::string> bytes = ReadFileCached(path);
+    if (!bytes)
         return 0;
-    int count = std::max(FileGetSize(h), 0) / int(sizeof(ExRightsRecord));
+    int count = int(bytes->size() / sizeof(ExRightsRecord));
     Weights = static_cast<ExRightsRecord *>(EMemAlloc(size_t(count + 16) * sizeof(ExRightsRecord)));
     if (Weights && count > 0)
-        count = FileRead(h, Weights, sizeof(ExRightsRecord), count) / int(sizeof(ExRightsRecord));
-    FileClose(h);
+        std::memcpy(static_cast<void *>(Weights), bytes->data(), size_t(count) * sizeof(ExRightsRecord));
     return Weights ? count : 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lumon/core/DataIO.h"
+#include "lumon/core/DataPool.h"
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/FlatFile.h"
 #include "lumon/core/UtilData.h"
@@ -44,18 +45,17 @@ bool FindRefLines(StockId stock, int indexId, RefLineRecord &record)
     if (!StockKey(stock, market, code))
         return false;
     RefLinePath(path);
-    int h = FileOpen(path, "rb");
-    if (h < 1)
+    // Every compute looks here; the data pool keeps the file while it is unchanged.
+    std::shared_ptr<const std::string> bytes = ReadFileCached(path);
+    if (!bytes)
         return false;
-    int count = FileGetSize(h) / RecordSize;
-    bool found = false;
-    for (int i = 0; i < count && !found; ++i) {
-        if (FileRead(h, &record, RecordSize, 1) != RecordSize)
-            break;
-        found = Matches(record, indexId, market, code);
+    size_t count = bytes->size() / RecordSize;
+    for (size_t i = 0; i < count; ++i) {
+        std::memcpy(&record, bytes->data() + i * RecordSize, RecordSize);
+        if (Matches(record, indexId, market, code))
+            return true;
     }
-    FileClose(h);
-    return found;
+    return false;
 }
 
 int SaveRefLines(int indexId, StockId stock, const uint8_t shown[4], const float level[4])

@@ -75,14 +75,21 @@ std::shared_ptr<FileObject> FindFile(HANDLE h)
     return file;
 }
 
-bool Map(LPCSTR winPath, std::string &native)
+bool Map(LPCSTR winPath, std::string &native, bool *absent = nullptr)
 {
     if (!winPath) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    native = MapPath(winPath);
+    native = MapPath(winPath, absent);
     return !native.empty();
+}
+
+// The error for a name the mapping knows not to exist, without a system call
+// on the name itself.
+DWORD AbsentError(const std::string &native)
+{
+    return ErrorFromErrno(ENOENT, native);
 }
 
 // The read-only attribute is a file without any write permission bit; it is
@@ -146,6 +153,7 @@ bool WriteAll(int fd, const char *data, size_t size)
 
 BOOL CopyNative(const std::string &from, const std::string &to, bool failIfExists)
 {
+    CountFileOpen();
     int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return FailErrno(from);
@@ -165,6 +173,7 @@ BOOL CopyNative(const std::string &from, const std::string &to, bool failIfExist
             return Fail(refusal);
         }
     }
+    CountFileOpen();
     int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC),
                      0666);
     if (out < 0) {
@@ -333,8 +342,13 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
         return INVALID_HANDLE_VALUE;
     }
     std::string native;
-    if (!Map(fileName, native))
+    bool absent = false;
+    if (!Map(fileName, native, &absent))
         return INVALID_HANDLE_VALUE;
+    if (absent && !mayCreate) {
+        SetLastError(AbsentError(native));
+        return INVALID_HANDLE_VALUE;
+    }
 
     struct stat st;
     if (::stat(native.c_str(), &st) == 0) {
@@ -355,6 +369,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     // Creation is tried first so that "existed" is known exactly; a file removed
     // by someone else between the two opens sends the loop round again.
     for (int attempt = 0; attempt < 8 && fd < 0; ++attempt) {
+        CountFileOpen();
         if (mayCreate) {
             fd = ::open(native.c_str(), access | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (fd >= 0) {
@@ -655,8 +670,13 @@ BOOL GetFileTime(HANDLE file, FILETIME *creation, FILETIME *lastAccess, FILETIME
 DWORD GetFileAttributesA(LPCSTR fileName)
 {
     std::string native;
-    if (!Map(fileName, native))
+    bool absent = false;
+    if (!Map(fileName, native, &absent))
         return INVALID_FILE_ATTRIBUTES;
+    if (absent) {
+        SetLastError(AbsentError(native));
+        return INVALID_FILE_ATTRIBUTES;
+    }
     struct stat st;
     if (::stat(native.c_str(), &st) != 0) {
         SetLastError(ErrorFromErrno(errno, native));
@@ -791,6 +811,7 @@ HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA *findData)
     if (!Map(folderPart.c_str(), search->folder))
         return INVALID_HANDLE_VALUE;
     DIR *dir = ::opendir(search->folder.c_str());
+    CountFolderListing();
     if (!dir) {
         SetLastError(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND
                                                          : ErrorFromErrno(errno, search->folder));
@@ -967,6 +988,7 @@ UINT GetTempFileNameA(LPCSTR pathName, LPCSTR prefixString, UINT unique, LPSTR t
         if (number == 0)
             continue;
         std::string native = nativeFolder + "/" + GbkToUtf8(nameFor(number));
+        CountFileOpen();
         int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST)

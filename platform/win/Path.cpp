@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
@@ -17,12 +18,28 @@
 namespace win {
 namespace {
 
-// A listing is trusted without a fresh look only when the folder's change time
-// lies this far before the moment it was read: a later change then always moves
-// the time, even on file systems with coarse (up to 2 s) time stamps.
-constexpr time_t kSettleSeconds = 2;
+// A listing (or a file's stamp) is trusted without a fresh look only when the
+// folder's (file's) modification time lies well before the moment it was read:
+// a later change then always moves the time. The system stamps changes from its
+// coarse clock (a few milliseconds behind the precise one), so on file systems
+// that keep sub-second times 50 ms is ample; a time of whole seconds may come
+// from a file system that keeps only seconds or two-second steps, which needs 2 s.
+constexpr long kSettleFineNs = 50 * 1000 * 1000;
+constexpr time_t kSettleCoarseSeconds = 2;
 // Beyond this many cached folders the cache starts over.
 constexpr size_t kMaxCachedFolders = 512;
+
+std::atomic<uint64_t> folderListings{0};
+std::atomic<uint64_t> fileOpens{0};
+
+bool SettledAt(const timespec &mtime, const timespec &now)
+{
+    if (mtime.tv_nsec == 0)
+        return mtime.tv_sec + kSettleCoarseSeconds < now.tv_sec;
+    int64_t m = int64_t(mtime.tv_sec) * 1000000000 + mtime.tv_nsec;
+    int64_t n = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+    return m + kSettleFineNs < n;
+}
 
 std::string FoldCase(std::string_view name)
 {
@@ -71,26 +88,30 @@ struct Listing {
     }
 };
 
+enum class Lookup { Found, Absent, Unknown };
+
 class ListingCache {
 public:
-    // Puts the on-disk spelling of `name` inside the folder `parent` in its place;
-    // false (the given spelling kept) when no entry matches or the folder cannot
-    // be read.
-    bool Resolve(const std::string &parent, std::string &name)
+    // Puts the on-disk spelling of `name` inside the folder `parent` in its place.
+    // Absent when a listing that is true now holds no such name (a cached listing
+    // is true while the folder keeps the modification time it had, settled, when
+    // it was read, or when it was read just now); Unknown when the folder cannot
+    // be read. Either keeps the given spelling.
+    Lookup Resolve(const std::string &parent, std::string &name)
     {
         std::lock_guard<std::mutex> guard(lock_);
         auto it = folders_.find(parent);
         const Listing *listing =
             it != folders_.end() && StillTrue(parent, it->second) ? &it->second : Reread(parent);
         if (!listing)
-            return false;
+            return Lookup::Unknown;
         if (listing->HasExact(name))
-            return true;
+            return Lookup::Found;
         if (const std::string *variant = listing->CaseVariant(name)) {
             name = *variant;
-            return true;
+            return Lookup::Found;
         }
-        return false;
+        return Lookup::Absent;
     }
 
     void Created(const std::string &native)
@@ -150,6 +171,7 @@ private:
         clock_gettime(CLOCK_REALTIME, &before);
         struct stat st;
         DIR *dir = ::opendir(folder.c_str());
+        CountFolderListing();
         if (!dir || ::fstat(::dirfd(dir), &st) != 0) {
             if (dir)
                 ::closedir(dir);
@@ -160,7 +182,7 @@ private:
         listing.dev = st.st_dev;
         listing.ino = st.st_ino;
         listing.mtime = st.st_mtim;
-        listing.settled = st.st_mtim.tv_sec + kSettleSeconds < before.tv_sec;
+        listing.settled = SettledAt(st.st_mtim, before);
         while (dirent *entry = ::readdir(dir)) {
             std::string name = entry->d_name;
             if (name != "." && name != "..")
@@ -218,8 +240,10 @@ std::vector<std::string_view> SplitWinPath(std::string_view path)
 
 } // namespace
 
-std::string MapPath(std::string_view winPath)
+std::string MapPath(std::string_view winPath, bool *absent)
 {
+    if (absent)
+        *absent = false;
     if (winPath.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return {};
@@ -281,12 +305,53 @@ std::string MapPath(std::string_view winPath)
     struct stat st;
     if (known < parts.size() && ::lstat(whole.c_str(), &st) != 0) {
         for (size_t i = known; i < parts.size(); ++i) {
-            if (!Cache().Resolve(Join(parts, i), parts[i]))
+            Lookup found = Cache().Resolve(Join(parts, i), parts[i]);
+            if (found == Lookup::Absent && absent)
+                *absent = true;
+            if (found != Lookup::Found)
                 break;
         }
         whole = Join(parts, parts.size());
     }
     return whole;
+}
+
+bool GetFileStamp(std::string_view winPath, FileStamp &stamp, std::string *native)
+{
+    stamp = FileStamp{};
+    bool absent = false;
+    std::string path = MapPath(winPath, &absent);
+    if (native)
+        *native = path;
+    if (path.empty())
+        return false;
+    if (absent) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        SetLastError(ErrorFromErrno(errno, path));
+        return false;
+    }
+    stamp.device = uint64_t(st.st_dev);
+    stamp.inode = uint64_t(st.st_ino);
+    stamp.size = int64_t(st.st_size);
+    stamp.modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    stamp.settled = SettledAt(st.st_mtim, now);
+    stamp.folder = S_ISDIR(st.st_mode);
+    return true;
+}
+
+void CountFolderListing() { folderListings.fetch_add(1, std::memory_order_relaxed); }
+
+void CountFileOpen() { fileOpens.fetch_add(1, std::memory_order_relaxed); }
+
+FileCallCounts GetFileCallCounts()
+{
+    return {folderListings.load(std::memory_order_relaxed), fileOpens.load(std::memory_order_relaxed)};
 }
 
 void NotePathCreated(const std::string &native) { Cache().Created(native); }

@@ -4,6 +4,7 @@
 // lookup cheap.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,48 @@ namespace win {
 // the thread's last error says why: ERROR_PATH_NOT_FOUND for an empty path or a
 // lost working folder, ERROR_INVALID_NAME for a NUL inside the path,
 // ERROR_FILENAME_EXCED_RANGE for a component or a whole path too long.
-std::string MapPath(std::string_view winPath);
+// `absent` (when given) is set when a component is known not to exist: the
+// cached listing of its folder, which is true as long as the folder keeps the
+// modification time it had when read, holds no such name. Such a look-up costs
+// a status call per folder and neither lists a folder nor opens the file; the
+// layer's own creates and renames put the new name into the listing, and a
+// change by another process moves the folder's time, which sends the next
+// look-up back to the folder.
+std::string MapPath(std::string_view winPath, bool *absent = nullptr);
+
+// What a copy of a file's contents is checked against: the same file (device
+// and inode), size and modification time (nanoseconds). A copy read after the
+// stamp was taken stays true while a fresh stamp compares equal, provided the
+// first stamp was settled (its time lay clearly before the moment it was taken,
+// so that any later change is bound to move it).
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modified = 0;
+    bool settled = false;
+    bool folder = false;
+    bool operator==(const FileStamp &o) const
+    {
+        return device == o.device && inode == o.inode && size == o.size && modified == o.modified &&
+               folder == o.folder;
+    }
+};
+// The stamp of the file at a Windows-form path, and its native path when asked;
+// false (last error set) when it does not exist, without a look at the file when
+// the mapping already knows it absent.
+bool GetFileStamp(std::string_view winPath, FileStamp &stamp, std::string *native = nullptr);
+
+// How many times the layer's file functions have listed a folder and opened a
+// file since the process started (what a test checks to prove a cache works).
+struct FileCallCounts {
+    uint64_t listings;
+    uint64_t opens;
+};
+FileCallCounts GetFileCallCounts();
+// The layer's own file functions report each listing and each open here.
+void CountFolderListing();
+void CountFileOpen();
 
 // The layer's own creates, renames and deletes report here so that the cached
 // listings stay true without a fresh look at the folder.

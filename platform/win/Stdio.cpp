@@ -224,6 +224,7 @@ std::FILE *fopen(const char *winPath, const char *mode)
         errno = EACCES;
         return nullptr;
     }
+    CountFileOpen();
     int fd = ::open(native.c_str(), flags, 0666);
     if (fd < 0)
         return nullptr;

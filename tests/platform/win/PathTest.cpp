@@ -142,4 +142,89 @@ TEST_F(PathMapping, FilesMadeByOthersAreFoundAfterTheCacheFilled)
     EXPECT_EQ(MapPath("..\\cfg\\OLD.INI"), (root / "Cfg" / "OLD.INI").string());
 }
 
+TEST_F(PathMapping, AbsentNamesAreKnownWithoutListingOrOpening)
+{
+    const timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
+    for (const char *folder : {"", "Cfg", "bin"})
+        ASSERT_EQ(::utimes((root / folder).c_str(), old), 0);
+    bool absent = false;
+    EXPECT_EQ(MapPath("..\\CFG\\REFLINE.DAT", &absent), (root / "Cfg" / "REFLINE.DAT").string());
+    EXPECT_TRUE(absent);
+
+    // Once the listings are read, a missing file or folder costs neither a
+    // listing nor an open, and fails with the error Windows gives.
+    const FileCallCounts before = GetFileCallCounts();
+    struct Case {
+        const char *path;
+        DWORD error;
+    } cases[] = {{"..\\CFG\\REFLINE.DAT", ERROR_FILE_NOT_FOUND},
+                 {"..\\cfg\\refline.dat", ERROR_FILE_NOT_FOUND},
+                 {"..\\NONE\\REFLINE.DAT", ERROR_PATH_NOT_FOUND}};
+    for (const Case &c : cases) {
+        HANDLE h = CreateFileA(c.path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+        EXPECT_EQ(h, INVALID_HANDLE_VALUE) << c.path;
+        EXPECT_EQ(GetLastError(), c.error) << c.path;
+        EXPECT_EQ(GetFileAttributesA(c.path), INVALID_FILE_ATTRIBUTES) << c.path;
+        EXPECT_EQ(GetLastError(), c.error) << c.path;
+        FileStamp stamp;
+        EXPECT_FALSE(GetFileStamp(c.path, stamp)) << c.path;
+        absent = false;
+        MapPath(c.path, &absent);
+        EXPECT_TRUE(absent) << c.path;
+    }
+    const FileCallCounts after = GetFileCallCounts();
+    EXPECT_EQ(after.listings, before.listings);
+    EXPECT_EQ(after.opens, before.opens);
+
+    // A file made by another process moves the folder's time: found at once.
+    Put(root / "Cfg" / "refline.dat", "lines");
+    EXPECT_EQ(ReadAll("..\\CFG\\REFLINE.DAT"), "lines");
+    // While the folder's time is recent (here: ahead of the clock) its listing is
+    // read again on each look-up, since a change in the same clock tick would not
+    // move it.
+    const timeval ahead[2] = {{::time(nullptr) + 3600, 0}, {::time(nullptr) + 3600, 0}};
+    ASSERT_EQ(::utimes((root / "Cfg").c_str(), ahead), 0);
+    const FileCallCounts fresh = GetFileCallCounts();
+    MapPath("..\\CFG\\OTHER.DAT", &absent);
+    MapPath("..\\CFG\\OTHER.DAT", &absent);
+    EXPECT_EQ(GetFileCallCounts().listings, fresh.listings + 2);
+
+    // The layer's own create makes the name known at once.
+    ASSERT_EQ(::utimes((root / "Cfg").c_str(), old), 0);
+    MapPath("..\\CFG\\NEW.DAT", &absent);
+    ASSERT_TRUE(absent);
+    HANDLE h = CreateFileA("..\\CFG\\NEW.DAT", GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(MapPath("..\\cfg\\new.dat", &absent), (root / "Cfg" / "NEW.DAT").string());
+    EXPECT_FALSE(absent);
+}
+
+TEST_F(PathMapping, StampsFollowSizeTimeAndFile)
+{
+    FileStamp first, again;
+    ASSERT_TRUE(GetFileStamp("..\\CFG\\DEFAULT.PPG", first));
+    EXPECT_FALSE(first.settled); // written just now
+    EXPECT_FALSE(first.folder);
+    EXPECT_EQ(first.size, 4);
+    ASSERT_TRUE(GetFileStamp("..\\cfg\\default.ppg", again));
+    EXPECT_TRUE(again == first);
+
+    const timeval old[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimes((root / "Cfg" / "Default.ppg").c_str(), old), 0);
+    ASSERT_TRUE(GetFileStamp("..\\CFG\\DEFAULT.PPG", again));
+    EXPECT_TRUE(again.settled);
+    EXPECT_FALSE(again == first); // the time moved
+
+    // The same size and time on another file (a rename over it) is another stamp.
+    FileStamp replaced;
+    Put(root / "Cfg" / "next.ppg", "PAGE");
+    ASSERT_EQ(::utimes((root / "Cfg" / "next.ppg").c_str(), old), 0);
+    fs::rename(root / "Cfg" / "next.ppg", root / "Cfg" / "Default.ppg");
+    ASSERT_TRUE(GetFileStamp("..\\CFG\\DEFAULT.PPG", replaced));
+    EXPECT_FALSE(replaced == again);
+    EXPECT_EQ(replaced.size, again.size);
+    EXPECT_EQ(replaced.modified, again.modified);
+}
+
 } // namespace
