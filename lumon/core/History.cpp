@@ -443,7 +443,19 @@ int TMarketData::ReadBarFile(KLineRecord *&bars, const char *code, int &count, i
     // A market without its arrays may also lack a usable folder name.
     if (!code || !Statics)
         return 0;
-    int room = MaxTradingMinutes + 16;
+    // Today's bars follow those read only when they can be merged (the flag set,
+    // the stock known, its quote complete). Room is kept for them only then: the
+    // class minutes + 16 for the minute files; for the day file today is one bar,
+    // which the caller's window (one below its limit) already leaves room for, so
+    // a full file yields as many bars as the limit allows.
+    int stock = merge ? FindStockByCode(code) : -1;
+    bool canMerge = false;
+    if (HasStock(*this, stock)) {
+        const RealQuoteRecord &q = Quotes[stock];
+        canMerge = q.Open && q.High && q.Low && q.Last;
+    }
+    const int todayRoom = !canMerge ? 0 : kind == 8 ? 1 : MaxTradingMinutes + 16;
+    const int windowRoom = kind == 8 ? 0 : todayRoom;
     char path[700];
     int h = DataFilePath(path, sizeof path, *this, folder, code, ext) ? FileOpen(path, "rb") : -1;
     int records = 0, read = 0;
@@ -451,10 +463,10 @@ int TMarketData::ReadBarFile(KLineRecord *&bars, const char *code, int &count, i
         records = FileGetSize(h) / BarSize;
         read = records;
         if (window > 0)
-            read = std::max(0, std::min(records, window - room));
+            read = std::max(0, std::min(records, window - windowRoom));
     }
     if (!bars) {
-        bars = static_cast<KLineRecord *>(EMemAlloc(size_t(read + room) * BarSize));
+        bars = static_cast<KLineRecord *>(EMemAlloc(size_t(read + MaxTradingMinutes + 16) * BarSize));
         if (!bars) {
             if (h >= 1)
                 FileClose(h);
@@ -463,17 +475,13 @@ int TMarketData::ReadBarFile(KLineRecord *&bars, const char *code, int &count, i
     }
     // A buffer handed in keeps room for today's bars after those read.
     int capacity = RecordsIn(bars, BarSize);
-    read = std::max(0, std::min(read, capacity - room));
+    read = std::max(0, std::min(read, capacity - todayRoom));
     if (read > 0 && FileSeek(h, (records - read) * BarSize, 0) >= 0)
         count = FileRead(h, bars, BarSize, read) / BarSize;
     if (h >= 1)
         FileClose(h);
 
-    int stock = merge ? FindStockByCode(code) : -1;
-    if (!HasStock(*this, stock))
-        return 1;
-    const RealQuoteRecord &q = Quotes[stock];
-    if (!q.Open || !q.High || !q.Low || !q.Last)
+    if (!canMerge)
         return 1;
     if (count > 0 && ComparePackedDate(Now, bars[count - 1].Time) <= 0)
         return 1;

@@ -108,25 +108,44 @@ TEST(History, ReadBarsReadsTheTailOfEachFile)
         EMemFree(bars);
     }
 
-    // The window keeps room for today's bars: M + 16 reads nothing, two more
-    // read the newest two.
+    // Room for today's bars is kept only where they can be merged (the flag set
+    // and the quote complete): M + 16 after the minute files' window; none for
+    // the day file, whose one bar of today the caller's window leaves room for.
     TMarketData &sh = f.Market(0);
     int room = sh.MaxTradingMinutes + 16;
+    RealQuoteRecord &q = sh.Quotes[1];
+    struct Window {
+        int kind, window, merge;
+        int firstClose, count;
+    } windows[] = {
+        {8, room, 0, 101, 7},      // nothing to merge: the whole window is read
+        {8, 3, 0, 105, 3},
+        {8, 3, 1, 105, 4},         // the newest three and today's bar
+        {1, room + 1, 0, 7, 2},
+        {1, room + 1, 1, 8, -1},   // the newest one and today's minutes
+        {1, room, 1, 0, -1},       // nothing of the file
+    };
+    for (const Window &w : windows) {
+        q.Open = q.High = q.Low = q.Last = w.merge ? 1000 : 0;
+        KLineRecord *bars = nullptr;
+        int count = -1;
+        EXPECT_EQ(sh.ReadBarFile(bars, "600000", count, w.kind, w.window, w.merge), 1);
+        if (w.count >= 0)
+            EXPECT_EQ(count, w.count) << w.kind << " " << w.window << " " << w.merge;
+        ASSERT_GT(count, 0);
+        if (w.firstClose)
+            EXPECT_EQ(bars[0].Close, uint32_t(w.firstClose)) << w.kind << " " << w.window << " " << w.merge;
+        else
+            EXPECT_EQ(PackedToYmd(bars[0].Time), 20061208) << w.kind << " " << w.window;
+        EMemFree(bars);
+    }
+    q = RealQuoteRecord{};
     KLineRecord *bars = nullptr;
     int count = -1;
-    EXPECT_EQ(sh.ReadBarFile(bars, "600000", count, 8, room, 0), 1);
-    EXPECT_EQ(count, 0);
-    EMemFree(bars);
-    bars = nullptr;
-    EXPECT_EQ(sh.ReadBarFile(bars, "600000", count, 8, room + 2, 0), 1);
-    ASSERT_EQ(count, 2);
-    EXPECT_EQ(bars[0].Close, 106u);
-    EMemFree(bars);
 
     // A small limit reads the newest bars; a limit above MaxDataRecords is held
     // to it; a missing file or stock is no error, a bad kind or market is.
-    bars = nullptr;
-    EXPECT_EQ(TDataIO::ReadBars(bars, 0, "600000", count, 8, room + 3, 0, 0), 1);
+    EXPECT_EQ(TDataIO::ReadBars(bars, 0, "600000", count, 8, 3, 0, 0), 1);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(TDataIO::ReadBars(bars, 0, "600000", count, 8, 1 << 30, 0, 0), 1);
     EXPECT_EQ(count, 7);
@@ -136,6 +155,35 @@ TEST(History, ReadBarsReadsTheTailOfEachFile)
     EXPECT_EQ(count, 0);
     EXPECT_EQ(TDataIO::ReadBars(bars, 5, "600000", count, 8, MaxDataRecords, 0, 0), 0);
     EXPECT_EQ(sh.ReadBarFile(bars, "600000", count, 2, 0, 0), 0);
+    EMemFree(bars);
+}
+
+TEST(History, AFullDayFileFillsTheLimit)
+{
+    HistoryMarkets f;
+    std::vector<KLineRecord> days(static_cast<size_t>(MaxDataRecords));
+    PackedDateTime t = MakePackedDateTime(1960, 1, 4, 0, 0);
+    for (size_t i = 0; i < days.size(); ++i, t = NextDay(t)) {
+        days[i] = Bar(20061101, 0, uint32_t(1000 + i));
+        days[i].Time = t;
+    }
+    f.WriteRecords("sh/day/600000.day", days);
+    KLineRecord *bars = nullptr;
+    int count = 0;
+    // Without a merge the limit less the one bar the window leaves for today;
+    // with today's bar from the quote, the limit itself.
+    TDataIO::SetMergeRealTime(0);
+    ASSERT_EQ(TDataIO::ReadBars(bars, 0, "600000", count, 8, MaxDataRecords, 0, 0), 1);
+    EXPECT_EQ(count, MaxDataRecords - 1);
+    EXPECT_EQ(bars[count - 1].Close, days.back().Close);
+    RealQuoteRecord &q = f.Market(0).Quotes[1];
+    q.Open = q.High = q.Low = q.Last = 999;
+    TDataIO::SetMergeRealTime(1);
+    ASSERT_EQ(TDataIO::ReadBars(bars, 0, "600000", count, 8, MaxDataRecords, 0, 0), 1);
+    EXPECT_EQ(count, MaxDataRecords);
+    EXPECT_EQ(bars[count - 2].Close, days.back().Close);
+    EXPECT_EQ(bars[count - 1].Close, 999u);
+    TDataIO::SetMergeRealTime(0);
     EMemFree(bars);
 }
 
