@@ -251,6 +251,9 @@ void TRealDataClnt::DispatchFrame(const FRAME_HEAD &head, const uint8_t *body)
 
 void TRealDataClnt::ApplyRecords(const uint8_t *body, int length)
 {
+    // The records of one frame arrive together: the local clock is read once for
+    // them, by the first that needs it.
+    m_FrameSecond = -1;
     for (int at = 0; at + kRecordSize <= length; at += kRecordSize) {
         const uint8_t *r = body + at;
         const int first = Get16(r);
@@ -271,6 +274,7 @@ void TRealDataClnt::ApplyClock(int minutes)
     SYSTEMTIME now;
     GetLocalTime(&now);
     m_ClockSecond = now.wSecond;
+    m_FrameSecond = now.wSecond;
     if (minutes > 1380) {
         m_LateClock = true;
     } else if (minutes < 60 && m_LateClock) {
@@ -323,9 +327,12 @@ void TRealDataClnt::ApplyQuote(const uint8_t *record, int market)
                                      reinterpret_cast<const uint8_t *>(&held) + kBookOffset, kBookBytes) != 0 ||
                          fresh.Settlement != held.Settlement;
     if (differs) {
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        const uint32_t second = uint32_t(now.wSecond + 60 - m_ClockSecond) % 60;
+        if (m_FrameSecond < 0) {
+            SYSTEMTIME now;
+            GetLocalTime(&now);
+            m_FrameSecond = now.wSecond;
+        }
+        const uint32_t second = uint32_t(m_FrameSecond + 60 - m_ClockSecond) % 60;
         fresh.Time = second | uint32_t(md->LocalTime.wMinute) << 6 | uint32_t(md->LocalTime.wHour) << 12;
     }
 

@@ -107,6 +107,8 @@ private:
     int32_t m_Connected = 0;
     // The local clock's second when the server's minute last changed.
     int32_t m_ClockSecond = 0;
+    // The local clock's second read for the frame being applied; -1 until read.
+    int32_t m_FrameSecond = -1;
     // A clock value past 23:00 was seen: the next one below 01:00 is a new day.
     bool m_LateClock = false;
 };
