@@ -1,12 +1,17 @@
-// Reading history: 15,000 day bars read cold (a new buffer and a file not read
-// before in the run) and warm; a cached fetch of today's 1-minute bars while the
-// market trades with 30,000 ticks in the tick file; grouping 15,000 days into
-// weeks and months.
+// Reading history: 15,000 day bars read cold (a new buffer and a file whose pages
+// were dropped from the page cache just before) and warm; a cached fetch of the
+// day bars and of today's 1-minute bars while the market trades with 30,000 ticks
+// in the tick file; a probe for a missing file, as every compute makes for the
+// reference lines and the weights; grouping 15,000 days into weeks and months.
 // bench-deps: lumon_core
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +20,7 @@
 #include "lumon/core/DataIO.h"
 #include "lumon/core/DataPool.h"
 #include "lumon/core/EMemOp.h"
+#include "lumon/core/FlatFile.h"
 #include "lumon/core/History.h"
 #include "lumon/core/UtilData.h"
 
@@ -111,6 +117,18 @@ void SetTrading(bool trading)
     q.Last = trading ? 1010 : 0;
 }
 
+// Writes the file's pages out and drops them from the page cache, so that the
+// next read comes from the disk.
+bool DropFromPageCache(const std::filesystem::path &path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fdatasync(fd) == 0 && ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
+    ::close(fd);
+    return ok;
+}
+
 void BM_ReadBarsDayCold(benchmark::State &state)
 {
     if (!Ready()) {
@@ -119,15 +137,20 @@ void BM_ReadBarsDayCold(benchmark::State &state)
     }
     SetTrading(false);
     TDataIO::SetMergeRealTime(0);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "lumo-bench-history" / "data" / "sh" / "day";
     int file = 0;
     for (auto _ : state) {
         std::string code = ColdCode(file);
         file = (file + 1) % ColdFiles;
+        state.PauseTiming();
+        if (!DropFromPageCache(folder / (code + ".day")))
+            state.SkipWithError("the file's pages could not be dropped");
+        state.ResumeTiming();
         KLineRecord *bars = nullptr;
         int count = 0;
         TDataIO::ReadBars(bars, 0, code.c_str(), count, PeriodDay, MaxDataRecords, 0, 0);
         benchmark::DoNotOptimize(bars);
-        if (count != DayRecords - 1 - MarketTable.Markets[0]->MaxTradingMinutes - 16)
+        if (count != DayRecords - 1)
             state.SkipWithError("unexpected bar count");
         EMemFree(bars);
     }
@@ -174,6 +197,47 @@ void BM_CachedFetchWhileTrading(benchmark::State &state)
     SetTrading(false);
 }
 BENCHMARK(BM_CachedFetchWhileTrading)->Unit(benchmark::kMicrosecond);
+
+void BM_CachedFetchDay(benchmark::State &state)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    SetTrading(false);
+    TDataPool pool;
+    KLineRecord *bars = nullptr;
+    int count = 0;
+    for (auto _ : state) {
+        GetBarsCached(bars, 0, "600000", count, PeriodDay, MaxDataRecords, 0, 0);
+        benchmark::DoNotOptimize(bars);
+    }
+    state.counters["bars"] = count;
+    EMemFree(bars);
+}
+BENCHMARK(BM_CachedFetchDay)->Unit(benchmark::kMicrosecond);
+
+// Opening a file that does not exist, by the upper-case name the flat files use,
+// in a folder that has not changed for a while.
+void BM_ProbeMissingFile(benchmark::State &state)
+{
+    if (!Ready()) {
+        state.SkipWithError("no installation");
+        return;
+    }
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    const std::filesystem::path root = std::filesystem::temp_directory_path() / "lumo-bench-history";
+    for (const char *folder : {"", "cfg", "data", "data/sh", "data/sh/weight"}) {
+        std::filesystem::create_directories(root / folder);
+        std::filesystem::last_write_time(root / folder, old);
+    }
+    for (auto _ : state) {
+        int h = FileOpen("..\\CFG\\REFLINE.DAT", "rb");
+        int w = FileOpen("..\\data\\sh\\weight\\600000.wgt", "rb");
+        benchmark::DoNotOptimize(h + w);
+    }
+}
+BENCHMARK(BM_ProbeMissingFile)->Unit(benchmark::kMicrosecond);
 
 void Aggregate(benchmark::State &state, int period)
 {

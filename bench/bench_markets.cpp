@@ -28,7 +28,7 @@ bool Ready()
     if (state)
         return state > 0;
     namespace fs = std::filesystem;
-    fs::path repo = fs::path(__FILE__).parent_path().parent_path();
+    fs::path repo = LUMO_SOURCE_DIR;
     fs::path root = fs::temp_directory_path() / "lumo-bench-markets";
     fs::remove_all(root);
     std::string command = "/usr/bin/python3 '" + (repo / "tools/mkinstall.py").string() + "' '" +
