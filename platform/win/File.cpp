@@ -75,21 +75,19 @@ std::shared_ptr<FileObject> FindFile(HANDLE h)
     return file;
 }
 
-bool Map(LPCSTR winPath, std::string &native, bool *absent = nullptr)
+// A path the mapping knows not to exist: `absent` holds the error to report
+// (a missing folder or a missing file, as Windows tells them apart), else 0.
+bool Map(LPCSTR winPath, std::string &native, DWORD *absent = nullptr)
 {
     if (!winPath) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return false;
     }
-    native = MapPath(winPath, absent);
+    bool missing = false, folderMissing = false;
+    native = MapPath(winPath, &missing, &folderMissing);
+    if (absent)
+        *absent = !missing ? 0 : folderMissing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
     return !native.empty();
-}
-
-// The error for a name the mapping knows not to exist, without a system call
-// on the name itself.
-DWORD AbsentError(const std::string &native)
-{
-    return ErrorFromErrno(ENOENT, native);
 }
 
 // The read-only attribute is a file without any write permission bit; it is
@@ -342,11 +340,11 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
         return INVALID_HANDLE_VALUE;
     }
     std::string native;
-    bool absent = false;
+    DWORD absent = 0;
     if (!Map(fileName, native, &absent))
         return INVALID_HANDLE_VALUE;
     if (absent && !mayCreate) {
-        SetLastError(AbsentError(native));
+        SetLastError(absent);
         return INVALID_HANDLE_VALUE;
     }
 
@@ -670,11 +668,11 @@ BOOL GetFileTime(HANDLE file, FILETIME *creation, FILETIME *lastAccess, FILETIME
 DWORD GetFileAttributesA(LPCSTR fileName)
 {
     std::string native;
-    bool absent = false;
+    DWORD absent = 0;
     if (!Map(fileName, native, &absent))
         return INVALID_FILE_ATTRIBUTES;
     if (absent) {
-        SetLastError(AbsentError(native));
+        SetLastError(absent);
         return INVALID_FILE_ATTRIBUTES;
     }
     struct stat st;

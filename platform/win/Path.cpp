@@ -240,10 +240,12 @@ std::vector<std::string_view> SplitWinPath(std::string_view path)
 
 } // namespace
 
-std::string MapPath(std::string_view winPath, bool *absent)
+std::string MapPath(std::string_view winPath, bool *absent, bool *folderAbsent)
 {
     if (absent)
         *absent = false;
+    if (folderAbsent)
+        *folderAbsent = false;
     if (winPath.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return {};
@@ -306,8 +308,12 @@ std::string MapPath(std::string_view winPath, bool *absent)
     if (known < parts.size() && ::lstat(whole.c_str(), &st) != 0) {
         for (size_t i = known; i < parts.size(); ++i) {
             Lookup found = Cache().Resolve(Join(parts, i), parts[i]);
-            if (found == Lookup::Absent && absent)
-                *absent = true;
+            if (found == Lookup::Absent) {
+                if (absent)
+                    *absent = true;
+                if (folderAbsent)
+                    *folderAbsent = i + 1 < parts.size();
+            }
             if (found != Lookup::Found)
                 break;
         }

@@ -27,7 +27,9 @@ namespace win {
 // layer's own creates and renames put the new name into the listing, and a
 // change by another process moves the folder's time, which sends the next
 // look-up back to the folder.
-std::string MapPath(std::string_view winPath, bool *absent = nullptr);
+// `folderAbsent` (when given) says that the missing component is a folder of
+// the path rather than its last name.
+std::string MapPath(std::string_view winPath, bool *absent = nullptr, bool *folderAbsent = nullptr);
 
 // What a copy of a file's contents is checked against: the same file (device
 // and inode), size and modification time (nanoseconds). A copy read after the
