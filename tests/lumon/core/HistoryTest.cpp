@@ -130,13 +130,15 @@ TEST(History, ReadBarsReadsTheTailOfEachFile)
         KLineRecord *bars = nullptr;
         int count = -1;
         EXPECT_EQ(sh.ReadBarFile(bars, "600000", count, w.kind, w.window, w.merge), 1);
-        if (w.count >= 0)
+        if (w.count >= 0) {
             EXPECT_EQ(count, w.count) << w.kind << " " << w.window << " " << w.merge;
+        }
         ASSERT_GT(count, 0);
-        if (w.firstClose)
+        if (w.firstClose) {
             EXPECT_EQ(bars[0].Close, uint32_t(w.firstClose)) << w.kind << " " << w.window << " " << w.merge;
-        else
+        } else {
             EXPECT_EQ(PackedToYmd(bars[0].Time), 20061208) << w.kind << " " << w.window;
+        }
         EMemFree(bars);
     }
     q = RealQuoteRecord{};
