@@ -68,6 +68,16 @@ public:
     virtual void ShowNote(const char *name) {}
     // Shows the new-version notice modally: 1 update now, 2 later.
     virtual int ShowUpdateNotice() { return 2; }
+
+    // The login dialog's connect, on the GUI thread: makes the request client,
+    // logs in with the user name and password typed, sending the dialog window
+    // its stages; 1 when the login thread is to start, 0 when the dialog is to
+    // close. A frame without data-server clients connects nothing.
+    virtual int ConnectToServer(win::HWND dialog, const char *user, const char *password) { return 0; }
+    // On the login thread: builds the real-time client and (unless reconnecting)
+    // the market data store, whose loading reports to the dialog window; 1 when
+    // the program is quitting.
+    virtual int StartRealDataClient(win::HWND dialog) { return 0; }
 };
 
 // The one main frame; null while there is none (the settings program, tests).
