@@ -1,19 +1,20 @@
-// The block cipher of the chat client's profile: DES tables with the profile's
-// own bit order (bits counted from the least significant bit of each byte, S-box
-// results placed low bit first, no exchange of the halves before the final
-// permutation), single or triple with two keys, in electronic codebook mode; and
-// the enciphered file format built on it.
+// The block cipher of the chat client's profile: the common DES in the profile's
+// bit order, single or triple with two keys, in electronic codebook mode; and the
+// enciphered file format built on it.
 #pragma once
 
 #include <cstdint>
 
+#include "common/Des.h"
 #include "platform/win/WinTypes.h"
 
 class CDesCipher {
 public:
-    // The profile's bit order, or the standard one of FIPS 46, with the same
-    // tables (the standard order serves to check the tables).
-    enum BitOrder { ProfileBitOrder, StandardBitOrder };
+    // The profile's bit order, or the standard one of FIPS 46 (which serves to
+    // check the tables).
+    using BitOrder = TDes::BitOrder;
+    static constexpr BitOrder ProfileBitOrder = TDes::ProfileBitOrder;
+    static constexpr BitOrder StandardBitOrder = TDes::StandardBitOrder;
 
     explicit CDesCipher(win::LPCSTR key, BitOrder order = ProfileBitOrder);
 
@@ -40,21 +41,12 @@ public:
     static constexpr size_t kChunkSize = 10240;
 
 private:
-    // Bits are held in 64-bit words where bit k is bit k + 1 of the tables' numbering.
-    using Subkeys = uint64_t[16];
-
-    void MakeSubkeys(const uint8_t key[8], Subkeys &subkeys) const;
-    uint32_t RoundFunction(uint32_t half, uint64_t subkey) const;
-    void CryptBlock(uint8_t block[8], const Subkeys &subkeys, bool decipher) const;
     void Encrypt(uint8_t block[8]) const;
     void Decrypt(uint8_t block[8]) const;
-    uint64_t Unpack(const uint8_t bytes[8]) const;
-    void Pack(uint64_t bits, uint8_t bytes[8]) const;
 
-    BitOrder m_order;
     bool m_hasKey = false;
     bool m_triple = false;
     char m_keyText[16] = {};
-    Subkeys m_subkeys1 = {};
-    Subkeys m_subkeys2 = {};
+    TDes m_key1;
+    TDes m_key2;
 };

@@ -1,9 +1,10 @@
-// The order client's DES routine: single DES on 8-byte blocks with one key
-// schedule for the whole process, shared by the packet cipher and the log. Every
-// user sets its key right before it enciphers or deciphers.
+// The order client's DES routine: single DES on 8-byte blocks (the common DES in
+// its standard bit order) with one key schedule for the whole process, shared by
+// the packet cipher and the log. Every user sets its key right before it
+// enciphers or deciphers.
 #pragma once
 
-// Builds the tables (mode 0: standard DES with the initial and final
+// Makes the process-wide state (mode 0: standard DES with the initial and final
 // permutations, the only mode there is). 0 on success, -1 when memory runs out or
 // the mode is unknown; a second call while initialised returns 0 and changes
 // nothing.
