@@ -322,6 +322,34 @@ size_t LastSeparator(std::string_view path)
     return last;
 }
 
+// The temporary folder GetTempPathA names, as a native path.
+std::string NativeTempFolder()
+{
+    const char *tmp = ::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
+}
+
+// Whether the native path names an entry directly in the temporary folder, where
+// other users may look: the files the layer makes there are this user's alone.
+bool InTempFolder(const std::string &native)
+{
+    const size_t slash = native.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : native.substr(0, slash);
+    // The folders' own names first, so that most creations cost no status call.
+    std::string temp = NativeTempFolder();
+    while (temp.size() > 1 && temp.back() == '/')
+        temp.pop_back();
+    auto lastName = [](const std::string &path) {
+        const size_t at = path.rfind('/');
+        return at == std::string::npos ? path : path.substr(at + 1);
+    };
+    if (slash != std::string::npos && lastName(parent) != lastName(temp))
+        return false;
+    struct stat folderInfo, tempInfo;
+    return ::stat(parent.c_str(), &folderInfo) == 0 && ::stat(temp.c_str(), &tempInfo) == 0 &&
+           folderInfo.st_dev == tempInfo.st_dev && folderInfo.st_ino == tempInfo.st_ino;
+}
+
 } // namespace
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
@@ -361,7 +389,9 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     }
 
     const int access = wantWrite ? (wantRead ? O_RDWR : O_WRONLY) : O_RDONLY;
-    const mode_t mode = (flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+    const bool ownerOnly =
+        (flagsAndAttributes & FILE_ATTRIBUTE_ENCRYPTED) || (mayCreate && InTempFolder(native));
+    const mode_t mode = ((flagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666) & (ownerOnly ? 0600 : 0777);
     int fd = -1;
     bool created = false;
     // Creation is tried first so that "existed" is known exactly; a file removed
@@ -392,6 +422,9 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     }
     if (created)
         NotePathCreated(native);
+    else if ((flagsAndAttributes & FILE_ATTRIBUTE_ENCRYPTED) && wantWrite && st.st_uid == ::geteuid() &&
+             (st.st_mode & 077) != 0)
+        ::fchmod(fd, st.st_mode & 0700);
     if (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) {
         ::unlink(native.c_str());
         NotePathRemoved(native);
@@ -789,6 +822,48 @@ BOOL MoveFileA(LPCSTR existingFileName, LPCSTR newFileName)
     return TRUE;
 }
 
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags)
+{
+    if (flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && !(flags & MOVEFILE_WRITE_THROUGH))
+        return MoveFileA(existingFileName, newFileName);
+    std::string from, to;
+    if (!Map(existingFileName, from) || !Map(newFileName, to))
+        return FALSE;
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0)
+        return FailErrno(from);
+    if (from == to)
+        return TRUE;
+    struct stat existing;
+    if (::lstat(to.c_str(), &existing) == 0) {
+        if (!(flags & MOVEFILE_REPLACE_EXISTING))
+            return Fail(ERROR_ALREADY_EXISTS);
+        if (S_ISDIR(existing.st_mode) || S_ISDIR(st.st_mode) ||
+            (S_ISREG(existing.st_mode) && WriteProtected(existing)))
+            return Fail(ERROR_ACCESS_DENIED);
+    }
+    const int renamed = (flags & MOVEFILE_REPLACE_EXISTING)
+                            ? ::rename(from.c_str(), to.c_str())
+                            : ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    if (renamed != 0)
+        return Fail(errno == EXDEV ? ERROR_NOT_SAME_DEVICE : errno == EEXIST ? ERROR_ALREADY_EXISTS
+                                                                             : ErrorFromErrno(errno, to));
+    NotePathRemoved(from);
+    NotePathCreated(to);
+    if (flags & MOVEFILE_WRITE_THROUGH) {
+        const size_t slash = to.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+    }
+    return TRUE;
+}
+
 HANDLE FindFirstFileA(LPCSTR fileName, WIN32_FIND_DATAA *findData)
 {
     if (!fileName || !findData) {
@@ -856,8 +931,7 @@ BOOL FindClose(HANDLE findFile)
 
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer)
 {
-    const char *tmp = ::getenv("TMPDIR");
-    std::string dir = tmp && *tmp ? tmp : "/tmp";
+    std::string dir = NativeTempFolder();
     if (dir.front() != '/') {
         char cwd[PATH_MAX];
         if (::getcwd(cwd, sizeof cwd))
@@ -987,7 +1061,8 @@ UINT GetTempFileNameA(LPCSTR pathName, LPCSTR prefixString, UINT unique, LPSTR t
             continue;
         std::string native = nativeFolder + "/" + GbkToUtf8(nameFor(number));
         CountFileOpen();
-        int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // The file is this user's alone: others may list the folder, never read it.
+        int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;

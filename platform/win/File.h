@@ -26,6 +26,7 @@ constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD FILE_ATTRIBUTE_TEMPORARY = 0x100;
+constexpr DWORD FILE_ATTRIBUTE_ENCRYPTED = 0x4000;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 
 constexpr DWORD FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000u;
@@ -70,6 +71,11 @@ struct WIN32_FIND_DATAA {
 // OPEN_ALWAYS and CREATE_ALWAYS leave ERROR_ALREADY_EXISTS as the last error
 // when the file was there, else 0. FILE_FLAG_DELETE_ON_CLOSE removes the name at
 // once; the data live until the handle is closed. Directories cannot be opened.
+// A file created directly in the temporary folder (GetTempPathA) is readable and
+// writable by this user alone (mode 0600), as is a file created with
+// FILE_ATTRIBUTE_ENCRYPTED, which Windows keeps readable by its owner alone; such
+// a file of this user that already exists and is opened for writing with that
+// attribute is made so too. Other files are created with mode 0666 less the umask.
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                    LPVOID securityAttributes, DWORD creationDisposition,
                    DWORD flagsAndAttributes, HANDLE templateFile);
@@ -120,6 +126,16 @@ BOOL CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists);
 // Renames a file or folder; an existing target is refused with
 // ERROR_ALREADY_EXISTS. A file moves across file systems by copy and delete.
 BOOL MoveFileA(LPCSTR existingFileName, LPCSTR newFileName);
+
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+constexpr DWORD MOVEFILE_WRITE_THROUGH = 0x8;
+// MoveFileA, and with MOVEFILE_REPLACE_EXISTING a file takes the place of an
+// existing file in one step (a rename over it): every reader finds the old file
+// or the new one, never none. A directory or a read-only file in the way is
+// refused with ERROR_ACCESS_DENIED, a move across file systems with
+// ERROR_NOT_SAME_DEVICE. MOVEFILE_WRITE_THROUGH returns once the rename is on
+// disk. Other flags are refused with ERROR_INVALID_PARAMETER.
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
 
 // The pattern's last component may hold '*' and '?' (one character, GBK-aware),
 // matched without regard to ASCII case; a trailing ".*" also matches names

@@ -1,6 +1,7 @@
 #include "platform/win/File.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -330,6 +331,88 @@ TEST_F(Files, TemporaryFiles)
     EXPECT_TRUE(ReadFile(h, back, sizeof back, &done, nullptr));
     EXPECT_EQ(std::string(back, done), "line\r\n");
     CloseHandle(h);
+}
+
+// Files the layer makes where other users look (the temporary folder), and files
+// asked to be private, are the user's alone; other files follow the umask.
+TEST_F(Files, TemporaryAndPrivateFilesAreTheUsersAlone)
+{
+    const mode_t oldMask = umask(022);
+    char folder[MAX_PATH], unique[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof folder, folder), 0u);
+    ASSERT_NE(GetTempFileNameA(folder, "Lmp", 0, unique), 0u);
+    const std::string inTemp = std::string(folder) + "answer.tmp";
+    Put(root / "old.log", "kept");
+    fs::permissions(root / "old.log", fs::perms(0644));
+    struct Case {
+        std::string name;
+        DWORD disposition;
+        DWORD flags;
+        unsigned mode;
+    } cases[] = {
+        {unique, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0600},
+        {inTemp, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0600},
+        {"plain.dat", CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0644},
+        {"private.dat", CREATE_NEW, FILE_ATTRIBUTE_ENCRYPTED, 0600},
+        {"old.log", OPEN_ALWAYS, FILE_ATTRIBUTE_ENCRYPTED, 0600},
+    };
+    for (const Case &c : cases) {
+        HANDLE h = Open(c.name.c_str(), kReadWrite, c.disposition, c.flags);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.name;
+        CloseHandle(h);
+        struct stat st;
+        ASSERT_EQ(::stat(c.name.c_str(), &st), 0) << c.name;
+        EXPECT_EQ(st.st_mode & 0777, c.mode) << c.name;
+    }
+    EXPECT_EQ(Get(root / "old.log"), "kept");
+    DeleteFileA(unique);
+    DeleteFileA(inTemp.c_str());
+    umask(oldMask);
+}
+
+// A rename over an existing file: readers find the old file or the new one.
+TEST_F(Files, MoveFileExReplacesInOneStep)
+{
+    struct Case {
+        const char *what;
+        const char *target; // made beforehand: a file "old", a folder, or nothing
+        bool folder;
+        bool readOnly;
+        DWORD flags;
+        bool moves;
+        DWORD error;
+    } cases[] = {
+        {"replaces a file", "t1", false, false, MOVEFILE_REPLACE_EXISTING, true, 0},
+        {"to a new name", nullptr, false, false, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, true, 0},
+        {"without the flag", "t3", false, false, 0, false, ERROR_ALREADY_EXISTS},
+        {"over a folder", "t4", true, false, MOVEFILE_REPLACE_EXISTING, false, ERROR_ACCESS_DENIED},
+        {"over a read-only file", "t5", false, true, MOVEFILE_REPLACE_EXISTING, false, ERROR_ACCESS_DENIED},
+        {"unknown flag", "t6", false, false, 0x2, false, ERROR_INVALID_PARAMETER},
+    };
+    int serial = 0;
+    for (const Case &c : cases) {
+        const std::string target = c.target ? c.target : "fresh" + std::to_string(serial);
+        const std::string source = "new" + std::to_string(++serial);
+        Put(root / source, "new");
+        if (c.folder)
+            fs::create_directory(root / target);
+        else if (c.target)
+            Put(root / target, "old");
+        if (c.readOnly)
+            ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+        EXPECT_EQ(MoveFileExA(source.c_str(), target.c_str(), c.flags) != FALSE, c.moves) << c.what;
+        if (c.moves) {
+            EXPECT_EQ(Get(root / target), "new") << c.what;
+            EXPECT_FALSE(fs::exists(root / source)) << c.what;
+        } else {
+            EXPECT_EQ(GetLastError(), c.error) << c.what;
+            EXPECT_EQ(Get(root / source), "new") << c.what;
+            if (!c.folder)
+                EXPECT_EQ(Get(root / target), "old") << c.what;
+        }
+        if (c.readOnly)
+            SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 TEST_F(Files, AttributesCopyMoveDelete)
