@@ -2,10 +2,10 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/win/File.h"
 #include "platform/win/Handle.h"
+#include "platform/win/Text.h"
 
 using namespace win;
 
@@ -22,17 +22,11 @@ uint32_t GetU32(const uint8_t *p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-bool WriteAll(HANDLE file, const uint8_t *data, DWORD length)
+bool WriteAll(HANDLE file, const std::string &bytes)
 {
     DWORD written = 0;
-    return WriteFile(file, data, length, &written, nullptr) && written == length;
-}
-
-// Reads up to `length` bytes; false on a read error.
-bool ReadSome(HANDLE file, uint8_t *data, DWORD length, DWORD &got)
-{
-    got = 0;
-    return ReadFile(file, data, length, &got, nullptr) != FALSE;
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 class FileHandle {
@@ -53,6 +47,42 @@ public:
 private:
     HANDLE h_;
 };
+
+// The whole file; false when it cannot be opened or read, or is larger than the
+// format's 32-bit sizes allow.
+bool ReadWholeFile(LPCSTR path, std::string &bytes)
+{
+    bytes.clear();
+    FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, 0));
+    if (!file.Ok())
+        return false;
+    char buffer[CDesCipher::kChunkSize];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr))
+            return false;
+        if (got == 0)
+            return true;
+        if (bytes.size() + got > 0xFFFFFFFFu)
+            return false;
+        bytes.append(buffer, got);
+    }
+}
+
+// The folder part of a path as the programs write it (up to and with its last
+// separator), or "" for a bare name; a GBK trail byte is never taken for '\'.
+std::string FolderOf(LPCSTR path)
+{
+    const size_t length = std::strlen(path);
+    size_t end = 0;
+    for (size_t i = 0; i < length;) {
+        if (path[i] == '\\' || path[i] == '/')
+            end = i + 1;
+        i += GbkCharLength(path + i, length - i);
+    }
+    return std::string(path, end);
+}
 
 size_t RoundUp8(size_t n) { return (n + 7) & ~size_t(7); }
 
@@ -118,113 +148,90 @@ void CDesCipher::DecryptBlocks(uint8_t *output, const uint8_t *input, size_t len
     }
 }
 
-bool CDesCipher::EncryptFile(LPCSTR plainPath, LPCSTR cipherPath) const
+std::string CDesCipher::Seal(const std::string &plain) const
 {
-    if (!m_hasKey)
-        return false;
-    FileHandle plain(CreateFileA(plainPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, 0));
-    if (!plain.Ok())
-        return false;
-    const DWORD plainSize = GetFileSize(plain.Get(), nullptr);
-    if (plainSize == INVALID_FILE_SIZE)
-        return false;
+    // The chunks are whole blocks but the last, which is padded with zeros; in
+    // electronic codebook mode the whole body is then one run of blocks.
+    std::string sealed(kHeaderSize + RoundUp8(plain.size()), '\0');
+    uint8_t *out = reinterpret_cast<uint8_t *>(sealed.data());
+    PutU32(out, kFileFormat);
+    PutU32(out + 4, static_cast<uint32_t>(plain.size()));
+    EncryptBlocks(out + 8, reinterpret_cast<const uint8_t *>(m_keyText), 16);
+    std::memcpy(out + kHeaderSize, plain.data(), plain.size());
+    EncryptBlocks(out + kHeaderSize, out + kHeaderSize, sealed.size() - kHeaderSize);
+    return sealed;
+}
 
-    // The new file is written beside the target and takes its place only once
-    // it is whole, so a full disk never leaves a cut profile behind.
-    const std::string sibling = std::string(cipherPath) + ".new";
+bool CDesCipher::Unseal(const std::string &sealed, std::string &plain) const
+{
+    plain.clear();
+    if (sealed.size() < kHeaderSize)
+        return false;
+    const uint8_t *in = reinterpret_cast<const uint8_t *>(sealed.data());
+    uint8_t keyField[16];
+    DecryptBlocks(keyField, in + 8, 16);
+    if (GetU32(in) != kFileFormat || std::memcmp(keyField, m_keyText, 16) != 0)
+        return false;
+    // Every chunk is written in whole blocks: a part block is what is left of a
+    // cut file, and would decipher into wrong bytes; a body shorter than the
+    // stored size is cut too.
+    const size_t body = sealed.size() - kHeaderSize;
+    const uint32_t plainSize = GetU32(in + 4);
+    if (body % 8 != 0 || body < plainSize)
+        return false;
+    plain.assign(sealed, kHeaderSize, body);
+    uint8_t *p = reinterpret_cast<uint8_t *>(plain.data());
+    DecryptBlocks(p, p, body);
+    plain.resize(plainSize);
+    return true;
+}
+
+bool CDesCipher::EncryptToFile(const std::string &plain, LPCSTR cipherPath) const
+{
+    if (!m_hasKey || plain.size() > 0xFFFFFFFFu)
+        return false;
+    // The new file is written beside the target under a fresh name and renamed
+    // over it only once it is whole: the profile is never missing or cut, and a
+    // second saver at the same moment writes a file of its own.
+    std::string folder = FolderOf(cipherPath);
+    char sibling[MAX_PATH];
+    if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "Lms", 0, sibling) == 0)
+        return false;
     bool ok;
     {
-        FileHandle out(CreateFileA(sibling.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        FileHandle out(CreateFileA(sibling, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                    FILE_FLAG_SEQUENTIAL_SCAN, 0));
-        if (!out.Ok())
-            return false;
-        uint8_t header[kHeaderSize] = {};
-        PutU32(header, kFileFormat);
-        PutU32(header + 4, plainSize);
-        EncryptBlocks(header + 8, reinterpret_cast<const uint8_t *>(m_keyText), 16);
-        ok = WriteAll(out.Get(), header, kHeaderSize);
-        std::vector<uint8_t> chunk(kChunkSize);
-        while (ok) {
-            DWORD got = 0;
-            if (!ReadSome(plain.Get(), chunk.data(), kChunkSize, got)) {
-                ok = false;
-                break;
-            }
-            // The padding of the last chunk is zeros, never stale bytes.
-            const size_t rounded = RoundUp8(got);
-            std::memset(chunk.data() + got, 0, rounded - got);
-            EncryptBlocks(chunk.data(), chunk.data(), rounded);
-            ok = WriteAll(out.Get(), chunk.data(), static_cast<DWORD>(rounded));
-            if (got < kChunkSize)
-                break;
-        }
-        ok = ok && FlushFileBuffers(out.Get());
+        ok = out.Ok() && WriteAll(out.Get(), Seal(plain)) && FlushFileBuffers(out.Get());
     }
-    if (ok) {
-        if (GetFileAttributesA(cipherPath) != INVALID_FILE_ATTRIBUTES)
-            ok = DeleteFileA(cipherPath) != FALSE;
-        ok = ok && MoveFileA(sibling.c_str(), cipherPath) != FALSE;
-    }
+    ok = ok && MoveFileExA(sibling, cipherPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     if (!ok)
-        DeleteFileA(sibling.c_str());
+        DeleteFileA(sibling);
     return ok;
+}
+
+bool CDesCipher::DecryptFromFile(LPCSTR cipherPath, std::string &plain) const
+{
+    std::string sealed;
+    plain.clear();
+    return m_hasKey && ReadWholeFile(cipherPath, sealed) && Unseal(sealed, plain);
+}
+
+bool CDesCipher::EncryptFile(LPCSTR plainPath, LPCSTR cipherPath) const
+{
+    std::string plain;
+    return m_hasKey && ReadWholeFile(plainPath, plain) && EncryptToFile(plain, cipherPath);
 }
 
 bool CDesCipher::DecryptFile(LPCSTR cipherPath, LPCSTR plainPath) const
 {
-    if (!m_hasKey)
+    std::string sealed;
+    if (!m_hasKey || !ReadWholeFile(cipherPath, sealed))
         return false;
-    FileHandle in(CreateFileA(cipherPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, 0));
-    if (!in.Ok())
-        return false;
-    FileHandle out(CreateFileA(plainPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_FLAG_SEQUENTIAL_SCAN, 0));
+    FileHandle out(CreateFileA(plainPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, 0));
     if (!out.Ok())
         return false;
-
-    bool ok = false;
-    uint8_t header[kHeaderSize];
-    DWORD got = 0;
-    if (ReadSome(in.Get(), header, kHeaderSize, got) && got == kHeaderSize) {
-        uint8_t keyField[16];
-        DecryptBlocks(keyField, header + 8, 16);
-        const uint32_t plainSize = GetU32(header + 4);
-        if (GetU32(header) == kFileFormat && std::memcmp(keyField, m_keyText, 16) == 0) {
-            std::vector<uint8_t> chunk(kChunkSize);
-            uint64_t total = 0;
-            ok = true;
-            while (ok) {
-                if (!ReadSome(in.Get(), chunk.data(), kChunkSize, got)) {
-                    ok = false;
-                    break;
-                }
-                // Every chunk is written in whole blocks: a part block is what
-                // is left of a cut file, and would decipher into wrong bytes.
-                if (got % 8 != 0) {
-                    ok = false;
-                    break;
-                }
-                DecryptBlocks(chunk.data(), chunk.data(), got);
-                ok = WriteAll(out.Get(), chunk.data(), got);
-                total += got;
-                if (got < kChunkSize)
-                    break;
-            }
-            ok = ok && total >= plainSize;
-            if (ok) {
-                LONG high = 0;
-                ok = SetFilePointer(out.Get(), static_cast<LONG>(plainSize), &high, FILE_BEGIN) == plainSize &&
-                     SetEndOfFile(out.Get());
-            }
-        }
-    }
-    if (!ok) {
-        // What was deciphered of a cut or foreign file must not be taken for the
-        // document: the plain file is left empty.
-        SetFilePointer(out.Get(), 0, nullptr, FILE_BEGIN);
-        SetEndOfFile(out.Get());
-    }
-    return ok;
+    // What was deciphered of a cut or foreign file is never taken for the
+    // document: the plain file is left empty.
+    std::string plain;
+    return Unseal(sealed, plain) && WriteAll(out.Get(), plain);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "common/Des.h"
 #include "platform/win/WinTypes.h"
@@ -30,17 +31,24 @@ public:
 
     // The enciphered file: format 1, the plain size, the key text enciphered,
     // then the plain bytes in enciphered chunks of 10240. EncryptFile writes a
-    // sibling of the target and puts it in the target's place only when it is
-    // complete, so a failed write leaves the old file as it was. DecryptFile
-    // leaves the plain file empty when it fails.
+    // new file of a fresh name beside the target and renames it over the target
+    // only once it is complete, so a failed write or a crash leaves the old file
+    // as it was, and of two savers at once one wins whole. DecryptFile leaves the
+    // plain file empty when it fails.
     bool EncryptFile(win::LPCSTR plainPath, win::LPCSTR cipherPath) const;
     bool DecryptFile(win::LPCSTR cipherPath, win::LPCSTR plainPath) const;
+    // The same with the plain bytes in memory, so that they never reach a disk:
+    // `plain` is cleared when the file cannot be read or deciphered.
+    bool EncryptToFile(const std::string &plain, win::LPCSTR cipherPath) const;
+    bool DecryptFromFile(win::LPCSTR cipherPath, std::string &plain) const;
 
     static constexpr uint32_t kFileFormat = 1;
     static constexpr size_t kHeaderSize = 24;
     static constexpr size_t kChunkSize = 10240;
 
 private:
+    std::string Seal(const std::string &plain) const;
+    bool Unseal(const std::string &sealed, std::string &plain) const;
     void Encrypt(uint8_t block[8]) const;
     void Decrypt(uint8_t block[8]) const;
 

@@ -7,25 +7,29 @@ using namespace win;
 
 CEncryptedProfile::CEncryptedProfile(LPCSTR path) : m_path(path)
 {
-    char folder[MAX_PATH], temp[MAX_PATH];
-    const DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH || GetTempFileNameA(folder, "Lms", 0, temp) == 0)
-        return;
-    m_hasTempFile = true;
-    SetFileName(temp);
+    SetFileName(path);
     const CDesCipher cipher(kProgramKey);
-    if (cipher.DecryptFile(m_path, temp))
+    if (cipher.DecryptFromFile(m_path, m_plain))
         Load();
 }
 
 CEncryptedProfile::~CEncryptedProfile()
 {
-    if (!m_hasTempFile)
-        return;
     const DWORD attributes = GetFileAttributesA(m_path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(m_path, FILE_ATTRIBUTE_NORMAL);
     const CDesCipher cipher(kProgramKey);
-    cipher.EncryptFile(GetFileName(), m_path);
-    DeleteFileA(GetFileName());
+    cipher.EncryptToFile(m_plain, m_path);
+}
+
+bool CEncryptedProfile::ReadText(std::string &bytes) const
+{
+    bytes = m_plain;
+    return true;
+}
+
+bool CEncryptedProfile::WriteText(const std::string &bytes) const
+{
+    m_plain = bytes;
+    return true;
 }

@@ -1,7 +1,11 @@
-// The chat client's own settings file, kept enciphered: opening it deciphers it
-// into a temporary plain file and parses that; closing it enciphers the
-// temporary file (saved or not) back over the profile and deletes it.
+// The chat client's own settings file, kept enciphered. Opening it deciphers it
+// in memory and parses that; Save keeps the document's text in memory, and
+// closing it enciphers that text (saved or as it was read) back over the
+// profile. The plain text never reaches a disk, where another user could read
+// the password it holds.
 #pragma once
+
+#include <string>
 
 #include "chatdesk/IniFile.h"
 
@@ -17,7 +21,13 @@ public:
     CEncryptedProfile(const CEncryptedProfile &) = delete;
     CEncryptedProfile &operator=(const CEncryptedProfile &) = delete;
 
+protected:
+    bool ReadText(std::string &bytes) const override;
+    bool WriteText(const std::string &bytes) const override;
+
 private:
     win::CString m_path;
-    bool m_hasTempFile = false;
+    // The plain text the profile is written back from: as deciphered (empty when
+    // it could not be), then as last saved.
+    mutable std::string m_plain;
 };

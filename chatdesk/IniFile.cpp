@@ -79,7 +79,7 @@ bool CIniFile::Load()
 {
     Clear();
     std::string bytes;
-    if (!ReadWholeFile(m_fileName, bytes))
+    if (!ReadText(bytes))
         return false;
 
     CString current;
@@ -141,12 +141,22 @@ bool CIniFile::Save() const
             text.append(s.keys.GetAt(i)).append("=").append(s.values.GetAt(i)).append("\r\n");
         text.append("\r\n");
     }
+    return WriteText(text);
+}
+
+bool CIniFile::ReadText(std::string &bytes) const
+{
+    return ReadWholeFile(m_fileName, bytes);
+}
+
+bool CIniFile::WriteText(const std::string &bytes) const
+{
     const HANDLE file = CreateFileA(m_fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, 0);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size();
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
     CloseHandle(file);
     return ok;
 }

@@ -4,6 +4,7 @@
 // and written back to one file.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/win/CString.h"
@@ -45,6 +46,12 @@ public:
     void AddHeaderComment(win::LPCSTR text);
     bool AddSectionComment(int section, win::LPCSTR text);
     bool AddComment(win::LPCSTR section, win::LPCSTR text);
+
+protected:
+    // Where the document's text lives: its file, unless a derived document keeps
+    // it elsewhere.
+    virtual bool ReadText(std::string &bytes) const;
+    virtual bool WriteText(const std::string &bytes) const;
 
 private:
     struct Section {

@@ -1,8 +1,11 @@
 // The chat connection fed with bytes directly: record splitting and bad lengths,
 // short and oversized records, every incoming kind, compressed texts and their
 // bound, the send backlog, and the release of every user at the end.
+#include <sys/stat.h>
 #include <zlib.h>
 
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -318,6 +321,33 @@ TEST_F(ChatRecordsTest, LogsThatCannotBeMadeAreReportedAfterTheRecords)
     EXPECT_EQ(boxes[0].icon, win::MB_ICONERROR);
     ASSERT_EQ(windows.online.size(), 3u) << "the users live on without a log";
     EXPECT_EQ(windows.online[0]->log, win::INVALID_HANDLE_VALUE);
+}
+
+// A conversation's log is this user's alone, though it lies in the shared
+// temporary folder (its name is gone at once; the open file keeps its mode).
+TEST(ChatUserLog, IsReadableByTheUserAlone)
+{
+    const mode_t oldMask = umask(022);
+    ChatUserRecord record{};
+    record.id = 7;
+    std::strcpy(record.name, "partner");
+    ChatUser *user = ChatUser::Create(record);
+    umask(oldMask);
+    ASSERT_NE(user->log, win::INVALID_HANDLE_VALUE);
+    user->WriteLog("hello", 5);
+    int logs = 0;
+    for (const auto &e : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const std::string target = std::filesystem::read_symlink(e.path(), error).string();
+        if (error || target.find("/Lmp") == std::string::npos)
+            continue;
+        struct stat st;
+        ASSERT_EQ(stat(e.path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << target;
+        ++logs;
+    }
+    EXPECT_EQ(logs, 1);
+    user->DropReference();
 }
 
 // A notification that arrives while a record is being handled (a box or a

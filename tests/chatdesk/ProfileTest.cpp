@@ -1,12 +1,20 @@
-// The INI document and the enciphered profile: parsing rules, writing back, and a
-// profile that is missing, foreign, cut or read-only.
-#include <sys/stat.h>
-
-#include <cstdio>
+// The INI document and the enciphered profile: parsing rules, writing back, a
+// profile that is missing, foreign, cut or read-only, rewrites that fail or race,
+// and the plain text kept off the disk.
 #include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -31,11 +39,12 @@ void WriteAll(const char *path, const std::string &bytes)
     out << bytes;
 }
 
-// Temporary files of the profile left in the temporary folder.
-int LeftoverTempFiles()
+// Temporary files of the profile ("Lms...") left in the temporary folder, or in
+// the given one.
+int LeftoverTempFiles(const char *folder = nullptr)
 {
     const char *tmp = getenv("TMPDIR");
-    DIR *dir = opendir(tmp ? tmp : "/tmp");
+    DIR *dir = opendir(folder ? folder : tmp ? tmp : "/tmp");
     int count = 0;
     while (dirent *e = readdir(dir))
         count += std::string(e->d_name).rfind("Lms", 0) == 0;
@@ -175,6 +184,8 @@ TEST(EncryptedProfile, UnreadableProfilesGiveDefaultsAndAreReplaced)
     EXPECT_EQ(LeftoverTempFiles(), 0);
 }
 
+// A rewrite that cannot be completed (here: the file size limit stops the new
+// file half way) leaves the old profile as it was, and no partial file behind.
 TEST(EncryptedProfile, AFailedRewriteKeepsTheValidProfile)
 {
     {
@@ -184,17 +195,102 @@ TEST(EncryptedProfile, AFailedRewriteKeepsTheValidProfile)
         profile.Save();
     }
     const std::string before = ReadAll("Fail.ini");
-    // The new profile cannot be written: a folder stands where it would go.
-    ASSERT_EQ(mkdir("Fail.ini.new", 0755), 0);
-    {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
         CEncryptedProfile profile("Fail.ini");
-        EXPECT_EQ(profile.GetInt("General", "MsgNotify", 1), 0);
         profile.SetInt("General", "MsgNotify", 1, true);
+        profile.SetValue("General", "Note", std::string(3 * CDesCipher::kChunkSize, 'n').c_str(), true);
+        profile.Save();
+        _exit(profile.GetInt("General", "MsgNotify", 0) == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadAll("Fail.ini"), before);
+    EXPECT_EQ(LeftoverTempFiles("."), 0) << "the half-written file is removed";
+    EXPECT_EQ(LeftoverTempFiles(), 0);
+}
+
+// Savers at the same moment (threads here; processes alike) each leave a whole
+// profile, one or the other, and a reader meanwhile always finds one: the profile
+// is never missing, cut or mixed.
+TEST(EncryptedProfile, ConcurrentSaversAlwaysLeaveAWholeProfile)
+{
+    constexpr int kSavers = 4, kRounds = 25;
+    // Several chunks, so that a mixed or cut file would show.
+    auto valueOf = [](int saver, int round) {
+        return std::string(2 * CDesCipher::kChunkSize, char('a' + saver)) + std::to_string(round);
+    };
+    {
+        CEncryptedProfile profile("Shared.ini");
+        profile.SetValue("General", "Value", valueOf(0, 0).c_str(), true);
         profile.Save();
     }
-    EXPECT_EQ(ReadAll("Fail.ini"), before);
-    rmdir("Fail.ini.new");
-    EXPECT_EQ(LeftoverTempFiles(), 0);
+    std::atomic<bool> done{false};
+    std::atomic<int> unreadable{0}, reads{0};
+    std::thread reader([&] {
+        const CDesCipher cipher(CEncryptedProfile::kProgramKey);
+        std::string plain;
+        while (!done) {
+            if (!cipher.DecryptFromFile("Shared.ini", plain))
+                ++unreadable;
+            ++reads;
+        }
+    });
+    std::vector<std::thread> savers;
+    for (int w = 0; w < kSavers; ++w)
+        savers.emplace_back([&, w] {
+            for (int r = 1; r <= kRounds; ++r) {
+                CEncryptedProfile profile("Shared.ini");
+                profile.SetValue("General", "Value", valueOf(w, r).c_str(), true);
+                profile.Save();
+            }
+        });
+    for (auto &t : savers)
+        t.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(unreadable, 0) << "of " << reads << " reads";
+
+    CEncryptedProfile profile("Shared.ini");
+    const std::string value = static_cast<const char *>(profile.GetString("General", "Value", ""));
+    bool known = false;
+    for (int w = 0; w < kSavers; ++w)
+        known |= value == valueOf(w, kRounds);
+    EXPECT_TRUE(known) << "the last save of one saver, whole";
+    EXPECT_EQ(LeftoverTempFiles("."), 0);
+}
+
+// The profile holds a password: while it is open its plain text is nowhere on
+// disk, and the enciphered file is the user's alone.
+TEST(EncryptedProfile, ThePlainTextNeverReachesADisk)
+{
+    const mode_t oldMask = umask(022);
+    WriteAll("plain.ini", "[General]\r\nPassword=Sesame4711\r\n");
+    ASSERT_TRUE(CDesCipher(CEncryptedProfile::kProgramKey).EncryptFile("plain.ini", "Secret.ini"));
+    std::remove("plain.ini");
+    {
+        CEncryptedProfile profile("Secret.ini");
+        ASSERT_EQ(std::string(profile.GetString("General", "Password", "")), "Sesame4711");
+        profile.SetValue("General", "Password", "Sesame4712", true);
+        ASSERT_TRUE(profile.Save());
+        const char *tmp = getenv("TMPDIR");
+        for (const char *folder : {tmp ? tmp : "/tmp", "."})
+            for (const auto &e : std::filesystem::recursive_directory_iterator(folder))
+                if (e.is_regular_file()) {
+                    const std::string bytes = ReadAll(e.path().c_str());
+                    EXPECT_EQ(bytes.find("Sesame471"), std::string::npos) << e.path();
+                }
+    }
+    EXPECT_EQ(std::string(CEncryptedProfile("Secret.ini").GetString("General", "Password", "")), "Sesame4712");
+    struct stat st;
+    ASSERT_EQ(stat("Secret.ini", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    umask(oldMask);
 }
 
 } // namespace
