@@ -27,13 +27,15 @@ int CLogFile::Open(LPCTSTR fileName)
         CreateDirectoryA("Log", nullptr);
     CString path;
     path.Format(".\\Log\\%s", fileName);
-    CFileException error;
-    if (!CFile::Open(path, modeReadWrite | typeBinary | shareDenyNone, &error)) {
-        if (error.m_cause != CFileException::fileNotFound)
-            return 0;
-        if (!CFile::Open(path, modeCreate | modeReadWrite | typeBinary | shareDenyNone))
-            return 0;
-    }
+    // Opened for reading and writing, sharing allowed, created when missing and
+    // never emptied. The log holds the user's logins and orders: it is readable
+    // by this user alone, also a log an older version left open to others.
+    Close();
+    const HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_ENCRYPTED, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    m_hFile = file;
     SeekToEnd();
     return 1;
 }

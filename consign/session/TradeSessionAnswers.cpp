@@ -3,15 +3,14 @@
 #include "consign/session/TradeSession.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "consign/session/Helpers.h"
 #include "consign/session/ResultText.h"
 #include "platform/win/File.h"
+#include "platform/win/Handle.h"
 #include "platform/win/MessageBox.h"
-#include "platform/win/Stdio.h"
 
 using namespace win;
 
@@ -539,19 +538,25 @@ int CTradeSession::WriteStatement(const GatewayPacket &packet)
         return 0;
     }
     // The first packet of a statement has the continuation bit and creates the
-    // file; the later ones append, so the file holds the packets in arrival order.
-    std::FILE *file = win::fopen(path, (packet.header.flags & 2) ? "wb" : "ab");
-    if (!file) {
+    // file anew; the later ones append, so the file holds the packets in arrival
+    // order. The statement is the customer's own business: the file is readable
+    // by this user alone.
+    const HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    (packet.header.flags & 2) ? CREATE_ALWAYS : OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_ENCRYPTED, 0);
+    if (file == INVALID_HANDLE_VALUE) {
         MessageBoxA(0, "写入帐单文件失败", nullptr, MB_OK);
         return 0;
     }
+    SetFilePointer(file, 0, nullptr, FILE_END);
     constexpr int UNIT = 576;
     constexpr int DATA = 61;
     for (int at = 0; at + UNIT <= packet.BodyLength(); at += UNIT) {
         const BYTE *unit = packet.body + at;
         const int count = std::min(UnitCount(unit + 21), UNIT - DATA);
-        std::fwrite(unit + DATA, 1, static_cast<size_t>(count), file);
+        DWORD written = 0;
+        WriteFile(file, unit + DATA, static_cast<DWORD>(count), &written, nullptr);
     }
-    std::fclose(file);
+    CloseHandle(file);
     return 1;
 }

@@ -3,6 +3,7 @@
 // reports and states; the settlement statement file; reads while a packet is
 // being handled.
 #include <dirent.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <set>
@@ -226,6 +227,7 @@ TEST_F(SessionTest, PushedReportsAndStates)
 // a name from the network that would leave the folder writes nothing.
 TEST_F(SessionTest, SettlementStatementStaysUnderSettle)
 {
+    const mode_t oldMask = umask(022);
     ASSERT_TRUE(StartGateway({"--records-per-packet", "1"}));
     LiveSession s;
     ASSERT_TRUE(LogIn(s, "10000001", "111111", 7));
@@ -256,6 +258,11 @@ TEST_F(SessionTest, SettlementStatementStaysUnderSettle)
             added.insert(name);
     EXPECT_EQ(added, std::set<std::string>{"Settle"});
     EXPECT_EQ(FilesUnder("Settle"), std::set<std::string>{"10000001.rar"});
+    // The statement is the customer's business: for this user's eyes alone.
+    struct stat st;
+    ASSERT_EQ(stat("Settle/10000001.rar", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    umask(oldMask);
 
     // Names that would leave the folder, or hold a separator, are refused.
     for (const char *name : {"../evil", "a/b", "..", "x\\\\y"}) {

@@ -1,5 +1,7 @@
 // Log lines: padding to whole blocks, enciphering under the log key, and reading
 // back with the openssl command.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -49,6 +51,34 @@ protected:
 TEST_F(LogFileTest, FileNameFollowsTheStartDate)
 {
     EXPECT_STREQ(CLogFile::TodayFileName(), "Consign1210.Log");
+}
+
+// The log holds logins and orders: readable by this user alone, also a log of
+// the same date left by an older version, whose lines are kept.
+TEST_F(LogFileTest, TheLogIsTheUsersAlone)
+{
+    const mode_t oldMask = umask(022);
+    struct Case {
+        const char *name;
+        const char *before; // null: no file yet
+    } cases[] = {{"Consign1210.Log", nullptr}, {"Consign1209.Log", "old line\r\n"}};
+    for (const Case &c : cases) {
+        const std::string path = std::string("Log/") + c.name;
+        if (c.before) {
+            std::ofstream(path, std::ios::binary) << c.before;
+            chmod(path.c_str(), 0644);
+        }
+        CLogFile log;
+        ASSERT_EQ(log.Open(c.name), 1) << c.name;
+        EXPECT_EQ(log.WriteLine("abc", 0), 1);
+        log.Close();
+        struct stat st;
+        ASSERT_EQ(stat(path.c_str(), &st), 0) << c.name;
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << c.name;
+        EXPECT_EQ(ReadAll(path), std::string(c.before ? c.before : "") + "09:05:07-abc  \r\n") << c.name;
+        std::remove(path.c_str());
+    }
+    umask(oldMask);
 }
 
 TEST_F(LogFileTest, LinesArePaddedToWholeBlocks)
