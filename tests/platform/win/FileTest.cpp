@@ -398,8 +398,9 @@ TEST_F(Files, MoveFileExReplacesInOneStep)
             fs::create_directory(root / target);
         else if (c.target)
             Put(root / target, "old");
-        if (c.readOnly)
+        if (c.readOnly) {
             ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
         EXPECT_EQ(MoveFileExA(source.c_str(), target.c_str(), c.flags) != FALSE, c.moves) << c.what;
         if (c.moves) {
             EXPECT_EQ(Get(root / target), "new") << c.what;
@@ -407,8 +408,9 @@ TEST_F(Files, MoveFileExReplacesInOneStep)
         } else {
             EXPECT_EQ(GetLastError(), c.error) << c.what;
             EXPECT_EQ(Get(root / source), "new") << c.what;
-            if (!c.folder)
+            if (!c.folder) {
                 EXPECT_EQ(Get(root / target), "old") << c.what;
+            }
         }
         if (c.readOnly)
             SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
