@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "platform/win/Runtime.h"
 #include "platform/win/ThreadQueue.h"
 
 namespace win {
@@ -12,8 +13,11 @@ struct GuiApplication::Impl {
 
 GuiApplication::GuiApplication(int &argc, char **argv) : impl_(std::make_unique<Impl>())
 {
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance()) {
+        // The toolkit's runtime folder is this user's own, as the layer chose it.
+        ExportRuntimeFolder();
         impl_->app = std::make_unique<QApplication>(argc, argv);
+    }
     AttachEventLoopHost(CurrentQueue());
 }
 

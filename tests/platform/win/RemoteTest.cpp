@@ -497,22 +497,6 @@ TEST_F(RemoteTest, SecondStartSeesTheMutex)
     EXPECT_EQ(CreateMutexA(nullptr, TRUE, nullptr), 0u);
 }
 
-TEST(RuntimeFolderTest, RefusesAFolderOfAnotherUserAndTightensItsOwn)
-{
-    std::string base = std::string(getenv("TMPDIR") ? getenv("TMPDIR") : "/tmp") + "/rt-check";
-    std::filesystem::create_directories(base + "/lumo");
-    chmod((base + "/lumo").c_str(), 0755);
-    EXPECT_EQ(OpenRuntimeFolderIn(base), base + "/lumo");
-    struct stat st {};
-    stat((base + "/lumo").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
-    if (geteuid() == 0) {
-        ASSERT_EQ(chown((base + "/lumo").c_str(), 65534, 65534), 0);
-        EXPECT_EQ(OpenRuntimeFolderIn(base), "");
-    }
-    std::filesystem::remove_all(base);
-}
-
 TEST(HandleNumberTest, BlocksFromTheSharedCounterNeverRepeat)
 {
     std::string counter = RuntimeFolder() + "/handles";

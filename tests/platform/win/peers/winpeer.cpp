@@ -14,6 +14,8 @@
 //                         as given, then <carried> bytes of text "forged..."; writes
 //                         to <out> "closed" or "answer <dwData> <result> <text>"
 //   settext <hwnd> <text>  sends WM_SETTEXT to <hwnd> and exits with its result
+//   runtime               makes the GUI application, then prints the runtime folder
+//                         and XDG_RUNTIME_DIR on two lines of standard output
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
@@ -23,6 +25,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -35,6 +38,7 @@
 #include "platform/win/Mutex.h"
 #include "platform/win/Process.h"
 #include "platform/win/Remote.h"
+#include "platform/win/Runtime.h"
 #include "platform/win/Window.h"
 
 using namespace win;
@@ -187,6 +191,13 @@ int main(int argc, char **argv)
         std::getline(words >> std::ws, text);
         return static_cast<int>(SendMessageA(static_cast<HWND>(target), WM_SETTEXT, 0,
                                              reinterpret_cast<LPARAM>(text.c_str())));
+    }
+    if (mode == "runtime") {
+        GuiApplication app(argc, argv);
+        const char *xdg = std::getenv("XDG_RUNTIME_DIR");
+        std::printf("%s\n%s\n", RuntimeFolder().c_str(), xdg ? xdg : "");
+        std::fflush(stdout);
+        return 0;
     }
     if (mode == "nobody") {
         std::istringstream words(rest);
