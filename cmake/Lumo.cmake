@@ -47,6 +47,14 @@ function(lumo_test_folder name)
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
+  # GCC 12 at -O2 reports overlaps and out-of-bounds copies inside its own string
+  # and vector code where it inlines "x" + std::string or a vector insert (false
+  # reports, gone in later releases); and the tests fill fixed-width record fields
+  # with strncpy on purpose. The product's own code is built with every warning.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${name} PRIVATE -Wno-restrict -Wno-array-bounds -Wno-stringop-overread
+                           -Wno-stringop-truncation)
+  endif()
   target_compile_definitions(${name} PRIVATE
     LUMO_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
     LUMO_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")

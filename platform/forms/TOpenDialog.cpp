@@ -80,7 +80,7 @@ bool TOpenDialog::Take(const AnsiString &chosen)
         return false;
     size_t start = NameStart(name);
     if (!DefaultExt.IsEmpty() && name.find('.', start) == std::string::npos && start < name.size())
-        name += "." + std::string(DefaultExt.c_str());
+        name.append(1, '.').append(DefaultExt.c_str());
     std::string folder = FolderOf(name);
     if (Options.Contains(ofFileMustExist) && !ForSaving()) {
         DWORD attributes = GetFileAttributesA(name.c_str());
