@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QRegion>
 
@@ -18,6 +19,24 @@
 namespace win {
 
 class PrintJob;
+
+// The painter that draws a context's text, kept from one call to the next: it
+// paints on an image of its own over the target's pixels, so that nothing done to
+// the target's image object (a window resized, a bitmap selected) can pull the
+// painter's device away; the next text call compares the target with it and
+// starts it again on the target's current pixels when they moved.
+struct TextSurface {
+    QImage view;
+    QPainter painter;
+    // What the painter was last given, so that only changes are passed on.
+    std::shared_ptr<GdiFont> font;
+    QRgb pen = 0;
+    bool penSet = false;
+    unsigned clipVersion = 0;
+    bool clipSet = false;
+    bool boxed = false;
+    QRect box;
+};
 
 class DeviceContext : public GdiObject {
 public:
@@ -63,7 +82,10 @@ public:
     {
         clip_ = std::move(region);
         clipValid_ = false;
+        ++clipVersion_;
     }
+    // Changes with every SetClip.
+    unsigned ClipVersion() const { return clipVersion_; }
 
     // The calls made on a recording context, oldest first. `entry` makes the
     // text only when there is a log.
@@ -85,12 +107,16 @@ public:
     // Reports a changed area of the target.
     void Changed(const QRect &area);
 
+    // The text painter, once text has been drawn (see TextSurface).
+    std::unique_ptr<TextSurface> textSurface;
+
 private:
     std::optional<QRegion> clip_;
     std::vector<QRect> clipRects_;
     const QImage *clipImage_ = nullptr;
     QSize clipSize_;
     bool clipValid_ = false;
+    unsigned clipVersion_ = 0;
 };
 
 // Enters a context in the handle table with the stock pen, brush and font (and for

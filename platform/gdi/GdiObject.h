@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRegion>
 
+#include <array>
 #include <memory>
 #include <mutex>
 
@@ -49,6 +50,10 @@ public:
         QFont font;
         QFontMetrics metrics;
         int aveCharWidth;
+        // Advances of the ASCII characters, and a width no other character
+        // exceeds: an upper bound of a text's width without laying it out.
+        std::array<int, 128> asciiAdvance{};
+        int wideAdvance = 0;
     };
     // Null when there is no GUI application to resolve fonts with.
     const Realized *Realize() const;

@@ -327,7 +327,13 @@ const GdiFont::Realized *GdiFont::Realize() const
         }
     }
     QFontMetrics metrics(font);
-    realized_.reset(new Realized{font, metrics, metrics.horizontalAdvance(QLatin1Char('x'))});
+    auto made = std::make_unique<Realized>(Realized{font, metrics, metrics.horizontalAdvance(QLatin1Char('x'))});
+    for (int c = 0; c < 128; ++c)
+        made->asciiAdvance[size_t(c)] = std::max(0, metrics.horizontalAdvance(QChar(c)));
+    // Characters of a fallback font may be wider than this font's widest; twice
+    // the line height covers the double-width characters of any of them.
+    made->wideAdvance = std::max(metrics.maxWidth(), 2 * metrics.height());
+    realized_ = std::move(made);
     return realized_.get();
 }
 

@@ -51,28 +51,38 @@ std::string RectText(const RECT &r)
            std::to_string(r.bottom);
 }
 
-// A painter on the context's image, clipped to the context's clip region and,
-// when given, to `box`.
+// An upper bound of the width `text` takes, from the font's ASCII advances
+// (kerning is off, so a text is no wider than its characters) and the widest
+// character for the rest; for the area reported as changed where the exact width
+// is not needed otherwise.
+int WidthBound(const Font &font, const QString &text)
+{
+    long long width = 0;
+    for (QChar c : text) {
+        char16_t u = c.unicode();
+        width += (u < 128 ? font.asciiAdvance[u] : font.wideAdvance) + 1;
+    }
+    return int(std::min<long long>(width, kCoordinateLimit));
+}
+
+// The context's text painter (kept by the context, see TextSurface), on its
+// current image, clipped to the context's clip region and, when given, to `box`,
+// with the context's font and text colour.
 class TextPainter {
 public:
-    TextPainter(Painting &p, const Font &font, const QRect *box) : p_(p), font_(font)
-    {
-        QImage *target = p.Dc().Target();
-        painter_.begin(target);
-        painter_.setRenderHint(QPainter::TextAntialiasing, false);
-        painter_.setRenderHint(QPainter::Antialiasing, false);
-        QRegion clip = p.Dc().ClipRegion();
-        if (box)
-            clip &= *box;
-        painter_.setClipRegion(clip);
-        painter_.setFont(font.font);
-        painter_.setPen(QColor::fromRgb(p.Pixel(p.Dc().textColor)));
-    }
+    TextPainter(Painting &p, const Font &font, const QRect *box) : p_(p), font_(font), painter_(Prepare(box)) {}
 
-    // Draws a run with its cell's top-left corner at (x, y).
-    void Run(int x, int y, const QString &text, int width)
+    // Draws a run with its cell's top-left corner at (x, y); `width` is the
+    // run's advance. Unmeasured, the run's background is not filled and the area
+    // reported changed is an upper bound of the run.
+    void Run(int x, int y, const QString &text, int width, bool measured = true)
     {
         int height = font_.metrics.height();
+        if (!measured) {
+            painter_.drawText(QPoint(x, y + font_.metrics.ascent()), text);
+            p_.Touch(QRect(x, y, WidthBound(font_, text), height));
+            return;
+        }
         QRect cell(x, y, width, height);
         if (p_.Dc().bkMode == OPAQUE)
             painter_.fillRect(cell, QColor::fromRgb(p_.Pixel(p_.Dc().bkColor)));
@@ -87,9 +97,60 @@ public:
     }
 
 private:
+    QPainter &Prepare(const QRect *box)
+    {
+        DeviceContext &dc = p_.Dc();
+        QImage *target = dc.Target();
+        auto &s = dc.textSurface;
+        if (!s)
+            s = std::make_unique<TextSurface>();
+        // The painter draws on the target's pixels as long as they stay where
+        // they are and keep their layout.
+        if (!s->painter.isActive() || s->view.constBits() != target->constBits() ||
+            s->view.size() != target->size() || s->view.bytesPerLine() != target->bytesPerLine() ||
+            s->view.format() != target->format() || s->view.dotsPerMeterX() != target->dotsPerMeterX() ||
+            s->view.dotsPerMeterY() != target->dotsPerMeterY()) {
+            if (s->painter.isActive())
+                s->painter.end();
+            s->view = QImage(target->bits(), target->width(), target->height(), target->bytesPerLine(),
+                             target->format());
+            s->view.setDotsPerMeterX(target->dotsPerMeterX());
+            s->view.setDotsPerMeterY(target->dotsPerMeterY());
+            s->painter.begin(&s->view);
+            s->painter.setRenderHint(QPainter::TextAntialiasing, false);
+            s->painter.setRenderHint(QPainter::Antialiasing, false);
+            s->font.reset();
+            s->penSet = false;
+            s->clipSet = false;
+        }
+        QPainter &painter = s->painter;
+        if (!s->clipSet || s->clipVersion != dc.ClipVersion() || s->boxed != (box != nullptr) ||
+            (box && s->box != *box)) {
+            QRegion clip = dc.ClipRegion();
+            if (box)
+                clip &= *box;
+            painter.setClipRegion(clip);
+            s->clipSet = true;
+            s->clipVersion = dc.ClipVersion();
+            s->boxed = box != nullptr;
+            s->box = box ? *box : QRect();
+        }
+        if (s->font != dc.font) {
+            painter.setFont(font_.font);
+            s->font = dc.font;
+        }
+        QRgb pen = p_.Pixel(dc.textColor);
+        if (!s->penSet || s->pen != pen) {
+            painter.setPen(QColor::fromRgb(pen));
+            s->pen = pen;
+            s->penSet = true;
+        }
+        return painter;
+    }
+
     Painting &p_;
     const Font &font_;
-    QPainter painter_;
+    QPainter &painter_;
 };
 
 } // namespace
@@ -128,6 +189,7 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT *rect, LPCSTR t
     // Characters with their advances (the font's own, or the caller's).
     std::vector<QString> pieces;
     std::vector<int> advances;
+    bool measured = true;
     if (dx) {
         for (size_t i = 0; i < bytes.size();) {
             size_t n = GbkCharLength(bytes.data() + i, bytes.size() - i);
@@ -140,7 +202,10 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT *rect, LPCSTR t
         }
     } else {
         pieces.push_back(ToQt(bytes));
-        advances.push_back(Advance(*font, pieces.back()));
+        // The width is measured when the background is filled or the text is
+        // aligned by it; otherwise laying the text out once to draw it is enough.
+        measured = dc.bkMode == OPAQUE || (dc.textAlign & (TA_CENTER | TA_RIGHT)) != 0;
+        advances.push_back(measured ? Advance(*font, pieces.back()) : 0);
     }
     int width = 0;
     for (int a : advances)
@@ -155,7 +220,7 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT *rect, LPCSTR t
     else if (dc.textAlign & TA_BOTTOM)
         y -= height;
     for (size_t i = 0; i < pieces.size(); ++i) {
-        painter.Run(x, y, pieces[i], advances[i]);
+        painter.Run(x, y, pieces[i], advances[i], measured);
         x += advances[i];
     }
     return TRUE;

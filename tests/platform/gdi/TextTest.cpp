@@ -3,7 +3,10 @@
 #include <QFontInfo>
 
 #include <cstring>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "GdiFixture.h"
 
@@ -233,6 +236,129 @@ TEST_F(TextTest, ClippedTextStaysInsideItsRectangle)
     ExtTextOutA(dc, 10, 10, ETO_CLIPPED, &r, "很长的一行文字", 14, nullptr);
     EXPECT_TRUE(QRect(10, 10, 30, 20).contains(Ink(Image(), 0)));
     DeleteObject(font);
+}
+
+
+// A context keeps what it needs to draw text from one call to the next; each call
+// still draws with the font, colour, clip and image of its moment. Every step is
+// checked against the same text drawn by a fresh context on a fresh image.
+TEST_F(TextTest, EachTextCallDrawsWithTheStateAndImageOfItsMoment)
+{
+    HFONT small = Font(-12, "宋体");
+    HFONT big = Font(-20, "黑体");
+    struct State {
+        HFONT font;
+        COLORREF color;
+        std::optional<QRect> clip;
+    };
+    auto apply = [](HDC dc, const State &s) {
+        SelectObject(dc, s.font);
+        SetTextColor(dc, s.color);
+        SetBkMode(dc, TRANSPARENT);
+        HRGN region = s.clip ? CreateRectRgn(s.clip->left(), s.clip->top(), s.clip->right() + 1,
+                                             s.clip->bottom() + 1)
+                             : 0;
+        SelectClipRgn(dc, region);
+        if (region)
+            DeleteObject(region);
+    };
+    auto fresh = [&](QSize size, const State &s, const std::function<void(HDC)> &draw) {
+        auto image = std::make_shared<QImage>(size, QImage::Format_RGB32);
+        image->fill(0xFF000000u);
+        HDC dc = CreateImageDC(image);
+        apply(dc, s);
+        draw(dc);
+        DeleteDC(dc);
+        return *image;
+    };
+    auto text = [](const char *t) { return [t](HDC dc) { TextOutA(dc, 4, 3, t, int(std::strlen(t))); }; };
+    RECT narrow{0, 0, 30, 40};
+    auto boxed = [&](HDC dc) { ExtTextOutA(dc, 4, 3, ETO_CLIPPED, &narrow, "123456789", 9, nullptr); };
+    struct Step {
+        const char *name;
+        State state;
+        std::function<void(HDC)> draw;
+        QSize resize; // the image is replaced by one of this size first, as a resized window's is
+    } steps[] = {
+        {"first text", {small, RGB(255, 255, 255), std::nullopt}, text("12.34"), {}},
+        {"another font and colour", {big, RGB(255, 0, 0), std::nullopt}, text("报价Ag"), {}},
+        {"a clip region", {big, RGB(255, 0, 0), QRect(0, 0, 20, 40)}, text("报价Ag"), {}},
+        {"the clip removed", {small, RGB(0, 255, 0), std::nullopt}, text("报价Ag"), {}},
+        {"clipped to a rectangle", {small, RGB(0, 255, 0), std::nullopt}, boxed, {}},
+        {"no rectangle after one", {small, RGB(0, 255, 0), std::nullopt}, text("123456789"), {}},
+        {"a larger image", {big, RGB(255, 255, 0), std::nullopt}, text("报价Ag 5678"), QSize(300, 50)},
+        {"a smaller image", {small, RGB(255, 255, 0), std::nullopt}, text("报价Ag 5678"), QSize(60, 20)},
+    };
+    HDC dc = NewImageDC(120, 40);
+    for (const Step &step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.resize.isValid())
+            *image_ = QImage(step.resize, QImage::Format_RGB32);
+        Image().fill(0xFF000000u);
+        apply(dc, step.state);
+        step.draw(dc);
+        QImage expected = fresh(Image().size(), step.state, step.draw);
+        ASSERT_FALSE(Ink(expected, 0).isEmpty());
+        QRect got = Ink(Image(), 0), want = Ink(expected, 0);
+        EXPECT_TRUE(Image() == expected) << "ink at " << got.x() << "," << got.y() << " " << got.width() << "x"
+                                         << got.height() << ", expected at " << want.x() << "," << want.y()
+                                         << " " << want.width() << "x" << want.height();
+    }
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+
+    // A memory context: the text goes to the bitmap selected at the time, also
+    // after the one it drew on before is gone.
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP first = CreateBitmap(80, 30, 1, 32, nullptr);
+    HBITMAP second = CreateBitmap(50, 20, 1, 32, nullptr);
+    HGDIOBJ initial = SelectObject(memory, first);
+    State white{small, RGB(255, 255, 255), std::nullopt};
+    apply(memory, white);
+    text("88.8")(memory);
+    SelectObject(memory, second);
+    DeleteObject(first);
+    text("报价")(memory);
+    QImage expected = fresh(QSize(50, 20), white, text("报价"));
+    std::vector<COLORREF> got, want;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 50; ++x) {
+            got.push_back(GetPixel(memory, x, y));
+            QRgb pixel = expected.pixel(x, y);
+            want.push_back(RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)));
+        }
+    EXPECT_EQ(got, want);
+    SelectObject(memory, initial);
+    DeleteObject(second);
+    DeleteDC(memory);
+    DeleteObject(small);
+    DeleteObject(big);
+}
+
+// Text drawn without measuring it (left aligned on a clear background) reports
+// an area around all its ink as changed, so that a window shows all of it.
+TEST_F(TextTest, TheAreaReportedChangedHoldsAllTheInk)
+{
+    for (const char *face : {"宋体", "Tahoma"}) {
+        SCOPED_TRACE(face);
+        HFONT font = Font(-16, face, FW_BOLD);
+        image_ = std::make_shared<QImage>(300, 40, QImage::Format_RGB32);
+        image_->fill(0xFF000000u);
+        QRect changed;
+        HDC dc = CreateImageDC(image_, [&](const RECT &r) {
+            changed |= QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+        });
+        SelectObject(dc, font);
+        SetTextColor(dc, RGB(255, 255, 255));
+        SetBkMode(dc, TRANSPARENT);
+        const char *text = "WWW报价Ag(8) mmm";
+        ASSERT_TRUE(TextOutA(dc, 7, 5, text, int(std::strlen(text))));
+        QRect ink = Ink(Image(), 0);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_TRUE(changed.contains(ink)) << changed.width() << " " << ink.right();
+        SelectObject(dc, GetStockObject(SYSTEM_FONT));
+        DeleteDC(dc);
+        DeleteObject(font);
+    }
 }
 
 } // namespace
