@@ -156,35 +156,42 @@ BOOL DeleteDC(HDC hdc)
     return TRUE;
 }
 
-HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
+HGDIOBJ SelectObjectOf(DeviceContext &dc, HDC hdc, HGDIOBJ object)
 {
-    auto dc = FindDC(hdc);
+    // Selecting what is selected changes nothing, unless its handle was deleted
+    // since (and may name another object now).
+    auto selected = [object](HGDIOBJ handle, const std::shared_ptr<GdiObject> &current) {
+        return object && object == handle && current && !current->removed.load(std::memory_order_relaxed);
+    };
+    if (selected(dc.penHandle, dc.pen) || selected(dc.brushHandle, dc.brush) ||
+        selected(dc.fontHandle, dc.font) || selected(dc.bitmapHandle, dc.bitmap))
+        return object;
     auto found = FindGdiObject(object);
-    if (!dc || !found) {
+    if (!found) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
     HGDIOBJ old = 0;
     if (auto pen = std::dynamic_pointer_cast<GdiPen>(found)) {
-        old = dc->penHandle;
-        dc->penHandle = object;
-        dc->pen = std::move(pen);
+        old = dc.penHandle;
+        dc.penHandle = object;
+        dc.pen = std::move(pen);
     } else if (auto brush = std::dynamic_pointer_cast<GdiBrush>(found)) {
-        old = dc->brushHandle;
-        dc->brushHandle = object;
-        dc->brush = std::move(brush);
+        old = dc.brushHandle;
+        dc.brushHandle = object;
+        dc.brush = std::move(brush);
     } else if (auto font = std::dynamic_pointer_cast<GdiFont>(found)) {
-        old = dc->fontHandle;
-        dc->fontHandle = object;
-        dc->font = std::move(font);
+        old = dc.fontHandle;
+        dc.fontHandle = object;
+        dc.font = std::move(font);
     } else if (auto bitmap = std::dynamic_pointer_cast<GdiBitmap>(found)) {
-        if (dc->kind != DeviceContext::Kind::Memory) {
+        if (dc.kind != DeviceContext::Kind::Memory) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return 0;
         }
-        old = dc->bitmapHandle;
-        dc->bitmapHandle = object;
-        dc->bitmap = std::move(bitmap);
+        old = dc.bitmapHandle;
+        dc.bitmapHandle = object;
+        dc.bitmap = std::move(bitmap);
     } else if (std::dynamic_pointer_cast<GdiRegion>(found)) {
         return HGDIOBJ(SelectClipRgn(hdc, object));
     } else {
@@ -193,33 +200,46 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
     }
     // The log keeps changes only: selecting what is selected records nothing.
     if (old != object)
-        dc->Log([&] { return std::string("SelectObject(" + DescribeObject(*found) + ")"); });
+        dc.Log([&] { return std::string("SelectObject(" + DescribeObject(*found) + ")"); });
     return old;
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object)
+{
+    auto dc = FindDC(hdc);
+    if (!dc) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return SelectObjectOf(*dc, hdc, object);
 }
 
 namespace {
 
 // Puts `value` into one state field of the DC and logs a change for the recording
-// DC as "name(text)"; returns the old value, or `failure` for an unknown DC.
+// DC as "name(text)"; returns the old value.
 template <typename T, typename Text>
-T SwapState(HDC hdc, T DeviceContext::*field, T value, T failure, const char *name, Text text)
+T SwapState(DeviceContext &dc, T DeviceContext::*field, T value, const char *name, Text text)
 {
-    auto dc = FindDC(hdc);
-    if (!dc)
-        return failure;
-    T old = (*dc).*field;
-    (*dc).*field = value;
+    T old = dc.*field;
+    dc.*field = value;
     if (old != value)
-        dc->Log([&] { return std::string(name) + "(" + text() + ")"; });
+        dc.Log([&] { return std::string(name) + "(" + text() + ")"; });
     return old;
 }
 
 } // namespace
 
+COLORREF SetTextColorOf(DeviceContext &dc, COLORREF color)
+{
+    return SwapState(dc, &DeviceContext::textColor, COLORREF(color & 0xFFFFFF), "SetTextColor",
+                     [color] { return ColorText(color); });
+}
+
 COLORREF SetTextColor(HDC hdc, COLORREF color)
 {
-    return SwapState(hdc, &DeviceContext::textColor, COLORREF(color & 0xFFFFFF), CLR_INVALID, "SetTextColor",
-                     [color] { return ColorText(color); });
+    auto dc = FindDC(hdc);
+    return dc ? SetTextColorOf(*dc, color) : CLR_INVALID;
 }
 
 COLORREF GetTextColor(HDC hdc)
@@ -228,10 +248,16 @@ COLORREF GetTextColor(HDC hdc)
     return dc ? dc->textColor : CLR_INVALID;
 }
 
+COLORREF SetBkColorOf(DeviceContext &dc, COLORREF color)
+{
+    return SwapState(dc, &DeviceContext::bkColor, COLORREF(color & 0xFFFFFF), "SetBkColor",
+                     [color] { return ColorText(color); });
+}
+
 COLORREF SetBkColor(HDC hdc, COLORREF color)
 {
-    return SwapState(hdc, &DeviceContext::bkColor, COLORREF(color & 0xFFFFFF), CLR_INVALID, "SetBkColor",
-                     [color] { return ColorText(color); });
+    auto dc = FindDC(hdc);
+    return dc ? SetBkColorOf(*dc, color) : CLR_INVALID;
 }
 
 COLORREF GetBkColor(HDC hdc)
@@ -240,11 +266,19 @@ COLORREF GetBkColor(HDC hdc)
     return dc ? dc->bkColor : CLR_INVALID;
 }
 
+int SetBkModeOf(DeviceContext &dc, int mode)
+{
+    if (mode != TRANSPARENT && mode != OPAQUE)
+        return 0;
+    return SwapState(dc, &DeviceContext::bkMode, mode, "SetBkMode", [mode] { return std::to_string(mode); });
+}
+
 int SetBkMode(HDC hdc, int mode)
 {
     if (mode != TRANSPARENT && mode != OPAQUE)
         return 0;
-    return SwapState(hdc, &DeviceContext::bkMode, mode, 0, "SetBkMode", [mode] { return std::to_string(mode); });
+    auto dc = FindDC(hdc);
+    return dc ? SetBkModeOf(*dc, mode) : 0;
 }
 
 int GetBkMode(HDC hdc)
@@ -253,11 +287,19 @@ int GetBkMode(HDC hdc)
     return dc ? dc->bkMode : 0;
 }
 
+int SetROP2Of(DeviceContext &dc, int mode)
+{
+    if (mode < R2_BLACK || mode > R2_WHITE)
+        return 0;
+    return SwapState(dc, &DeviceContext::rop2, mode, "SetROP2", [mode] { return std::to_string(mode); });
+}
+
 int SetROP2(HDC hdc, int mode)
 {
     if (mode < R2_BLACK || mode > R2_WHITE)
         return 0;
-    return SwapState(hdc, &DeviceContext::rop2, mode, 0, "SetROP2", [mode] { return std::to_string(mode); });
+    auto dc = FindDC(hdc);
+    return dc ? SetROP2Of(*dc, mode) : 0;
 }
 
 int GetROP2(HDC hdc)
@@ -268,8 +310,10 @@ int GetROP2(HDC hdc)
 
 UINT SetTextAlign(HDC hdc, UINT align)
 {
-    return SwapState(hdc, &DeviceContext::textAlign, align, 0xFFFFFFFFu, "SetTextAlign",
-                     [align] { return std::to_string(align); });
+    auto dc = FindDC(hdc);
+    return dc ? SwapState(*dc, &DeviceContext::textAlign, align, "SetTextAlign",
+                          [align] { return std::to_string(align); })
+              : 0xFFFFFFFFu;
 }
 
 UINT GetTextAlign(HDC hdc)

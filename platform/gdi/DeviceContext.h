@@ -124,6 +124,14 @@ private:
 HDC AddDeviceContext(std::shared_ptr<DeviceContext> dc);
 std::shared_ptr<DeviceContext> FindDC(HDC hdc);
 
+// SelectObject, SetTextColor, SetBkColor, SetBkMode and SetROP2 on a context
+// already looked up (`hdc` is its handle).
+HGDIOBJ SelectObjectOf(DeviceContext &dc, HDC hdc, HGDIOBJ object);
+COLORREF SetTextColorOf(DeviceContext &dc, COLORREF color);
+COLORREF SetBkColorOf(DeviceContext &dc, COLORREF color);
+int SetBkModeOf(DeviceContext &dc, int mode);
+int SetROP2Of(DeviceContext &dc, int mode);
+
 // A short description of an object for the log of a recording context, such as
 // pen(0,1,0x0000FF), brush(0,0x00FF00), font("宋体",-12,400) or bitmap(16,16).
 std::string DescribeObject(const GdiObject &object);

@@ -8,6 +8,7 @@
 #include <QRegion>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -20,6 +21,9 @@ public:
     virtual ~GdiObject() = default;
     // Stock objects are never deleted.
     bool stock = false;
+    // Set when the handle is deleted: the object may live on where it is
+    // selected, but its handle may name another object from then on.
+    std::atomic<bool> removed{false};
 };
 
 class GdiPen : public GdiObject {

@@ -64,6 +64,7 @@ bool RemoveGdiObject(HGDIOBJ handle)
         object = std::move(it->second);
         Table().erase(it);
     }
+    object->removed.store(true, std::memory_order_relaxed);
     return true;
 }
 

@@ -6,8 +6,10 @@ namespace win {
 
 TBrush::~TBrush()
 {
-    if (handle_)
-        DeleteObject(handle_);
+    for (const Made &m : made_) {
+        if (m.handle)
+            DeleteObject(m.handle);
+    }
 }
 
 void TBrush::Assign(const TBrush &other)
@@ -19,15 +21,22 @@ void TBrush::Assign(const TBrush &other)
 HBRUSH TBrush::GetHandle()
 {
     COLORREF color = ColorToRGB(Color);
-    if (!handle_ || Style != madeStyle_ || color != madeColor_) {
-        if (handle_)
-            DeleteObject(handle_);
+    int found = 0;
+    while (found < kKept && !(made_[found].handle && made_[found].style == Style && made_[found].color == color))
+        ++found;
+    if (found == kKept) {
+        // The least recently used one makes room.
+        found = kKept - 1;
+        if (made_[found].handle)
+            DeleteObject(made_[found].handle);
         LOGBRUSH lb{Style == bsClear ? BS_NULL : BS_SOLID, color, 0};
-        handle_ = CreateBrushIndirect(&lb);
-        madeStyle_ = Style;
-        madeColor_ = color;
+        made_[found] = Made{CreateBrushIndirect(&lb), Style, color};
     }
-    return handle_;
+    Made m = made_[found];
+    for (int i = found; i > 0; --i)
+        made_[i] = made_[i - 1];
+    made_[0] = m;
+    return m.handle;
 }
 
 COLORREF ColorToRGB(TColor color)

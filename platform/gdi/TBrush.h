@@ -1,5 +1,6 @@
 // The form library's brush: colour and style (solid or clear), and the brush handle
-// made from them when they change.
+// made from them. The handles of the last few colours are kept, as painters switch
+// between a few brushes cell by cell.
 #pragma once
 
 #include "platform/gdi/GraphicsTypes.h"
@@ -23,9 +24,14 @@ public:
     ReadOnlyProperty<TBrush, HBRUSH, &TBrush::GetHandle> Handle{this};
 
 private:
-    HBRUSH handle_ = 0;
-    TBrushStyle madeStyle_ = bsSolid;
-    COLORREF madeColor_ = 0;
+    struct Made {
+        HBRUSH handle = 0;
+        TBrushStyle style = bsSolid;
+        COLORREF color = 0;
+    };
+    static constexpr int kKept = 4;
+    // The handle last given out first, then the others by last use.
+    Made made_[kKept];
 };
 
 } // namespace win

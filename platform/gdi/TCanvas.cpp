@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/TBitmap.h"
 
@@ -13,18 +14,26 @@ HDC TCanvas::Prepare(int needs)
         CreateHandle();
     if (!handle_)
         return 0;
+    if (!needs)
+        return handle_;
+    // One look-up of the context for all that is selected.
+    auto dc = FindDC(handle_);
+    if (!dc) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return handle_;
+    }
     if (needs & kPen) {
-        SelectObject(handle_, Pen->GetHandle());
-        SetROP2(handle_, Pen->Rop2());
+        SelectObjectOf(*dc, handle_, Pen->GetHandle());
+        SetROP2Of(*dc, Pen->Rop2());
     }
     if (needs & kBrush) {
-        SelectObject(handle_, Brush->GetHandle());
-        SetBkColor(handle_, ColorToRGB(Brush->Color));
-        SetBkMode(handle_, Brush->Style == bsClear ? TRANSPARENT : OPAQUE);
+        SelectObjectOf(*dc, handle_, Brush->GetHandle());
+        SetBkColorOf(*dc, ColorToRGB(Brush->Color));
+        SetBkModeOf(*dc, Brush->Style == bsClear ? TRANSPARENT : OPAQUE);
     }
     if (needs & kFont) {
-        SelectObject(handle_, Font->GetHandle());
-        SetTextColor(handle_, ColorToRGB(Font->Color));
+        SelectObjectOf(*dc, handle_, Font->GetHandle());
+        SetTextColorOf(*dc, ColorToRGB(Font->Color));
     }
     return handle_;
 }
