@@ -77,6 +77,39 @@ TEST_F(GdiTest, CanvasTextUsesTheFontColourAndTheBrushAsBackground)
     EXPECT_EQ(red, 0);
 }
 
+TEST_F(GdiTest, CanvasBrushColoursCycleAndADeletedSelectedHandleSelectsNothing)
+{
+    TBitmap bitmap;
+    bitmap.SetSize(70, 10);
+    TCanvas *canvas = bitmap.Canvas;
+    // More colours than a brush keeps handles for, twice round in another order,
+    // with a clear brush (which fills nothing) between them.
+    const TColor colours[] = {clRed, clLime, clBlue, clYellow, clAqua, clFuchsia, clWhite};
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 7; ++i) {
+            canvas->Brush->Style = bsSolid;
+            canvas->Brush->Color = colours[(i + round * 3) % 7];
+            canvas->FillRect(Rect(i * 10, 0, i * 10 + 10, 10));
+            canvas->Brush->Style = bsClear;
+            canvas->FillRect(Rect(0, 0, 70, 10));
+        }
+    }
+    HDC dc = canvas->Handle;
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(GetPixel(dc, i * 10 + 5, 5), ColorToRGB(colours[(i + 3) % 7])) << i;
+
+    // A deleted brush lives on where it is selected, but its handle selects
+    // nothing any more.
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HGDIOBJ old = SelectObject(dc, brush);
+    EXPECT_EQ(SelectObject(dc, brush), HGDIOBJ(brush));
+    DeleteObject(brush);
+    SetLastError(0);
+    EXPECT_EQ(SelectObject(dc, brush), HGDIOBJ(0));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_HANDLE));
+    SelectObject(dc, old);
+}
+
 TEST_F(GdiTest, FontSizeInPointsFollowsTheDeviceResolution)
 {
     TFont font;
