@@ -58,6 +58,9 @@ public:
         // exceeds: an upper bound of a text's width without laying it out.
         std::array<int, 128> asciiAdvance{};
         int wideAdvance = 0;
+        // The metrics' height and ascent, which every text call needs.
+        int height = 0;
+        int ascent = 0;
     };
     // Null when there is no GUI application to resolve fonts with.
     const Realized *Realize() const;

@@ -334,6 +334,8 @@ const GdiFont::Realized *GdiFont::Realize() const
     // Characters of a fallback font may be wider than this font's widest; twice
     // the line height covers the double-width characters of any of them.
     made->wideAdvance = std::max(metrics.maxWidth(), 2 * metrics.height());
+    made->height = metrics.height();
+    made->ascent = metrics.ascent();
     realized_ = std::move(made);
     return realized_.get();
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/Gdi.h"
@@ -19,9 +20,32 @@ namespace {
 
 using Font = GdiFont::Realized;
 
+// GBK text for Qt. ASCII is the same in both; other texts are converted once and
+// kept a while, as painters draw the same names over and over.
 QString ToQt(std::string_view gbk)
 {
-    return QString::fromStdU16String(GbkToUtf16(gbk));
+    bool ascii = true;
+    for (char c : gbk) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(gbk.data(), qsizetype(gbk.size()));
+    constexpr size_t kKept = 1024;
+    constexpr size_t kLongest = 256;
+    if (gbk.size() > kLongest)
+        return QString::fromStdU16String(GbkToUtf16(gbk));
+    thread_local std::unordered_map<std::string, QString> converted;
+    auto found = converted.find(std::string(gbk));
+    if (found != converted.end())
+        return found->second;
+    if (converted.size() >= kKept)
+        converted.clear();
+    QString text = QString::fromStdU16String(GbkToUtf16(gbk));
+    converted.emplace(std::string(gbk), text);
+    return text;
 }
 
 const Font *FontOf(DeviceContext &dc)
@@ -77,16 +101,16 @@ public:
     // reported changed is an upper bound of the run.
     void Run(int x, int y, const QString &text, int width, bool measured = true)
     {
-        int height = font_.metrics.height();
+        int height = font_.height;
         if (!measured) {
-            painter_.drawText(QPoint(x, y + font_.metrics.ascent()), text);
+            painter_.drawText(QPoint(x, y + font_.ascent), text);
             p_.Touch(QRect(x, y, WidthBound(font_, text), height));
             return;
         }
         QRect cell(x, y, width, height);
         if (p_.Dc().bkMode == OPAQUE)
             painter_.fillRect(cell, QColor::fromRgb(p_.Pixel(p_.Dc().bkColor)));
-        painter_.drawText(QPoint(x, y + font_.metrics.ascent()), text);
+        painter_.drawText(QPoint(x, y + font_.ascent), text);
         p_.Touch(cell);
     }
 
@@ -210,13 +234,13 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT *rect, LPCSTR t
     int width = 0;
     for (int a : advances)
         width += a;
-    int height = font->metrics.height();
+    int height = font->height;
     if ((dc.textAlign & TA_CENTER) == TA_CENTER)
         x -= width / 2;
     else if (dc.textAlign & TA_RIGHT)
         x -= width;
     if ((dc.textAlign & TA_BASELINE) == TA_BASELINE)
-        y -= font->metrics.ascent();
+        y -= font->ascent;
     else if (dc.textAlign & TA_BOTTOM)
         y -= height;
     for (size_t i = 0; i < pieces.size(); ++i) {
