@@ -24,7 +24,8 @@ class PrintJob;
 // paints on an image of its own over the target's pixels, so that nothing done to
 // the target's image object (a window resized, a bitmap selected) can pull the
 // painter's device away; the next text call compares the target with it and
-// starts it again on the target's current pixels when they moved.
+// starts it again on the target's current pixels when they moved. Ending a
+// painter touches no pixels, so the old ones may be gone by then.
 struct TextSurface {
     QImage view;
     QPainter painter;
