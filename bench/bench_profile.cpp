@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/win/Profile.h"
@@ -56,16 +58,53 @@ void BM_LookupUnchangedFile(benchmark::State &state)
 }
 BENCHMARK(BM_LookupUnchangedFile);
 
-// A file changed within the last seconds is read and parsed on every lookup.
-void BM_LookupJustChangedFile(benchmark::State &state)
+// The look-up that follows a save: one key written through the layer, then the
+// first look-up of another key, timed alone. Every iteration writes, so the
+// figure does not depend on how long the run has lasted since the last change.
+void BM_LookupRightAfterWrite(benchmark::State &state)
 {
-    std::string path = MakeSettings("bench_profile_fresh.ini", false);
+    std::string path = MakeSettings("bench_profile_written.ini", true);
     char buf[256];
-    for (auto _ : state)
+    int n = 0;
+    for (auto _ : state) {
+        WritePrivateProfileStringA("PARAMETER", "SortTime", std::to_string(10 + n++ % 80).c_str(), path.c_str());
+        auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(GetPrivateProfileStringA("PARAMETER", "RefreshTime", "", buf, sizeof buf, path.c_str()));
+        auto stop = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+    }
     std::remove(path.c_str());
 }
-BENCHMARK(BM_LookupJustChangedFile);
+BENCHMARK(BM_LookupRightAfterWrite)->UseManualTime();
+
+// The same, when another program rewrote the file (same size, new content): the
+// look-up has to read and parse the file, whatever is cached.
+void BM_LookupRightAfterForeignWrite(benchmark::State &state)
+{
+    std::string path = MakeSettings("bench_profile_foreign.ini", true);
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    const size_t at = bytes.find("SortTime=") + 9;
+    char buf[256];
+    int n = 0;
+    for (auto _ : state) {
+        std::string value = std::to_string(10 + n++ % 80);
+        bytes.replace(at, 2, value);
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out << bytes;
+        }
+        auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(GetPrivateProfileStringA("PARAMETER", "RefreshTime", "", buf, sizeof buf, path.c_str()));
+        auto stop = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
+    }
+    std::remove(path.c_str());
+}
+BENCHMARK(BM_LookupRightAfterForeignWrite)->UseManualTime();
 
 // One key written: lock, read, edit, write beside, rename.
 void BM_WriteKey(benchmark::State &state)
