@@ -303,8 +303,6 @@ DWORD CopyList(const List &items, LPSTR out, DWORD nSize)
     size_t pos = 0;
     for (const auto &item : items) {
         std::string_view s(item);
-        if (s.empty())
-            continue; // an empty name would end the list
         if (pos + s.size() + 1 <= nSize - 1) {
             std::memcpy(out + pos, s.data(), s.size());
             pos += s.size();
@@ -402,14 +400,19 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
     auto doc = ProfileStore::Load(FileNameOf(fileName));
     if (!appName)
         return CopyList(doc->SectionNames(), returnedString, nSize);
-    if (!keyName)
-        return CopyList(doc->KeyNames(appName), returnedString, nSize);
-    if (auto value = doc->Value(appName, keyName))
+    if (!keyName) {
+        // A section without keys (or no section, or no file) gives the default,
+        // as a missing key does.
+        auto names = doc->KeyNames(appName);
+        if (!names.empty())
+            return CopyList(names, returnedString, nSize);
+    } else if (auto value = doc->Value(appName, keyName)) {
         return CopyValue(*value, returnedString, nSize);
+    }
     std::string_view def = defaultValue ? std::string_view(defaultValue) : std::string_view();
     while (!def.empty() && (def.back() == ' ' || def.back() == '\t'))
         def.remove_suffix(1);
-    return CopyValue(def, returnedString, nSize);
+    return CopyValue(ProfileDocument::Unquote(def), returnedString, nSize);
 }
 
 UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName)
@@ -428,7 +431,8 @@ UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPC
     if (i < s.size() && (s[i] == '-' || s[i] == '+'))
         negative = s[i++] == '-';
     UINT base = 10;
-    if (i + 2 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X') &&
+    // Only a lower-case "0x" starts a hexadecimal number: "0X1F" reads as 0.
+    if (i + 2 < s.size() && s[i] == '0' && s[i + 1] == 'x' &&
         std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
         base = 16;
         i += 2;
@@ -451,9 +455,10 @@ UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPC
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR string, LPCSTR fileName)
 {
     if (!appName) {
-        // All null asks Windows to flush its cache; writes here are on disk already.
+        // All null only asks for a flush (writes here are on disk already), which
+        // reports 0 as Windows does.
         if (!keyName && !string)
-            return TRUE;
+            return FALSE;
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }

@@ -34,22 +34,26 @@ public:
 };
 
 // `appName` null: the section names; `keyName` null: the key names of the section;
-// both as NUL-separated lists ending in an extra NUL. Otherwise the value, or
-// `defaultValue` (trailing blanks removed) when the key is missing. The result is
+// both as NUL-separated lists ending in an extra NUL (an empty key name stands as
+// an empty string). Otherwise the value. A missing key, or a key list of a section
+// without keys, gives `defaultValue` (trailing blanks and one pair of enclosing
+// quotes removed), as does a missing section or file. The result is
 // the number of bytes stored without the final NUL: a value is cut at nSize - 1
 // bytes, never inside a double-byte character; a cut list returns nSize - 2.
 DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue,
                                LPSTR returnedString, DWORD nSize, LPCSTR fileName);
-// Leading blanks, an optional sign, then decimal digits or "0x" and hex digits,
+// Leading blanks, an optional sign, then decimal digits or "0x" (lower case) and hex digits,
 // up to the first other character; text without digits gives 0, a missing key or
 // an empty value gives `defaultValue`.
 UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName);
 // Creates the file, the section and the key as needed; a null `string` deletes the
-// key, a null `keyName` deletes the whole section. Text that would change the
+// key, a null `keyName` deletes the whole section; all three null returns 0 (a
+// flush, which has nothing to do). Text that would change the
 // file's structure (a line break, ']' in a section name, '=' in a key) is refused
 // with ERROR_INVALID_PARAMETER.
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR string, LPCSTR fileName);
-// The key lines of a section ("key=value"), as a list like the one above.
+// The lines of a section ("key=value", or a line without '=' as it is), as a
+// list like the one above.
 DWORD GetPrivateProfileSectionA(LPCSTR appName, LPSTR returnedString, DWORD nSize, LPCSTR fileName);
 DWORD GetPrivateProfileSectionNamesA(LPSTR returnBuffer, DWORD nSize, LPCSTR fileName);
 // Replaces the lines of a section by the NUL-separated list `string` (ending in an

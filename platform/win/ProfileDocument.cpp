@@ -1,7 +1,6 @@
 #include "platform/win/ProfileDocument.h"
 
 #include <cstring>
-#include <unordered_set>
 
 #include "platform/win/Text.h"
 
@@ -21,16 +20,60 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-// Position of the ASCII byte `c` in s, stepping over whole GBK characters so
-// that a trail byte with the same value is never taken for it.
-size_t FindAscii(std::string_view s, char c)
+std::string_view CutAtNul(std::string_view s)
 {
+    const void *nul = std::memchr(s.data(), '\0', s.size());
+    return nul ? s.substr(0, static_cast<size_t>(static_cast<const char *>(nul) - s.data())) : s;
+}
+
+char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// A hash of the name as compared: ASCII letters folded, the bytes of double-byte
+// characters as they are.
+uint64_t FoldedHash(std::string_view s)
+{
+    uint64_t h = 14695981039346656037ull;
+    for (size_t i = 0; i < s.size();) {
+        size_t n = GbkCharLength(s.data() + i, s.size() - i);
+        for (size_t k = 0; k < n; ++k) {
+            char c = n == 1 ? FoldAscii(s[i]) : s[i + k];
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        }
+        i += n;
+    }
+    return h;
+}
+
+// Equal without regard to ASCII case. Folding never changes a lead byte, so equal
+// texts have the same character boundaries and one walk serves both.
+bool EqualFolded(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size();) {
+        size_t n = GbkCharLength(a.data() + i, a.size() - i);
+        if (n == 1) {
+            if (FoldAscii(a[i]) != FoldAscii(b[i]))
+                return false;
+        } else if (std::memcmp(a.data() + i, b.data() + i, n) != 0) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+// Position of the last ASCII byte `c` in s, stepping over whole GBK characters so
+// that a trail byte with the same value is never taken for it.
+size_t FindLastAscii(std::string_view s, char c)
+{
+    size_t found = std::string_view::npos;
     for (size_t i = 0; i < s.size();) {
         if (s[i] == c)
-            return i;
+            found = i;
         i += GbkCharLength(s.data() + i, s.size() - i);
     }
-    return std::string_view::npos;
+    return found;
 }
 
 bool HasLineBreakOrNul(std::string_view s)
@@ -42,115 +85,131 @@ bool HasLineBreakOrNul(std::string_view s)
 
 ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
+// One pass over the bytes; the only allocations are the growth of the section and
+// entry tables.
 void ProfileDocument::Parse()
 {
-    lines_.clear();
     sections_.clear();
-    firstSection_.clear();
+    entries_.clear();
+    const char *data = bytes_.data();
     const size_t n = bytes_.size();
-    for (size_t pos = 0; pos < n;) {
-        Line line;
-        line.begin = pos;
-        // A line ends at CRLF, LF or a lone CR; neither byte is ever part of a
-        // double-byte character.
-        size_t eol = bytes_.find_first_of("\r\n", pos);
-        size_t contentEnd = eol == std::string::npos ? n : eol;
-        line.hasLineEnd = eol != std::string::npos;
-        line.next = !line.hasLineEnd ? n : bytes_[eol] == '\r' && eol + 1 < n && bytes_[eol + 1] == '\n' ? eol + 2 : eol + 1;
-        const void *nul = std::memchr(bytes_.data() + pos, '\0', contentEnd - pos);
-        size_t end = nul ? static_cast<size_t>(static_cast<const char *>(nul) - bytes_.data()) : contentEnd;
-        std::string_view text = Trim(std::string_view(bytes_).substr(pos, end - pos));
-        line.text.begin = text.empty() ? pos : static_cast<size_t>(text.data() - bytes_.data());
-        line.text.end = line.text.begin + text.size();
-        lines_.push_back(line);
-        pos = line.next;
-    }
-
-    auto rangeOf = [this](std::string_view v) {
-        size_t b = v.empty() ? 0 : static_cast<size_t>(v.data() - bytes_.data());
+    auto rangeOf = [data](std::string_view v) {
+        size_t b = static_cast<size_t>(v.data() - data);
         return Range{b, b + v.size()};
     };
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        std::string_view text = View(lines_[i].text);
-        if (text.empty() || text.front() == ';')
+    sections_.push_back(Section{}); // the lines before the first header
+    sections_.back().name = Range{0, 0};
+    sections_.back().hash = FoldedHash({});
+    for (size_t pos = 0; pos < n;) {
+        // A line ends at CRLF, LF or a lone CR; neither byte is ever part of a
+        // double-byte character.
+        const char *lf = static_cast<const char *>(std::memchr(data + pos, '\n', n - pos));
+        size_t lfAt = lf ? static_cast<size_t>(lf - data) : n;
+        const char *cr = static_cast<const char *>(std::memchr(data + pos, '\r', lfAt - pos));
+        size_t eol = cr ? static_cast<size_t>(cr - data) : lfAt;
+        LineSpan line;
+        line.begin = pos;
+        line.hasLineEnd = eol < n;
+        line.next = !line.hasLineEnd ? n : data[eol] == '\r' && eol + 1 < n && data[eol + 1] == '\n' ? eol + 2 : eol + 1;
+        pos = line.next;
+
+        std::string_view text = Trim(std::string_view(data + line.begin, eol - line.begin));
+        if (text.empty())
             continue;
         if (text.front() == '[') {
-            if (!sections_.empty())
-                sections_.back().endLine = i;
-            std::string_view inner = text.substr(1);
-            size_t close = FindAscii(inner, ']');
-            if (close != std::string_view::npos)
-                inner = inner.substr(0, close);
-            inner = Trim(inner);
-            Section s;
-            s.header = i;
-            s.endLine = lines_.size();
-            s.name = rangeOf(inner);
-            s.upperName = GbkUpper(inner);
-            firstSection_.try_emplace(s.upperName, sections_.size());
-            sections_.push_back(std::move(s));
-            continue;
+            size_t close = FindLastAscii(text, ']');
+            if (close != std::string_view::npos) {
+                Section &prev = sections_.back();
+                prev.end = line.begin;
+                prev.endEntry = entries_.size();
+                Section s;
+                s.hasHeader = true;
+                s.header = line;
+                std::string_view name = Trim(CutAtNul(text.substr(1, close - 1)));
+                s.name = name.empty() ? Range{line.begin, line.begin} : rangeOf(name);
+                s.hash = FoldedHash(name);
+                s.firstEntry = entries_.size();
+                sections_.push_back(s);
+                continue;
+            }
         }
-        if (sections_.empty())
-            continue; // lines before the first header belong to no section
+        Section &current = sections_.back();
+        current.hasUsedLine = true;
+        current.lastUsed = line;
         Entry e;
-        e.line = i;
-        size_t eq = text.find('=');
-        std::string_view key = Trim(text.substr(0, eq));
-        e.key = rangeOf(key);
-        e.hasEquals = eq != std::string_view::npos;
-        e.value = e.hasEquals ? rangeOf(Trim(text.substr(eq + 1))) : Range{};
-        e.upperKey = GbkUpper(key);
-        sections_.back().entries.push_back(std::move(e));
+        e.line = line;
+        const void *eq = std::memchr(text.data(), '=', text.size());
+        std::string_view name = text;
+        if (eq) {
+            size_t at = static_cast<size_t>(static_cast<const char *>(eq) - text.data());
+            name = text.substr(0, at);
+            std::string_view value = Trim(CutAtNul(text.substr(at + 1)));
+            e.value = value.empty() ? Range{line.begin, line.begin} : rangeOf(value);
+            e.hasEquals = true;
+        }
+        name = Trim(CutAtNul(name));
+        if (name.empty() && !e.hasEquals)
+            continue; // nothing readable: shown nowhere
+        e.name = name.empty() ? Range{line.begin, line.begin} : rangeOf(name);
+        e.hash = FoldedHash(name);
+        entries_.push_back(e);
     }
+    sections_.back().end = n;
+    sections_.back().endEntry = entries_.size();
 }
 
 const ProfileDocument::Section *ProfileDocument::Find(std::string_view section) const
 {
-    auto it = firstSection_.find(GbkUpper(Trim(section)));
-    return it == firstSection_.end() ? nullptr : &sections_[it->second];
+    section = Trim(section);
+    uint64_t hash = FoldedHash(section);
+    for (const Section &s : sections_)
+        if (s.hash == hash && EqualFolded(View(s.name), section))
+            return &s;
+    return nullptr;
 }
 
 const ProfileDocument::Entry *ProfileDocument::FindEntry(const Section &s, std::string_view key) const
 {
-    std::string upper = GbkUpper(Trim(key));
-    for (const Entry &e : s.entries)
-        if (e.upperKey == upper)
-            return &e;
+    key = Trim(key);
+    uint64_t hash = FoldedHash(key);
+    for (size_t i = s.firstEntry; i < s.endEntry; ++i)
+        if (entries_[i].hash == hash && EqualFolded(View(entries_[i].name), key))
+            return &entries_[i];
     return nullptr;
+}
+
+std::string_view ProfileDocument::Unquote(std::string_view v)
+{
+    if (v.size() >= 2 && v.front() == v.back() && (v.front() == '"' || v.front() == '\''))
+        v = v.substr(1, v.size() - 2);
+    return v;
 }
 
 std::optional<std::string_view> ProfileDocument::Value(std::string_view section, std::string_view key) const
 {
     const Section *s = Find(section);
     const Entry *e = s ? FindEntry(*s, key) : nullptr;
-    if (!e)
+    if (!e || !e->hasEquals)
         return std::nullopt;
-    std::string_view v = View(e->value);
-    if (v.size() >= 2 && v.front() == v.back() && (v.front() == '"' || v.front() == '\''))
-        v = v.substr(1, v.size() - 2);
-    return v;
+    return Unquote(View(e->value));
 }
 
 std::vector<std::string_view> ProfileDocument::SectionNames() const
 {
     std::vector<std::string_view> names;
-    for (size_t i = 0; i < sections_.size(); ++i)
-        if (firstSection_.at(sections_[i].upperName) == i)
-            names.push_back(View(sections_[i].name));
+    for (const Section &s : sections_)
+        if (s.name.end > s.name.begin)
+            names.push_back(View(s.name));
     return names;
 }
 
 std::vector<std::string_view> ProfileDocument::KeyNames(std::string_view section) const
 {
     std::vector<std::string_view> names;
-    const Section *s = Find(section);
-    if (!s)
-        return names;
-    std::unordered_set<std::string_view> seen;
-    for (const Entry &e : s->entries)
-        if (seen.insert(e.upperKey).second)
-            names.push_back(View(e.key));
+    if (const Section *s = Find(section))
+        for (size_t i = s->firstEntry; i < s->endEntry; ++i)
+            if (entries_[i].hasEquals)
+                names.push_back(View(entries_[i].name));
     return names;
 }
 
@@ -160,8 +219,9 @@ std::vector<std::string> ProfileDocument::SectionLines(std::string_view section)
     const Section *s = Find(section);
     if (!s)
         return out;
-    for (const Entry &e : s->entries) {
-        std::string line(View(e.key));
+    for (size_t i = s->firstEntry; i < s->endEntry; ++i) {
+        const Entry &e = entries_[i];
+        std::string line(View(e.name));
         if (e.hasEquals) {
             line += '=';
             line += View(e.value);
@@ -171,23 +231,22 @@ std::vector<std::string> ProfileDocument::SectionLines(std::string_view section)
     return out;
 }
 
-size_t ProfileDocument::LastUsedLine(const Section &s) const
-{
-    return s.entries.empty() ? s.header : s.entries.back().line;
-}
-
 void ProfileDocument::Splice(size_t begin, size_t end, std::string_view text)
 {
     bytes_.replace(begin, end - begin, text);
     Parse();
 }
 
-void ProfileDocument::InsertAfter(size_t index, std::string_view text)
+void ProfileDocument::Append(const Section &s, std::string_view text)
 {
-    const Line &line = lines_[index];
-    std::string insert = line.hasLineEnd ? std::string() : std::string("\r\n");
+    if (!s.hasUsedLine && !s.hasHeader) {
+        Splice(0, 0, text);
+        return;
+    }
+    const LineSpan &after = s.hasUsedLine ? s.lastUsed : s.header;
+    std::string insert = after.hasLineEnd ? std::string() : std::string("\r\n");
     insert += text;
-    Splice(line.next, line.next, insert);
+    Splice(after.next, after.next, insert);
 }
 
 void ProfileDocument::AppendSection(std::string_view section, const std::string &body)
@@ -205,28 +264,20 @@ bool ProfileDocument::SetValue(std::string_view section, std::string_view key, s
     section = Trim(section);
     key = Trim(key);
     const Section *s = Find(section);
-    std::string line(key);
+    const Entry *e = s ? FindEntry(*s, key) : nullptr;
+    if (e && e->hasEquals && View(e->value) == value)
+        return false;
+    // A line rewritten keeps the name as the file spells it.
+    std::string line(e ? View(e->name) : key);
     line += '=';
     line += value;
     line += "\r\n";
-    if (!s) {
+    if (e)
+        Splice(e->line.begin, e->line.next, line);
+    else if (s)
+        Append(*s, line);
+    else
         AppendSection(section, line);
-        return true;
-    }
-    const Entry *e = FindEntry(*s, key);
-    if (!e) {
-        InsertAfter(LastUsedLine(*s), line);
-        return true;
-    }
-    if (e->hasEquals && View(e->value) == value)
-        return false;
-    // The line keeps the key as the file spells it.
-    std::string rewritten(View(e->key));
-    rewritten += '=';
-    rewritten += value;
-    rewritten += "\r\n";
-    const Line &old = lines_[e->line];
-    Splice(old.begin, old.next, rewritten);
     return true;
 }
 
@@ -235,31 +286,35 @@ bool ProfileDocument::DeleteKey(std::string_view section, std::string_view key)
     const Section *s = Find(section);
     if (!s)
         return false;
-    std::string upper = GbkUpper(Trim(key));
-    std::vector<size_t> doomed;
-    for (const Entry &e : s->entries)
-        if (e.upperKey == upper)
-            doomed.push_back(e.line);
-    if (doomed.empty())
-        return false;
-    for (auto it = doomed.rbegin(); it != doomed.rend(); ++it)
-        bytes_.erase(lines_[*it].begin, lines_[*it].next - lines_[*it].begin);
-    Parse();
-    return true;
+    key = Trim(key);
+    uint64_t hash = FoldedHash(key);
+    bool changed = false;
+    for (size_t i = s->endEntry; i-- > s->firstEntry;) {
+        const Entry &e = entries_[i];
+        if (e.hash == hash && EqualFolded(View(e.name), key)) {
+            bytes_.erase(e.line.begin, e.line.next - e.line.begin);
+            changed = true;
+        }
+    }
+    if (changed)
+        Parse();
+    return changed;
 }
 
 bool ProfileDocument::DeleteSection(std::string_view section)
 {
-    std::string upper = GbkUpper(Trim(section));
+    section = Trim(section);
+    uint64_t hash = FoldedHash(section);
     bool changed = false;
     for (size_t i = sections_.size(); i-- > 0;) {
         const Section &s = sections_[i];
-        if (s.upperName != upper)
+        if (s.hash != hash || !EqualFolded(View(s.name), section))
             continue;
-        size_t begin = lines_[s.header].begin;
-        size_t end = s.endLine < lines_.size() ? lines_[s.endLine].begin : bytes_.size();
-        bytes_.erase(begin, end - begin);
-        changed = true;
+        size_t begin = s.hasHeader ? s.header.begin : 0;
+        if (s.end > begin) {
+            bytes_.erase(begin, s.end - begin);
+            changed = true;
+        }
     }
     if (changed)
         Parse();
@@ -279,15 +334,14 @@ bool ProfileDocument::ReplaceSection(std::string_view section, const std::vector
         AppendSection(section, body);
         return true;
     }
-    size_t last = LastUsedLine(*s);
-    if (last == s->header) {
+    size_t from = s->hasHeader ? s->header.next : 0;
+    size_t to = s->hasUsedLine ? s->lastUsed.next : from;
+    if (!s->hasUsedLine) {
         if (body.empty())
             return false;
-        InsertAfter(s->header, body);
+        Append(*s, body);
         return true;
     }
-    size_t from = lines_[s->header].next;
-    size_t to = lines_[last].next;
     if (std::string_view(bytes_).substr(from, to - from) == body)
         return false;
     Splice(from, to, body);
@@ -296,14 +350,13 @@ bool ProfileDocument::ReplaceSection(std::string_view section, const std::vector
 
 bool ProfileDocument::IsValidSectionName(std::string_view section)
 {
-    return !HasLineBreakOrNul(section) && FindAscii(section, ']') == std::string_view::npos;
+    return !HasLineBreakOrNul(section) && FindLastAscii(section, ']') == std::string_view::npos;
 }
 
 bool ProfileDocument::IsValidKeyName(std::string_view key)
 {
     std::string_view t = Trim(key);
-    return !HasLineBreakOrNul(key) && key.find('=') == std::string_view::npos &&
-           (t.empty() || (t.front() != '[' && t.front() != ';'));
+    return !HasLineBreakOrNul(key) && key.find('=') == std::string_view::npos && (t.empty() || t.front() != '[');
 }
 
 bool ProfileDocument::IsValidValue(std::string_view value) { return !HasLineBreakOrNul(value); }

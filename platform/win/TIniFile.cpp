@@ -1,6 +1,7 @@
 #include "platform/win/TIniFile.h"
 
 #include <string_view>
+#include <vector>
 
 #include "platform/win/Profile.h"
 
@@ -10,6 +11,19 @@ namespace {
 std::string_view Bytes(const AnsiString &s) { return std::string_view(s.c_str(), static_cast<size_t>(s.Length())); }
 
 AnsiString ToAnsi(std::string_view s) { return AnsiString(s.data(), static_cast<int>(s.size())); }
+
+// The key names as the form library takes them from the NUL-separated list of the
+// Win32 call: an empty name reads as the list's end.
+std::vector<std::string_view> ListedKeys(const ProfileDocument &doc, const AnsiString &section)
+{
+    std::vector<std::string_view> names = doc.KeyNames(Bytes(section));
+    for (size_t i = 0; i < names.size(); ++i)
+        if (names[i].empty()) {
+            names.resize(i);
+            break;
+        }
+    return names;
+}
 
 } // namespace
 
@@ -47,7 +61,7 @@ bool TIniFile::WriteBool(const AnsiString &Section, const AnsiString &Ident, boo
 
 bool TIniFile::SectionExists(const AnsiString &Section) const
 {
-    return !ProfileStore::Load(Bytes(fileName_))->KeyNames(Bytes(Section)).empty();
+    return !ListedKeys(*ProfileStore::Load(Bytes(fileName_)), Section).empty();
 }
 
 bool TIniFile::ValueExists(const AnsiString &Section, const AnsiString &Ident) const
@@ -61,7 +75,7 @@ void TIniFile::ReadSection(const AnsiString &Section, TStringList *Strings) cons
         return;
     Strings->Clear();
     auto doc = ProfileStore::Load(Bytes(fileName_));
-    for (std::string_view key : doc->KeyNames(Bytes(Section)))
+    for (std::string_view key : ListedKeys(*doc, Section))
         Strings->Add(ToAnsi(key));
 }
 

@@ -31,7 +31,8 @@ public:
     // A section exists when it holds at least one key.
     bool SectionExists(const AnsiString &Section) const;
     bool ValueExists(const AnsiString &Section, const AnsiString &Ident) const;
-    // Replace the list's contents with the section's key names / the section names.
+    // Replace the list's contents with the section's key names (every key line, up
+    // to an empty name, which ends the Win32 list) / the section names.
     void ReadSection(const AnsiString &Section, TStringList *Strings) const;
     void ReadSections(TStringList *Strings) const;
     bool EraseSection(const AnsiString &Section);

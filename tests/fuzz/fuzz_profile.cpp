@@ -69,7 +69,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // A write into the first section (a new one when there is none) reads back as
     // written, and its deletion reads back as gone.
-    std::string target = sections.empty() ? std::string("First") : sections.front();
+    // (A header runs to its last ']', so a listed name may hold one; such a name
+    // cannot be written.)
+    std::string target = sections.empty() || sections.front().find(']') != std::string::npos ? std::string("First")
+                                                                                             : sections.front();
     Check(WritePrivateProfileStringA(target.c_str(), "FuzzKey", "written", kFile) != FALSE);
     GetPrivateProfileStringA(target.c_str(), "FuzzKey", "", value.data(), static_cast<DWORD>(value.size()), kFile);
     Check(std::strcmp(value.data(), "written") == 0);

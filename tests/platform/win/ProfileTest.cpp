@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -112,8 +113,9 @@ TEST_F(ProfileTest, LookupRules)
         {"Config", "Mismatch", "d", "\"abc'"},
         {"Config", "Inline", "d", "5 ; not a comment"},
         {"Config", "Empty", "d", ""},                // present but empty: no default
-        {"Config", "NoEquals", "d", ""},
-        {"Config", "Hidden", "d", "d"},              // commented out
+        {"Config", "NoEquals", "d", "d"},            // a line without '=' is no key
+        {"Config", "; Hidden", "d", "1"},            // no comments: the key is "; Hidden"
+        {"Config", "Hidden", "d", "d"},
         {"Config", "Missing", "dflt  ", "dflt"},     // the default loses trailing blanks
         {"Config", "Missing", nullptr, ""},
         {"Nowhere", "Key", "d", "d"},
@@ -121,7 +123,8 @@ TEST_F(ProfileTest, LookupRules)
         {"\x81\x61", "k", "d", "lower trail"},       // trail bytes are never case-folded
         {"\x81\x41", "K", "d", "upper trail"},
         {"\xB0\x5D名", "k", "d", "bracket trail"},   // a ']' trail byte does not close the name
-        {"Open", "Key", "d", "in open section"},     // a header without its ']'
+        {"Open", "Key", "d", "d"},                   // a header without its ']' is an ordinary line
+        {"\xB0\x5D名", "Key", "d", "in open section"}, // of the section before it
     };
     for (const Case &c : cases)
         EXPECT_EQ(Read("setting.ini", c.section, c.key, c.def), c.expect) << c.section << "/" << c.key;
@@ -175,17 +178,16 @@ TEST_F(ProfileTest, ListsOfSectionsKeysAndLines)
         DWORD result;
         std::vector<std::string> expect;
     } cases[] = {
-        {"names", nullptr, 64, 16, {"A", "BB", "分组", "Empty"}},
-        {"names", nullptr, 17, 16, {"A", "BB", "分组", "Empty"}},
-        {"names", nullptr, 16, 14, {"A", "BB", "分组", "Empt"}},
-        {"names", nullptr, 9, 7, {"A", "BB", "分"}},
-        {"names", nullptr, 8, 6, {"A", "BB"}}, // "分组" would be split: cut before it
+        {"names", nullptr, 64, 18, {"A", "BB", "a", "分组", "Empty"}}, // every header, [A] and [a] both
+        {"names", nullptr, 19, 18, {"A", "BB", "a", "分组", "Empty"}},
+        {"names", nullptr, 18, 16, {"A", "BB", "a", "分组", "Empt"}},
+        {"names", nullptr, 11, 9, {"A", "BB", "a", "分"}},
+        {"names", nullptr, 10, 8, {"A", "BB", "a"}}, // "分组" would be split: cut before it
         {"names", nullptr, 4, 2, {"A"}},
         {"names", nullptr, 2, 0, {}},
-        {"keys", "a", 64, 14, {"k1", "K2", "0160000"}}, // the first [A] only, names once
-        {"keys", "Nowhere", 64, 0, {}},
-        {"lines", "A", 64, 26, {"k1=v", "K2=w", "0160000", "0160000"}}, // bare lines kept, duplicates too
-        {"lines", "A", 9, 7, {"k1=v", "K2"}},
+        {"keys", "a", 64, 6, {"k1", "K2"}}, // the first [A] only, key lines only
+        {"lines", "A", 64, 33, {"k1=v", "; note", "K2=w", "0160000", "0160000"}}, // bare lines kept, duplicates too
+        {"lines", "A", 9, 7, {"k1=v", "; "}},
         {"lines", "分组", 64, 14, {"名称=文件.ini"}},
         {"lines", "Empty", 64, 0, {}},
     };
@@ -207,7 +209,110 @@ TEST_F(ProfileTest, ListsOfSectionsKeysAndLines)
     }
     // The section-name list also comes from a null section with any key.
     char buf[64];
-    EXPECT_EQ(GetPrivateProfileStringA(nullptr, "ignored", "", buf, 64, file.c_str()), 16u);
+    EXPECT_EQ(GetPrivateProfileStringA(nullptr, "ignored", "", buf, 64, file.c_str()), 18u);
+}
+
+// Files written by hand or by older versions, read and written as the Windows
+// private-profile calls do. Each case gives the file (none when null), the call and
+// what it answers: the result, and the buffer up to and including its end (the
+// NULs of a list), or the file afterwards for a write.
+TEST_F(ProfileTest, ConstructsReadAsWindowsReadsThem)
+{
+    enum Op { String, Int, Section, Names, Write };
+    struct Case {
+        const char *what;
+        std::optional<std::string> file;
+        Op op;
+        const char *section;
+        const char *key;
+        const char *arg; // the default, or the value written
+        DWORD result;
+        std::string expect;
+    };
+    const std::string comments = "[S]\r\n;x=1\r\nk=2\r\n";
+    const std::string bare = "[S]\r\nbare\r\nk=1\r\n[E]\r\nonly bare\r\n";
+    const std::string dups = "[S]\r\nKey=1\r\nkey=2\r\n=3\r\nKEY=4\r\n[A]\r\nx=1\r\n[a]\r\ny=2\r\n";
+    const std::string brackets = "[B]x]\r\nk=1\r\n[C\r\nm=2\r\n";
+    const std::string top = "top=1\r\n[]\r\ntop=2\r\nk=3\r\n[T]\r\nt=1\r\n";
+    const std::string nul = "[S]\r\n\0k3=x\r\nv=a\0b\r\n"s;
+    const Case cases[] = {
+        // No comments: ";x=1" is the key ";x".
+        {"comment read", comments, String, "S", ";x", "d", 1, "1\0"s},
+        {"comment listed", comments, String, "S", nullptr, "d", 5, ";x\0k\0\0"s},
+        {"comment in section", comments, Section, "S", nullptr, nullptr, 9, ";x=1\0k=2\0\0"s},
+        // A line without '=' is no key, but a line of the section.
+        {"bare read", bare, String, "S", "bare", "d", 1, "d\0"s},
+        {"bare not listed", bare, String, "S", nullptr, "d", 2, "k\0\0"s},
+        {"bare in section", bare, Section, "S", nullptr, nullptr, 9, "bare\0k=1\0\0"s},
+        // Every key line listed as written; a read takes the first match.
+        {"keys as written", dups, String, "s", nullptr, "", 13, "Key\0key\0\0KEY\0\0"s},
+        {"first key wins", dups, String, "S", "KEY", "", 1, "1\0"s},
+        {"empty key name", dups, String, "S", "", "", 1, "3\0"s},
+        {"sections as written", dups, Names, nullptr, nullptr, nullptr, 6, "S\0A\0a\0\0"s},
+        {"first section wins", dups, String, "a", "x", "", 1, "1\0"s},
+        {"later section unread", dups, String, "A", "y", "d", 1, "d\0"s},
+        // Key lists and reads of what is not there give the default.
+        {"no section: key list", dups, String, "Nowhere", nullptr, "dflt", 4, "dflt\0"s},
+        {"no keys: key list", bare, String, "E", nullptr, "dflt", 4, "dflt\0"s},
+        {"no file: key list", std::nullopt, String, "S", nullptr, "dflt", 4, "dflt\0"s},
+        {"no file: read", std::nullopt, String, "S", "k", "dflt", 4, "dflt\0"s},
+        {"no section: read", dups, String, "Nowhere", "k", "dflt", 4, "dflt\0"s},
+        // A default loses its quotes as a value does, after its trailing blanks.
+        {"quoted default", dups, String, "S", "none", "\"a b \"  ", 4, "a b \0"s},
+        {"single-quoted default", dups, String, "S", "none", "'x'", 1, "x\0"s},
+        {"lone quote default", dups, String, "S", "none", "\"", 1, "\"\0"s},
+        // A header runs to the line's last ']'; '[' without ']' is an ordinary line.
+        {"last bracket", brackets, String, "B]x", "k", "d", 1, "1\0"s},
+        {"first bracket", brackets, String, "B", "k", "d", 1, "d\0"s},
+        {"open header", brackets, String, "B]x", "m", "d", 1, "2\0"s},
+        {"open header line", brackets, Section, "B]x", nullptr, nullptr, 11, "k=1\0[C\0m=2\0\0"s},
+        {"open header no section", brackets, String, "C", "m", "d", 1, "d\0"s},
+        // Lines before the first header form the section ""; a later [] is never read.
+        {"top section", top, String, "", "top", "d", 1, "1\0"s},
+        {"second empty section", top, String, "", "k", "d", 1, "d\0"s},
+        {"top lines", top, Section, "", nullptr, nullptr, 6, "top=1\0\0"s},
+        {"empty names unlisted", top, Names, nullptr, nullptr, nullptr, 2, "T\0\0"s},
+        // Only a lower-case "0x" is hexadecimal.
+        {"hex", "[P]\r\na=0x1F\r\n", Int, "P", "a", nullptr, 31, ""},
+        {"upper hex", "[P]\r\na=0X1F\r\n", Int, "P", "a", nullptr, 0, ""},
+        // A NUL ends a name or a value.
+        {"nul name", nul, String, "S", "", "d", 1, "x\0"s},
+        {"nul name not k3", nul, String, "S", "k3", "d", 1, "d\0"s},
+        {"nul value", nul, String, "S", "v", "d", 1, "a\0"s},
+        {"nul in section", nul, Section, "S", nullptr, nullptr, 7, "=x\0v=a\0\0"s},
+        // Writes: all null only flushes and answers 0; the section "" is the top;
+        // the first line of a name is the one written, also a line without '='.
+        {"flush", dups, Write, nullptr, nullptr, nullptr, FALSE, dups},
+        {"write top", "[A]\r\nk=1\r\n", Write, "", "n", "v", TRUE, "n=v\r\n[A]\r\nk=1\r\n"},
+        {"write after top", top, Write, "", "n", "v", TRUE, "top=1\r\nn=v\r\n[]\r\ntop=2\r\nk=3\r\n[T]\r\nt=1\r\n"},
+        {"write bare", bare, Write, "S", "BARE", "v", TRUE, "[S]\r\nbare=v\r\nk=1\r\n[E]\r\nonly bare\r\n"},
+        {"write first dup", dups, Write, "S", "key", "9", TRUE,
+         "[S]\r\nKey=9\r\nkey=2\r\n=3\r\nKEY=4\r\n[A]\r\nx=1\r\n[a]\r\ny=2\r\n"},
+        {"write comment key", comments, Write, "S", ";x", "5", TRUE, "[S]\r\n;x=5\r\nk=2\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(Native("c.ini"));
+        if (c.file)
+            Put("c.ini", *c.file);
+        const std::string file = Win("c.ini");
+        char buf[64];
+        std::memset(buf, '#', sizeof buf);
+        DWORD n = 0;
+        switch (c.op) {
+        case String: n = GetPrivateProfileStringA(c.section, c.key, c.arg, buf, 64, file.c_str()); break;
+        case Int: n = GetPrivateProfileIntA(c.section, c.key, 7, file.c_str()); break;
+        case Section: n = GetPrivateProfileSectionA(c.section, buf, 64, file.c_str()); break;
+        case Names: n = GetPrivateProfileSectionNamesA(buf, 64, file.c_str()); break;
+        case Write: n = static_cast<DWORD>(WritePrivateProfileStringA(c.section, c.key, c.arg, file.c_str())); break;
+        }
+        EXPECT_EQ(n, c.result);
+        if (c.op == Write) {
+            EXPECT_EQ(Get("c.ini"), c.expect);
+        } else if (c.op != Int) {
+            EXPECT_EQ(std::string(buf, c.expect.size()), c.expect);
+        }
+    }
 }
 
 TEST_F(ProfileTest, IntegerParsing)
@@ -219,7 +324,7 @@ TEST_F(ProfileTest, IntegerParsing)
         INT def;
         UINT expect;
     } cases[] = {
-        {"a", 9, 12u}, {"b", 9, static_cast<UINT>(-5)}, {"c", 9, 7u}, {"d", 9, 31u}, {"e", 9, 31u},
+        {"a", 9, 12u}, {"b", 9, static_cast<UINT>(-5)}, {"c", 9, 7u}, {"d", 9, 31u}, {"e", 9, 0u}, // "0X" is no hex prefix
         {"f", 9, 12u}, {"g", 9, 0u},  // non-numeric text gives 0, not the default
         {"h", 9, 9u},                 // an empty value gives the default
         {"i", 9, 42u}, {"j", 9, 0u}, {"k", 9, 1u}, // 32-bit wrap-around
@@ -254,7 +359,7 @@ TEST_F(ProfileTest, WritesKeepTheRestOfTheFile)
     } cases[] = {
         {"replace", "one", "A", "new", "; 设置\n[One]\na=new\r\nb=2\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
         {"keep spelling", "ONE", "B", "3", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=3\r\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
-        {"add key", "One", "c", "x", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\nc=x\r\n\n; about two\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
+        {"add key", "One", "c", "x", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\n\n; about two\r\nc=x\r\n[Two]\r\n名称=值\r\n\r\n[Three]\r\nz=9"},
         {"add key gbk", "Two", "键", "中", "; 设置\n[One]\n  a = 1   ; odd spacing\nb=2\n\n; about two\r\n[Two]\r\n名称=值\r\n键=中\r\n\r\n[Three]\r\nz=9"},
         {"add to last", "Three", "y", "8", original + "\r\ny=8\r\n"},
         {"add section", "Four", "k", "v", original + "\r\n[Four]\r\nk=v\r\n"},
@@ -302,7 +407,6 @@ TEST_F(ProfileTest, TextThatWouldBreakTheFileIsRefused)
     } cases[] = {
         {"S", "k", "x\r\n[Injected]\r\ny=1"},
         {"S", "a=b", "v"},
-        {"S", ";k", "v"},
         {"S", "[k", "v"},
         {"S]x", "k", "v"},
         {"S\n", "k", "v"},
@@ -318,8 +422,9 @@ TEST_F(ProfileTest, TextThatWouldBreakTheFileIsRefused)
     // A ']' that is the trail byte of a double-byte character is part of the name.
     EXPECT_TRUE(WritePrivateProfileStringA("\xB0\x5D", "k", "ok", Win("r.ini").c_str()));
     EXPECT_EQ(Read("r.ini", "\xB0\x5D", "k"), "ok");
-    // All null asks for a flush, which has nothing to do.
-    EXPECT_TRUE(WritePrivateProfileStringA(nullptr, nullptr, nullptr, Win("r.ini").c_str()));
+    // A key starting with ';' is an ordinary key and reads back.
+    EXPECT_TRUE(WritePrivateProfileStringA("S", ";k", "v", Win("r.ini").c_str()));
+    EXPECT_EQ(Read("r.ini", "S", ";k"), "v");
 }
 
 TEST_F(ProfileTest, SectionWritesReplaceOnlyThatSection)
@@ -348,12 +453,13 @@ TEST_F(ProfileTest, MalformedFilesReadDefinedAndWritesLoseNothing)
     EXPECT_EQ(Read("m.ini", "S", "k"), "v");
     EXPECT_EQ(Read("m.ini", "S", "hidden", "none"), "none");
     EXPECT_EQ(Read("m.ini", "S", "long", "", 11), "xxxxxxxxxx");
-    EXPECT_EQ(Read("m.ini", "Broken", "b"), "2");
+    EXPECT_EQ(Read("m.ini", "Mac", "b"), "2"); // "[Broken" is a line of [Mac]
+    EXPECT_EQ(Read("m.ini", "Broken", "b", "none"), "none");
     EXPECT_EQ(Read("m.ini", "Mac", "m"), "1"); // lone CR line ends
     EXPECT_EQ(Read("m.ini", "\x01", "k", "none"), "none");
 
-    EXPECT_TRUE(WritePrivateProfileStringA("Broken", "n", "1", Win("m.ini").c_str()));
-    EXPECT_EQ(Get("m.ini"), original.substr(0, original.size() - 3) + "n=1\r\n" + original.substr(original.size() - 3));
+    EXPECT_TRUE(WritePrivateProfileStringA("Mac", "n", "1", Win("m.ini").c_str()));
+    EXPECT_EQ(Get("m.ini"), original + "\r\nn=1\r\n");
     EXPECT_TRUE(WritePrivateProfileStringA("New", "n", "1", Win("m.ini").c_str()));
     EXPECT_EQ(Read("m.ini", "New", "n"), "1");
     EXPECT_EQ(Read("m.ini", "S", "k"), "v");
