@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/win/File.h"
 #include "platform/win/Handle.h"
@@ -46,15 +47,6 @@ bool CanRead(const CString &path)
         return false;
     CloseHandle(file);
     return true;
-}
-
-// Read (default empty), delete the old key, write the value under the new name.
-void MoveKey(const char *fromSection, const char *fromKey, const char *toSection,
-             const char *toKey, const char *path)
-{
-    const CString value = ReadText(fromSection, fromKey, "", path);
-    WritePrivateProfileStringA(fromSection, fromKey, nullptr, path);
-    WritePrivateProfileStringA(toSection, toKey, value, path);
 }
 
 CString Numbered(const char *format, int n)
@@ -200,39 +192,63 @@ void LoadConnectionSettings(const char *path, int group, const char *customer, c
     ReadText(section, "ValidateDll", path, c.identityLibrary);
 }
 
-void ConvertFirstLayout(const char *path)
+namespace {
+
+// A write of the conversions; false when the file refused it.
+bool Put(const char *section, const char *key, const char *value, const char *path)
+{
+    return WritePrivateProfileStringA(section, key, value, path) != FALSE;
+}
+
+} // namespace
+
+// Every new key is written before any old one goes, and the old layout's mark
+// ([Config] ServerSelect) goes only when all of them are written: a write that
+// fails leaves the old layout whole, to be converted at the next start.
+BOOL ConvertFirstLayout(const char *path)
 {
     const int select = ReadInt("Config", "ServerSelect", -1, path);
     if (select < 0)
-        return;
-    MoveKey("Config", "SaveName", "Login", "SaveName", path);
-    MoveKey("Config", "LoginName", "Login", "LoginName", path);
-    MoveKey("Config", "Proxy Mode", "Login", "Proxy Mode", path);
-    MoveKey("Config", "Proxy Addr", "Login", "Proxy Addr", path);
-    MoveKey("Config", "Proxy Port", "Login", "Proxy Port", path);
-    MoveKey("Config", "Server Name", "Server1", "ServerName", path);
-    MoveKey("Config", "TCP Host", "Server1", "ServerIP", path);
-    MoveKey("Config", "TCP Port", "Server1", "ServerPort", path);
+        return TRUE;
+    struct Move {
+        CString fromKey, toSection, toKey;
+    };
+    std::vector<Move> moves = {
+        {"SaveName", "Login", "SaveName"},       {"LoginName", "Login", "LoginName"},
+        {"Proxy Mode", "Login", "Proxy Mode"},   {"Proxy Addr", "Login", "Proxy Addr"},
+        {"Proxy Port", "Login", "Proxy Port"},   {"Server Name", "Server1", "ServerName"},
+        {"TCP Host", "Server1", "ServerIP"},     {"TCP Port", "Server1", "ServerPort"},
+    };
     int count = 1;
     for (int k = 1;; ++k) {
         const CString host = Numbered("TCP Host%d", k);
         if (ReadText("Config", host, "", path).IsEmpty())
             break;
         const CString target = Numbered("Server%d", k + 1);
-        MoveKey("Config", host, target, "ServerIP", path);
-        MoveKey("Config", Numbered("Server Name%d", k), target, "ServerName", path);
-        MoveKey("Config", Numbered("TCP Port%d", k), target, "ServerPort", path);
+        moves.push_back({host, target, "ServerIP"});
+        moves.push_back({Numbered("Server Name%d", k), target, "ServerName"});
+        moves.push_back({Numbered("TCP Port%d", k), target, "ServerPort"});
         ++count;
     }
-    WritePrivateProfileStringA("Login", "ServerCount", Numbered("%d", count), path);
-    WritePrivateProfileStringA("Login", "ServerSelect", Numbered("%d", select), path);
-    WritePrivateProfileStringA("Config", "ServerSelect", nullptr, path);
+    for (const Move &m : moves)
+        if (!Put(m.toSection, m.toKey, ReadText("Config", m.fromKey, "", path), path))
+            return FALSE;
+    if (!Put("Login", "ServerCount", Numbered("%d", count), path) ||
+        !Put("Login", "ServerSelect", Numbered("%d", select), path) || !Put("Config", "ServerSelect", nullptr, path))
+        return FALSE;
+    // An old key that stays behind is never read again.
+    for (const Move &m : moves)
+        Put("Config", m.fromKey, nullptr, path);
+    return TRUE;
 }
 
-void ConvertSecondLayout(const char *path)
+// The server groups are written first from the old sections; then the proxy keys,
+// whose "ProxyInuse" marks the layout as converted; the old keys and sections go
+// last.
+BOOL ConvertSecondLayout(const char *path)
 {
     if (!ReadText("Login", "ProxyInuse", "", path).IsEmpty())
-        return;
+        return TRUE;
     // The converted mode is never empty: an empty ProxyInuse is what marks a file
     // still to convert, and a second conversion would overwrite the server groups
     // with the defaults of sections already removed.
@@ -241,12 +257,6 @@ void ConvertSecondLayout(const char *path)
         mode = "0";
     const CString address = ReadText("Login", "Proxy Addr", "", path);
     const CString port = ReadText("Login", "Proxy Port", "", path);
-    WritePrivateProfileStringA("Login", "Proxy Mode", nullptr, path);
-    WritePrivateProfileStringA("Login", "Proxy Addr", nullptr, path);
-    WritePrivateProfileStringA("Login", "Proxy Port", nullptr, path);
-    WritePrivateProfileStringA("Login", "ProxyInuse", mode, path);
-    WritePrivateProfileStringA("Login", "ProxyIP", address, path);
-    WritePrivateProfileStringA("Login", "ProxyPort", port, path);
 
     struct OldKey {
         const char *name;
@@ -264,29 +274,42 @@ void ConvertSecondLayout(const char *path)
     for (int n = 1; n <= count; ++n) {
         const CString oldSection = Numbered("Server%d", n);
         CString value[15];
-        for (int i = 0; i < 15; ++i) {
+        for (int i = 0; i < 15; ++i)
             value[i] = ReadText(oldSection, kOld[i].name, kOld[i].defaultValue, path);
-            WritePrivateProfileStringA(oldSection, kOld[i].name, nullptr, path);
-        }
-        WritePrivateProfileStringA(oldSection, nullptr, nullptr, path);
         const CString group = Numbered("ServerGroup%d", n);
+        bool ok = true;
         for (int i = 0; i < 7; ++i)
-            WritePrivateProfileStringA(group, kOld[i].name, value[i], path);
-        WritePrivateProfileStringA(group, "FirstServer", "1", path);
-        WritePrivateProfileStringA(group, "UseServer1", "1", path);
-        WritePrivateProfileStringA(group, "Server1IP", value[7], path);
-        WritePrivateProfileStringA(group, "Server1Port", value[8], path);
-        WritePrivateProfileStringA(group, "UseServer2", value[9], path);
-        WritePrivateProfileStringA(group, "Server2IP", value[10], path);
-        WritePrivateProfileStringA(group, "Server2Port", value[11], path);
-        WritePrivateProfileStringA(group, "UseServer3", value[12], path);
-        WritePrivateProfileStringA(group, "Server3IP", value[13], path);
-        WritePrivateProfileStringA(group, "Server3Port", value[14], path);
+            ok = ok && Put(group, kOld[i].name, value[i], path);
+        ok = ok && Put(group, "FirstServer", "1", path) && Put(group, "UseServer1", "1", path) &&
+             Put(group, "Server1IP", value[7], path) && Put(group, "Server1Port", value[8], path) &&
+             Put(group, "UseServer2", value[9], path) && Put(group, "Server2IP", value[10], path) &&
+             Put(group, "Server2Port", value[11], path) && Put(group, "UseServer3", value[12], path) &&
+             Put(group, "Server3IP", value[13], path) && Put(group, "Server3Port", value[14], path);
+        if (!ok)
+            return FALSE;
     }
+    if (!Put("Login", "ProxyInuse", mode, path))
+        return FALSE;
+    if (!Put("Login", "ProxyIP", address, path) || !Put("Login", "ProxyPort", port, path)) {
+        Put("Login", "ProxyInuse", nullptr, path); // not converted after all
+        return FALSE;
+    }
+    Put("Login", "Proxy Mode", nullptr, path);
+    Put("Login", "Proxy Addr", nullptr, path);
+    Put("Login", "Proxy Port", nullptr, path);
+    for (int n = 1; n <= count; ++n) {
+        const CString oldSection = Numbered("Server%d", n);
+        for (int i = 0; i < 15; ++i)
+            Put(oldSection, kOld[i].name, nullptr, path);
+        Put(oldSection, nullptr, nullptr, path);
+    }
+    return TRUE;
 }
 
-void ConvertOldLayouts(const char *path)
+BOOL ConvertOldLayouts(const char *path)
 {
-    ConvertFirstLayout(path);
-    ConvertSecondLayout(path);
+    if (ConvertFirstLayout(path) && ConvertSecondLayout(path))
+        return TRUE;
+    MessageBoxA(0, "配置文件无法写入，请检查配置文件是否可写!", nullptr, MB_OK);
+    return FALSE;
 }

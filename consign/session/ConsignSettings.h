@@ -81,6 +81,9 @@ void LoadConnectionSettings(const char *settingsPath, int group, const char *cus
 
 // The two conversions of older connection layouts, in this order; each runs only
 // while the file still has what it converts, so a second run changes nothing.
-void ConvertFirstLayout(const char *settingsPath);
-void ConvertSecondLayout(const char *settingsPath);
-void ConvertOldLayouts(const char *settingsPath);
+// FALSE when a write failed: the old layout is then kept whole (a conversion
+// writes every new key before it removes an old one) and converted at the next
+// start. ConvertOldLayouts says so in a message box.
+win::BOOL ConvertFirstLayout(const char *settingsPath);
+win::BOOL ConvertSecondLayout(const char *settingsPath);
+win::BOOL ConvertOldLayouts(const char *settingsPath);

@@ -8,6 +8,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <signal.h>
+#include <sys/syscall.h>
+
+#include <atomic>
 #include <cctype>
 #include <cstring>
 #include <mutex>
@@ -27,9 +31,14 @@ namespace {
 constexpr time_t kSettleSeconds = 2;
 constexpr size_t kMaxCachedFiles = 64;
 constexpr off_t kMaxCachedBytes = 4 << 20;
-// A writer that finds the file replaced while it waited for the lock tries again;
-// this bounds the retries against a pathological stream of replacements.
-constexpr int kMaxLockAttempts = 100;
+// How long a writer waits for the file's lock, in all, before it reports the
+// write as failed: far longer than any number of writers queueing for a file
+// needs, short enough that a holder that hangs does not hang its waiters forever.
+std::atomic<int> lockWaitMs{15000};
+// While a writer blocks in flock, a timer of its thread interrupts the wait at
+// this interval so that the bound is checked; a wait ends as soon as the lock is
+// free.
+constexpr long kLockTickNs = 50 * 1000 * 1000;
 
 struct FileId {
     dev_t dev = 0;
@@ -88,6 +97,85 @@ DocumentCache &Cache()
 {
     static DocumentCache *cache = new DocumentCache;
     return *cache;
+}
+
+// The signal that interrupts a writer blocked in flock. Its handler does nothing
+// and is installed without SA_RESTART, so the interrupted flock returns EINTR.
+int LockTickSignal()
+{
+    static const int signo = [] {
+        int n = SIGRTMIN + 5;
+        struct sigaction sa {};
+        sa.sa_handler = [](int) {};
+        sigemptyset(&sa.sa_mask);
+        sa.sa_flags = 0;
+        sigaction(n, &sa, nullptr);
+        return n;
+    }();
+    return signo;
+}
+
+timespec Now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t;
+}
+
+bool Before(const timespec &a, const timespec &b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Takes the exclusive lock on `fd`, blocking until it is free or `deadline`
+// (CLOCK_MONOTONIC) has passed; false with errno set (EWOULDBLOCK at the deadline).
+bool LockUntil(int fd, const timespec &deadline)
+{
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    if (errno != EWOULDBLOCK)
+        return false;
+    int signo = LockTickSignal();
+    sigevent ev{};
+    ev.sigev_notify = SIGEV_THREAD_ID;
+    ev.sigev_signo = signo;
+#ifdef sigev_notify_thread_id
+    ev.sigev_notify_thread_id = static_cast<pid_t>(syscall(SYS_gettid));
+#else
+    ev._sigev_un._tid = static_cast<pid_t>(syscall(SYS_gettid));
+#endif
+    timer_t timer;
+    if (timer_create(CLOCK_MONOTONIC, &ev, &timer) != 0)
+        return false;
+    sigset_t tick, saved;
+    sigemptyset(&tick);
+    sigaddset(&tick, signo);
+    pthread_sigmask(SIG_UNBLOCK, &tick, &saved);
+    itimerspec period{};
+    period.it_value.tv_nsec = kLockTickNs;
+    period.it_interval.tv_nsec = kLockTickNs;
+    timer_settime(timer, 0, &period, nullptr);
+    bool locked = false;
+    int err = 0;
+    for (;;) {
+        if (flock(fd, LOCK_EX) == 0) {
+            locked = true;
+            break;
+        }
+        err = errno;
+        if (err != EINTR)
+            break;
+        if (!Before(Now(), deadline)) {
+            err = EWOULDBLOCK;
+            break;
+        }
+    }
+    // A tick still pending is taken here, while the signal is unblocked, by the
+    // handler that does nothing.
+    timer_delete(timer);
+    pthread_sigmask(SIG_SETMASK, &saved, nullptr);
+    errno = err;
+    return locked;
 }
 
 const std::shared_ptr<const ProfileDocument> &EmptyDocument()
@@ -212,20 +300,30 @@ bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::
 // Runs `edit` on the file's bytes under an exclusive lock on the file and writes
 // the result when it reports a change. The lock is taken on the file itself; a
 // writer that finds the name pointing at a newer file once it holds the lock
-// (another writer replaced it meanwhile) starts again on that file.
+// (another writer replaced it meanwhile) starts again on that file. Writers queue
+// in a blocking wait; only one that has not had the lock within the bound fails,
+// with ERROR_SHARING_VIOLATION.
 BOOL EditBytes(std::string_view fileName, bool create, const std::function<bool(std::string &)> &edit)
 {
     std::string native = NativePath(fileName);
     if (native.empty())
         return FALSE;
-    for (int attempt = 0; attempt < kMaxLockAttempts; ++attempt) {
+    timespec deadline = Now();
+    int waitMs = lockWaitMs.load(std::memory_order_relaxed);
+    deadline.tv_sec += waitMs / 1000;
+    deadline.tv_nsec += static_cast<long>(waitMs % 1000) * 1000000;
+    if (deadline.tv_nsec >= 1000000000) {
+        deadline.tv_sec += 1;
+        deadline.tv_nsec -= 1000000000;
+    }
+    for (bool first = true; first || Before(Now(), deadline); first = false) {
         bool created = false;
         int fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0 && errno == ENOENT && create) {
             fd = open(native.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_CREAT | O_EXCL, 0666);
             created = fd >= 0;
             if (fd < 0 && errno == EEXIST)
-                continue; // another writer created it meanwhile
+                continue; // another writer created it meanwhile: edit that file
         }
         if (fd < 0) {
             if (errno == ENOENT && !create)
@@ -241,12 +339,15 @@ BOOL EditBytes(std::string_view fileName, bool create, const std::function<bool(
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
-        while (flock(fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
+        if (!LockUntil(fd, deadline)) {
+            if (errno == EWOULDBLOCK)
+                SetLastError(ERROR_SHARING_VIOLATION);
+            else
                 FailWithErrno(native);
-                close(fd);
-                return FALSE;
-            }
+            // A file this writer created stays: the writer holding the lock may
+            // be putting its content in place under that name.
+            close(fd);
+            return FALSE;
         }
         if (stat(native.c_str(), &named) != 0 || named.st_ino != st.st_ino || named.st_dev != st.st_dev) {
             close(fd);
@@ -381,6 +482,8 @@ BOOL ProfileStore::ReadBytes(std::string_view fileName, std::string &bytes)
     close(fd);
     return ok ? TRUE : FALSE;
 }
+
+void ProfileStore::SetLockWait(int milliseconds) { lockWaitMs.store(milliseconds, std::memory_order_relaxed); }
 
 BOOL ProfileStore::WriteBytes(std::string_view fileName, std::string_view bytes)
 {

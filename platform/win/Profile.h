@@ -1,6 +1,7 @@
 // INI files with the Windows private-profile calls: reads that always see what is
 // on disk, and writes that reach the disk at once, atomically, without losing a
-// concurrent writer's change (a lock per file shared by every process).
+// concurrent writer's change (a lock per file shared by every process, which
+// writers wait for). A write that cannot be made reports failure.
 #pragma once
 
 #include <functional>
@@ -31,6 +32,11 @@ public:
     // the same atomic replacement.
     static BOOL ReadBytes(std::string_view fileName, std::string &bytes);
     static BOOL WriteBytes(std::string_view fileName, std::string_view bytes);
+
+    // How long a writer waits in all for the lock of a file that other writers
+    // hold before the write fails with ERROR_SHARING_VIOLATION (15 seconds unless
+    // set; a test of that failure sets less).
+    static void SetLockWait(int milliseconds);
 };
 
 // `appName` null: the section names; `keyName` null: the key names of the section;

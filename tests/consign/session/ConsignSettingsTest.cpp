@@ -1,5 +1,9 @@
 // The settings file: where it is found, the keys read at start with their
 // write-backs, the focus sequence, the connection record and the conversions.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -241,6 +245,36 @@ TEST(ConsignSettingsTest, SecondLayoutMovesServerSections)
     const std::string once = ReadAll(path);
     ConvertOldLayouts(path);
     EXPECT_EQ(ReadAll(path), once);
+}
+
+// A conversion whose writes fail (another program keeps the file locked) keeps
+// the old layout whole, says so, and converts at the next start.
+TEST(ConsignSettingsTest, AFailedConversionKeepsTheOldLayoutAndSaysSo)
+{
+    const char *path = "locked.ini";
+    const std::string old = "[Config]\r\nServerSelect=1\r\nProxy Addr=p\r\nTCP Host=10.0.0.1\r\nTCP Port=7001\r\n";
+    for (int layout = 1; layout <= 2; ++layout) {
+        SCOPED_TRACE(layout);
+        // The second layout alone: the first converted already.
+        WriteFile(path, layout == 1 ? old : "[Login]\r\nServerCount=1\r\nProxy Addr=p\r\n[Server1]\r\nServerIP=1.1.1.1\r\n");
+        const std::string before = ReadAll(path);
+        const int holder = ::open(path, O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(holder, 0);
+        ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+        ProfileStore::SetLockWait(100);
+        RecordMessageBoxes(true);
+        EXPECT_FALSE(ConvertOldLayouts(path));
+        ASSERT_EQ(ShownMessageBoxes().size(), 1u);
+        EXPECT_EQ(ShownMessageBoxes()[0].text, "配置文件无法写入，请检查配置文件是否可写!");
+        RecordMessageBoxes(false);
+        ::close(holder);
+        ProfileStore::SetLockWait(15000);
+        EXPECT_EQ(ReadAll(path), before);
+
+        EXPECT_TRUE(ConvertOldLayouts(path));
+        EXPECT_EQ(Read("ServerGroup1", "Server1IP", path), layout == 1 ? "10.0.0.1" : "1.1.1.1");
+        EXPECT_EQ(Read("Login", "ProxyIP", path), "p");
+    }
 }
 
 } // namespace

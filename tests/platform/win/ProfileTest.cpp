@@ -3,16 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -488,50 +491,70 @@ TEST_F(ProfileTest, ReadsSeeChangesMadeByOthers)
 }
 
 // Writers in several processes and threads, each adding its own keys to one file
-// at the same time, lose none of them.
+// at the same time, lose none of them: every writer waits for the file's lock.
 TEST_F(ProfileTest, ConcurrentWritersLoseNothing)
 {
+    constexpr int kProcesses = 8, kThreads = 2, kKeys = 100;
     const std::string file = Win("shared.ini");
-    constexpr int kProcesses = 4, kThreads = 2, kKeys = 25;
-    auto writeKeys = [&file](int writer) {
-        bool ok = true;
-        for (int i = 0; i < kKeys; ++i) {
-            std::string key = "w" + std::to_string(writer) + "k" + std::to_string(i);
-            std::string section = i % 2 ? "Odd" : "Even";
-            ok &= WritePrivateProfileStringA(section.c_str(), key.c_str(), key.c_str(), file.c_str()) != FALSE;
-        }
-        return ok;
-    };
+    // Every process starts writing at the same moment, well after all have started.
+    timespec start{};
+    clock_gettime(CLOCK_REALTIME, &start);
+    start.tv_nsec += 500 * 1000 * 1000;
+    start.tv_sec += start.tv_nsec / 1000000000;
+    start.tv_nsec %= 1000000000;
+    const std::string when = std::to_string(start.tv_sec) + "." + std::to_string(start.tv_nsec);
     std::vector<pid_t> children;
     for (int p = 0; p < kProcesses; ++p) {
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            bool ok = true;
-            std::vector<std::thread> threads;
-            std::vector<char> results(kThreads);
-            for (int t = 0; t < kThreads; ++t)
-                threads.emplace_back([&, t] { results[t] = writeKeys(p * kThreads + t); });
-            for (auto &th : threads)
-                th.join();
-            for (char r : results)
-                ok &= r != 0;
-            _exit(ok ? 0 : 1);
-        }
+        std::vector<std::string> args = {LUMO_INIWRITER, file, std::to_string(p * kThreads), std::to_string(kThreads),
+                                         std::to_string(kKeys), when};
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        ASSERT_EQ(posix_spawn(&pid, LUMO_INIWRITER, nullptr, nullptr, argv.data(), environ), 0);
         children.push_back(pid);
     }
     for (pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write reported failure";
     }
+    int missing = 0;
     for (int w = 0; w < kProcesses * kThreads; ++w)
         for (int i = 0; i < kKeys; ++i) {
             std::string key = "w" + std::to_string(w) + "k" + std::to_string(i);
-            EXPECT_EQ(Read("shared.ini", i % 2 ? "Odd" : "Even", key.c_str()), key);
+            missing += Read("shared.ini", i % 2 ? "Odd" : "Even", key.c_str()) != key;
         }
+    EXPECT_EQ(missing, 0);
     size_t files = 0;
     for ([[maybe_unused]] const auto &e : std::filesystem::directory_iterator(folder_))
         ++files;
     EXPECT_EQ(files, 1u) << "temporary files left behind";
+}
+
+// A writer waits for a lock another holder keeps, and fails (changing nothing)
+// only when the lock stays taken beyond the bound.
+TEST_F(ProfileTest, AWriteWaitsForTheLockAndFailsOnlyPastTheBound)
+{
+    const std::string original = "[S]\r\nk=1\r\n";
+    Put("held.ini", original);
+    int holder = open(Native("held.ini").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    ProfileStore::SetLockWait(300);
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringA("S", "k", "2", Win("held.ini").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(Get("held.ini"), original);
+
+    ProfileStore::SetLockWait(15000);
+    std::thread release([holder] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        flock(holder, LOCK_UN);
+    });
+    EXPECT_TRUE(WritePrivateProfileStringA("S", "k", "2", Win("held.ini").c_str()));
+    release.join();
+    close(holder);
+    EXPECT_EQ(Read("held.ini", "S", "k"), "2");
 }
