@@ -15,6 +15,7 @@
 #include <cctype>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -24,11 +25,16 @@
 namespace win {
 namespace {
 
-// A parsed file is reused only while the file keeps its identity, size and
-// modification time, and only when that time lay this far in the past when the
-// file was read: a later change then always moves the time, even where time
-// stamps are coarse.
-constexpr time_t kSettleSeconds = 2;
+// A parsed file is reused while the file keeps its device, inode, size and the
+// nanoseconds of its modification and change times. The system stamps a change
+// with its coarse clock, so two changes within one tick of it can carry the same
+// times: a file read from disk is kept only when its times lay before the coarse
+// clock at the moment of reading (a later change then has later times); on a
+// file system that keeps whole seconds (nanoseconds 0), only when they lay
+// further back than its 2-second granularity. A file this layer writes is
+// stamped with the precise time, which no change by the coarse clock repeats,
+// and is kept at once in the form just written.
+constexpr time_t kCoarseSeconds = 2;
 constexpr size_t kMaxCachedFiles = 64;
 constexpr off_t kMaxCachedBytes = 4 << 20;
 // How long a writer waits for the file's lock, in all, before it reports the
@@ -40,20 +46,35 @@ std::atomic<int> lockWaitMs{15000};
 // free.
 constexpr long kLockTickNs = 50 * 1000 * 1000;
 
+bool Before(const timespec &a, const timespec &b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
 struct FileId {
     dev_t dev = 0;
     ino_t ino = 0;
     off_t size = 0;
     timespec mtime{};
+    timespec ctime{};
 
     explicit FileId(const struct stat &st)
-        : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim)
+        : dev(st.st_dev), ino(st.st_ino), size(st.st_size), mtime(st.st_mtim), ctime(st.st_ctim)
     {
     }
     bool operator==(const FileId &o) const
     {
         return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec;
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+    // Whether any later change of the file is bound to change these times, for
+    // a file read after the coarse clock showed `readAt`.
+    bool SettledBefore(const timespec &readAt) const
+    {
+        timespec latest = Before(mtime, ctime) ? ctime : mtime;
+        if (latest.tv_nsec == 0)
+            return latest.tv_sec + kCoarseSeconds < readAt.tv_sec;
+        return Before(latest, readAt);
     }
 };
 
@@ -67,12 +88,14 @@ public:
             return nullptr;
         return it->second.doc;
     }
+    // Keeps `doc` as the content of the file `path` while it has `id`; the caller
+    // has made sure that any change of the file changes `id`.
     void Store(const std::string &path, const FileId &id, std::shared_ptr<const ProfileDocument> doc)
     {
-        timespec now{};
-        clock_gettime(CLOCK_REALTIME, &now);
-        if (id.size > kMaxCachedBytes || id.mtime.tv_sec + kSettleSeconds > now.tv_sec)
+        if (id.size > kMaxCachedBytes) {
+            Forget(path);
             return;
+        }
         std::lock_guard<std::mutex> guard(lock_);
         if (entries_.size() >= kMaxCachedFiles && !entries_.count(path))
             entries_.clear();
@@ -120,11 +143,6 @@ timespec Now()
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return t;
-}
-
-bool Before(const timespec &a, const timespec &b)
-{
-    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
 // Takes the exclusive lock on `fd`, blocking until it is free or `deadline`
@@ -191,16 +209,22 @@ void FailWithErrno(const std::string &native)
 
 // The native path of an INI name; a symbolic link is followed so that a write
 // replaces the file it names rather than the link.
-std::string NativePath(std::string_view fileName)
+// `found`, when given, is set when the file exists, with its status in `st`.
+std::string NativePath(std::string_view fileName, struct stat *st = nullptr, bool *found = nullptr)
 {
     std::string native = MapPath(fileName);
-    struct stat st;
-    if (!native.empty() && lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    struct stat own;
+    struct stat &status = st ? *st : own;
+    bool exists = !native.empty() && lstat(native.c_str(), &status) == 0;
+    if (exists && S_ISLNK(status.st_mode)) {
         if (char *real = realpath(native.c_str(), nullptr)) {
             native = real;
             free(real);
         }
+        exists = stat(native.c_str(), &status) == 0;
     }
+    if (found)
+        *found = exists;
     return native;
 }
 
@@ -250,11 +274,29 @@ int OpenForReading(const std::string &native, struct stat &st)
     return fd;
 }
 
+// Stamps the file `fd` (just written with `size` bytes) with the precise time and
+// returns its identity once it carries that stamp, or nothing.
+std::optional<FileId> StampWritten(int fd, off_t size)
+{
+    timespec times[2] = {{0, UTIME_OMIT}, {}};
+    clock_gettime(CLOCK_REALTIME, &times[1]);
+    struct stat st;
+    if (futimens(fd, times) != 0 || fstat(fd, &st) != 0 || st.st_size != size ||
+        st.st_mtim.tv_sec != times[1].tv_sec || st.st_mtim.tv_nsec != times[1].tv_nsec)
+        return std::nullopt;
+    return FileId(st);
+}
+
 // Puts `bytes` in place of the locked file `fd` at `native`: a new file beside it,
 // renamed over it, so that a reader sees the old or the new content and never a
 // mix. Where no new file can be made in the folder, the file is rewritten in place.
-bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::string_view bytes)
+// `written` receives the identity of the file written, when it is sure to change
+// with any later change (see StampWritten).
+bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::string_view bytes,
+                 std::optional<FileId> &written)
 {
+    written.reset();
+    const off_t size = static_cast<off_t>(bytes.size());
     size_t slash = native.rfind('/');
     std::string temp = slash == std::string::npos ? std::string() : native.substr(0, slash + 1);
     temp += '.';
@@ -266,10 +308,11 @@ bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::
             FailWithErrno(native);
             return false;
         }
-        if (!WriteAll(fd, bytes, 0) || ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+        if (!WriteAll(fd, bytes, 0) || ftruncate(fd, size) != 0) {
             FailWithErrno(native);
             return false;
         }
+        written = StampWritten(fd, size);
         return true;
     }
     fchmod(t, st.st_mode & 07777);
@@ -280,6 +323,11 @@ bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::
     }
     bool ok = WriteAll(t, bytes, 0);
     int err = errno;
+    std::optional<FileId> stamped = ok ? StampWritten(t, size) : std::nullopt;
+    // A second descriptor outlives the close that reports a failed write-back and
+    // gives the identity of the file once it is in place (the rename changes its
+    // change time).
+    int kept = dup(t);
     if (close(t) != 0 && ok) {
         ok = false;
         err = errno;
@@ -288,6 +336,14 @@ bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::
         ok = false;
         err = errno;
     }
+    if (ok && stamped && kept >= 0) {
+        struct stat now;
+        if (fstat(kept, &now) == 0 && now.st_size == size && now.st_mtim.tv_sec == stamped->mtime.tv_sec &&
+            now.st_mtim.tv_nsec == stamped->mtime.tv_nsec)
+            written = FileId(now);
+    }
+    if (kept >= 0)
+        close(kept);
     if (!ok) {
         unlink(temp.c_str());
         errno = err;
@@ -303,7 +359,11 @@ bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::
 // (another writer replaced it meanwhile) starts again on that file. Writers queue
 // in a blocking wait; only one that has not had the lock within the bound fails,
 // with ERROR_SHARING_VIOLATION.
-BOOL EditBytes(std::string_view fileName, bool create, const std::function<bool(std::string &)> &edit)
+// `edit` may also hand over the parsed form of the bytes it made, which then
+// serves the next look-ups.
+using ByteEditor = std::function<bool(std::string &bytes, std::shared_ptr<const ProfileDocument> &parsed)>;
+
+BOOL EditBytes(std::string_view fileName, bool create, const ByteEditor &edit)
 {
     std::string native = NativePath(fileName);
     if (native.empty())
@@ -357,11 +417,16 @@ BOOL EditBytes(std::string_view fileName, bool create, const std::function<bool(
         bool ok = ReadAll(fd, bytes);
         if (!ok)
             FailWithErrno(native);
-        bool changed = ok && edit(bytes);
+        std::shared_ptr<const ProfileDocument> parsed;
+        bool changed = ok && edit(bytes, parsed);
         if (changed) {
             fstat(fd, &st);
-            ok = ReplaceFile(native, fd, st, bytes);
-            Cache().Forget(native);
+            std::optional<FileId> written;
+            ok = ReplaceFile(native, fd, st, bytes, written);
+            if (ok && written && parsed)
+                Cache().Store(native, *written, std::move(parsed));
+            else
+                Cache().Forget(native);
         }
         if (created && (!changed || !ok)) {
             unlink(native.c_str());
@@ -432,17 +497,20 @@ std::string_view FileNameOf(LPCSTR fileName) { return fileName ? std::string_vie
 
 std::shared_ptr<const ProfileDocument> ProfileStore::Load(std::string_view fileName)
 {
-    std::string native = NativePath(fileName);
+    struct stat st;
+    bool found = false;
+    std::string native = NativePath(fileName, &st, &found);
     if (native.empty())
         return EmptyDocument();
-    struct stat st;
-    if (stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (found && S_ISREG(st.st_mode)) {
         if (auto doc = Cache().Find(native, FileId(st)))
             return doc;
     }
     int fd = OpenForReading(native, st);
     if (fd < 0)
         return EmptyDocument();
+    timespec readAt{};
+    clock_gettime(CLOCK_REALTIME_COARSE, &readAt);
     std::string bytes;
     bool ok = ReadAll(fd, bytes);
     if (!ok)
@@ -451,17 +519,20 @@ std::shared_ptr<const ProfileDocument> ProfileStore::Load(std::string_view fileN
     if (!ok)
         return EmptyDocument();
     auto doc = std::make_shared<const ProfileDocument>(std::move(bytes));
-    Cache().Store(native, FileId(st), doc);
+    FileId id(st);
+    if (id.SettledBefore(readAt))
+        Cache().Store(native, id, doc);
     return doc;
 }
 
 BOOL ProfileStore::Edit(std::string_view fileName, bool create, const std::function<bool(ProfileDocument &)> &edit)
 {
-    return EditBytes(fileName, create, [&edit](std::string &bytes) {
+    return EditBytes(fileName, create, [&edit](std::string &bytes, std::shared_ptr<const ProfileDocument> &parsed) {
         ProfileDocument doc(std::move(bytes));
         if (!edit(doc))
             return false;
         bytes = doc.Bytes();
+        parsed = std::make_shared<const ProfileDocument>(std::move(doc));
         return true;
     });
 }
@@ -487,7 +558,7 @@ void ProfileStore::SetLockWait(int milliseconds) { lockWaitMs.store(milliseconds
 
 BOOL ProfileStore::WriteBytes(std::string_view fileName, std::string_view bytes)
 {
-    return EditBytes(fileName, true, [bytes](std::string &current) {
+    return EditBytes(fileName, true, [bytes](std::string &current, std::shared_ptr<const ProfileDocument> &) {
         if (current == bytes)
             return false;
         current.assign(bytes);

@@ -1,5 +1,6 @@
 #include "platform/win/ProfileDocument.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win/Text.h"
@@ -30,14 +31,14 @@ char FoldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a'
 
 // A hash of the name as compared: ASCII letters folded, the bytes of double-byte
 // characters as they are.
-uint64_t FoldedHash(std::string_view s)
+uint32_t FoldedHash(std::string_view s)
 {
-    uint64_t h = 14695981039346656037ull;
+    uint32_t h = 2166136261u;
     for (size_t i = 0; i < s.size();) {
         size_t n = GbkCharLength(s.data() + i, s.size() - i);
         for (size_t k = 0; k < n; ++k) {
             char c = n == 1 ? FoldAscii(s[i]) : s[i + k];
-            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
         }
         i += n;
     }
@@ -85,20 +86,23 @@ bool HasLineBreakOrNul(std::string_view s)
 
 ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) { Parse(); }
 
-// One pass over the bytes; the only allocations are the growth of the section and
-// entry tables.
+// One pass over the bytes; the only allocations are the section and entry
+// tables, the entries' reserved at once for a line count taken by memchr.
 void ProfileDocument::Parse()
 {
     sections_.clear();
     entries_.clear();
     const char *data = bytes_.data();
-    const size_t n = bytes_.size();
+    const size_t n = std::min<size_t>(bytes_.size(), UINT32_MAX - 1);
     auto rangeOf = [data](std::string_view v) {
-        size_t b = static_cast<size_t>(v.data() - data);
-        return Range{b, b + v.size()};
+        Offset b = static_cast<Offset>(v.data() - data);
+        return Range{b, static_cast<Offset>(b + v.size())};
     };
+    size_t lineCount = 1;
+    for (const char *p = data; (p = static_cast<const char *>(std::memchr(p, '\n', n - (p - data)))) != nullptr; ++p)
+        ++lineCount;
+    entries_.reserve(lineCount);
     sections_.push_back(Section{}); // the lines before the first header
-    sections_.back().name = Range{0, 0};
     sections_.back().hash = FoldedHash({});
     for (size_t pos = 0; pos < n;) {
         // A line ends at CRLF, LF or a lone CR; neither byte is ever part of a
@@ -107,13 +111,12 @@ void ProfileDocument::Parse()
         size_t lfAt = lf ? static_cast<size_t>(lf - data) : n;
         const char *cr = static_cast<const char *>(std::memchr(data + pos, '\r', lfAt - pos));
         size_t eol = cr ? static_cast<size_t>(cr - data) : lfAt;
-        LineSpan line;
-        line.begin = pos;
-        line.hasLineEnd = eol < n;
-        line.next = !line.hasLineEnd ? n : data[eol] == '\r' && eol + 1 < n && data[eol + 1] == '\n' ? eol + 2 : eol + 1;
-        pos = line.next;
-
-        std::string_view text = Trim(std::string_view(data + line.begin, eol - line.begin));
+        const bool hasLineEnd = eol < n;
+        const size_t next = !hasLineEnd ? n : data[eol] == '\r' && eol + 1 < n && data[eol + 1] == '\n' ? eol + 2 : eol + 1;
+        const LineSpan line{static_cast<Offset>(pos), static_cast<Offset>(next)};
+        const Range empty{line.begin, line.begin};
+        std::string_view text = Trim(std::string_view(data + pos, eol - pos));
+        pos = next;
         if (text.empty())
             continue;
         if (text.front() == '[') {
@@ -121,47 +124,50 @@ void ProfileDocument::Parse()
             if (close != std::string_view::npos) {
                 Section &prev = sections_.back();
                 prev.end = line.begin;
-                prev.endEntry = entries_.size();
+                prev.endEntry = static_cast<uint32_t>(entries_.size());
                 Section s;
                 s.hasHeader = true;
+                s.headerHasLineEnd = hasLineEnd;
                 s.header = line;
                 std::string_view name = Trim(CutAtNul(text.substr(1, close - 1)));
-                s.name = name.empty() ? Range{line.begin, line.begin} : rangeOf(name);
+                s.name = name.empty() ? empty : rangeOf(name);
                 s.hash = FoldedHash(name);
-                s.firstEntry = entries_.size();
+                s.firstEntry = static_cast<uint32_t>(entries_.size());
                 sections_.push_back(s);
                 continue;
             }
         }
         Section &current = sections_.back();
         current.hasUsedLine = true;
+        current.lastUsedHasLineEnd = hasLineEnd;
         current.lastUsed = line;
         Entry e;
         e.line = line;
+        e.hasLineEnd = hasLineEnd;
         const void *eq = std::memchr(text.data(), '=', text.size());
         std::string_view name = text;
         if (eq) {
             size_t at = static_cast<size_t>(static_cast<const char *>(eq) - text.data());
             name = text.substr(0, at);
             std::string_view value = Trim(CutAtNul(text.substr(at + 1)));
-            e.value = value.empty() ? Range{line.begin, line.begin} : rangeOf(value);
+            e.value = value.empty() ? empty : rangeOf(value);
             e.hasEquals = true;
         }
         name = Trim(CutAtNul(name));
         if (name.empty() && !e.hasEquals)
             continue; // nothing readable: shown nowhere
-        e.name = name.empty() ? Range{line.begin, line.begin} : rangeOf(name);
+        e.name = name.empty() ? empty : rangeOf(name);
         e.hash = FoldedHash(name);
         entries_.push_back(e);
     }
-    sections_.back().end = n;
-    sections_.back().endEntry = entries_.size();
+    sections_.back().end = static_cast<Offset>(n);
+    sections_.back().endEntry = static_cast<uint32_t>(entries_.size());
 }
 
 const ProfileDocument::Section *ProfileDocument::Find(std::string_view section) const
 {
     section = Trim(section);
-    uint64_t hash = FoldedHash(section);
+    uint32_t hash = FoldedHash(section);
     for (const Section &s : sections_)
         if (s.hash == hash && EqualFolded(View(s.name), section))
             return &s;
@@ -171,7 +177,7 @@ const ProfileDocument::Section *ProfileDocument::Find(std::string_view section) 
 const ProfileDocument::Entry *ProfileDocument::FindEntry(const Section &s, std::string_view key) const
 {
     key = Trim(key);
-    uint64_t hash = FoldedHash(key);
+    uint32_t hash = FoldedHash(key);
     for (size_t i = s.firstEntry; i < s.endEntry; ++i)
         if (entries_[i].hash == hash && EqualFolded(View(entries_[i].name), key))
             return &entries_[i];
@@ -244,7 +250,8 @@ void ProfileDocument::Append(const Section &s, std::string_view text)
         return;
     }
     const LineSpan &after = s.hasUsedLine ? s.lastUsed : s.header;
-    std::string insert = after.hasLineEnd ? std::string() : std::string("\r\n");
+    const bool hasLineEnd = s.hasUsedLine ? s.lastUsedHasLineEnd : s.headerHasLineEnd;
+    std::string insert = hasLineEnd ? std::string() : std::string("\r\n");
     insert += text;
     Splice(after.next, after.next, insert);
 }
@@ -287,7 +294,7 @@ bool ProfileDocument::DeleteKey(std::string_view section, std::string_view key)
     if (!s)
         return false;
     key = Trim(key);
-    uint64_t hash = FoldedHash(key);
+    uint32_t hash = FoldedHash(key);
     bool changed = false;
     for (size_t i = s->endEntry; i-- > s->firstEntry;) {
         const Entry &e = entries_[i];
@@ -304,7 +311,7 @@ bool ProfileDocument::DeleteKey(std::string_view section, std::string_view key)
 bool ProfileDocument::DeleteSection(std::string_view section)
 {
     section = Trim(section);
-    uint64_t hash = FoldedHash(section);
+    uint32_t hash = FoldedHash(section);
     bool changed = false;
     for (size_t i = sections_.size(); i-- > 0;) {
         const Section &s = sections_[i];

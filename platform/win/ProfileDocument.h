@@ -71,32 +71,38 @@ public:
     static bool IsValidSectionLine(std::string_view line);
 
 private:
+    // Offsets into the bytes. Only the first 4 GiB of a file are read as lines
+    // (a settings file is a few kilobytes), so 32 bits hold every offset and an
+    // entry stays small: a parse fills one table and touches little memory.
+    using Offset = uint32_t;
     struct Range {
-        size_t begin = 0;
-        size_t end = 0;
+        Offset begin = 0;
+        Offset end = 0;
     };
     struct LineSpan {
-        size_t begin = 0; // first byte of the line
-        size_t next = 0;  // first byte after its line end
-        bool hasLineEnd = false;
+        Offset begin = 0; // first byte of the line
+        Offset next = 0;  // first byte after its line end
     };
     struct Entry {
         LineSpan line;
         Range name;
         Range value;
-        uint64_t hash = 0; // of the name, case folded
+        uint32_t hash = 0; // of the name, case folded
         bool hasEquals = false;
+        bool hasLineEnd = false;
     };
     struct Section {
         bool hasHeader = false; // false for the lines before the first header
-        LineSpan header;
+        bool headerHasLineEnd = false;
         bool hasUsedLine = false;
+        bool lastUsedHasLineEnd = false;
+        LineSpan header;
         LineSpan lastUsed; // the last non-blank line after the header
-        size_t end = 0;    // first byte of the next header, or the file's end
+        Offset end = 0;    // first byte of the next header, or the file's end
         Range name;
-        uint64_t hash = 0;
-        size_t firstEntry = 0;
-        size_t endEntry = 0;
+        uint32_t hash = 0;
+        uint32_t firstEntry = 0;
+        uint32_t endEntry = 0;
     };
 
     void Parse();

@@ -469,16 +469,25 @@ TEST_F(ProfileTest, MalformedFilesReadDefinedAndWritesLoseNothing)
 }
 
 // A reader always sees the file as it is on disk, also after another program
-// rewrote it in place with the same size within the same second, or long after
-// the last change.
+// rewrote it in place with the same size right after the last change (made by
+// that program, by this layer, or with the modification time put back), or long
+// after it.
 TEST_F(ProfileTest, ReadsSeeChangesMadeByOthers)
 {
-    for (bool settled : {false, true}) {
-        Put("c.ini", "[S]\r\nk=old\r\n");
-        if (settled) {
+    enum Start { Fresh, Settled, WrittenHere, TimeKept };
+    for (Start start : {Fresh, Settled, WrittenHere, TimeKept}) {
+        SCOPED_TRACE(start);
+        std::filesystem::remove(Native("c.ini"));
+        if (start == WrittenHere)
+            ASSERT_TRUE(WritePrivateProfileStringA("S", "k", "old", Win("c.ini").c_str()));
+        else
+            Put("c.ini", "[S]\r\nk=old\r\n");
+        struct stat before {};
+        if (start == Settled || start == TimeKept) {
             struct timespec times[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
             ASSERT_EQ(utimensat(AT_FDCWD, Native("c.ini").c_str(), times, 0), 0);
         }
+        ASSERT_EQ(stat(Native("c.ini").c_str(), &before), 0);
         EXPECT_EQ(Read("c.ini", "S", "k"), "old");
         EXPECT_EQ(Read("c.ini", "S", "k"), "old");
         {
@@ -486,7 +495,24 @@ TEST_F(ProfileTest, ReadsSeeChangesMadeByOthers)
             f.seekp(7);
             f << "new";
         }
-        EXPECT_EQ(Read("c.ini", "S", "k"), "new") << (settled ? "settled" : "fresh");
+        if (start == TimeKept) {
+            struct timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+            ASSERT_EQ(utimensat(AT_FDCWD, Native("c.ini").c_str(), times, 0), 0);
+        }
+        EXPECT_EQ(Read("c.ini", "S", "k"), "new");
+    }
+}
+
+// A look-up after a write through the layer answers from what was written, in
+// this process and in the next write.
+TEST_F(ProfileTest, LookupsFollowTheLayersOwnWrites)
+{
+    for (int i = 0; i < 50; ++i) {
+        std::string value = std::to_string(i * 7);
+        ASSERT_TRUE(WritePrivateProfileStringA("S", "k", value.c_str(), Win("o.ini").c_str()));
+        ASSERT_EQ(Read("o.ini", "S", "k"), value);
+        ASSERT_TRUE(WritePrivateProfileStringA("S", i % 2 ? "k" : "other", nullptr, Win("o.ini").c_str()));
+        ASSERT_EQ(Read("o.ini", "S", "k", "gone"), i % 2 ? "gone" : value);
     }
 }
 
