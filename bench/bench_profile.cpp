@@ -91,8 +91,9 @@ void BM_LookupRightAfterForeignWrite(benchmark::State &state)
     char buf[256];
     int n = 0;
     for (auto _ : state) {
-        std::string value = std::to_string(10 + n++ % 80);
-        bytes.replace(at, 2, value);
+        const int value = 10 + n++ % 80; // two digits, the size stays
+        bytes[at] = static_cast<char>('0' + value / 10);
+        bytes[at + 1] = static_cast<char>('0' + value % 10);
         {
             std::ofstream out(path, std::ios::binary | std::ios::trunc);
             out << bytes;

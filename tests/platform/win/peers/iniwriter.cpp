@@ -36,9 +36,10 @@ int main(int argc, char **argv)
         workers.emplace_back([&, t] {
             const int writer = first + t;
             for (int i = 0; i < keys; ++i) {
-                std::string key = "w" + std::to_string(writer) + "k" + std::to_string(i);
-                if (!WritePrivateProfileStringA(i % 2 ? "Odd" : "Even", key.c_str(), key.c_str(), file.c_str())) {
-                    std::fprintf(stderr, "%s: error %u\n", key.c_str(), static_cast<unsigned>(GetLastError()));
+                char key[32];
+                std::snprintf(key, sizeof key, "w%dk%d", writer, i);
+                if (!WritePrivateProfileStringA(i % 2 ? "Odd" : "Even", key, key, file.c_str())) {
+                    std::fprintf(stderr, "%s: error %u\n", key, static_cast<unsigned>(GetLastError()));
                     ++failures[static_cast<size_t>(t)];
                 }
             }
