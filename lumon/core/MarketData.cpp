@@ -26,14 +26,15 @@ size_t CodeLen(const char *code)
     return strnlen(code, CodeLength);
 }
 
+// `code` holds `codeLength` (at most CodeLength) characters, none of them NUL.
 bool SameCode(const char *stored, const char *code, size_t codeLength)
 {
-    if (CodeLen(stored) != codeLength)
-        return false;
+    // A stored character equal to one of the code's is no NUL, so the stored
+    // code is exactly as long when it ends right after them.
     for (size_t i = 0; i < codeLength; ++i)
         if (Fold(stored[i]) != Fold(code[i]))
             return false;
-    return true;
+    return codeLength == CodeLength || stored[codeLength] == 0;
 }
 
 uint32_t HashCode(const char *code, size_t length)
@@ -141,9 +142,8 @@ void TMarketData::DataFile(char *path, int size, const char *file) const
     std::snprintf(path, size_t(size), "%sdata\\%s\\%s.%s", DataRoot, Info.Dir, file, Info.Ext);
 }
 
-int TMarketData::LinearFind(const char *code) const
+int TMarketData::LinearFind(const char *code, size_t length) const
 {
-    size_t length = std::strlen(code);
     for (int i = 0; i < StockCount; ++i)
         if (SameCode(Statics[i].Code, code, length))
             return i;
@@ -182,15 +182,19 @@ void TMarketData::RebuildCodeIndex()
 
 int TMarketData::FindStockByCode(const char *code) const
 {
-    if (!code || !HasArrays())
+    if (!code)
         return -1;
-    size_t length = std::strlen(code);
-    if (length > CodeLength)
+    return FindStockByCode(code, std::strlen(code));
+}
+
+int TMarketData::FindStockByCode(const char *code, size_t length) const
+{
+    if (!code || !HasArrays() || length > CodeLength)
         return -1;
     // The index answers for the table it was built from; a table whose count
     // changed without a rebuild is searched in full.
     if (!m_CodeIndex || m_IndexedCount != StockCount)
-        return LinearFind(code);
+        return LinearFind(code, length);
     uint32_t mask = m_CodeIndexSize - 1;
     for (uint32_t slot = HashCode(code, length) & mask; m_CodeIndex[slot] >= 0; slot = (slot + 1) & mask) {
         int i = m_CodeIndex[slot];

@@ -24,6 +24,8 @@ public:
 
     // The first stock whose code equals `code` without regard to case, or -1.
     int FindStockByCode(const char *code) const;
+    // The same for a code whose length (up to the first NUL) the caller knows.
+    int FindStockByCode(const char *code, size_t length) const;
     int GetStockClass(int stock) const;
 
     int RequestNameTable();
@@ -85,7 +87,7 @@ private:
     bool HasArrays() const { return Statics && Quotes && Aux && Infos; }
     // "<data root>data\<dir>\<file>.<ext>" into `path`.
     void DataFile(char *path, int size, const char *file) const;
-    int LinearFind(const char *code) const;
+    int LinearFind(const char *code, size_t length) const;
 
     // Open-addressed table of stock positions by code (-1 = empty slot).
     int32_t *m_CodeIndex = nullptr;

@@ -311,7 +311,7 @@ void TRealDataClnt::ApplyQuote(const uint8_t *record, int market)
     if (length == 0 || length == 8)
         return;
     std::memcpy(code, record + 116, length);
-    const int index = md->FindStockByCode(code);
+    const int index = md->FindStockByCode(code, length);
     if (index < 0)
         return;
     RealQuoteRecord &held = md->Quotes[index];

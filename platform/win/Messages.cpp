@@ -201,16 +201,34 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return RemotePost(hwnd, msg, wParam, lParam);
 }
 
+namespace {
+
+// A send to a window of the calling thread: its procedure, called directly.
+LRESULT CallOwnWindow(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    MessageOrigin origin(false);
+    return proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // Repeated sends to the same window of this thread (a stream of change
+    // messages to the frame) skip the table look-ups.
+    WNDPROC proc = nullptr;
+    if (CachedOwnWindowProc(hwnd, proc))
+        return CallOwnWindow(proc, hwnd, msg, wParam, lParam);
     std::shared_ptr<WindowRecord> w = FindLocalWindow(hwnd);
     if (!w)
         return RemoteSend(hwnd, msg, wParam, lParam);
     LRESULT result = 0;
     if (w->queue.get() == CurrentQueue().get()) {
-        if (!CallLocalWindow(hwnd, msg, wParam, lParam, result))
+        if (!OwnWindowProc(hwnd, proc)) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return result;
+            return result;
+        }
+        return CallOwnWindow(proc, hwnd, msg, wParam, lParam);
     }
     bool handled = false;
     bool ran = false;

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -35,6 +36,9 @@ struct Tables {
     // Ordered by handle, which is creation order within a process.
     std::map<HWND, std::shared_ptr<WindowRecord>> windows;
     ATOM nextAtom = 0xC000;
+    // Moves on (under the lock) whenever a window is added or removed or a
+    // procedure is replaced; the per-thread send cache holds while it stands.
+    std::atomic<uint64_t> version{1};
 };
 
 Tables &T()
@@ -42,6 +46,18 @@ Tables &T()
     static auto *tables = new Tables;
     return *tables;
 }
+
+// Called with the lock held, after the table or a procedure changed.
+void TableChanged() { T().version.fetch_add(1, std::memory_order_release); }
+
+// The window of the calling thread it last sent to, with that window's
+// procedure as of the table version it was read at.
+struct OwnSendCache {
+    HWND hwnd = 0;
+    uint64_t version = 0;
+    WNDPROC proc = nullptr;
+};
+thread_local OwnSendCache ownSend;
 
 std::string Lower(std::string_view s)
 {
@@ -167,6 +183,7 @@ void ForgetWindowsOfQueue(const ThreadQueue *queue)
                 if (it->second->exported)
                     gone.push_back(it->first);
                 it = T().windows.erase(it);
+                TableChanged();
             } else {
                 ++it;
             }
@@ -188,6 +205,26 @@ bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT 
     }
     MessageOrigin origin(fromOtherProcess);
     result = proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
+    return true;
+}
+
+bool CachedOwnWindowProc(HWND hwnd, WNDPROC &proc)
+{
+    const OwnSendCache &cache = ownSend;
+    if (hwnd == 0 || cache.hwnd != hwnd || cache.version != T().version.load(std::memory_order_acquire))
+        return false;
+    proc = cache.proc;
+    return true;
+}
+
+bool OwnWindowProc(HWND hwnd, WNDPROC &proc)
+{
+    std::lock_guard<std::mutex> guard(T().lock);
+    auto it = T().windows.find(hwnd);
+    if (it == T().windows.end())
+        return false;
+    proc = it->second->proc;
+    ownSend = {hwnd, T().version.load(std::memory_order_relaxed), proc};
     return true;
 }
 
@@ -297,6 +334,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     {
         std::lock_guard<std::mutex> guard(T().lock);
         T().windows[w->hwnd] = w;
+        TableChanged();
     }
     CREATESTRUCTA cs{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
                      windowName, className, exStyle};
@@ -360,6 +398,7 @@ BOOL DestroyWindow(HWND hwnd)
     {
         std::lock_guard<std::mutex> guard(T().lock);
         T().windows.erase(hwnd);
+        TableChanged();
     }
     if (surface)
         surface->Destroyed();
@@ -506,6 +545,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value)
         }
         old = reinterpret_cast<LONG_PTR>(w->proc);
         w->proc = reinterpret_cast<WNDPROC>(value);
+        TableChanged();
         return old;
     case GWL_ID:
         old = w->id;

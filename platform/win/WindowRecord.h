@@ -45,6 +45,15 @@ std::mutex &WindowLock();
 bool CallLocalWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result,
                      bool fromOtherProcess = false);
 
+// The same-thread send path. CachedOwnWindowProc answers, without the window
+// table's lock, for the window of the calling thread that the thread last looked
+// up through OwnWindowProc, as long as no window was created or destroyed and no
+// procedure replaced since; false means "ask the table". OwnWindowProc reads the
+// procedure of a window the caller knows to be its own thread's (false when it
+// is gone) and remembers it for the calling thread.
+bool CachedOwnWindowProc(HWND hwnd, WNDPROC &proc);
+bool OwnWindowProc(HWND hwnd, WNDPROC &proc);
+
 // Posts to a window of this process only (the remote unit delivers this way,
 // marking the message as one from another process).
 BOOL PostLocalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool fromOtherProcess = false);
