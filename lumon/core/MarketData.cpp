@@ -161,21 +161,23 @@ void TMarketData::RebuildCodeIndex()
     uint32_t size = 16;
     while (size < uint32_t(StockCount) * 2)
         size *= 2;
-    m_CodeIndex = static_cast<int32_t *>(EMemAlloc(size * sizeof(int32_t)));
+    m_CodeIndex = static_cast<CodeSlot *>(EMemAlloc(size * sizeof(CodeSlot)));
     if (!m_CodeIndex)
         return;
-    std::memset(m_CodeIndex, 0xFF, size * sizeof(int32_t));
+    for (uint32_t slot = 0; slot < size; ++slot)
+        m_CodeIndex[slot] = {-1, 0};
     m_CodeIndexSize = size;
     for (int i = 0; i < StockCount; ++i) {
         const char *code = Statics[i].Code;
         size_t length = CodeLen(code);
-        uint32_t slot = HashCode(code, length) & (size - 1);
+        const uint32_t hash = HashCode(code, length);
+        uint32_t slot = hash & (size - 1);
         // A code met before keeps its first position.
-        for (; m_CodeIndex[slot] >= 0; slot = (slot + 1) & (size - 1))
-            if (SameCode(Statics[m_CodeIndex[slot]].Code, code, length))
+        for (; m_CodeIndex[slot].Stock >= 0; slot = (slot + 1) & (size - 1))
+            if (m_CodeIndex[slot].Hash == hash && SameCode(Statics[m_CodeIndex[slot].Stock].Code, code, length))
                 break;
-        if (m_CodeIndex[slot] < 0)
-            m_CodeIndex[slot] = i;
+        if (m_CodeIndex[slot].Stock < 0)
+            m_CodeIndex[slot] = {i, hash};
     }
     m_IndexedCount = StockCount;
 }
@@ -196,10 +198,11 @@ int TMarketData::FindStockByCode(const char *code, size_t length) const
     if (!m_CodeIndex || m_IndexedCount != StockCount)
         return LinearFind(code, length);
     uint32_t mask = m_CodeIndexSize - 1;
-    for (uint32_t slot = HashCode(code, length) & mask; m_CodeIndex[slot] >= 0; slot = (slot + 1) & mask) {
-        int i = m_CodeIndex[slot];
-        if (SameCode(Statics[i].Code, code, length))
-            return i;
+    const uint32_t hash = HashCode(code, length);
+    for (uint32_t slot = hash & mask; m_CodeIndex[slot].Stock >= 0; slot = (slot + 1) & mask) {
+        const CodeSlot &entry = m_CodeIndex[slot];
+        if (entry.Hash == hash && SameCode(Statics[entry.Stock].Code, code, length))
+            return entry.Stock;
     }
     return -1;
 }

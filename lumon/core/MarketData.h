@@ -89,8 +89,14 @@ private:
     void DataFile(char *path, int size, const char *file) const;
     int LinearFind(const char *code, size_t length) const;
 
-    // Open-addressed table of stock positions by code (-1 = empty slot).
-    int32_t *m_CodeIndex = nullptr;
+    // Open-addressed table of stock positions by code (stock -1 = empty slot),
+    // each with its code's hash so that a probe past another code's slot does
+    // not read that stock's record.
+    struct CodeSlot {
+        int32_t Stock;
+        uint32_t Hash;
+    };
+    CodeSlot *m_CodeIndex = nullptr;
     uint32_t m_CodeIndexSize = 0;
     int32_t m_IndexedCount = -1;
 };

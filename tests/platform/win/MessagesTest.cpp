@@ -10,6 +10,7 @@
 
 #include "GuiTestSupport.h"
 #include "platform/win/Messages.h"
+#include "platform/win/Thread.h"
 #include "platform/win/Timers.h"
 #include "platform/win/Window.h"
 
@@ -174,6 +175,46 @@ TEST_F(MessagesTest, SameThreadSendIsDirectAndSubclassingChains)
     EXPECT_TRUE(SetWindowTextA(hwnd, "abcdefghij"));
     EXPECT_EQ(GetWindowTextA(hwnd, text, sizeof text), 7);
     EXPECT_STREQ(text, "abcdefg");
+}
+
+// Repeated sends to the same window of the thread take a short way; it must
+// follow the window: gone once destroyed, not taken by a window created after,
+// and never by another thread sending to the same window.
+TEST_F(MessagesTest, RepeatedSameThreadSendsFollowTheWindow)
+{
+    std::atomic<DWORD> handlerThread{0};
+    onMessage = [&](HWND h, UINT, WPARAM w, LPARAM) -> LRESULT {
+        handlerThread = GetCurrentThreadId();
+        return h == hwnd ? LRESULT(w + 1) : LRESULT(w + 100);
+    };
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(SendMessageA(hwnd, WM_USER, WPARAM(i), 0), i + 1);
+
+    // Another thread's send to the same window still runs on the window's thread.
+    LRESULT fromWorker = -1;
+    DWORD workerId = 0;
+    std::thread worker([&] {
+        workerId = GetCurrentThreadId();
+        fromWorker = SendMessageA(hwnd, WM_USER, 7, 0);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return fromWorker != -1; }));
+    worker.join();
+    EXPECT_EQ(fromWorker, 8);
+    EXPECT_EQ(handlerThread.load(), GetCurrentThreadId());
+    EXPECT_NE(workerId, GetCurrentThreadId());
+
+    // A second window between sends, then the first destroyed.
+    HWND other = CreateWindowExA(0, "MsgTestWnd", "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr);
+    ASSERT_NE(other, 0u);
+    EXPECT_EQ(SendMessageA(other, WM_USER, 1, 0), 101);
+    EXPECT_EQ(SendMessageA(hwnd, WM_USER, 1, 0), 2);
+    const HWND gone = hwnd;
+    ASSERT_TRUE(DestroyWindow(gone));
+    SetLastError(0);
+    EXPECT_EQ(SendMessageA(gone, WM_USER, 1, 0), 0);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_EQ(SendMessageA(other, WM_USER, 2, 0), 102);
+    DestroyWindow(other);
 }
 
 TEST_F(MessagesTest, TwoTimersDeliverTheirOwnIds)
