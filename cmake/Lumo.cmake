@@ -57,6 +57,7 @@ function(lumo_test_folder name)
   endif()
   target_compile_definitions(${name} PRIVATE
     LUMO_TEST_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}"
+    LUMO_REPO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     LUMO_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   add_test(NAME ${name}
            COMMAND ${PROJECT_SOURCE_DIR}/tests/sandbox/run-in-sandbox $<TARGET_FILE:${name}>)

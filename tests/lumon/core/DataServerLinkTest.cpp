@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MiniJson.h"
+#include "tests/support/MiniJson.h"
 #include "SocketTestSupport.h"
 #include "lumon/core/DataRequest.h"
 #include "lumon/core/FrameServices.h"
@@ -22,17 +22,12 @@
 #include "lumon/core/LCompress.h"
 #include "lumon/core/LSocketPool.h"
 #include "lumon/core/RequestRing.h"
-#include "tests/support/PeerProcess.h"
+#include "tests/support/DataServerPeer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace socktest;
-
-fs::path Repo()
-{
-    return fs::path(LUMO_TEST_SOURCE_DIR).parent_path().parent_path().parent_path();
-}
 
 std::string Hex(const uint8_t *p, size_t n)
 {
@@ -44,29 +39,6 @@ std::string Hex(const uint8_t *p, size_t n)
     }
     return s;
 }
-
-// The simulated data server as a child process serving an installation.
-class DataServer {
-public:
-    bool Start(const std::string &install, const std::string &log, const std::vector<std::string> &extra)
-    {
-        std::vector<std::string> args = {"/usr/bin/python3", (Repo() / "tools" / "dataserver.py").string(),
-                                         "--install", install, "--log", log, "--tick", "0"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::string line;
-        child_.Start(args, &line);
-        size_t at = line.find("data=");
-        if (at == std::string::npos)
-            return false;
-        dataPort_ = uint16_t(std::stoi(line.substr(at + 5)));
-        return true;
-    }
-    uint16_t DataPort() const { return dataPort_; }
-
-private:
-    peersupport::PeerProcess child_;
-    uint16_t dataPort_ = 0;
-};
 
 // The request connection as the tests drive it: frames in a buffer, bodies
 // expanded when flagged, the last frame of each answer completing its request.
@@ -198,7 +170,7 @@ protected:
         pool = std::make_unique<LSocketPool>();
         root = (fs::current_path() / "dslink").string();
         fs::remove_all(root);
-        std::string command = "/usr/bin/python3 '" + (Repo() / "tools" / "mkinstall.py").string() + "' '" + root +
+        std::string command = "/usr/bin/python3 '" + (peer::Repo() / "tools" / "mkinstall.py").string() + "' '" + root +
                               "' --no-registry > mkinstall.log 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0);
         logPath = (fs::current_path() / "frames.log").string();
@@ -229,8 +201,8 @@ protected:
 
 TEST_F(DataServerLinkTest, RequestsGoOutAndCompressedAnswersComeBackInOrder)
 {
-    DataServer server;
-    ASSERT_TRUE(server.Start(root, logPath, {"--compress", "always"}));
+    peer::DataServer server;
+    ASSERT_TRUE(server.Start(root, {"--log", logPath, "--compress", "always"}));
 
     RequestRing ring;
     LinkClient link(ring);
@@ -238,7 +210,7 @@ TEST_F(DataServerLinkTest, RequestsGoOutAndCompressedAnswersComeBackInOrder)
     MFrame = &frame;
     link.Attach();
     ASSERT_EQ(link.Create(LSocket::kStream, 0), 1);
-    ASSERT_EQ(link.Connect("127.0.0.1", server.DataPort()), 1);
+    ASSERT_EQ(link.Connect("127.0.0.1", server.data), 1);
 
     // Login on the blocking socket.
     uint8_t login[80];
@@ -310,15 +282,17 @@ TEST_F(DataServerLinkTest, AnswersSplitAtAnyByteStillExpand)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        DataServer server;
-        ASSERT_TRUE(server.Start(root, logPath, c.options));
+        peer::DataServer server;
+        std::vector<std::string> options = {"--log", logPath};
+        options.insert(options.end(), c.options.begin(), c.options.end());
+        ASSERT_TRUE(server.Start(root, options));
         RequestRing ring;
         LinkClient link(ring);
         LinkFrame frame(link);
         MFrame = &frame;
         link.Attach();
         ASSERT_EQ(link.Create(LSocket::kStream, 0), 1);
-        ASSERT_EQ(link.Connect("127.0.0.1", server.DataPort()), 1);
+        ASSERT_EQ(link.Connect("127.0.0.1", server.data), 1);
         uint8_t login[80];
         int n = BuildLoginFrame("demo", "demo", 0, login);
         ASSERT_EQ(link.Send(login, n, 100), n);

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "MiniJson.h"
+#include "tests/support/MiniJson.h"
 #include "lumon/core/BlockGroup.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/DbfTable.h"
@@ -44,7 +44,7 @@ protected:
     void SetUp() override
     {
         namespace fs = std::filesystem;
-        fs::path repo = fs::path(LUMO_TEST_SOURCE_DIR).parent_path().parent_path().parent_path();
+        fs::path repo = LUMO_REPO_SOURCE_DIR;
         fs::path maker = repo / "tools" / "mkinstall.py";
         ASSERT_TRUE(fs::exists(maker));
         char cwd[4096] = {};

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "DataServerPeer.h"
+#include "tests/support/DataServerPeer.h"
 #include "Installation.h"
 #include "SocketTestSupport.h"
 #include "lumon/core/DataIO.h"

@@ -1,4 +1,4 @@
-// The peers of the data-server client tests: the simulated data server as a
+// The peers of the tests that talk to the data server: the simulated data server as a
 // child process with its control port, microsocks as a real SOCKS5 proxy, a
 // window that records the messages the clients post and send to the frame, and
 // a frame double behind it.
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "MiniJson.h"
+#include "tests/support/MiniJson.h"
 #include "lumon/core/FrameServices.h"
 #include "lumon/core/NewsIndex.h"
 #include "lumon/core/TRealDataClnt.h"
@@ -28,7 +28,7 @@ namespace peer {
 
 inline std::filesystem::path Repo()
 {
-    return std::filesystem::path(LUMO_TEST_SOURCE_DIR).parent_path().parent_path().parent_path();
+    return std::filesystem::path(LUMO_REPO_SOURCE_DIR);
 }
 
 inline int Field(const std::string &line, const char *name)
@@ -37,7 +37,8 @@ inline int Field(const std::string &line, const char *name)
     return at == std::string::npos ? 0 : std::stoi(line.substr(at + std::strlen(name) + 1));
 }
 
-// The simulated data server with a control port.
+// The simulated data server with a control port; extra options (a log, a
+// compression mode, a users file) are passed on.
 class DataServer {
 public:
     bool Start(const std::string &install, const std::vector<std::string> &extra, const std::string &host = "127.0.0.1")
