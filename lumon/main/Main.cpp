@@ -1,0 +1,54 @@
+// The terminal's entry: loads the saved time-zone table, works from its own
+// folder (the settings and data are found relative to it), creates the main
+// frame (which starts everything and logs in) and the About box, and runs until
+// the frame closes or a quit is asked for.
+#include <cstring>
+#include <exception>
+
+#include "lumon/core/SysTimeTable.h"
+#include "lumon/shell/MFrame.h"
+#include "lumon/shell/NoticeForm.h"
+#include "platform/forms/TApplication.h"
+#include "platform/win/File.h"
+
+using namespace win;
+
+namespace {
+
+void WorkFromProgramFolder()
+{
+    char path[MAX_PATH * 4] = {};
+    DWORD n = GetModuleFileNameA(0, path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return;
+    if (char *slash = std::strrchr(path, '/')) {
+        slash[1] = 0;
+        SetCurrentDirectoryA(path);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    WorkFromProgramFolder();
+    UtilDataStaticInit();
+    TApplication app(argc, argv);
+    TMFrame *frame = nullptr;
+    try {
+        app.Initialize();
+        app.CreateForm(frame);
+        app.CreateForm(Right);
+        app.Run();
+    } catch (const std::exception &e) {
+        app.ShowException(e.what());
+    } catch (...) {
+        app.ShowException("unknown error");
+    }
+    // A quit asked for elsewhere ends the loop without closing the frame: the
+    // closing steps still run, so the alarm thread stops and the snapshots are
+    // written.
+    if (frame)
+        frame->TearDown();
+    return 0;
+}

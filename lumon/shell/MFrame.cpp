@@ -1,0 +1,424 @@
+#include "lumon/shell/MFrame.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "lumon/core/Alarm.h"
+#include "lumon/core/BlockGroup.h"
+#include "lumon/core/DataIO.h"
+#include "lumon/core/LSocketPool.h"
+#include "lumon/core/TNormalClnt.h"
+#include "lumon/core/TRealDataClnt.h"
+#include "lumon/core/UtilData.h"
+#include "lumon/core/ui/TClientRight.h"
+#include "lumon/formula/IndexDefs.h"
+#include "lumon/shell/NoticeForm.h"
+#include "platform/forms/TApplication.h"
+#include "platform/win/File.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Messages.h"
+#include "platform/win/Process.h"
+#include "platform/win/Profile.h"
+#include "platform/win/TIniFile.h"
+#include "platform/win/Thread.h"
+
+using namespace win;
+
+TNormalClnt *RequestClient = nullptr;
+TRealDataClnt *RealTimeClient = nullptr;
+uint8_t DialogBusy = 0;
+uint8_t FrameBusy = 0;
+uint8_t TextEntryActive = 0;
+uint8_t PageKeysActive = 0;
+DWORD FaultStartTick = 0;
+int32_t SortTime = 30;
+int32_t PageTime = 15;
+int32_t RefreshTime = 30;
+
+namespace {
+
+const char kSettings[] = "..\\CFG\\SETTING.INI";
+TMFrame *theFrame = nullptr;
+
+// Boxes of the frame: owned by its window, on top of all windows.
+int FrameBox(const char *text, const char *title, UINT type)
+{
+    HWND owner = theFrame && theFrame->HandleAllocated() ? theFrame->Handle : HWND(0);
+    return MessageBoxA(owner, text, title, type | MB_TOPMOST);
+}
+
+// Bit n of a rights area, counted from the most significant bit of each byte.
+bool RightsBit(const uint8_t *area, int n) { return (area[n / 8] & (0x80 >> (n % 8))) != 0; }
+
+const StockStaticRecord *StockOf(StockId stock)
+{
+    return TDataIO::GetStock(stock);
+}
+
+} // namespace
+
+TMFrame *MainFrame() { return theFrame; }
+
+TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
+{
+    // The markets loading on the login thread already ask the frame for their
+    // name tables, so the frame is the core's frame before the login step.
+    theFrame = this;
+    MFrame = this;
+    Caption = "lumo";
+    Font->Name = "Tahoma";
+    Font->Height = -14;
+    FontChanged();
+    Position = poDesktopCenter;
+    OnCreate = [this](TObject *s) { FormCreate(s); };
+    OnShow = [this](TObject *s) { FormShow(s); };
+    OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };
+}
+
+TMFrame::~TMFrame()
+{
+    TearDown();
+    if (MFrame == this)
+        MFrame = nullptr;
+    if (theFrame == this)
+        theFrame = nullptr;
+}
+
+void TMFrame::FormCreate(TObject *)
+{
+    // The temporary-files folder; one that does not fit the buffer is left empty.
+    DWORD n = GetTempPathA(sizeof TempDirectory, TempDirectory);
+    if (n == 0 || n >= sizeof TempDirectory)
+        TempDirectory[0] = 0;
+
+    std::strcpy(StatusLetters[0], "l");
+    std::strcpy(StatusLetters[1], "u");
+    std::strcpy(StatusLetters[2], "m");
+    std::strcpy(StatusLetters[3], "o");
+    CyclicDisplay = 0;
+    WindowState = wsMaximized;
+
+    LoadDisplayParameters();
+    Util = new TUtilData(1);
+    LoadIndexDefinitions("Guest");
+    SocketPool = new LSocketPool();
+
+    if (ShowLoginDialog(0) == 0) {
+        StartAborted = 1;
+        return;
+    }
+
+    Blocks = new TBlockGroup();
+
+    if (RealTimeClient && RealTimeClient->Connect() == 0) {
+        FrameBox("无法取得即时数据.  ", "网络提示", MB_ICONERROR);
+        delete RealTimeClient;
+        RealTimeClient = nullptr;
+    }
+
+    ReadFrameSettings();
+
+    if (!Alarms) {
+        Alarms = new TAlarm();
+        Alarms->StartCheckThread();
+    }
+    CopyIndexQuote();
+    StartChatClient();
+    if (RequestClient && RequestClient->IsConnected())
+        RequestClient->RequestNewsSinceLast(0);
+}
+
+void TMFrame::FormShow(TObject *)
+{
+    if (StartAborted)
+        return;
+    PostMessageA(Handle, WM_ASK_SYSTEM_MESSAGES, 0, 0);
+}
+
+void TMFrame::LoadDisplayParameters()
+{
+    TIniFile ini(kSettings);
+    SortTime = ini.ReadInteger("PARAMETER", "SortTime", 30);
+    PageTime = ini.ReadInteger("PARAMETER", "PageTime", 15);
+    RefreshTime = ini.ReadInteger("PARAMETER", "RefreshTime", 30);
+}
+
+void TMFrame::ReadFrameSettings()
+{
+    TIniFile ini(kSettings);
+    LastRtMsgId = ini.ReadInteger("PARAMETER", "LastRtMsgID", -1);
+    TickFirst = ini.ReadBool("TableDef", "TickFirst", true);
+    TrendFirst = ini.ReadBool("TableDef", "TrendFirst", true);
+    ReportGridding = ini.ReadBool("TableDef", "ReportGridding", false);
+    ToolBarShown = ini.ReadBool("TableDef", "ToolBar", true);
+    StatusBarShown = ini.ReadBool("TableDef", "StatuBar", true);
+    LineToolDocked = ini.ReadBool("PARAMETER", "LineToolDocked", false);
+    CycleChoice = ini.ReadBool("PARAMETER", "CycleChoice", false);
+    DirectBuySell = ini.ReadBool("PARAMETER", "Directbysell", false);
+    CaptionSetting = ini.ReadString("PARAMETER", "Caption", "");
+    if (!CaptionSetting.IsEmpty())
+        Caption = AnsiString("lumo ") + CaptionSetting;
+}
+
+void TMFrame::WriteFrameSettings()
+{
+    TIniFile ini(kSettings);
+    ini.WriteBool("TableDef", "TickFirst", TickFirst);
+    ini.WriteBool("TableDef", "TrendFirst", TrendFirst);
+    ini.WriteBool("PARAMETER", "LineToolDocked", LineToolDocked);
+    ini.WriteBool("PARAMETER", "CycleChoice", CycleChoice);
+    ini.WriteBool("PARAMETER", "Directbysell", DirectBuySell);
+    ini.WriteInteger("THEME", "LastTheme", LastTheme);
+}
+
+void TMFrame::CopyIndexQuote()
+{
+    // Only markets and stocks that exist are read.
+    for (int m = 0; m < 2; ++m) {
+        IndexQuote[m] = {};
+        if (m >= MarketTable.Count || !MarketTable.Markets[m])
+            continue;
+        const TMarketData &market = *MarketTable.Markets[m];
+        if (market.StockCount < 1 || !market.Quotes)
+            continue;
+        IndexQuote[m].PrevClose = int32_t(market.Quotes[0].PrevClose);
+        IndexQuote[m].LastPrice = int32_t(market.Quotes[0].Last);
+        IndexQuote[m].Amount = market.Quotes[0].Amount;
+    }
+}
+
+void TMFrame::StartChatClient()
+{
+    char commandLine[16];
+    std::snprintf(commandLine, sizeof commandLine, "%u", unsigned(uintptr_t(Handle)));
+    STARTUPINFOA startup{};
+    startup.cb = 68;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(".\\chatdesk.dll", commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+        if (info.hThread)
+            CloseHandle(info.hThread);
+        if (info.hProcess)
+            CloseHandle(info.hProcess);
+    }
+}
+
+void TMFrame::DeleteClients()
+{
+    delete RequestClient;
+    RequestClient = nullptr;
+    delete RealTimeClient;
+    RealTimeClient = nullptr;
+}
+
+void TMFrame::FormClose(TObject *, TCloseAction &) { TearDown(); }
+
+void TMFrame::TearDown()
+{
+    if (TornDown)
+        return;
+    TornDown = 1;
+    if (ChatWindow) {
+        PostMessageA(ChatWindow, WM_CHAT_COMMAND, 3, 0);
+        ChatWindow = 0;
+    }
+    DeleteClients();
+    // An aborted start read none of the settings it would write back: the
+    // user's file keeps its values.
+    if (!StartAborted)
+        WriteFrameSettings();
+    if (Alarms) {
+        Alarms->StopCheckThread();
+        delete Alarms; // saves ALARM.SET
+        Alarms = nullptr;
+    }
+    delete DataStore; // each market writes its quote snapshot
+    DataStore = nullptr;
+    delete Util;
+    Util = nullptr;
+    delete Blocks;
+    Blocks = nullptr;
+    delete SocketPool;
+    SocketPool = nullptr;
+}
+
+int TMFrame::ShowLoginDialog(uint8_t reconnect)
+{
+    DialogBusy = 1;
+    LoginReconnect = reconnect;
+    auto *dialog = new TClientRight(this, reconnect);
+    if (reconnect) {
+        dialog->Button3->Visible = false;
+        dialog->Button2->Caption = "取      消";
+    }
+    dialog->AfterConstruction();
+    int result = dialog->ShowModal();
+    HANDLE thread = dialog->LoginThread;
+    delete dialog;
+    // The thread knows the dialog only by its window. A send it made while the
+    // window still existed waits for this thread to serve it (it then finds the
+    // window gone and returns), so the join serves sent messages while it waits.
+    if (thread) {
+        MSG msg;
+        while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT)
+            PeekMessageA(&msg, 0, 0, 0, PM_NOREMOVE);
+        CloseHandle(thread);
+    }
+    DialogBusy = 0;
+    // The request client's socket notifications start on this thread, where
+    // every socket event of the terminal is handled, once the login thread is
+    // done with the client's blocking calls.
+    if (result == 1 || (reconnect && thread))
+        if (RequestClient && RealTimeClient)
+            RequestClient->StartAsyncEvents();
+
+    if (result == 3) {
+        FrameBox("脱机浏览无法取得即时数据.  ", "警告", MB_ICONEXCLAMATION);
+        if (!DataStore)
+            DataStore = new TDataIO(0);
+        if (MarketTable.Status == -1) {
+            FrameBox("初始化数据失败", "提示", MB_ICONERROR);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return 1;
+    }
+    if (result == 1)
+        return 1;
+    if (!reconnect)
+        PostQuitMessage(0);
+    return 0;
+}
+
+int TMFrame::ConnectToServer(HWND dialog, const char *user, const char *password)
+{
+    if (RequestClient) {
+        if (RequestClient->IsConnected())
+            RequestClient->Disconnect();
+        delete RequestClient;
+        RequestClient = nullptr;
+    }
+    // The client is the frame's only once it is built and logged in: the fault
+    // handler must not see it half made.
+    auto *client = new TNormalClnt();
+    client->SetUser(user, password);
+    std::memset(UserName, 0, sizeof UserName);
+    std::memset(Password, 0, sizeof Password);
+    std::strncpy(UserName, user, sizeof UserName - 1);
+    std::strncpy(Password, password, sizeof Password - 1);
+
+    bool ok = true;
+    if (GetPrivateProfileIntA("Server", "NoJH", 0, ".\\server.ini") == 0) {
+        SendMessageA(dialog, WM_LOGIN_SEARCH, 0, 0);
+        if (client->Open() == 1)
+            ok = client->Login() == 0;
+    }
+    if (ok) {
+        SendMessageA(dialog, WM_LOGIN_CONNECT, 0, 0);
+        ok = client->ConnectServer() == 1;
+        if (ok) {
+            SendMessageA(dialog, WM_LOGIN_VERSION, 0, 0);
+            ok = client->Login() == 0;
+        }
+    }
+    if (!ok) {
+        SendMessageA(dialog, WM_MARKET_FAILED, 0, 0);
+        client->Disconnect();
+        const char *text = client->GetErrorText();
+        FrameBox(text && *text ? text : "网络连接超时，请重新连接!", "登录提示", MB_ICONERROR);
+        SendMessageA(dialog, WM_MARKET_FAILED, 0, 0);
+        delete client;
+        return 0;
+    }
+    RequestClient = client;
+    if (LoginReconnect)
+        return 1;
+    if (RequestClient->CheckVersion(dialog) == 1) {
+        delete RequestClient;
+        RequestClient = nullptr;
+        return 0;
+    }
+    return 1;
+}
+
+int TMFrame::StartRealDataClient(HWND dialog)
+{
+    if (!RequestClient)
+        return 0;
+    RealTimeClient = new TRealDataClnt(RequestClient->GetServerAddress());
+    if (LoginReconnect)
+        return 0; // the markets are loaded already
+    DataStore = new TDataIO(dialog);
+    if (MarketTable.Status == -1) {
+        FrameBox("初始化数据失败", "提示", MB_ICONERROR);
+        PostQuitMessage(0);
+        return 1;
+    }
+    return 0;
+}
+
+int TMFrame::GetConnectionState() const
+{
+    return (RequestClient && RequestClient->IsConnected() ? 1 : 0) |
+           (RealTimeClient && RealTimeClient->IsConnected() ? 2 : 0);
+}
+
+bool TMFrame::RequestNameTable(int market)
+{
+    return RequestClient && RequestClient->IsConnected() && RequestClient->LoadNameTable(market) >= 0;
+}
+
+bool TMFrame::RequestHistory(int market, const char *code, int period, int force, int argument)
+{
+    return RequestClient && RequestClient->IsConnected() &&
+           RequestClient->RequestHistory(market, code, period, force,
+                                         reinterpret_cast<const void *>(intptr_t(argument))) == 1;
+}
+
+bool TMFrame::RequestTickData(StockId stock)
+{
+    const StockStaticRecord *s = StockOf(stock);
+    return s && RequestClient && RequestClient->IsConnected() &&
+           RequestClient->RequestTickData(StockMarket(stock), s->Code, nullptr) == 1;
+}
+
+bool TMFrame::RequestWeightFile(StockId stock)
+{
+    const StockStaticRecord *s = StockOf(stock);
+    return s && RequestClient && RequestClient->IsConnected() &&
+           RequestClient->RequestWeightFile(StockMarket(stock), s->Code) == 1;
+}
+
+HWND TMFrame::GetFrameWindow() { return HandleAllocated() ? Handle : HWND(0); }
+
+int TMFrame::SendDataRequest(const DataRequest &request)
+{
+    return RequestClient ? RequestClient->SendRequest(request) : -1;
+}
+
+bool TMFrame::HasMarketRight(int market, int function)
+{
+    if (market < 0 || market > 15 || function < 0 || function > 14)
+        return false;
+    return RightsBit(Rights, market * 16 + function);
+}
+
+bool TMFrame::HasFunctionRight(int n)
+{
+    if (n < 1 || n > 100)
+        return false;
+    return RightsBit(Rights + 32, n - 1);
+}
+
+void TMFrame::SetRights(const uint8_t *block, int ymd)
+{
+    std::memcpy(Rights, block, sizeof Rights);
+    RightsDate = ymd;
+}
+
+int TMFrame::ShowUpdateNotice()
+{
+    TNoticeForm notice(this);
+    notice.AfterConstruction();
+    return notice.ShowModal();
+}

@@ -1,0 +1,125 @@
+// The terminal's main frame: brings up every global object of the terminal in a
+// fixed order when it is created (the login with the data-server clients among
+// them), serves the market data core as its frame, keeps its display settings
+// in SETTING.INI and takes everything down again in order when it closes.
+#pragma once
+
+#include <cstdint>
+
+#include "lumon/core/FrameServices.h"
+#include "platform/forms/TForm.h"
+
+class TAlarm;
+class TBlockGroup;
+class TDataIO;
+class TNormalClnt;
+class TRealDataClnt;
+class TUtilData;
+class LSocketPool;
+
+// The frame's data-server clients, each null while there is none. The frame
+// creates and deletes both.
+extern TNormalClnt *RequestClient;
+extern TRealDataClnt *RealTimeClient;
+// Set while a modal dialog of the frame is open (the login dialog, the fault
+// handler's own work); the keyboard router and other dialogs test it.
+extern uint8_t DialogBusy;
+// The views' frame state beside it: a view is busy, a text entry has the keys,
+// the page keys are the view's own.
+extern uint8_t FrameBusy;
+extern uint8_t TextEntryActive;
+extern uint8_t PageKeysActive;
+// Tick of the first fault of the current outage, 0 = none.
+extern win::DWORD FaultStartTick;
+
+// The display periods of SETTING.INI, in seconds.
+extern int32_t SortTime;
+extern int32_t PageTime;
+extern int32_t RefreshTime;
+
+// Messages of the frame the core does not declare.
+constexpr win::UINT WM_ASK_SYSTEM_MESSAGES = 2526;
+constexpr win::UINT WM_CHAT_COMMAND = 2564; // to chatdesk: wParam 3 ends it
+
+class TMFrame : public win::TForm, public TFrameServices {
+public:
+    explicit TMFrame(win::TComponent *Owner);
+    ~TMFrame() override;
+
+    void FormCreate(win::TObject *Sender);
+    void FormShow(win::TObject *Sender);
+    void FormClose(win::TObject *Sender, win::TCloseAction &Action);
+    // The closing steps; runs once, from FormClose or, after a quit request
+    // that ended the loop without closing the frame, from the program's entry.
+    void TearDown();
+
+    // 1 to go on, 0 when the start ends (the quit message posted in first-start mode).
+    int ShowLoginDialog(uint8_t reconnect);
+    void LoadDisplayParameters();
+    // Bit 0: the request client is connected; bit 1: the real-time client is.
+    int GetConnectionState() const;
+
+    // The market data core's frame.
+    bool RequestNameTable(int market) override;
+    bool RequestHistory(int market, const char *code, int period, int force, int argument) override;
+    bool RequestTickData(StockId stock) override;
+    bool RequestWeightFile(StockId stock) override;
+    win::HWND GetFrameWindow() override;
+    int SendDataRequest(const DataRequest &request) override;
+    bool HasMarketRight(int market, int function) override;
+    bool HasFunctionRight(int n) override;
+    void SetRights(const uint8_t *block, int ymd) override;
+    bool FaultPending() override { return FaultAsked != 0; }
+    void SetLastRealtimeMessageId(int32_t id) override { LastRtMsgId = id; }
+    const char *GetTempDirectory() override { return TempDirectory; }
+    int ShowUpdateNotice() override;
+    int ConnectToServer(win::HWND dialog, const char *user, const char *password) override;
+    int StartRealDataClient(win::HWND dialog) override;
+
+    uint8_t StartAborted = 0;
+    uint8_t CyclicDisplay = 0;
+    uint8_t FaultAsked = 0;
+    uint8_t TornDown = 0;
+    // The mode of the login dialog that is open.
+    uint8_t LoginReconnect = 0;
+    struct IndexFigures {
+        int32_t PrevClose;
+        int32_t LastPrice;
+        float Amount;
+    } IndexQuote[2] = {};
+    char StatusLetters[4][2] = {};
+    win::HWND ChatWindow = 0;
+    int32_t LastRtMsgId = -1;
+    uint8_t Rights[48] = {};
+    int32_t RightsDate = 0;
+    char UserName[32] = {};
+    char Password[32] = {};
+    char TempDirectory[240] = {};
+
+    // The check marks the settings file keeps.
+    bool TickFirst = true;
+    bool TrendFirst = true;
+    bool ReportGridding = false;
+    bool ToolBarShown = true;
+    bool StatusBarShown = true;
+    bool LineToolDocked = false;
+    bool CycleChoice = false;
+    bool DirectBuySell = false;
+    win::AnsiString CaptionSetting;
+
+    TUtilData *Util = nullptr;
+    TDataIO *DataStore = nullptr;
+    TBlockGroup *Blocks = nullptr;
+    TAlarm *Alarms = nullptr;
+    LSocketPool *SocketPool = nullptr;
+
+private:
+    void ReadFrameSettings();
+    void WriteFrameSettings();
+    void StartChatClient();
+    void CopyIndexQuote();
+    void DeleteClients();
+};
+
+// The frame, as the shell reaches it; null while there is none.
+TMFrame *MainFrame();

@@ -1,0 +1,281 @@
+// The main frame headless on an installation made by the installation maker:
+// the start through the login dialog (offline, or logged in to the simulated
+// data server), the frame's rights, the chat client's start, and the closing
+// steps with what they write.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "lumon/core/Alarm.h"
+#include "lumon/core/DataIO.h"
+#include "lumon/core/TNormalClnt.h"
+#include "lumon/core/TRealDataClnt.h"
+#include "lumon/core/ui/TClientRight.h"
+#include "lumon/shell/MFrame.h"
+#include "lumon/shell/NoticeForm.h"
+#include "platform/win/File.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Process.h"
+#include "platform/win/Profile.h"
+#include "platform/win/Registry.h"
+#include "tests/support/DataServerPeer.h"
+#include "tests/support/TestApplication.h"
+
+using namespace win;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TApplication &App() { return testsupport::TestApplication("test_lumon_shell"); }
+
+// The login dialog the frame has open, found among the frame's components.
+TClientRight *OpenDialog(TMFrame *frame)
+{
+    for (int i = 0; i < frame->ComponentCount(); ++i)
+        if (auto *d = dynamic_cast<TClientRight *>(frame->Components(i)))
+            return d;
+    return nullptr;
+}
+
+class MFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App();
+        saved_ = fs::current_path();
+        root = fs::absolute("frame-inst");
+        fs::remove_all(root);
+        std::string command = "/usr/bin/python3 '" + (peer::Repo() / "tools" / "mkinstall.py").string() + "' '" +
+                              root.string() + "' --no-registry --data-server 127.0.0.1:0:6666:6668 > mkinstall.log 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        HKEY key;
+        std::string path = root.string() + "/";
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Lumo\\Ver2.0", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr);
+        RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(path.c_str()), DWORD(path.size() + 1));
+        RegCloseKey(key);
+        SetCurrentDirectoryA((root / "bin").c_str());
+        // A chat client to be started (the launch recorder runs nothing).
+        std::ofstream(root / "bin" / "chatdesk.dll") << "#!/bin/sh\n";
+        fs::permissions(root / "bin" / "chatdesk.dll", fs::perms::owner_all);
+        RecordMessageBoxes(true);
+        RecordLaunches(true);
+    }
+    void TearDown() override
+    {
+        delete frame;
+        frame = nullptr;
+        RecordLaunches(false);
+        RecordMessageBoxes(false);
+        SetCurrentDirectoryA(saved_.c_str());
+    }
+    // Creates the frame; `answer` works the login dialog once it shows.
+    void Start(std::function<void(TClientRight *)> answer)
+    {
+        frame = new TMFrame(&App());
+        EXPECT_EQ(MFrame, frame);
+        EXPECT_EQ(MainFrame(), frame);
+        QTimer::singleShot(0, [this, answer] {
+            TClientRight *dialog = OpenDialog(frame);
+            ASSERT_NE(dialog, nullptr);
+            answer(dialog);
+        });
+        frame->AfterConstruction();
+    }
+    void UseServer(const peer::DataServer &server)
+    {
+        std::string port = std::to_string(server.data), realtime = std::to_string(server.realtime);
+        WritePrivateProfileStringA("Server", "Port", port.c_str(), ".\\server.ini");
+        WritePrivateProfileStringA("Server", "R_Port", realtime.c_str(), ".\\server.ini");
+        WritePrivateProfileStringA("Server", "NoJH", "1", ".\\server.ini");
+    }
+    std::string Setting(const char *section, const char *key)
+    {
+        char buffer[64];
+        GetPrivateProfileStringA(section, key, "<missing>", buffer, sizeof buffer, "..\\CFG\\SETTING.INI");
+        return buffer;
+    }
+
+    fs::path root;
+    TMFrame *frame = nullptr;
+
+private:
+    fs::path saved_;
+};
+
+TEST_F(MFrameTest, OfflineStartWarnsLoadsTheMarketsAndStartsTheChatClient)
+{
+    Start([](TClientRight *dialog) { dialog->Button3->Click(); });
+    EXPECT_EQ(frame->StartAborted, 0);
+    auto boxes = ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "脱机浏览无法取得即时数据.  ");
+    EXPECT_EQ(boxes[0].caption, "警告");
+    EXPECT_EQ(boxes[0].icon, UINT(MB_ICONEXCLAMATION));
+    EXPECT_NE(frame->DataStore, nullptr);
+    EXPECT_EQ(MarketTable.Status, 0);
+    EXPECT_NE(frame->Alarms, nullptr);
+    EXPECT_NE(frame->Blocks, nullptr);
+    EXPECT_EQ(RequestClient, nullptr);
+    EXPECT_EQ(frame->GetConnectionState(), 0);
+    EXPECT_EQ(frame->LastRtMsgId, -1);
+    EXPECT_STREQ(frame->StatusLetters[3], "o");
+
+    auto launches = RecordedLaunches();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].call, "CreateProcessA");
+    EXPECT_EQ(launches[0].commandLine, std::to_string(unsigned(uintptr_t(frame->Handle))));
+}
+
+TEST_F(MFrameTest, ClosingWritesTheSixKeysAndTheAlarmsAndLeavesNoObjects)
+{
+    Start([](TClientRight *dialog) { dialog->Button3->Click(); });
+    ASSERT_EQ(frame->StartAborted, 0);
+    fs::remove(root / "CFG" / "ALARM.SET");
+    frame->TickFirst = false;
+    frame->TrendFirst = true;
+    frame->LineToolDocked = true;
+    frame->CycleChoice = false;
+    frame->DirectBuySell = true;
+    auto start = std::chrono::steady_clock::now();
+    frame->TearDown();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(Setting("TableDef", "TickFirst"), "0");
+    EXPECT_EQ(Setting("TableDef", "TrendFirst"), "1");
+    EXPECT_EQ(Setting("PARAMETER", "LineToolDocked"), "1");
+    EXPECT_EQ(Setting("PARAMETER", "CycleChoice"), "0");
+    EXPECT_EQ(Setting("PARAMETER", "Directbysell"), "1");
+    EXPECT_NE(Setting("THEME", "LastTheme"), "<missing>");
+    EXPECT_TRUE(fs::exists(root / "CFG" / "ALARM.SET"));
+    EXPECT_EQ(frame->Alarms, nullptr);
+    EXPECT_EQ(frame->DataStore, nullptr);
+    EXPECT_EQ(frame->Util, nullptr);
+    EXPECT_EQ(frame->Blocks, nullptr);
+    // A second call (the program's entry after the loop) does nothing more.
+    frame->TearDown();
+}
+
+TEST_F(MFrameTest, SettingsReadAtStartSetTheFrame)
+{
+    WritePrivateProfileStringA("PARAMETER", "Caption", "测试", "..\\CFG\\SETTING.INI");
+    WritePrivateProfileStringA("PARAMETER", "LastRtMsgID", "77", "..\\CFG\\SETTING.INI");
+    WritePrivateProfileStringA("PARAMETER", "SortTime", "x", "..\\CFG\\SETTING.INI");
+    WritePrivateProfileStringA("TableDef", "TickFirst", "0", "..\\CFG\\SETTING.INI");
+    Start([](TClientRight *dialog) { dialog->Button3->Click(); });
+    EXPECT_EQ(std::string(AnsiString(frame->Caption).c_str()), "lumo 测试");
+    EXPECT_EQ(frame->LastRtMsgId, 77);
+    EXPECT_EQ(SortTime, 30);
+    EXPECT_FALSE(frame->TickFirst);
+    EXPECT_TRUE(frame->TrendFirst);
+}
+
+TEST_F(MFrameTest, LoginThroughTheDialogConnectsBothClientsAndClosingDropsThem)
+{
+    peer::DataServer server;
+    ASSERT_TRUE(server.Start(root.string(), {}));
+    UseServer(server);
+    Start([](TClientRight *dialog) {
+        dialog->Edit1->Text = "demo";
+        dialog->Edit2->Text = "demo";
+        dialog->Button1->Click();
+    });
+    ASSERT_EQ(frame->StartAborted, 0);
+    EXPECT_EQ(ShownMessageBoxes().size(), 0u);
+    EXPECT_EQ(frame->GetConnectionState(), 3);
+    EXPECT_STREQ(frame->UserName, "demo");
+    EXPECT_EQ(MarketTable.Status, 0);
+    EXPECT_GT(frame->RightsDate, 0);
+    // The rights tests read the block the login filled, bit by bit from the top.
+    for (int m = 0; m < 16; ++m)
+        for (int f = 0; f < 15; ++f)
+            EXPECT_EQ(frame->HasMarketRight(m, f), bool(frame->Rights[(m * 16 + f) / 8] & (0x80 >> (f % 8))));
+    EXPECT_FALSE(frame->HasMarketRight(16, 0));
+    EXPECT_FALSE(frame->HasMarketRight(0, 15));
+    EXPECT_FALSE(frame->HasFunctionRight(0));
+    EXPECT_FALSE(frame->HasFunctionRight(101));
+
+    frame->TearDown();
+    EXPECT_EQ(RequestClient, nullptr);
+    EXPECT_EQ(RealTimeClient, nullptr);
+    // The server sees both connections close.
+    std::string open;
+    for (int i = 0; i < 300; ++i) {
+        Json status = server.Command(R"({"cmd": "status"})");
+        open.clear();
+        for (size_t k = 0; k < status["connections"].size(); ++k)
+            open += status["connections"][k]["listener"].text + " ";
+        if (open.empty())
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(open, "");
+}
+
+TEST_F(MFrameTest, RightsBitsCountFromTheTopOfEachByte)
+{
+    TMFrame bare(&App());
+    uint8_t block[48] = {};
+    block[0] = 0x80;       // market 0, function 0
+    block[3] = 0x02;       // market 1, function 14
+    block[32] = 0x80;      // function right 1
+    block[32 + 12] = 0x10; // function right 100
+    bare.SetRights(block, 260315);
+    struct Case {
+        int market, function;
+        bool granted;
+    } cases[] = {{0, 0, true}, {0, 1, false}, {1, 14, true}, {1, 15, false}, {-1, 0, false}, {16, 0, false}};
+    for (const Case &c : cases)
+        EXPECT_EQ(bare.HasMarketRight(c.market, c.function), c.granted) << c.market << "/" << c.function;
+    EXPECT_TRUE(bare.HasFunctionRight(1));
+    EXPECT_FALSE(bare.HasFunctionRight(2));
+    EXPECT_TRUE(bare.HasFunctionRight(100));
+    EXPECT_FALSE(bare.HasFunctionRight(101));
+    EXPECT_EQ(bare.RightsDate, 260315);
+    EXPECT_EQ(MFrame, &bare);
+}
+
+TEST_F(MFrameTest, AboutBoxReadsTheBuildNumber)
+{
+    struct Case {
+        const char *text;
+        long long number;
+    } cases[] = {{"1234abc", 1234}, {"", 0}, {"12345678901234567890", 12345678901LL}, {nullptr, 0}};
+    for (const Case &c : cases) {
+        fs::remove("version.txt");
+        if (c.text)
+            std::ofstream("version.txt", std::ios::binary) << c.text;
+        Trighrbox box(&App());
+        box.AfterConstruction();
+        EXPECT_EQ(box.BuildNumber, c.number) << (c.text ? c.text : "(missing)");
+        EXPECT_EQ(std::string(AnsiString(box.BuildLabel->Caption).c_str()), std::to_string(c.number));
+    }
+}
+
+TEST_F(MFrameTest, UnansweredNoticeEndsWithTwoOnItsFifteenthTick)
+{
+    TNoticeForm notice(&App());
+    notice.AfterConstruction();
+    EXPECT_EQ(std::string(AnsiString(notice.Caption).c_str()), "升级提示");
+    EXPECT_TRUE(notice.Timer1->Enabled);
+    EXPECT_EQ(notice.Timer1->Interval, 1000u);
+    for (int tick = 1; tick <= 15; ++tick) {
+        EXPECT_EQ(int(notice.ModalResult), int(mrNone)) << tick;
+        notice.Timer1Timer(notice.Timer1);
+        EXPECT_EQ(notice.ProgressBar1->Position, tick * 10);
+    }
+    EXPECT_EQ(int(notice.ModalResult), int(mrCancel));
+    EXPECT_FALSE(notice.Timer1->Enabled);
+    // The two buttons give 1 and 2.
+    EXPECT_EQ(int(notice.Button1->ModalResult), int(mrOk));
+    EXPECT_EQ(int(notice.Button2->ModalResult), int(mrCancel));
+}
+
+} // namespace
