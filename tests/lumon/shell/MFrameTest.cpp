@@ -36,6 +36,14 @@ namespace fs = std::filesystem;
 
 TApplication &App() { return testsupport::TestApplication("test_lumon_shell"); }
 
+std::string ReadFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
 // The login dialog the frame has open, found among the frame's components.
 TClientRight *OpenDialog(TMFrame *frame)
 {
@@ -217,6 +225,60 @@ TEST_F(MFrameTest, LoginThroughTheDialogConnectsBothClientsAndClosingDropsThem)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_EQ(open, "");
+}
+
+TEST_F(MFrameTest, RightsOfTheUsersFileReachTheFrame)
+{
+    // Market 0 all functions but 15, market 1 function 3 only; function rights 1 and 100.
+    std::string rights = "fffe" "1000" + std::string(56, '0') + "80" + std::string(22, '0') + "10" + std::string(6, '0');
+    ASSERT_EQ(rights.size(), 96u);
+    std::ofstream(root / "users.json") << R"([{"name": "ann", "password": "pw", "rights": ")" << rights << R"("}])";
+    peer::DataServer server;
+    ASSERT_TRUE(server.Start(root.string(), {"--users", (root / "users.json").string()}));
+    UseServer(server);
+    Start([](TClientRight *dialog) {
+        dialog->Edit1->Text = "ann";
+        dialog->Edit2->Text = "pw";
+        dialog->Button1->Click();
+    });
+    ASSERT_EQ(frame->StartAborted, 0);
+    for (int f = 0; f < 15; ++f)
+        EXPECT_TRUE(frame->HasMarketRight(0, f)) << f;
+    for (int f = 0; f < 15; ++f)
+        EXPECT_EQ(frame->HasMarketRight(1, f), f == 3) << f;
+    EXPECT_FALSE(frame->HasMarketRight(2, 0));
+    EXPECT_TRUE(frame->HasFunctionRight(1));
+    EXPECT_FALSE(frame->HasFunctionRight(2));
+    EXPECT_TRUE(frame->HasFunctionRight(100));
+}
+
+TEST_F(MFrameTest, ARefusedLoginShowsTheServersTextEndsTheStartAndWritesNothing)
+{
+    std::ofstream(root / "users.json") << R"([{"name": "demo", "password": "demo", "refuse_code": 9, )"
+                                       << R"("refuse_text": "\u8d26\u6237\u5df2\u505c\u7528"}])"; // 账户已停用
+    peer::DataServer server;
+    ASSERT_TRUE(server.Start(root.string(), {"--users", (root / "users.json").string()}));
+    UseServer(server);
+    std::string before = ReadFile(root / "CFG" / "SETTING.INI");
+    Start([](TClientRight *dialog) {
+        dialog->Edit1->Text = "demo";
+        dialog->Edit2->Text = "demo";
+        dialog->Button1->Click();
+    });
+    EXPECT_EQ(frame->StartAborted, 1);
+    auto boxes = ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "登录提示");
+    EXPECT_EQ(boxes[0].text, std::string("账户已停用"));
+    EXPECT_EQ(boxes[0].icon, UINT(MB_ICONERROR));
+    EXPECT_EQ(RequestClient, nullptr);
+    EXPECT_EQ(frame->Blocks, nullptr);
+    EXPECT_EQ(frame->Alarms, nullptr);
+    // The quit is asked for: the GUI loop would end.
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, 0, WM_QUIT, WM_QUIT, PM_REMOVE));
+    frame->TearDown();
+    EXPECT_EQ(ReadFile(root / "CFG" / "SETTING.INI"), before);
 }
 
 TEST_F(MFrameTest, RightsBitsCountFromTheTopOfEachByte)
