@@ -21,6 +21,7 @@
 #include "platform/win/Profile.h"
 #include "platform/win/TIniFile.h"
 #include "platform/win/Thread.h"
+#include "platform/win/Time.h"
 
 using namespace win;
 
@@ -245,6 +246,7 @@ void TMFrame::TearDown()
 int TMFrame::ShowLoginDialog(uint8_t reconnect)
 {
     DialogBusy = 1;
+    LoginOpen = 1;
     LoginReconnect = reconnect;
     auto *dialog = new TClientRight(this, reconnect);
     if (reconnect) {
@@ -265,6 +267,7 @@ int TMFrame::ShowLoginDialog(uint8_t reconnect)
         CloseHandle(thread);
     }
     DialogBusy = 0;
+    LoginOpen = 0;
     // The request client's socket notifications start on this thread, where
     // every socket event of the terminal is handled, once the login thread is
     // done with the client's blocking calls.
@@ -355,6 +358,105 @@ int TMFrame::StartRealDataClient(HWND dialog)
         return 1;
     }
     return 0;
+}
+
+void TMFrame::WndProc(TMessage &Message)
+{
+    switch (Message.Msg) {
+    case WM_NETWORK_FAULT:
+        ReconnectAfterFault();
+        return;
+    case WM_DROP_CLIENTS:
+        DeleteClients();
+        return;
+    case WM_RECONNECT:
+        C1Click(this);
+        return;
+    }
+    TForm::WndProc(Message);
+}
+
+void TMFrame::AskFaultQuestion()
+{
+    int answer = MessageBoxA(0, "网络故障，请检查您的网络，是否重新连接？  ", "提示",
+                             MB_YESNO | MB_ICONEXCLAMATION | MB_TOPMOST);
+    PostMessageA(Handle, answer == IDYES ? WM_RECONNECT : WM_DROP_CLIENTS, 0, 0);
+}
+
+void TMFrame::ReconnectAfterFault()
+{
+    DWORD now = GetTickCount();
+    if (FaultStartTick == 0)
+        FaultStartTick = now;
+    DWORD age = (now - FaultStartTick) / 1000;
+    // Nothing while the question is out, while a client is missing, or while
+    // the login dialog is open (its clients are not the frame's yet).
+    if (FaultAsked || !RequestClient || !RealTimeClient || LoginOpen)
+        return;
+    uint8_t busy = DialogBusy;
+    DialogBusy = 1;
+    if (!RequestClient->IsConnected()) {
+        if (age < 20) {
+            if (RequestClient->Open() == 1)
+                RequestClient->Login();
+        } else {
+            RequestClient->LoadServerConfig(1);
+            bool ok = RequestClient->Open() == 1 && RequestClient->Login() == 0 &&
+                      RequestClient->ConnectServer() == 1 && RequestClient->Login() == 0;
+            if (ok) {
+                if (RealTimeClient->IsConnected())
+                    RealTimeClient->Close();
+                RealTimeClient->SetServerAddress(RequestClient->GetServerAddress());
+            } else {
+                FaultAsked = 1;
+                AskFaultQuestion();
+                DialogBusy = busy;
+                return;
+            }
+        }
+    }
+    if (RequestClient->IsConnected() && !RealTimeClient->IsConnected())
+        RealTimeClient->Connect();
+    if (!RequestClient->IsConnected() || !RealTimeClient->IsConnected()) {
+        if (age > 29) {
+            FaultStartTick = 0;
+            FaultAsked = 1;
+            AskFaultQuestion();
+        }
+    } else {
+        FaultStartTick = 0;
+        FaultAsked = 0;
+        RequestClient->StartAsyncEvents();
+        // Renewing the panes' subscriptions comes with the pages.
+    }
+    DialogBusy = busy;
+}
+
+void TMFrame::C1Click(TObject *)
+{
+    if (RequestClient && RealTimeClient && RequestClient->IsConnected() && RealTimeClient->IsConnected()) {
+        if (FrameBox("断开连接?  ", "确认", MB_YESNO | MB_ICONQUESTION) == IDYES)
+            DeleteClients();
+        return;
+    }
+    DeleteClients();
+    FaultAsked = 0;
+    CaptureSystemTime();
+    ShowLoginDialog(1);
+    if (RealTimeClient && RealTimeClient->Connect() == 1) {
+        FaultAsked = 0;
+        // Renewing the panes' subscriptions comes with the pages.
+    } else if (RealTimeClient) {
+        FrameBox("无法取得即时数据.  ", "网络错误", MB_ICONERROR);
+        delete RealTimeClient;
+        RealTimeClient = nullptr;
+    }
+    // Only a request client that exists queues the request (the user may have
+    // cancelled the login).
+    if (RequestClient)
+        RequestClient->RequestSystemMessages();
+    if (ChatWindow && GetConnectionState() != 0)
+        PostMessageA(Handle, WM_CHAT_COMMAND, 0, LPARAM(uintptr_t(ChatWindow)));
 }
 
 int TMFrame::GetConnectionState() const

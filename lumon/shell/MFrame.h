@@ -56,6 +56,12 @@ public:
     // 1 to go on, 0 when the start ends (the quit message posted in first-start mode).
     int ShowLoginDialog(uint8_t reconnect);
     void LoadDisplayParameters();
+    // Message 2527: quiet retries for 20 s against the last server, then
+    // through the balancing server, the question after 30 s at most.
+    void ReconnectAfterFault();
+    // Connect or disconnect from the menu, the tool button and message 2532.
+    void C1Click(win::TObject *Sender);
+    void WndProc(win::TMessage &Message) override;
     // Bit 0: the request client is connected; bit 1: the real-time client is.
     int GetConnectionState() const;
 
@@ -82,6 +88,7 @@ public:
     uint8_t TornDown = 0;
     // The mode of the login dialog that is open.
     uint8_t LoginReconnect = 0;
+    uint8_t LoginOpen = 0;
     struct IndexFigures {
         int32_t PrevClose;
         int32_t LastPrice;
@@ -119,6 +126,7 @@ private:
     void StartChatClient();
     void CopyIndexQuote();
     void DeleteClients();
+    void AskFaultQuestion();
 };
 
 // The frame, as the shell reaches it; null while there is none.

@@ -25,6 +25,7 @@
 #include "platform/win/Process.h"
 #include "platform/win/Profile.h"
 #include "platform/win/Registry.h"
+#include "platform/win/Time.h"
 #include "tests/support/DataServerPeer.h"
 #include "tests/support/TestApplication.h"
 
@@ -42,6 +43,12 @@ std::string ReadFile(const fs::path &path)
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// Neither client is connected any more.
+bool BothClientsDown()
+{
+    return MainFrame() && MainFrame()->GetConnectionState() == 0;
 }
 
 // The login dialog the frame has open, found among the frame's components.
@@ -279,6 +286,45 @@ TEST_F(MFrameTest, ARefusedLoginShowsTheServersTextEndsTheStartAndWritesNothing)
     EXPECT_TRUE(PeekMessageA(&msg, 0, WM_QUIT, WM_QUIT, PM_REMOVE));
     frame->TearDown();
     EXPECT_EQ(ReadFile(root / "CFG" / "SETTING.INI"), before);
+}
+
+TEST_F(MFrameTest, AServerThatStaysDownGetsOneQuestionAndNoDropsBothClients)
+{
+    auto server = std::make_unique<peer::DataServer>();
+    ASSERT_TRUE(server->Start(root.string(), {}));
+    UseServer(*server);
+    Start([](TClientRight *dialog) {
+        dialog->Edit1->Text = "demo";
+        dialog->Edit2->Text = "demo";
+        dialog->Button1->Click();
+    });
+    ASSERT_EQ(frame->GetConnectionState(), 3);
+    SetTestClock(1700000000000LL, 100000);
+    server.reset();
+    // The clients see the link go.
+    ASSERT_TRUE(testsupport::PumpUntil(App(), [] { return BothClientsDown(); }, 5000));
+    ScriptMessageBoxAnswers({IDNO});
+    // Quiet retries first: no question within 20 s.
+    SendMessageA(frame->Handle, WM_NETWORK_FAULT, 0, 0);
+    AdvanceTestClock(10000);
+    SendMessageA(frame->Handle, WM_NETWORK_FAULT, 0, 0);
+    EXPECT_EQ(ShownMessageBoxes().size(), 0u);
+    // Then through the balancing server, which is down too: the question.
+    AdvanceTestClock(15000);
+    SendMessageA(frame->Handle, WM_NETWORK_FAULT, 0, 0);
+    auto boxes = ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "网络故障，请检查您的网络，是否重新连接？  ");
+    EXPECT_EQ(boxes[0].caption, "提示");
+    EXPECT_EQ(boxes[0].owner, HWND(0));
+    EXPECT_TRUE(frame->FaultPending());
+    // Asked once per outage.
+    SendMessageA(frame->Handle, WM_NETWORK_FAULT, 0, 0);
+    EXPECT_EQ(ShownMessageBoxes().size(), 1u);
+    // No: the posted 2528 drops both clients.
+    ASSERT_TRUE(testsupport::PumpUntil(App(), [] { return RequestClient == nullptr; }, 3000));
+    EXPECT_EQ(RealTimeClient, nullptr);
+    ClearTestClock();
 }
 
 TEST_F(MFrameTest, RightsBitsCountFromTheTopOfEachByte)
