@@ -1912,6 +1912,15 @@ def write_formulas(cfg_dir, model):
     return [write_text(os.path.join(cfg_dir, f.file), formula_lines(f)) for f in model.formulas]
 
 
+PROGRAM_VERSION = 1000
+
+
+def write_version(bin_dir):
+    """bin/version.txt: the terminal's build number, which the version check
+    compares with the server's (--program-version of the simulated server)."""
+    return [write_text(os.path.join(bin_dir, 'version.txt'), [str(PROGRAM_VERSION)])]
+
+
 def write_server_list(bin_dir, model):
     """bin/server.ini: the data server as the only entry of the login dialog's list,
     chosen; its address and ports for the request and real-time clients; no proxy.
@@ -2226,7 +2235,7 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
                + write_min1_history(data, model) + write_ticks(data, model)
                + write_weights(data, model) + write_indicator_tables(cfg, model)
                + write_formulas(cfg, model)
-               + write_server_list(program_dir, model)
+               + write_server_list(program_dir, model) + write_version(program_dir)
                + write_order_client_settings(program_dir, model))
     for market in model.markets:
         written += write_name_table(data, market) + write_quote_snapshot(data, market)

@@ -320,16 +320,8 @@ int TNormalClnt::CheckVersion(HWND dialog)
     if (m_Head.Type != kFrameVersion || m_BodyLength < 4)
         return 0;
     const int32_t serverVersion = int32_t(Get32(m_Body));
-    char text[12] = {};
-    if (std::FILE *f = win::fopen(".\\version.txt", "rb")) {
-        size_t got = std::fread(text, 1, 11, f);
-        text[got] = 0;
-        std::fclose(f);
-    }
+    const long long local = ReadLocalVersion();
     SendMessageA(dialog, WM_LOGIN_VERSION, 1, 1);
-    long long local = 0;
-    for (const char *p = text; *p >= '0' && *p <= '9'; ++p)
-        local = local * 10 + (*p - '0');
     if (local >= serverVersion)
         return 0;
     if (!MFrame || MFrame->ShowUpdateNotice() != 1)
@@ -766,4 +758,18 @@ int TNormalClnt::RequestStockStats(EArray<STKMS> *list)
     FillRequest(r, kRequestStockStats, 0, nullptr);
     r.StatsList = list;
     return QueueRequest(r);
+}
+
+long long ReadLocalVersion()
+{
+    char text[12] = {};
+    if (std::FILE *f = win::fopen(".\\version.txt", "rb")) {
+        size_t got = std::fread(text, 1, 11, f);
+        text[got] = 0;
+        std::fclose(f);
+    }
+    long long number = 0;
+    for (const char *p = text; *p >= '0' && *p <= '9'; ++p)
+        number = number * 10 + (*p - '0');
+    return number;
 }

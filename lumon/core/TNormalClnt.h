@@ -27,6 +27,10 @@ constexpr win::UINT WM_SERVER_DATA = 2624;    // wParam frame type << 16 | detai
 // To the login dialog: wParam 1 shows the version-check step.
 constexpr win::UINT WM_LOGIN_VERSION = 2730;
 
+// The program's own version: the first 11 bytes of .\version.txt read as a
+// decimal number up to the first other byte; 0 when the file is missing.
+long long ReadLocalVersion();
+
 class TNormalClnt : public LClient {
 public:
     static constexpr int kReceiveSize = 8192;

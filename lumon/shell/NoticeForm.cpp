@@ -1,7 +1,8 @@
 #include "lumon/shell/NoticeForm.h"
 
+#include "lumon/core/TNormalClnt.h"
+
 #include <cstdio>
-#include <cstring>
 
 using namespace win;
 
@@ -87,17 +88,7 @@ Trighrbox::Trighrbox(TComponent *Owner) : TForm(Owner)
 
 void Trighrbox::FormCreate(TObject *)
 {
-    // The first 11 bytes of the file, read as a decimal number; the digits stop
-    // at the first other byte, so a longer file or a suffix changes nothing.
-    char text[12] = {};
-    if (FILE *f = std::fopen("version.txt", "rb")) {
-        size_t n = std::fread(text, 1, 11, f);
-        text[n] = 0;
-        std::fclose(f);
-    }
-    BuildNumber = 0;
-    for (const char *p = text; *p >= '0' && *p <= '9'; ++p)
-        BuildNumber = BuildNumber * 10 + (*p - '0');
+    BuildNumber = ReadLocalVersion();
     char caption[24];
     std::snprintf(caption, sizeof caption, "%lld", BuildNumber);
     BuildLabel->Caption = caption;

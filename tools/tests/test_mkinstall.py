@@ -301,7 +301,7 @@ class Installation(unittest.TestCase):
 
     def test_tree_and_listed_files(self):
         self.assertEqual(sorted(os.listdir(os.path.join(self.root, 'bin'))),
-                         ['consign.ini', 'server.ini'])
+                         ['consign.ini', 'server.ini', 'version.txt'])
         on_disk = sorted(p.replace(os.sep, '/') for p in tree_bytes(self.root) if p != 'manifest.json')
         self.assertEqual(self.desc['files'], on_disk)
         for rel in ('CFG/SETTING.INI', 'CFG/mkinfo.cfg', 'CFG/systime.dat', 'CFG/blocks.ini',
