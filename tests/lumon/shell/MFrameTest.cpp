@@ -327,6 +327,35 @@ TEST_F(MFrameTest, AServerThatStaysDownGetsOneQuestionAndNoDropsBothClients)
     ClearTestClock();
 }
 
+TEST_F(MFrameTest, ANewerVersionShowsTheNoticeAndLaterGoesOn)
+{
+    peer::DataServer server;
+    ASSERT_TRUE(server.Start(root.string(), {"--program-version", "2000"}));
+    UseServer(server);
+    bool noticeShown = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        for (int i = 0; frame && i < frame->ComponentCount(); ++i)
+            if (auto *notice = dynamic_cast<TNoticeForm *>(frame->Components(i)))
+                if (notice->Modal() && !noticeShown) {
+                    noticeShown = true;
+                    notice->Button2->Click();
+                }
+    });
+    answer.start(5);
+    Start([](TClientRight *dialog) {
+        dialog->Edit1->Text = "demo";
+        dialog->Edit2->Text = "demo";
+        dialog->Button1->Click();
+    });
+    answer.stop();
+    EXPECT_TRUE(noticeShown);
+    EXPECT_EQ(frame->StartAborted, 0);
+    EXPECT_EQ(frame->GetConnectionState(), 3);
+    for (const RecordedLaunch &l : RecordedLaunches())
+        EXPECT_EQ(l.program.find("update"), std::string::npos) << l.program;
+}
+
 TEST_F(MFrameTest, RightsBitsCountFromTheTopOfEachByte)
 {
     TMFrame bare(&App());
