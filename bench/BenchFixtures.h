@@ -21,6 +21,7 @@
 #include "lumon/core/MarketRecords.h"
 #include "lumon/core/PackedDateTime.h"
 #include "lumon/core/UtilData.h"
+#include "lumon/formula/IndexDefs.h"
 #include "platform/win/File.h"
 
 namespace benchfix {
@@ -102,6 +103,30 @@ inline std::vector<KLineRecord> RandomWalkDays(int count, unsigned seed)
         days.push_back(b);
     }
     return days;
+}
+
+// Writes the installation's indicator tables (CFG/INDEX.DAT and CFG/IDXPARA.TBL)
+// for the given indicators, each a built-in (kind 1) whose every parameter set
+// holds its params; any range of objects with id, name, lines and params.
+template <class Range>
+void WriteIndicatorTables(const std::filesystem::path &root, const Range &indicators)
+{
+    std::vector<IndexDefinition> defs;
+    std::vector<IndexParamBlock> params;
+    for (const auto &x : indicators) {
+        IndexDefinition d{};
+        d.Id = uint16_t(x.id);
+        d.Kind = 1;
+        d.LineCount = uint16_t(x.lines);
+        std::strncpy(d.Name, x.name, sizeof d.Name - 1);
+        defs.push_back(d);
+        IndexParamBlock p{};
+        for (auto &set : p.Set)
+            std::copy(x.params.begin(), x.params.end(), set);
+        params.push_back(p);
+    }
+    WriteFile(root / "CFG" / "INDEX.DAT", defs);
+    WriteFile(root / "CFG" / "IDXPARA.TBL", params);
 }
 
 // Works from root/bin and loads the installation's markets once for the run;

@@ -58,22 +58,7 @@ bool Ready()
     std::filesystem::path root = FreshInstallation("lumo-bench-indicators1");
     WriteOneStockMarket(root);
     WriteFile(root / "data" / "sh" / "day" / "600000.day", Days());
-    std::vector<IndexDefinition> defs;
-    std::vector<IndexParamBlock> params;
-    for (const Indicator &x : Indicators) {
-        IndexDefinition d{};
-        d.Id = uint16_t(x.id);
-        d.Kind = 1;
-        d.LineCount = uint16_t(x.lines);
-        std::strcpy(d.Name, x.name);
-        defs.push_back(d);
-        IndexParamBlock p{};
-        for (auto &s : p.Set)
-            std::copy(x.params.begin(), x.params.end(), s);
-        params.push_back(p);
-    }
-    WriteFile(root / "CFG" / "INDEX.DAT", defs);
-    WriteFile(root / "CFG" / "IDXPARA.TBL", params);
+    WriteIndicatorTables(root, Indicators);
     if (!OpenInstallation(root)) {
         state = -1;
         return false;

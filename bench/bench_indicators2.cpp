@@ -124,25 +124,17 @@ bool Ready()
     WriteFile(root / "data" / "sh" / "day" / "600000.day", Days());
     WriteFile(root / "data" / "sh" / "day" / "600001.day", Walk(5));
     WriteFile(root / "data" / "sh" / "tick" / "600000.tik", Ticks(DayTicks));
-    std::vector<IndexDefinition> defs;
-    std::vector<IndexParamBlock> params;
-    auto define = [&](int id, const char *name, int lines, const std::vector<int> &set) {
-        IndexDefinition d{};
-        d.Id = uint16_t(id);
-        d.Kind = 1;
-        d.LineCount = uint16_t(lines);
-        std::strcpy(d.Name, name);
-        defs.push_back(d);
-        IndexParamBlock p{};
-        for (auto &s : p.Set)
-            std::copy(set.begin(), set.end(), s);
-        params.push_back(p);
+    struct Definition {
+        int id;
+        const char *name;
+        int lines;
+        std::vector<int> params;
     };
+    std::vector<Definition> defs;
     for (const Indicator &x : Indicators)
-        define(x.id, x.name, x.lines, x.params);
-    define(1000, "PRICE", 2, {});
-    WriteFile(root / "CFG" / "INDEX.DAT", defs);
-    WriteFile(root / "CFG" / "IDXPARA.TBL", params);
+        defs.push_back({x.id, x.name, x.lines, x.params});
+    defs.push_back({1000, "PRICE", 2, {}});
+    WriteIndicatorTables(root, defs);
     if (!OpenInstallation(root)) {
         state = -1;
         return false;

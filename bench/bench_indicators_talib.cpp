@@ -140,22 +140,7 @@ bool Ready()
             WriteFile(root / "data" / "sh" / "day" / (Code(z * SeriesPerSize + s) + ".day"),
                       MakeSeries(Sizes[z], 1000u + 37u * unsigned(s)));
     WriteText(root / "CFG" / "SETTING.INI", "[Parameter]\r\nMaxDataRecords=151000\r\n");
-    std::vector<IndexDefinition> defs;
-    std::vector<IndexParamBlock> params;
-    for (const Indicator &x : Indicators) {
-        IndexDefinition d{};
-        d.Id = uint16_t(x.id);
-        d.Kind = 1;
-        d.LineCount = uint16_t(x.lines);
-        std::strcpy(d.Name, x.name);
-        defs.push_back(d);
-        IndexParamBlock p{};
-        for (auto &set : p.Set)
-            std::copy(x.params.begin(), x.params.end(), set);
-        params.push_back(p);
-    }
-    WriteFile(root / "CFG" / "INDEX.DAT", defs);
-    WriteFile(root / "CFG" / "IDXPARA.TBL", params);
+    WriteIndicatorTables(root, Indicators);
     if (!OpenInstallation(root))
         return false;
     // The pool's day cache keeps the last few stocks; this one keeps them all,
