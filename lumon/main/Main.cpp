@@ -2,7 +2,6 @@
 // folder (the settings and data are found relative to it), creates the main
 // frame (which starts everything and logs in) and the About box, and runs until
 // the frame closes or a quit is asked for.
-#include <cstring>
 #include <exception>
 
 #include "lumon/core/SysTimeTable.h"
@@ -12,22 +11,6 @@
 #include "platform/win/File.h"
 
 using namespace win;
-
-namespace {
-
-void WorkFromProgramFolder()
-{
-    char path[MAX_PATH * 4] = {};
-    DWORD n = GetModuleFileNameA(0, path, sizeof path);
-    if (n == 0 || n >= sizeof path)
-        return;
-    if (char *slash = std::strrchr(path, '/')) {
-        slash[1] = 0;
-        SetCurrentDirectoryA(path);
-    }
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {

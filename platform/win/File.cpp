@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -1017,6 +1018,19 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
     fileName[size - 1] = '\0';
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return size;
+}
+
+BOOL WorkFromProgramFolder()
+{
+    char path[MAX_PATH * 4] = {};
+    DWORD n = GetModuleFileNameA(0, path, sizeof path);
+    if (n == 0 || n >= sizeof path)
+        return FALSE;
+    char *slash = std::strrchr(path, '/');
+    if (!slash)
+        return FALSE;
+    slash[1] = 0;
+    return SetCurrentDirectoryA(path);
 }
 
 UINT GetTempFileNameA(LPCSTR pathName, LPCSTR prefixString, UINT unique, LPSTR tempFileName)

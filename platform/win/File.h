@@ -156,6 +156,9 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);  // created when missing
 // size - 1 bytes; the result is then `size` with ERROR_INSUFFICIENT_BUFFER.
 // Only the program itself (module 0) is known.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// Makes the running program's folder the current directory, as the programs
+// find their settings and data relative to it; FALSE when it cannot.
+BOOL WorkFromProgramFolder();
 
 // "<path>/<prefix up to 3 chars><hex number>.TMP" into `tempFileName` (MAX_PATH
 // bytes). With `unique` 0 a number is chosen whose file does not exist yet and

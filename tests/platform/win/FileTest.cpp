@@ -281,6 +281,10 @@ TEST_F(Files, FolderQueries)
     EXPECT_EQ(GetModuleFileNameA(0, small, sizeof small), sizeof small);
     EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
     EXPECT_EQ(std::string(small), std::string(exe, 7));
+    EXPECT_TRUE(WorkFromProgramFolder());
+    ASSERT_GT(GetCurrentDirectoryA(sizeof cwd, cwd), 0u);
+    EXPECT_EQ(std::string(cwd), fs::read_symlink("/proc/self/exe").parent_path().string());
+    EXPECT_TRUE(SetCurrentDirectoryA(root.c_str()));
 
     if (const char *windir = ::getenv("LUMO_WINDIR")) {
         fs::remove_all(windir);
