@@ -243,13 +243,20 @@ void TClientRight::Button1Click(TObject *Sender)
     }
     EnableButtons(false);
 
+    // The list is the user's: a write that cannot be made (the file locked by
+    // another program past the layer's wait, a full disk) stops the rewrite at
+    // once, so the login is not held up once per key, and the user is told.
     TIniFile ini(ServerFile);
+    bool saved = true;
+    auto put = [&](const char *section, const AnsiString &key, const AnsiString &value) {
+        saved = saved && ini.WriteString(section, key, value);
+    };
     int selected = ComboBox1->ItemIndex;
     bool chosen = selected >= 0 && selected < MaxServers && selected < ComboBox1->Items->Count();
-    ini.WriteString("Server", "Address", chosen ? ServerList[selected].Address : "");
+    put("Server", "Address", chosen ? ServerList[selected].Address : "");
     AnsiString last;
     last.sprintf("%d", selected);
-    ini.WriteString("RIGHT", "lastindex", last);
+    put("RIGHT", "lastindex", last);
     if (chosen) {
         std::string text = std::string(ServerList[selected].Company) + " 电话：" + ServerList[selected].Telephone + " ";
         SetField(ServerText, text.c_str());
@@ -262,28 +269,30 @@ void TClientRight::Button1Click(TObject *Sender)
     int i = 0;
     for (; i < count; ++i) {
         const TServerRecord &server = ServerList[i];
-        ini.WriteString("RIGHT", Key("svraddr", i), server.Address);
-        ini.WriteString("RIGHT", Key("company", i), server.Company);
-        ini.WriteString("RIGHT", Key("tel", i), server.Telephone);
-        ini.WriteString("RIGHT", Key("webside", i), server.WebSite);
+        put("RIGHT", Key("svraddr", i), server.Address);
+        put("RIGHT", Key("company", i), server.Company);
+        put("RIGHT", Key("tel", i), server.Telephone);
+        put("RIGHT", Key("webside", i), server.WebSite);
         if (!server.Address[0] || !server.Company[0])
             break;
-        ini.WriteString("RIGHT", Key("save", i), server.Save ? "1" : "0");
-        ini.WriteString("RIGHT", Key("user", i), server.Save ? server.UserName : "");
-        ini.WriteString("RIGHT", Key("password", i), server.Save ? server.Password : "");
+        put("RIGHT", Key("save", i), server.Save ? "1" : "0");
+        put("RIGHT", Key("user", i), server.Save ? server.UserName : "");
+        put("RIGHT", Key("password", i), server.Save ? server.Password : "");
     }
     if (i == count)
-        ini.WriteString("RIGHT", Key("svraddr", i), "");
+        put("RIGHT", Key("svraddr", i), "");
 
     bool useProxy = CheckBox3->Checked;
-    ini.WriteString("ProxyServer", "UseProxy", useProxy ? "1" : "0");
+    put("ProxyServer", "UseProxy", useProxy ? "1" : "0");
     if (useProxy) {
-        ini.WriteString("ProxyServer", "Address", Edit_proxy_add->Text);
-        ini.WriteString("ProxyServer", "UserName", Edit_Proxy_user->Text);
-        ini.WriteString("ProxyServer", "Password", Edit_Proxy_Pass->Text);
-        ini.WriteString("ProxyServer", "Port", Edit_proxy_port->Text);
-        ini.WriteString("ProxyServer", "CertUser", CheckBox2->Checked ? "1" : "0");
+        put("ProxyServer", "Address", Edit_proxy_add->Text);
+        put("ProxyServer", "UserName", Edit_Proxy_user->Text);
+        put("ProxyServer", "Password", Edit_Proxy_Pass->Text);
+        put("ProxyServer", "Port", Edit_proxy_port->Text);
+        put("ProxyServer", "CertUser", CheckBox2->Checked ? "1" : "0");
     }
+    if (!saved)
+        Application->MessageBox("服务器列表无法保存，请检查 server.ini 是否可写!", "提示", MB_OK | MB_ICONWARNING);
 
     StartProgress();
     AnsiString user = Edit1->Text;

@@ -4,6 +4,10 @@
 // the layout of the controls.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -255,6 +259,31 @@ TEST_F(ClientRightTest, ConnectWithNoServerChosenWritesAnEmptyAddress)
     EXPECT_STREQ(dialog->ServerText, "");
     EXPECT_EQ(Read("RIGHT", "svraddr0"), "10.0.0.1");
     EXPECT_EQ(Read("RIGHT", "svraddr1"), "");
+}
+
+// A server list that cannot be saved (another program keeps the file locked past
+// the layer's wait) is said once, the file stays as it was, and the login goes on.
+TEST_F(ClientRightTest, AListThatCannotBeSavedIsSaidAndTheLoginGoesOn)
+{
+    WriteServers({"[RIGHT]", "svraddr0=10.0.0.1", "company0=A", "lastindex=0"});
+    const std::string before = ServerFileText();
+    Open();
+    int holder = open("server.ini", O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    ProfileStore::SetLockWait(200);
+    frame.connectResult = 0;
+    EXPECT_EQ(ShowModalThen([this] { dialog->Button1->Click(); }), mrCancel);
+    ProfileStore::SetLockWait(15000);
+    flock(holder, LOCK_UN);
+    close(holder);
+
+    EXPECT_EQ(frame.connects, 1);
+    auto boxes = ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "服务器列表无法保存，请检查 server.ini 是否可写!");
+    EXPECT_EQ(boxes[0].caption, "提示");
+    EXPECT_EQ(ServerFileText(), before);
 }
 
 TEST_F(ClientRightTest, ProxySettingsShowTheLowerPartAndAreWrittenOnlyWhenUsed)
