@@ -3,6 +3,7 @@
 #include <string>
 
 #include "lumon/core/UtilData.h"
+#include "platform/forms/FormBuilding.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
@@ -17,15 +18,6 @@ using namespace win;
 TSetTool *SetTool;
 
 namespace {
-
-template <typename T>
-T *Place(TComponent *owner, TWinControl *parent, int left, int top, int width, int height)
-{
-    auto *control = new T(owner);
-    control->Parent = parent;
-    control->SetBounds(left, top, width, height);
-    return control;
-}
 
 AnsiString Numbered(const char *format, int n)
 {

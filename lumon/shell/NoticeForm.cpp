@@ -1,6 +1,7 @@
 #include "lumon/shell/NoticeForm.h"
 
 #include "lumon/core/TNormalClnt.h"
+#include "platform/forms/FormBuilding.h"
 
 #include <cstdio>
 
@@ -9,16 +10,6 @@ using namespace win;
 Trighrbox *Right = nullptr;
 
 namespace {
-
-TLabel *AddLabel(TForm *form, int left, int top, const char *caption)
-{
-    auto *label = new TLabel(form);
-    label->Parent = form;
-    label->Left = left;
-    label->Top = top;
-    label->Caption = caption;
-    return label;
-}
 
 TButton *AddButton(TForm *form, int left, int top, int width, const char *caption, TModalResult result)
 {
@@ -34,19 +25,11 @@ TButton *AddButton(TForm *form, int left, int top, int width, const char *captio
 
 TNoticeForm::TNoticeForm(TComponent *Owner) : TForm(Owner)
 {
-    Caption = "升级提示";
-    BorderStyle = bsDialog;
-    BorderIcons = TBorderIcons() << biSystemMenu;
-    Position = poScreenCenter;
-    ClientWidth = 400;
-    ClientHeight = 190;
-    Font->Name = "宋体";
-    Font->Height = -12;
-    FontChanged();
-    Label1 = AddLabel(this, 16, 14, "尊敬的用户，你好：");
-    Label2 = AddLabel(this, 32, 38, "现在已经有更高版本的客户端软件可供用户使用，");
-    Label3 = AddLabel(this, 32, 58, "您可以选择在线升级，也可以稍后在公司网站下载最新的");
-    Label4 = AddLabel(this, 32, 78, "安装程序进行升级安装。");
+    SetUpDialog(*this, "升级提示", 400, 190);
+    Label1 = AddLabel(this, this, 16, 14, "尊敬的用户，你好：");
+    Label2 = AddLabel(this, this, 32, 38, "现在已经有更高版本的客户端软件可供用户使用，");
+    Label3 = AddLabel(this, this, 32, 58, "您可以选择在线升级，也可以稍后在公司网站下载最新的");
+    Label4 = AddLabel(this, this, 32, 78, "安装程序进行升级安装。");
     ProgressBar1 = new TProgressBar(this);
     ProgressBar1->Parent = this;
     ProgressBar1->SetBounds(16, 110, 368, 16);
@@ -69,20 +52,12 @@ void TNoticeForm::Timer1Timer(TObject *)
 
 Trighrbox::Trighrbox(TComponent *Owner) : TForm(Owner)
 {
-    Caption = "关于";
-    BorderStyle = bsDialog;
-    BorderIcons = TBorderIcons() << biSystemMenu;
-    Position = poScreenCenter;
-    ClientWidth = 320;
-    ClientHeight = 150;
-    Font->Name = "宋体";
-    Font->Height = -12;
-    FontChanged();
-    Label1 = AddLabel(this, 20, 16, "lumo 金融投资分析系统");
-    Label2 = AddLabel(this, 20, 40, "版本 1.0");
-    Label3 = AddLabel(this, 20, 100, "lumo 工作室");
-    AddLabel(this, 20, 64, "编译号:");
-    BuildLabel = AddLabel(this, 80, 64, "0");
+    SetUpDialog(*this, "关于", 320, 150);
+    Label1 = AddLabel(this, this, 20, 16, "lumo 金融投资分析系统");
+    Label2 = AddLabel(this, this, 20, 40, "版本 1.0");
+    Label3 = AddLabel(this, this, 20, 100, "lumo 工作室");
+    AddLabel(this, this, 20, 64, "编译号:");
+    BuildLabel = AddLabel(this, this, 80, 64, "0");
     OnCreate = [this](TObject *s) { FormCreate(s); };
 }
 

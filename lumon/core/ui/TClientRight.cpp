@@ -8,6 +8,7 @@
 #include "lumon/core/FrameServices.h"
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/ui/TForm_AddSrv.h"
+#include "platform/forms/FormBuilding.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Messages.h"
@@ -41,25 +42,6 @@ AnsiString Key(const char *name, int i)
     return key;
 }
 
-template <typename T>
-T *Place(TComponent *owner, TWinControl *parent, int left, int top, int width, int height)
-{
-    auto *control = new T(owner);
-    control->Parent = parent;
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
-TLabel *AddLabel(TComponent *owner, TWinControl *parent, int left, int top, const char *caption)
-{
-    auto *label = new TLabel(owner);
-    label->Parent = parent;
-    label->Left = left;
-    label->Top = top;
-    label->Caption = caption;
-    return label;
-}
-
 // The login thread: knows the dialog only by its window, so that it never
 // touches a dialog that has been deleted; a send to a window that is gone
 // returns at once.
@@ -77,15 +59,7 @@ DWORD LoginThreadProc(LPVOID param)
 
 TClientRight::TClientRight(TComponent *Owner, uint8_t reconnect) : TForm(Owner), Reconnect(reconnect)
 {
-    Caption = "连接至服务器";
-    BorderStyle = bsDialog;
-    BorderIcons = TBorderIcons() << biSystemMenu;
-    Position = poScreenCenter;
-    ClientWidth = 400;
-    ClientHeight = 228;
-    Font->Name = "宋体";
-    Font->Height = -12;
-    FontChanged();
+    SetUpDialog(*this, "连接至服务器", 400, 228);
     BuildControls();
     OnCreate = [this](TObject *s) { FormCreate(s); };
     OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };

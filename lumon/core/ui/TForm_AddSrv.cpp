@@ -1,20 +1,14 @@
 #include "lumon/core/ui/TForm_AddSrv.h"
 
+#include "platform/forms/FormBuilding.h"
+
 using namespace win;
 
 TForm_AddSrv *Form_AddSrv;
 
 TForm_AddSrv::TForm_AddSrv(TComponent *Owner) : TForm(Owner)
 {
-    Caption = "新增服务器";
-    BorderStyle = bsDialog;
-    BorderIcons = TBorderIcons() << biSystemMenu;
-    Position = poScreenCenter;
-    ClientWidth = 340;
-    ClientHeight = 238;
-    Font->Name = "宋体";
-    Font->Height = -12;
-    FontChanged();
+    SetUpDialog(*this, "新增服务器", 340, 238);
 
     AddField(12, "服务器IP地址:", "(必填，如 192.168.0.10)", Edit_IP, 120);
     AddField(62, "服务器名称:", "(必填，如 上海行情主站)", Edit_Co, 80);
@@ -37,18 +31,8 @@ TForm_AddSrv::TForm_AddSrv(TComponent *Owner) : TForm(Owner)
 
 void TForm_AddSrv::AddField(int top, const char *name, const char *example, TEdit *&edit, int maxLength)
 {
-    auto *label = new TLabel(this);
-    label->Parent = this;
-    label->Left = 12;
-    label->Top = top;
-    label->Caption = name;
-    auto *hint = new TLabel(this);
-    hint->Parent = this;
-    hint->Left = 110;
-    hint->Top = top;
-    hint->Caption = example;
-    edit = new TEdit(this);
-    edit->Parent = this;
-    edit->SetBounds(12, top + 16, 316, 22);
+    AddLabel(this, this, 12, top, name);
+    AddLabel(this, this, 110, top, example);
+    edit = Place<TEdit>(this, this, 12, top + 16, 316, 22);
     edit->MaxLength = maxLength;
 }
