@@ -12,16 +12,11 @@
 #include <string>
 
 #include "platform/win/Registry.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 using namespace win;
 
 namespace {
-
-void Require(bool holds)
-{
-    if (!holds)
-        __builtin_trap();
-}
 
 const std::string &StorePath()
 {

@@ -9,16 +9,7 @@
 #include <vector>
 
 #include "lumon/core/ProxyLink.h"
-
-namespace {
-
-void Require(bool holds)
-{
-    if (!holds)
-        __builtin_trap();
-}
-
-} // namespace
+#include "tests/fuzz/FuzzRequire.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

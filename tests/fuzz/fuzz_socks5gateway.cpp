@@ -11,18 +11,9 @@
 #include <vector>
 
 #include "consign/session/Socks5Request.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 using win::BYTE;
-
-namespace {
-
-void Require(bool holds)
-{
-    if (!holds)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
