@@ -21,12 +21,14 @@ BUILD = os.environ.get('LUMO_DEMO_BUILD', '')
 
 
 def programs_in(folder):
-    """Process ids of the programs whose working folder is `folder`."""
+    """Process ids of the programs run from `folder` (by their executable: the
+    demo script itself also works from there, and a signal to it would wait for
+    the program it is about to start)."""
     found = []
     for pid in os.listdir('/proc'):
         if pid.isdigit():
             try:
-                if os.readlink('/proc/%s/cwd' % pid) == folder:
+                if os.path.dirname(os.readlink('/proc/%s/exe' % pid)) == folder:
                     found.append(int(pid))
             except OSError:
                 pass
