@@ -66,6 +66,9 @@ TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
     // name tables, so the frame is the core's frame before the login step.
     theFrame = this;
     MFrame = this;
+    // A new frame has seen no outage yet: an earlier frame's start of one does
+    // not age this frame's faults.
+    FaultStartTick = 0;
     Caption = "lumo";
     Font->Name = "Tahoma";
     Font->Height = -14;

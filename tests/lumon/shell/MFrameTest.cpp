@@ -299,6 +299,10 @@ TEST_F(MFrameTest, AServerThatStaysDownGetsOneQuestionAndNoDropsBothClients)
         dialog->Button1->Click();
     });
     ASSERT_EQ(frame->GetConnectionState(), 3);
+    // The alarm thread's pauses would move the test clock on their own (a Sleep
+    // advances it); the outage's ages must follow only this test's steps.
+    ASSERT_NE(frame->Alarms, nullptr);
+    frame->Alarms->StopCheckThread();
     SetTestClock(1700000000000LL, 100000);
     server.reset();
     // The clients see the link go.
