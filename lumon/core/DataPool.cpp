@@ -46,9 +46,20 @@ struct KeptFile {
 
 constexpr size_t MaxKeptFiles = 64;
 
+// What the last look at a path as the program gave it found (the file's bytes,
+// or null for no file), with the working folder it was taken from and the file
+// system's change count before the look: while the folder is watched and the
+// count has not moved, nothing about the file can have changed.
+struct Answer {
+    std::string cwd;
+    uint64_t changes = 0;
+    std::shared_ptr<const std::string> bytes;
+};
+
 struct FileCache {
     std::mutex lock;
     std::unordered_map<std::string, KeptFile> files;
+    std::unordered_map<std::string, Answer> answers;
 };
 
 FileCache &KeptFiles()
@@ -96,15 +107,14 @@ int CopyTail(KLineRecord *&bars, const TMarketData &md, const KLineRecord *from,
 
 } // namespace
 
-std::shared_ptr<const std::string> ReadFileCached(const char *path)
+namespace {
+
+// The file at `path` by its stamp: the kept copy while the stamp is unchanged,
+// else read again. Called with the cache locked.
+std::shared_ptr<const std::string> LookAtFile(FileCache &cache, const char *path, std::string &native)
 {
-    if (!path || !*path)
-        return nullptr;
     win::FileStamp stamp;
-    std::string native;
     bool exists = win::GetFileStamp(path, stamp, &native) && !stamp.folder;
-    FileCache &cache = KeptFiles();
-    std::lock_guard<std::mutex> guard(cache.lock);
     auto it = native.empty() ? cache.files.end() : cache.files.find(native);
     if (!exists) {
         if (it != cache.files.end())
@@ -126,11 +136,47 @@ std::shared_ptr<const std::string> ReadFileCached(const char *path)
     return bytes;
 }
 
+} // namespace
+
+std::shared_ptr<const std::string> ReadFileCached(const char *path)
+{
+    if (!path || !*path)
+        return nullptr;
+    // A relative path means another file in another working folder.
+    char cwd[600] = "";
+    if (path[0] != '\\' && path[0] != '/' && !win::GetCurrentDirectoryA(sizeof cwd, cwd))
+        cwd[0] = '\0';
+    FileCache &cache = KeptFiles();
+    std::lock_guard<std::mutex> guard(cache.lock);
+    uint64_t changes = win::FileChangeCount();
+    auto known = cache.answers.find(path);
+    if (known != cache.answers.end() && known->second.changes == changes && known->second.cwd == cwd)
+        return known->second.bytes;
+    std::string native;
+    // Mapped once without the watch to learn the folder, watched, then looked at
+    // for the answer kept (a change after the watch moves the count).
+    win::FileStamp ignored;
+    win::GetFileStamp(path, ignored, &native);
+    bool watched = win::WatchFolderOf(native);
+    changes = win::FileChangeCount();
+    std::shared_ptr<const std::string> bytes = LookAtFile(cache, path, native);
+    if (!watched) {
+        if (known != cache.answers.end())
+            cache.answers.erase(known);
+        return bytes;
+    }
+    if (known == cache.answers.end() && cache.answers.size() >= MaxKeptFiles)
+        cache.answers.clear();
+    cache.answers[path] = Answer{cwd, changes, bytes};
+    return bytes;
+}
+
 void ClearFileCache()
 {
     FileCache &cache = KeptFiles();
     std::lock_guard<std::mutex> guard(cache.lock);
     cache.files.clear();
+    cache.answers.clear();
 }
 
 bool CreateDataCaches()

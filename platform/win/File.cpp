@@ -212,6 +212,7 @@ BOOL CopyNative(const std::string &from, const std::string &to, bool failIfExist
         NotePathRemoved(to);
         return Fail(ErrorFromErrno(err, to));
     }
+    NoteFileChanged();
     return TRUE;
 }
 
@@ -423,7 +424,9 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
     }
     if (created)
         NotePathCreated(native);
-    else if ((flagsAndAttributes & FILE_ATTRIBUTE_ENCRYPTED) && wantWrite && st.st_uid == ::geteuid() &&
+    else if (truncate && wantWrite)
+        NoteFileChanged();
+    if (!created && (flagsAndAttributes & FILE_ATTRIBUTE_ENCRYPTED) && wantWrite && st.st_uid == ::geteuid() &&
              (st.st_mode & 077) != 0)
         ::fchmod(fd, st.st_mode & 0700);
     if (flagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) {
@@ -492,6 +495,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
     }
     if (bytesWritten)
         *bytesWritten = done;
+    if (done > 0)
+        NoteFileChanged();
     return TRUE;
 }
 
@@ -552,6 +557,7 @@ BOOL SetEndOfFile(HANDLE file)
     if (position < 0 || ::ftruncate(f->fd, position) != 0)
         return Fail(errno == EBADF || errno == EINVAL ? ERROR_ACCESS_DENIED
                                                       : ErrorFromErrno(errno, f->native));
+    NoteFileChanged();
     return TRUE;
 }
 

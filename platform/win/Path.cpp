@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <errno.h>
 #include <limits.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -31,6 +32,7 @@ constexpr size_t kMaxCachedFolders = 512;
 
 std::atomic<uint64_t> folderListings{0};
 std::atomic<uint64_t> fileOpens{0};
+std::atomic<uint64_t> fileChanges{0};
 
 bool SettledAt(const timespec &mtime, const timespec &now)
 {
@@ -360,9 +362,138 @@ FileCallCounts GetFileCallCounts()
     return {folderListings.load(std::memory_order_relaxed), fileOpens.load(std::memory_order_relaxed)};
 }
 
-void NotePathCreated(const std::string &native) { Cache().Created(native); }
+void NotePathCreated(const std::string &native)
+{
+    NoteFileChanged();
+    Cache().Created(native);
+}
 
-void NotePathRemoved(const std::string &native) { Cache().Removed(native); }
+void NotePathRemoved(const std::string &native)
+{
+    NoteFileChanged();
+    Cache().Removed(native);
+}
+
+namespace {
+
+// The watched folders: one inotify descriptor, drained without blocking on
+// every count, each event (or a lost one, when the queue overflowed) a change.
+class FolderWatch {
+public:
+    bool Watch(const std::string &native)
+    {
+        std::string folder = native;
+        std::lock_guard<std::mutex> guard(lock_);
+        if (fd_ < 0 && !failed_) {
+            fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+            failed_ = fd_ < 0;
+        }
+        if (fd_ < 0)
+            return false;
+        // The folder of the path, or the nearest one above it that exists: a
+        // missing folder's creation is a change of the folder above it.
+        // A watch follows the folder itself, so a folder of that name made
+        // anew (an installation removed and made again) needs a watch of its own.
+        struct stat st;
+        for (;;) {
+            size_t slash = folder.find_last_of('/');
+            if (slash == std::string::npos)
+                return false;
+            folder.resize(slash == 0 ? 1 : slash);
+            if (::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+                break;
+            if (folder == "/")
+                return false;
+        }
+        // Watches the system dropped (their folder went) are forgotten first:
+        // a new folder may carry the old one's inode number.
+        ReadEvents();
+        auto it = watched_.find(folder);
+        if (it != watched_.end() && it->second.dev == st.st_dev && it->second.ino == st.st_ino)
+            return true;
+        if (it == watched_.end() && watched_.size() >= kMaxWatchedFolders)
+            return false;
+        constexpr uint32_t events = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY |
+                                    IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF;
+        int wd = ::inotify_add_watch(fd_, folder.c_str(), events);
+        if (wd < 0)
+            return false;
+        watched_[folder] = Watched{wd, st.st_dev, st.st_ino};
+        active_.store(true, std::memory_order_release);
+        // The watch itself may come after a change the caller has not seen yet.
+        NoteFileChanged();
+        return true;
+    }
+
+    void Drain()
+    {
+        if (!active_.load(std::memory_order_acquire))
+            return;
+        std::lock_guard<std::mutex> guard(lock_);
+        ReadEvents();
+    }
+
+private:
+    struct Watched {
+        int wd;
+        dev_t dev;
+        ino_t ino;
+    };
+
+    // Reads what the system queued: any event is a change; a dropped watch
+    // (IN_IGNORED) is forgotten. Called with the lock held.
+    void ReadEvents()
+    {
+        if (fd_ < 0)
+            return;
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return;
+            NoteFileChanged();
+            for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                if (event->mask & IN_IGNORED)
+                    for (auto it = watched_.begin(); it != watched_.end(); ++it)
+                        if (it->second.wd == event->wd) {
+                            watched_.erase(it);
+                            break;
+                        }
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+            if (size_t(n) < sizeof buffer - sizeof(inotify_event) - NAME_MAX - 1)
+                return;
+        }
+    }
+
+    static constexpr size_t kMaxWatchedFolders = 256;
+    std::mutex lock_;
+    int fd_ = -1;
+    bool failed_ = false;
+    std::atomic<bool> active_{false};
+    std::unordered_map<std::string, Watched> watched_;
+};
+
+FolderWatch &Watches()
+{
+    static auto *watches = new FolderWatch;
+    return *watches;
+}
+
+} // namespace
+
+bool WatchFolderOf(const std::string &native) { return !native.empty() && Watches().Watch(native); }
+
+uint64_t FileChangeCount()
+{
+    Watches().Drain();
+    return fileChanges.load(std::memory_order_acquire);
+}
+
+void NoteFileChanged() { fileChanges.fetch_add(1, std::memory_order_acq_rel); }
 
 std::string NativeToWinPath(std::string_view native) { return Utf8ToGbk(native); }
 

@@ -70,6 +70,24 @@ void CountFileOpen();
 void NotePathCreated(const std::string &native);
 void NotePathRemoved(const std::string &native);
 
+// A number that moves whenever the file system changes where this process can
+// tell: the layer's own file functions report every create, write, truncation,
+// copy, rename and removal (NoteFileChanged; the two calls above report too), and
+// any process's change inside a watched folder (WatchFolderOf) moves it as soon
+// as the system has queued the change, which it does before the changing call
+// returns. What a caller learnt of a watched file (its contents, or that it does
+// not exist) therefore still holds while the number stays where it was. The
+// call costs one system call while folders are watched, none otherwise.
+uint64_t FileChangeCount();
+void NoteFileChanged();
+// Watches the folder that holds the native path `native` (the nearest existing
+// folder above it when that folder does not exist) for changes by anyone:
+// entries made, removed, renamed, written or touched. False when the system
+// refuses the watch (the caller must then look at the file each time). Watch
+// first, then take the count, then look at the file: a change after the look
+// is then bound to move the count.
+bool WatchFolderOf(const std::string &native);
+
 // A native path as the programs see it: GBK bytes, '/' separators.
 std::string NativeToWinPath(std::string_view native);
 

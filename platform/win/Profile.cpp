@@ -313,6 +313,7 @@ bool ReplaceFile(const std::string &native, int fd, const struct stat &st, std::
             return false;
         }
         written = StampWritten(fd, size);
+        NoteFileChanged();
         return true;
     }
     fchmod(t, st.st_mode & 07777);

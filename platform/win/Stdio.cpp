@@ -136,7 +136,10 @@ ssize_t TextRead(void *cookie, char *buffer, size_t size)
 
 ssize_t TextWrite(void *cookie, const char *buffer, size_t size)
 {
-    return static_cast<TextStream *>(cookie)->Write(buffer, size);
+    ssize_t n = static_cast<TextStream *>(cookie)->Write(buffer, size);
+    if (n > 0)
+        NoteFileChanged();
+    return n;
 }
 
 int TextSeek(void *cookie, off64_t *offset, int whence)
@@ -148,6 +151,55 @@ int TextClose(void *cookie)
 {
     auto *stream = static_cast<TextStream *>(cookie);
     int result = stream->Close();
+    delete stream;
+    return result;
+}
+
+// A binary stream that writes: the bytes as they are, each write the buffer
+// hands down reported as a change of the file system.
+struct BinaryStream {
+    int fd;
+};
+
+ssize_t BinaryRead(void *cookie, char *buffer, size_t size)
+{
+    ssize_t n;
+    do
+        n = ::read(static_cast<BinaryStream *>(cookie)->fd, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+ssize_t BinaryWrite(void *cookie, const char *buffer, size_t size)
+{
+    int fd = static_cast<BinaryStream *>(cookie)->fd;
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::write(fd, buffer + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    if (done > 0)
+        NoteFileChanged();
+    return done > 0 || size == 0 ? static_cast<ssize_t>(done) : -1;
+}
+
+int BinarySeek(void *cookie, off64_t *offset, int whence)
+{
+    off64_t target = ::lseek64(static_cast<BinaryStream *>(cookie)->fd, *offset, whence);
+    if (target < 0)
+        return -1;
+    *offset = target;
+    return 0;
+}
+
+int BinaryClose(void *cookie)
+{
+    auto *stream = static_cast<BinaryStream *>(cookie);
+    int result = ::close(stream->fd);
     delete stream;
     return result;
 }
@@ -233,7 +285,21 @@ std::FILE *fopen(const char *winPath, const char *mode)
 
     const char *streamMode = plus ? (mode[0] == 'r' ? "r+" : mode[0] == 'w' ? "w+" : "a+")
                                   : (mode[0] == 'r' ? "r" : mode[0] == 'w' ? "w" : "a");
+    if (existed && (flags & O_TRUNC))
+        NoteFileChanged();
+
     std::FILE *stream;
+    if (binary && writes) {
+        auto *cookie = new BinaryStream{fd};
+        stream = ::fopencookie(cookie, streamMode, {BinaryRead, BinaryWrite, BinarySeek, BinaryClose});
+        if (!stream) {
+            int err = errno;
+            ::close(fd);
+            delete cookie;
+            errno = err;
+        }
+        return stream;
+    }
     if (binary) {
         stream = ::fdopen(fd, streamMode);
         if (!stream) {

@@ -2,8 +2,12 @@
 
 #include <sys/time.h>
 
+#include <chrono>
+#include <cstdio>
+
 #include "platform/win/File.h"
 #include "platform/win/Handle.h"
+#include "platform/win/Stdio.h"
 #include "tests/platform/win/FileFixture.h"
 
 using namespace win;
@@ -228,3 +232,52 @@ TEST_F(PathMapping, StampsFollowSizeTimeAndFile)
 }
 
 } // namespace
+
+namespace {
+
+// Whether `change` moves the file system's change count.
+template <class Change>
+bool Moves(Change change)
+{
+    const uint64_t before = FileChangeCount();
+    change();
+    return FileChangeCount() != before;
+}
+
+} // namespace
+
+TEST_F(PathMapping, ChangeCountFollowsOwnWritesAndWatchedFolders)
+{
+    // The layer's own writes move it, watched or not.
+    EXPECT_TRUE(Moves([] {
+        std::FILE *f = win::fopen("..\\data\\sh\\day\\own.day", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fputs("bars", f);
+        std::fclose(f);
+    }));
+    EXPECT_TRUE(Moves([] { ASSERT_TRUE(DeleteFileA("..\\data\\sh\\day\\own.day")); }));
+
+    // Another program's change moves it only inside a watched folder, and at
+    // once: the next count after the change has returned sees it.
+    const std::string weight = (root / "data" / "sh" / "weight" / "600000.wgt").string();
+    EXPECT_FALSE(Moves([&] { Put(root / "Cfg" / "outside.txt", "x"); }));
+    ASSERT_TRUE(WatchFolderOf((root / "Cfg" / "refline.dat").string()));
+    ASSERT_TRUE(WatchFolderOf(weight)); // no weight folder yet: data/sh is watched
+    EXPECT_FALSE(Moves([] {}));
+    EXPECT_TRUE(Moves([&] { Put(root / "Cfg" / "refline.dat", "r"); }));
+    EXPECT_TRUE(Moves([&] { Put(root / "Cfg" / "refline.dat", "s"); }));
+    EXPECT_TRUE(Moves([&] {
+        fs::last_write_time(root / "Cfg" / "refline.dat", fs::file_time_type::clock::now() - std::chrono::hours(1));
+    }));
+    EXPECT_TRUE(Moves([&] { fs::create_directories(root / "data" / "sh" / "weight"); }));
+    EXPECT_FALSE(Moves([] {}));
+
+    // A folder removed and made again under its name (its inode number may come
+    // back) is watched anew.
+    ASSERT_TRUE(WatchFolderOf(weight));
+    fs::remove_all(root / "data" / "sh" / "weight");
+    fs::create_directories(root / "data" / "sh" / "weight");
+    ASSERT_TRUE(WatchFolderOf(weight));
+    EXPECT_TRUE(Moves([&] { Put(weight, "w"); }));
+    EXPECT_FALSE(Moves([] {}));
+}
