@@ -51,7 +51,7 @@ constexpr size_t MaxKeptFiles = 64;
 // system's change count before the look: while the folder is watched and the
 // count has not moved, nothing about the file can have changed.
 struct Answer {
-    std::string cwd;
+    uint64_t cwdDevice = 0, cwdInode = 0;
     uint64_t changes = 0;
     std::shared_ptr<const std::string> bytes;
 };
@@ -143,14 +143,15 @@ std::shared_ptr<const std::string> ReadFileCached(const char *path)
     if (!path || !*path)
         return nullptr;
     // A relative path means another file in another working folder.
-    char cwd[600] = "";
-    if (path[0] != '\\' && path[0] != '/' && !win::GetCurrentDirectoryA(sizeof cwd, cwd))
-        cwd[0] = '\0';
+    uint64_t cwdDevice = 0, cwdInode = 0;
+    if (path[0] != '\\' && path[0] != '/' && !win::GetWorkingFolderId(cwdDevice, cwdInode))
+        cwdDevice = cwdInode = ~uint64_t(0);
     FileCache &cache = KeptFiles();
     std::lock_guard<std::mutex> guard(cache.lock);
     uint64_t changes = win::FileChangeCount();
     auto known = cache.answers.find(path);
-    if (known != cache.answers.end() && known->second.changes == changes && known->second.cwd == cwd)
+    if (known != cache.answers.end() && known->second.changes == changes && known->second.cwdDevice == cwdDevice &&
+        known->second.cwdInode == cwdInode)
         return known->second.bytes;
     std::string native;
     // Mapped once without the watch to learn the folder, watched, then looked at
@@ -167,7 +168,7 @@ std::shared_ptr<const std::string> ReadFileCached(const char *path)
     }
     if (known == cache.answers.end() && cache.answers.size() >= MaxKeptFiles)
         cache.answers.clear();
-    cache.answers[path] = Answer{cwd, changes, bytes};
+    cache.answers[path] = Answer{cwdDevice, cwdInode, changes, bytes};
     return bytes;
 }
 

@@ -487,6 +487,16 @@ FolderWatch &Watches()
 
 bool WatchFolderOf(const std::string &native) { return !native.empty() && Watches().Watch(native); }
 
+bool GetWorkingFolderId(uint64_t &device, uint64_t &inode)
+{
+    struct stat st;
+    if (::stat(".", &st) != 0)
+        return false;
+    device = uint64_t(st.st_dev);
+    inode = uint64_t(st.st_ino);
+    return true;
+}
+
 uint64_t FileChangeCount()
 {
     Watches().Drain();

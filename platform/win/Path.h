@@ -87,6 +87,10 @@ void NoteFileChanged();
 // first, then take the count, then look at the file: a change after the look
 // is then bound to move the count.
 bool WatchFolderOf(const std::string &native);
+// The working folder's identity (device, inode): cheaper to take than its name,
+// and what an answer kept for a relative path is checked against. False when the
+// working folder is gone.
+bool GetWorkingFolderId(uint64_t &device, uint64_t &inode);
 
 // A native path as the programs see it: GBK bytes, '/' separators.
 std::string NativeToWinPath(std::string_view native);
