@@ -162,6 +162,20 @@ TEST_F(IndexChooserTest, OkNeedsAHighlightedRowAndADoubleClickChooses)
     EXPECT_EQ(dialog->ChosenId, 45);
 }
 
+TEST_F(IndexChooserTest, EscapeInTheTreeCloses)
+{
+    Open();
+    int result = ShowModalThen(dialog, [this] {
+        char key = 'a';
+        dialog->TreeView1->OnKeyPress(dialog->TreeView1, key);
+        EXPECT_TRUE(dialog->Modal());
+        key = 27;
+        dialog->TreeView1->OnKeyPress(dialog->TreeView1, key);
+    });
+    EXPECT_EQ(result, int(mrCancel));
+    EXPECT_EQ(dialog->Chosen, 0);
+}
+
 TEST_F(IndexChooserTest, ChangeParametersOpensTheParameterDialogForTheRow)
 {
     Open();
