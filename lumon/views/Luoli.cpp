@@ -80,7 +80,12 @@ void FormatCycleDate(char *out, int date)
         return;
     }
     Normalise(d);
-    std::snprintf(out, 16, "%02d-%02d-%02d", d.Year % 100, d.Month, d.Day);
+    // Day and month are within their ranges once walked; the text has 8 bytes.
+    char text[48];
+    int length = std::snprintf(text, sizeof text, "%02d-%02d-%02d", d.Year % 100, d.Month, d.Day);
+    length = length < 0 ? 0 : length > 15 ? 15 : length;
+    std::memcpy(out, text, size_t(length));
+    out[length] = 0;
 }
 
 RECT DrawCycleBox(HDC dc, int x, int y, double date)
