@@ -1,5 +1,6 @@
 #include "lumon/views/DrawnLines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,10 +22,12 @@ bool ReadWhole(const char *path, std::string &bytes)
     if (!f)
         return false;
     bytes.clear();
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, n);
+    long size = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : -1;
+    std::fseek(f, 0, SEEK_SET);
+    if (size > 0) {
+        bytes.resize(size_t(size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+    }
     std::fclose(f);
     return true;
 }
@@ -59,6 +62,7 @@ std::vector<LineFileEntry> ParseLineFile(const std::string &bytes, bool *magic)
     } else {
         count = int64_t(bytes.size() / sizeof(LineFileRecord));
     }
+    entries.reserve(size_t(std::min<int64_t>(std::max<int64_t>(count, 0), int64_t(bytes.size() / sizeof(LineFileRecord)))));
     for (int64_t i = 0; i < count; ++i) {
         LineFileEntry e;
         if (bytes.size() - pos < sizeof e.Head)
