@@ -184,7 +184,7 @@ int TAlarm::PushQuote(int market, int stock, uint32_t last, uint32_t, float last
         return 0;
     // A name table may carry a zero divisor or unit: such a stock is taken as
     // counting in whole units.
-    float divisor = s->ScaleDivisor ? float(s->ScaleDivisor) : 1.0f;
+    float divisor = PriceScaleOf(*s);
     float unit = s->VolumeUnit ? float(s->VolumeUnit) : 1.0f;
     bool turnover = MarketTable.Markets[market]->Info.Type == 1;
 

@@ -106,3 +106,8 @@ inline StockId MakeStockId(int market, int cls, int index)
 inline int StockMarket(StockId id) { return int(id & 0xFF); }
 inline int StockClass(StockId id) { return int((id >> 8) & 0xFF); }
 inline int StockIndex(StockId id) { return int(id >> 16); }
+
+// The divisor of a stock's prices: a name table may carry a zero divisor, which
+// is read as 1 (the stock counts in whole units) wherever prices are shown or
+// compared.
+inline float PriceScaleOf(const StockStaticRecord &s) { return s.ScaleDivisor ? float(s.ScaleDivisor) : 1.0f; }

@@ -132,7 +132,7 @@ bool TDynIndex::LoadIntradayData()
     if (!md || !s || !Ticks || !Records)
         return false;
     Decimals = std::min<int>(s->Decimals, 6);
-    PriceDivisor = s->ScaleDivisor ? float(s->ScaleDivisor) : 1.0f;
+    PriceDivisor = PriceScaleOf(*s);
     BasePriceInteger = int(PriceDivisor);
     if (HistoryWanted)
         LoadHistory();

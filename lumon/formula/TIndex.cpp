@@ -230,7 +230,7 @@ bool TIndex::LoadData()
     char code[8];
     if (!s || !StockMarketAndCode(Stock, md, code))
         return false;
-    PriceDivisor = s->ScaleDivisor ? float(s->ScaleDivisor) : 1.0f;
+    PriceDivisor = PriceScaleOf(*s);
     WeightCount = LoadWeights();
     RecordCount = 0;
     char path[600];

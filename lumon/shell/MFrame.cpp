@@ -12,7 +12,9 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/core/ui/TClientRight.h"
 #include "lumon/formula/IndexDefs.h"
+#include "lumon/shell/MVMain.h"
 #include "lumon/shell/NoticeForm.h"
+#include "lumon/shell/PageManager.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
@@ -90,6 +92,7 @@ TMFrame::~TMFrame()
 
 void TMFrame::FormCreate(TObject *)
 {
+    LoadPageList();
     // The temporary-files folder; one that does not fit the buffer is left empty.
     DWORD n = GetTempPathA(sizeof TempDirectory, TempDirectory);
     if (n == 0 || n >= sizeof TempDirectory)
@@ -136,6 +139,13 @@ void TMFrame::FormShow(TObject *)
 {
     if (StartAborted)
         return;
+    if (!CurrentPage) {
+        // The page chosen by the page menus: the last page, else the default one.
+        CurrentPage = new TMultiViewMain(this, PAGE_FILE, "");
+        CurrentPage->Align = alClient;
+        CurrentPage->AfterConstruction();
+        CurrentPage->Show();
+    }
     PostMessageA(Handle, WM_ASK_SYSTEM_MESSAGES, 0, 0);
 }
 
@@ -360,6 +370,16 @@ int TMFrame::StartRealDataClient(HWND dialog)
         PostQuitMessage(0);
         return 1;
     }
+    return 0;
+}
+
+HWND TMFrame::FindPaneWindow(const void *requester)
+{
+    if (!CurrentPage || !requester)
+        return 0;
+    for (int i = 0; i < CurrentPage->Panes->GetCount(); ++i)
+        if (CurrentPage->Panes->GetAt(i) == requester)
+            return CurrentPage->Panes->GetAt(i)->Handle;
     return 0;
 }
 

@@ -15,6 +15,7 @@ class TDataIO;
 class TNormalClnt;
 class TRealDataClnt;
 class TUtilData;
+class TMultiViewMain;
 class LSocketPool;
 
 // The frame's data-server clients, each null while there is none. The frame
@@ -81,6 +82,7 @@ public:
     int ShowUpdateNotice() override;
     int ConnectToServer(win::HWND dialog, const char *user, const char *password) override;
     int StartRealDataClient(win::HWND dialog) override;
+    win::HWND FindPaneWindow(const void *requester) override;
 
     uint8_t StartAborted = 0;
     uint8_t CyclicDisplay = 0;
@@ -119,6 +121,8 @@ public:
     TBlockGroup *Blocks = nullptr;
     TAlarm *Alarms = nullptr;
     LSocketPool *SocketPool = nullptr;
+    // The page shown in the client area; null before the first page opens.
+    TMultiViewMain *CurrentPage = nullptr;
 
 private:
     void ReadFrameSettings();

@@ -1,0 +1,33 @@
+// The page's view factory: a table of makers by view type that the program fills
+// at start (the views live in another library), and the hooks through which the
+// shell reaches view operations that the pane base does not declare.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win/WinTypes.h"
+
+struct MVCS;
+struct VIEW_ATTR;
+class TMultiViewMain;
+class TMultiViewChild;
+
+// Makes the view of `attr`'s type for the cell `node` of `page`.
+using ViewMaker = TMultiViewChild *(*)(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr);
+
+void RegisterViewMaker(uint16_t viewType, ViewMaker maker);
+// The maker of the type, or null.
+ViewMaker FindViewMaker(uint16_t viewType);
+void ClearViewMakers();
+
+// The view for `attr`: its type's maker, or else an empty pane that keeps the
+// attributes (so that a page saved again loses nothing).
+TMultiViewChild *CreateView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr);
+
+struct TViewHooks {
+    // Switches an intraday chart between its tick and trend modes.
+    void (*SwitchTickMode)(TMultiViewChild *chart) = nullptr;
+    // A key press for a chart (Shift+Left, Shift+Right from its command box).
+    void (*ChartKeyDown)(TMultiViewChild *chart, win::WORD key, bool shift) = nullptr;
+};
+extern TViewHooks ViewHooks;
