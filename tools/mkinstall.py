@@ -10,8 +10,8 @@ ROOT receives bin/ (the programs are copied in by other scripts; the maker write
 server.ini, the terminal's data-server list and ports, and consign.ini, the order
 client's settings with the gateway), CFG/ (settings with the chat server, market
 description, time-zone table, block files, broker list, alarm file, reference
-lines, indicator definitions, parameter blocks, parameter labels and the formula
-files of the formula indicators) and data/
+lines, indicator definitions, parameter blocks, parameter labels, the formula
+files of the formula indicators and the default page) and data/
 (trading dates; per market the name table and the quote snapshot; for a few
 stocks of each market day, 5-minute and 1-minute history, today's and earlier
 ticks and, in securities markets, ex-rights files; the news index with its
@@ -1915,6 +1915,76 @@ def write_formulas(cfg_dir, model):
 PROGRAM_VERSION = 1000
 
 
+# CFG/Default.ppg: the default page, a version 3 page file. Header "lmpage03", the
+# page name (64 bytes, GBK, NUL-padded) and the body length (file size - 76), then
+# the body: depth-first node records of 20 bytes (first-child link, second-child
+# link, leaf flag, kind 1 left / 2 right / 3 top / 4 bottom, float ratio), links
+# counting from the start of the body; a leaf record is followed by the pane's
+# 160-byte view attributes and its 200-byte view state.
+PAGE_NODE = struct.Struct('<IIIif')
+VIEW_ATTR = struct.Struct('<HIHiii16iii16iI')
+VIEW_STATE = struct.Struct('<i16iii16iiii4ii6iBB2x')
+assert PAGE_NODE.size == 20 and VIEW_ATTR.size == 160 and VIEW_STATE.size == 200
+REPORT_COLUMNS = [0, 1, 6, 24, 25, 26, 28, 29, 7, 10, 8, 30, 3, 4, 5, 11]
+TREND_ITEMS = [0, 1, 2, 3]
+KLINE_ITEMS = [3, 322, 45, 321, 87, 42]
+DEFAULT_SYS_BLOCKS = [28, 29, 30, 33, 34, 35, 36, 31, 39, 40]
+
+
+def view_attr(view_type, stock=0):
+    """The defaults of a view type, as a new pane of that type starts."""
+    items, blocks, param, mode, flags = [], [], 0, 0, 0
+    if view_type == 0x2001:
+        items, blocks, flags = REPORT_COLUMNS, DEFAULT_SYS_BLOCKS, 0xFFFF << 12
+    elif view_type == 0x1001:
+        items, mode = TREND_ITEMS, 1
+    elif view_type == 0x1002:
+        items, mode, param = KLINE_ITEMS, 2, 8
+    count = {0x1001: 2, 0x1002: 3}.get(view_type, len(items))
+    return VIEW_ATTR.pack(view_type, stock, 0, 0, param, count, *(items + [0] * (16 - len(items))),
+                          mode, len(blocks), *(blocks + [0] * (16 - len(blocks))), flags)
+
+
+def view_state(link):
+    """A fresh cell's view state: the quote list's blocks and columns, the charts'
+    items, the link flag and the charts' info window shown."""
+    blocks = DEFAULT_SYS_BLOCKS + [0] * (16 - len(DEFAULT_SYS_BLOCKS))
+    return VIEW_STATE.pack(len(DEFAULT_SYS_BLOCKS), *blocks, 0, 16, *REPORT_COLUMNS, 0, 0,
+                           2, *TREND_ITEMS, 3, *KLINE_ITEMS, link, 1)
+
+
+def page_body(node):
+    """Node records depth first; `node` is (kind, ratio, view type, link) for a leaf
+    and (kind, ratio, first, second) for a split."""
+    out = bytearray()
+
+    def put(n):
+        at = len(out)
+        out.extend(bytes(PAGE_NODE.size))
+        kind, ratio, a, b = n
+        if isinstance(a, tuple):
+            first = put(a)
+            second = put(b)
+            out[at:at + PAGE_NODE.size] = PAGE_NODE.pack(first, second, 0, kind, ratio)
+        else:
+            out[at:at + PAGE_NODE.size] = PAGE_NODE.pack(0, 0, 1, kind, ratio)
+            out.extend(view_attr(a))
+            out.extend(view_state(b))
+        return at
+    put(node)
+    return bytes(out)
+
+
+def write_default_page(cfg_dir, model):
+    """The quote list on the left, the intraday chart above the K-line chart on the
+    right; both charts follow the stock chosen in the list."""
+    layout = (1, 1.0, (1, 0.5, 0x2001, 0), (2, 0.5, (3, 0.5, 0x1001, 1), (4, 0.5, 0x1002, 1)))
+    body = page_body(layout)
+    name = gbk_field('默认页面', 64).ljust(64, b'\0')
+    return [write_binary(os.path.join(cfg_dir, 'Default.ppg'),
+                         b'lmpage03' + name + struct.pack('<I', len(body)) + body)]
+
+
 def write_version(bin_dir):
     """bin/version.txt: the terminal's build number, which the version check
     compares with the server's (--program-version of the simulated server)."""
@@ -2234,7 +2304,7 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
                + write_day_history(data, model) + write_min5_history(data, model)
                + write_min1_history(data, model) + write_ticks(data, model)
                + write_weights(data, model) + write_indicator_tables(cfg, model)
-               + write_formulas(cfg, model)
+               + write_formulas(cfg, model) + write_default_page(cfg, model)
                + write_server_list(program_dir, model) + write_version(program_dir)
                + write_order_client_settings(program_dir, model))
     for market in model.markets:
