@@ -257,6 +257,9 @@ void TMultiViewMain::CollectNodes(MVCS *node, std::vector<PageNode> &out)
         FillViewState(node->Pane);
         out[index].Leaf = true;
         out[index].Attr = node->Pane->Attr;
+        // A browse-list handle means nothing outside this process.
+        if (HasRuntimeArea(out[index].Attr.ViewType))
+            std::memset(reinterpret_cast<uint8_t *>(&out[index].Attr) + VIEW_RUNTIME_OFFSET, 0, VIEW_RUNTIME_SIZE);
         out[index].State = *node->State;
         return;
     }
