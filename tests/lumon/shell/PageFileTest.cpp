@@ -206,3 +206,25 @@ TEST_F(PageTest, TheInstallationMakersDefaultPageReadsAsVersion3)
 }
 
 } // namespace
+
+namespace {
+
+TEST(PageFileTest, TheFuzzSeedsArePagesOfEachVersion)
+{
+    const fs::path seeds = peer::Repo() / "tests" / "fuzz" / "corpus" / "pagefile";
+    struct Case {
+        const char *file;
+        PageFileKind kind;
+        size_t nodes;
+    };
+    for (const Case &c : {Case{"v1", PageFileKind::Version1, 3}, Case{"v2", PageFileKind::Version2, 3},
+                          Case{"v3", PageFileKind::Version3, 3}, Case{"single", PageFileKind::Version3, 1}}) {
+        SCOPED_TRACE(c.file);
+        std::string image = ReadFile(seeds / c.file);
+        PageFileData d = ParsePageFile(reinterpret_cast<const uint8_t *>(image.data()), image.size(), false);
+        EXPECT_EQ(d.Kind, c.kind);
+        EXPECT_EQ(d.Nodes.size(), c.nodes);
+    }
+}
+
+} // namespace
