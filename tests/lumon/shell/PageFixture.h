@@ -172,10 +172,11 @@ protected:
         Pump(30);
         return page;
     }
-    // Posts a pane command and lets the page handle it.
+    // Hands a pane command to the page's window procedure (as the posted one
+    // reaches it), then lets the messages it posts be handled.
     void Command(win::UINT msg, TMultiViewChild *pane)
     {
-        win::PostMessageA(page->Handle, msg, 0, reinterpret_cast<win::LPARAM>(pane));
+        win::SendMessageA(page->Handle, msg, 0, reinterpret_cast<win::LPARAM>(pane));
         Pump(30);
     }
     TMultiViewChild *Pane(int i) { return page->Panes->GetAt(i); }

@@ -304,6 +304,7 @@ TEST_F(PageWindowTest, APaneHandlesItsFirstShowOnce)
     Command(WM_PANE_NEWS, view);
     auto *news = static_cast<TestView *>(Pane(0));
     PostMessageA(news->Handle, WM_PANE_FIRST_SHOW, 0, 0);
+    PumpUntil([&] { return news->reloads >= 1 && frame.window->counts[WM_SUBSCRIBE_VIEWS] >= 1; });
     Pump(50);
     EXPECT_EQ(news->reloads, 1);
     EXPECT_EQ(frame.window->counts[WM_SUBSCRIBE_VIEWS], 1);

@@ -153,12 +153,10 @@ TEST_F(PaneTest, TheCommandBoxHighlightsAndPostsTheButtonUnderTheMouse)
     EXPECT_EQ(box->Hover, -1);
     EXPECT_EQ(Pixel(box->m_hWnd, 0, 0), box->Normal);
     SendMessageA(box->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, At(16, 5));
-    Pump(30);
-    EXPECT_EQ(page->MaximizedPane, pane) << "the maximise button";
+    EXPECT_TRUE(PumpUntil([&] { return page->MaximizedPane == pane; })) << "the maximise button";
     // F7 reaches the box as a click at its corner: the restore button now.
     SendMessageA(pane->CmdBox->m_hWnd, WM_LBUTTONDOWN, 0, 0);
-    Pump(30);
-    EXPECT_EQ(page->MaximizedPane, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return page->MaximizedPane == nullptr; }));
 
     // A strip of the two scroll arrows.
     const int kinds[2] = {5, 6};
