@@ -16,6 +16,9 @@
 #include "lumon/shell/NoticeForm.h"
 #include "lumon/shell/PageManager.h"
 #include "platform/forms/TApplication.h"
+#include "platform/forms/TMainMenu.h"
+#include "platform/forms/TMenuItem.h"
+#include "platform/forms/TPopupMenu.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Messages.h"
@@ -76,8 +79,10 @@ TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
     Font->Height = -14;
     FontChanged();
     Position = poDesktopCenter;
+    CreateMenus();
     OnCreate = [this](TObject *s) { FormCreate(s); };
     OnShow = [this](TObject *s) { FormShow(s); };
+    OnCloseQuery = [this](TObject *s, bool &c) { FormCloseQuery(s, c); };
     OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };
 }
 
@@ -103,6 +108,7 @@ void TMFrame::FormCreate(TObject *)
     std::strcpy(StatusLetters[2], "m");
     std::strcpy(StatusLetters[3], "o");
     CyclicDisplay = 0;
+    MenuItem94->Checked = true;
     WindowState = wsMaximized;
 
     LoadDisplayParameters();
@@ -116,6 +122,8 @@ void TMFrame::FormCreate(TObject *)
     }
 
     Blocks = new TBlockGroup();
+    BuildBlockMenus();
+    BuildUserBlockMenu();
 
     if (RealTimeClient && RealTimeClient->Connect() == 0) {
         FrameBox("无法取得即时数据.  ", "网络提示", MB_ICONERROR);
@@ -123,7 +131,12 @@ void TMFrame::FormCreate(TObject *)
         RealTimeClient = nullptr;
     }
 
+    BuildThemeMenu();
+    BuildZoneMenu();
     ReadFrameSettings();
+    BuildWebMenu();
+    // The menu bar is laid out once, with every item the start built.
+    Menu = MainMenu1;
 
     if (!Alarms) {
         Alarms = new TAlarm();
@@ -161,14 +174,16 @@ void TMFrame::ReadFrameSettings()
 {
     TIniFile ini(kSettings);
     LastRtMsgId = ini.ReadInteger("PARAMETER", "LastRtMsgID", -1);
-    TickFirst = ini.ReadBool("TableDef", "TickFirst", true);
-    TrendFirst = ini.ReadBool("TableDef", "TrendFirst", true);
-    ReportGridding = ini.ReadBool("TableDef", "ReportGridding", false);
-    ToolBarShown = ini.ReadBool("TableDef", "ToolBar", true);
-    StatusBarShown = ini.ReadBool("TableDef", "StatuBar", true);
-    LineToolDocked = ini.ReadBool("PARAMETER", "LineToolDocked", false);
-    CycleChoice = ini.ReadBool("PARAMETER", "CycleChoice", false);
-    DirectBuySell = ini.ReadBool("PARAMETER", "Directbysell", false);
+    T1->Checked = ini.ReadBool("TableDef", "TickFirst", true);
+    MenuItem94->Checked = ini.ReadBool("TableDef", "TrendFirst", true);
+    N51->Checked = ini.ReadBool("TableDef", "ReportGridding", false);
+    ToolBarItem->Checked = ini.ReadBool("TableDef", "ToolBar", true);
+    MenuItem100->Checked = ToolBarItem->Checked;
+    MenuItem103->Checked = ini.ReadBool("TableDef", "StatuBar", true);
+    PopupStatusBar->Checked = MenuItem103->Checked;
+    N36->Checked = ini.ReadBool("PARAMETER", "LineToolDocked", false);
+    N37->Checked = ini.ReadBool("PARAMETER", "CycleChoice", false);
+    N61->Checked = ini.ReadBool("PARAMETER", "Directbysell", false);
     CaptionSetting = ini.ReadString("PARAMETER", "Caption", "");
     if (!CaptionSetting.IsEmpty())
         Caption = AnsiString("lumo ") + CaptionSetting;
@@ -177,11 +192,11 @@ void TMFrame::ReadFrameSettings()
 void TMFrame::WriteFrameSettings()
 {
     TIniFile ini(kSettings);
-    ini.WriteBool("TableDef", "TickFirst", TickFirst);
-    ini.WriteBool("TableDef", "TrendFirst", TrendFirst);
-    ini.WriteBool("PARAMETER", "LineToolDocked", LineToolDocked);
-    ini.WriteBool("PARAMETER", "CycleChoice", CycleChoice);
-    ini.WriteBool("PARAMETER", "Directbysell", DirectBuySell);
+    ini.WriteBool("TableDef", "TickFirst", T1->Checked);
+    ini.WriteBool("TableDef", "TrendFirst", MenuItem94->Checked);
+    ini.WriteBool("PARAMETER", "LineToolDocked", N36->Checked);
+    ini.WriteBool("PARAMETER", "CycleChoice", N37->Checked);
+    ini.WriteBool("PARAMETER", "Directbysell", N61->Checked);
     ini.WriteInteger("THEME", "LastTheme", LastTheme);
 }
 
@@ -225,6 +240,8 @@ void TMFrame::DeleteClients()
     RealTimeClient = nullptr;
 }
 
+void TMFrame::FormCloseQuery(TObject *, bool &CanClose) { CanClose = true; }
+
 void TMFrame::FormClose(TObject *, TCloseAction &) { TearDown(); }
 
 void TMFrame::TearDown()
@@ -246,6 +263,8 @@ void TMFrame::TearDown()
         delete Alarms; // saves ALARM.SET
         Alarms = nullptr;
     }
+    if (Application)
+        Application->OnHint = nullptr;
     delete DataStore; // each market writes its quote snapshot
     DataStore = nullptr;
     delete Util;

@@ -9,6 +9,12 @@
 #include "lumon/core/FrameServices.h"
 #include "platform/forms/TForm.h"
 
+namespace win {
+class TMainMenu;
+class TMenuItem;
+class TPopupMenu;
+} // namespace win
+
 class TAlarm;
 class TBlockGroup;
 class TDataIO;
@@ -49,6 +55,7 @@ public:
 
     void FormCreate(win::TObject *Sender);
     void FormShow(win::TObject *Sender);
+    void FormCloseQuery(win::TObject *Sender, bool &CanClose);
     void FormClose(win::TObject *Sender, win::TCloseAction &Action);
     // The closing steps; runs once, from FormClose or, after a quit request
     // that ended the loop without closing the frame, from the program's entry.
@@ -65,6 +72,13 @@ public:
     void WndProc(win::TMessage &Message) override;
     // Bit 0: the request client is connected; bit 1: the real-time client is.
     int GetConnectionState() const;
+
+    // The menus built at start (FrameMenus.cpp).
+    void BuildBlockMenus();
+    void BuildUserBlockMenu();
+    void NClick(win::TObject *Sender);
+    // Opening the menu 系统: the connect item says what it will do.
+    void N1Click(win::TObject *Sender);
 
     // The market data core's frame.
     bool RequestNameTable(int market) override;
@@ -105,16 +119,39 @@ public:
     char Password[32] = {};
     char TempDirectory[240] = {};
 
-    // The check marks the settings file keeps.
-    bool TickFirst = true;
-    bool TrendFirst = true;
-    bool ReportGridding = false;
-    bool ToolBarShown = true;
-    bool StatusBarShown = true;
-    bool LineToolDocked = false;
-    bool CycleChoice = false;
-    bool DirectBuySell = false;
     win::AnsiString CaptionSetting;
+
+    // The frame's menus and the items it reaches by name. The check marks of
+    // the settings file live on their items.
+    win::TMainMenu *MainMenu1 = nullptr;
+    win::TPopupMenu *PopupMenu1 = nullptr;
+    win::TMenuItem *N1 = nullptr;           // 系统
+    win::TMenuItem *C1 = nullptr;           // 连接主站(&C) / 断开连接(&D)
+    win::TMenuItem *ToolBarItem = nullptr;  // 工具栏 (TableDef ToolBar)
+    win::TMenuItem *MenuItem103 = nullptr;  // 状态栏 (TableDef StatuBar)
+    win::TMenuItem *N36 = nullptr;          // 画线工具 (LineToolDocked)
+    win::TMenuItem *N37 = nullptr;          // 周期选择 (CycleChoice)
+    win::TMenuItem *N61 = nullptr;          // 直接买卖 (Directbysell)
+    win::TMenuItem *ThemeMenu = nullptr;    // 风格选择
+    win::TMenuItem *ZoneMenu = nullptr;     // 时区设定
+    win::TMenuItem *PageMenu = nullptr;     // 页面管理
+    win::TMenuItem *N2 = nullptr;           // 板块选择
+    win::TMenuItem *ChartMenu = nullptr;    // 图表分析
+    win::TMenuItem *T1 = nullptr;           // 闪电图优先(&T) (TickFirst)
+    win::TMenuItem *MenuItem94 = nullptr;   // 动态优先(&D) (TrendFirst)
+    win::TMenuItem *N51 = nullptr;          // 报价网格(&G) (ReportGridding)
+    win::TMenuItem *MenuItem117 = nullptr;  // 技术分析
+    win::TMenuItem *NewsMenu = nullptr;     // 新闻资讯
+    win::TMenuItem *WebMenu = nullptr;      // the web links, captioned from [WEB] MenuName
+    win::TMenuItem *MobileMenu = nullptr;   // 手机行情
+    win::TMenuItem *N70 = nullptr;          // 在线互动
+    win::TMenuItem *MenuItem142 = nullptr;  // 网上交易
+    win::TMenuItem *MenuItem143 = nullptr;  // 工具
+    win::TMenuItem *HelpMenu = nullptr;     // 帮助
+    win::TMenuItem *MenuItem99 = nullptr;   // pop-up 菜单栏(&M)
+    win::TMenuItem *N4 = nullptr;           // pop-up 全屏显示(&F)
+    win::TMenuItem *MenuItem100 = nullptr;  // pop-up 工具栏(&T)
+    win::TMenuItem *PopupStatusBar = nullptr; // pop-up 状态栏(&S)
 
     TUtilData *Util = nullptr;
     TDataIO *DataStore = nullptr;
@@ -125,6 +162,10 @@ public:
     TMultiViewMain *CurrentPage = nullptr;
 
 private:
+    void CreateMenus();
+    void BuildThemeMenu();
+    void BuildZoneMenu();
+    void BuildWebMenu();
     void ReadFrameSettings();
     void WriteFrameSettings();
     void StartChatClient();
@@ -135,3 +176,7 @@ private:
 
 // The frame, as the shell reaches it; null while there is none.
 TMFrame *MainFrame();
+
+// A market's name as the block menus and block tabs show it: a name longer
+// than 4 bytes loses a trailing "市场".
+win::AnsiString ShortMarketName(const char *name);
