@@ -79,6 +79,7 @@ TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
     Font->Height = -14;
     FontChanged();
     Position = poDesktopCenter;
+    Color = clBtnShadow;
     CreateMenus();
     OnCreate = [this](TObject *s) { FormCreate(s); };
     OnShow = [this](TObject *s) { FormShow(s); };
@@ -254,9 +255,10 @@ void TMFrame::TearDown()
         ChatWindow = 0;
     }
     DeleteClients();
-    // An aborted start read none of the settings it would write back: the
-    // user's file keeps its values.
-    if (!StartAborted)
+    // A start that was aborted, or never ran, read none of the settings it
+    // would write back (the block table comes right after the login step):
+    // the user's file keeps its values.
+    if (!StartAborted && Blocks)
         WriteFrameSettings();
     if (Alarms) {
         Alarms->StopCheckThread();

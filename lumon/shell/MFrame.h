@@ -76,6 +76,9 @@ public:
     // The menus built at start (FrameMenus.cpp).
     void BuildBlockMenus();
     void BuildUserBlockMenu();
+    void BuildThemeMenu();
+    void BuildZoneMenu();
+    void BuildWebMenu();
     void NClick(win::TObject *Sender);
     // Opening the menu 系统: the connect item says what it will do.
     void N1Click(win::TObject *Sender);
@@ -163,9 +166,6 @@ public:
 
 private:
     void CreateMenus();
-    void BuildThemeMenu();
-    void BuildZoneMenu();
-    void BuildWebMenu();
     void ReadFrameSettings();
     void WriteFrameSettings();
     void StartChatClient();
