@@ -83,6 +83,10 @@ protected:
     {
         delete frame;
         frame = nullptr;
+        // A quit a test left asked for would end the next test's loops at once.
+        MSG msg;
+        while (PeekMessageA(&msg, 0, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
         RecordLaunches(false);
         RecordMessageBoxes(false);
         SetCurrentDirectoryA(saved_.c_str());
