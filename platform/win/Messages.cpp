@@ -21,6 +21,8 @@ namespace {
 thread_local bool handlingOtherProcess = false;
 
 const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+// The test clock moved: timers are due by it, not by the machine's time.
+const QEvent::Type kClockEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 std::mutex hookLock;
 MessageHook &Hook()
@@ -54,6 +56,10 @@ public:
 
     bool event(QEvent *e) override
     {
+        if (e->type() == kClockEvent) {
+            OnTimer();
+            return true;
+        }
         if (e->type() != kWakeEvent)
             return QObject::event(e);
         wakePending_ = false;
@@ -96,6 +102,15 @@ private:
 };
 
 QueuePump *guiPump = nullptr;
+// Guards guiPump for the threads that move the test clock.
+std::mutex pumpLock;
+
+void TestClockMoved()
+{
+    std::lock_guard<std::mutex> guard(pumpLock);
+    if (guiPump)
+        QCoreApplication::postEvent(guiPump, new QEvent(kClockEvent));
+}
 
 // The application's main loop runs (GuiApplication::Run), and a quit that came
 // while it did not: Run then returns at once, as the main loop of a Windows
@@ -133,12 +148,18 @@ void AttachEventLoopHost(const std::shared_ptr<ThreadQueue> &queue)
 {
     if (guiPump || !OnEventLoopThread())
         return;
-    guiPump = new QueuePump(queue);
+    {
+        std::lock_guard<std::mutex> guard(pumpLock);
+        guiPump = new QueuePump(queue);
+    }
     queue->AttachHost(guiPump);
     SetGuiQueue(queue);
+    SetTestClockMovedHook(&TestClockMoved);
     // The pump goes before the application object, leaving the queue without host.
     QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [queue] {
+        SetTestClockMovedHook(nullptr);
         queue->DetachHost(guiPump);
+        std::lock_guard<std::mutex> guard(pumpLock);
         delete guiPump;
         guiPump = nullptr;
         SetGuiQueue(nullptr);

@@ -297,32 +297,55 @@ void UnixFromFileTime(const FILETIME &ft, int64_t *sec, int64_t *nsec)
     *nsec = total - carry * kNsPerSec;
 }
 
+namespace {
+
+std::atomic<void (*)()> clockMovedHook{nullptr};
+
+void ClockMoved()
+{
+    if (void (*hook)() = clockMovedHook.load())
+        hook();
+}
+
+} // namespace
+
+void SetTestClockMovedHook(void (*hook)()) { clockMovedHook.store(hook); }
+
 void SetTestClock(int64_t wallUnixMs, ULONGLONG monotonicMs)
 {
-    TestClockState &s = TestState();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.wallNs = wallUnixMs * kNsPerMs;
-    s.monoNs = int64_t(monotonicMs) * kNsPerMs;
-    clockOffsetNs.store(0);
-    s.active.store(true);
+    {
+        TestClockState &s = TestState();
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.wallNs = wallUnixMs * kNsPerMs;
+        s.monoNs = int64_t(monotonicMs) * kNsPerMs;
+        clockOffsetNs.store(0);
+        s.active.store(true);
+    }
+    ClockMoved();
 }
 
 void AdvanceTestClock(DWORD ms)
 {
-    TestClockState &s = TestState();
-    std::lock_guard<std::mutex> guard(s.lock);
-    if (!s.active.load())
-        return;
-    s.wallNs += int64_t(ms) * kNsPerMs;
-    s.monoNs += int64_t(ms) * kNsPerMs;
+    {
+        TestClockState &s = TestState();
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (!s.active.load())
+            return;
+        s.wallNs += int64_t(ms) * kNsPerMs;
+        s.monoNs += int64_t(ms) * kNsPerMs;
+    }
+    ClockMoved();
 }
 
 void ClearTestClock()
 {
-    TestClockState &s = TestState();
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.active.store(false);
-    clockOffsetNs.store(0);
+    {
+        TestClockState &s = TestState();
+        std::lock_guard<std::mutex> guard(s.lock);
+        s.active.store(false);
+        clockOffsetNs.store(0);
+    }
+    ClockMoved();
 }
 
 bool TestClockActive() { return TestState().active.load(); }

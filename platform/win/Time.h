@@ -55,5 +55,9 @@ void SetTestClock(int64_t wallUnixMs, ULONGLONG monotonicMs);
 void AdvanceTestClock(DWORD ms);
 void ClearTestClock();
 bool TestClockActive();
+// Inside the layer: run after the test clock was set, moved or cleared (on the
+// thread that moved it), so that timers due on it fire without waiting for the
+// machine's time to pass as well.
+void SetTestClockMovedHook(void (*hook)());
 
 } // namespace win

@@ -329,4 +329,24 @@ TEST_F(MFrameTest, UnansweredNoticeEndsWithTwoOnItsFifteenthTick)
     EXPECT_EQ(int(notice.Button2->ModalResult), int(mrCancel));
 }
 
+TEST_F(MFrameTest, UnansweredNoticeShownModallyEndsOnTheFifteenthSecondOfTheTestClock)
+{
+    SetTestClock(1700000000000LL, 100000);
+    TNoticeForm notice(&App());
+    notice.AfterConstruction();
+    int seconds = 0;
+    QTimer clock;
+    QObject::connect(&clock, &QTimer::timeout, [&] {
+        if (seconds++ < 40)
+            AdvanceTestClock(1000);
+    });
+    clock.start(20);
+    EXPECT_EQ(notice.ShowModal(), int(mrCancel));
+    clock.stop();
+    EXPECT_EQ(notice.ProgressBar1->Position, 150);
+    // It closed on the fifteenth tick, not after the clock ran on.
+    EXPECT_LE(seconds, 20);
+    ClearTestClock();
+}
+
 } // namespace

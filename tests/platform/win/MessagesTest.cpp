@@ -11,6 +11,7 @@
 #include "GuiTestSupport.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Thread.h"
+#include "platform/win/Time.h"
 #include "platform/win/Timers.h"
 #include "platform/win/Window.h"
 
@@ -235,6 +236,22 @@ TEST_F(MessagesTest, TwoTimersDeliverTheirOwnIds)
     PumpUntil([] { return false; }, 150);
     EXPECT_EQ(ticks(1), after1);
     EXPECT_EQ(ticks(2), after2);
+}
+
+TEST_F(MessagesTest, TimersFollowTheTestClockAsATestMovesIt)
+{
+    SetTestClock(0, 1000);
+    ASSERT_EQ(SetTimer(hwnd, 1, 1000, nullptr), 1u);
+    // A second of the test clock is a tick, however little real time passes;
+    // the clock standing still gives none.
+    for (size_t tick = 1; tick <= 15; ++tick) {
+        AdvanceTestClock(1000);
+        ASSERT_TRUE(PumpUntil([&] { return CountSeen(WM_TIMER) >= tick; }, 300)) << tick;
+    }
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(CountSeen(WM_TIMER), 15u);
+    EXPECT_TRUE(KillTimer(hwnd, 1));
+    ClearTestClock();
 }
 
 TEST_F(MessagesTest, DestroyedAndUnknownHandlesGiveDefinedResults)
