@@ -302,13 +302,6 @@ int TMFrame::ShowLoginDialog(uint8_t reconnect)
     }
     DialogBusy = 0;
     LoginOpen = 0;
-    // The request client's socket notifications start on this thread, where
-    // every socket event of the terminal is handled, once the login thread is
-    // done with the client's blocking calls.
-    if (result == 1 || (reconnect && thread))
-        if (RequestClient && RealTimeClient)
-            RequestClient->StartAsyncEvents();
-
     if (result == 3) {
         FrameBox("脱机浏览无法取得即时数据.  ", "警告", MB_ICONEXCLAMATION);
         if (!DataStore)
@@ -383,14 +376,18 @@ int TMFrame::StartRealDataClient(HWND dialog)
     if (!RequestClient)
         return 0;
     RealTimeClient = new TRealDataClnt(RequestClient->GetServerAddress());
-    if (LoginReconnect)
-        return 0; // the markets are loaded already
+    if (LoginReconnect) {
+        // The markets are loaded already.
+        RequestClient->StartAsyncEvents();
+        return 0;
+    }
     DataStore = new TDataIO(dialog);
     if (MarketTable.Status == -1) {
         FrameBox("初始化数据失败", "提示", MB_ICONERROR);
         PostQuitMessage(0);
         return 1;
     }
+    RequestClient->StartAsyncEvents();
     return 0;
 }
 

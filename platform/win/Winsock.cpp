@@ -400,6 +400,11 @@ int closesocket(SOCKET s)
     if (wake)
         ::shutdown(rec->fd, SHUT_RDWR);
     AsyncForget(rec);
+    // A watch request that another thread queued and the GUI thread has not
+    // handled yet still holds the record, and with it the descriptor, until
+    // the event loop runs again: the peer sees the close now all the same.
+    if (!wake && rec.use_count() > 1)
+        ::shutdown(rec->fd, SHUT_RDWR);
     return 0;
 }
 

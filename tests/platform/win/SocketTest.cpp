@@ -1,6 +1,9 @@
 #include "SocketCases.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/win/Thread.h"
 #include "platform/win/Window.h"
@@ -175,6 +178,53 @@ TEST_F(WinsockTest, EventsSelectedOnAWorkerArriveOnTheGuiThread)
     EXPECT_EQ(c.Sequence(), "CONNECT(0) WRITE(0)");
     for (DWORD id : c.threads)
         EXPECT_EQ(id, GetCurrentThreadId());
+}
+
+// A login worker (a thread of the layer) connects, talks with blocking calls
+// and selects the events, then ends; the socket closed on the GUI thread is
+// closed for the peer too.
+TEST_F(WinsockTest, SocketSelectedOnAnEndedWorkerClosesForThePeer)
+{
+    std::atomic<bool> peerSawEnd{false};
+    LoopbackPeer peer([&](int &fd) {
+        WriteAll(fd, "hello");
+        DrainUntilEof(fd);
+        peerSawEnd = true;
+    });
+    WinsockClient c;
+    struct Work {
+        uint16_t port;
+        HWND window;
+        SOCKET s = INVALID_SOCKET;
+        bool ok = false;
+    } work{peer.Port(), c.Window()};
+    HANDLE worker = CreateThread(
+        nullptr, 0,
+        [](LPVOID p) -> DWORD {
+            auto &w = *static_cast<Work *>(p);
+            w.s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            sockaddr_in sa{};
+            sa.sin_family = AF_INET;
+            sa.sin_port = htons(w.port);
+            sa.sin_addr.s_addr = inet_addr("127.0.0.1");
+            char buf[5];
+            w.ok = connect(w.s, reinterpret_cast<sockaddr *>(&sa), sizeof sa) == 0 &&
+                   recv(w.s, buf, sizeof buf, 0) == 5 &&
+                   WSAAsyncSelect(w.s, w.window, kSocketMsg, FD_READ | FD_CONNECT | FD_CLOSE) == 0;
+            return 0;
+        },
+        &work, 0, nullptr);
+    ASSERT_NE(worker, HANDLE(0));
+    ASSERT_EQ(WaitForSingleObject(worker, 5000), WAIT_OBJECT_0);
+    CloseHandle(worker);
+    ASSERT_TRUE(work.ok);
+    // Closed before the GUI thread handled anything of the worker's selection:
+    // the peer sees the close at once, not when the event loop next runs.
+    closesocket(work.s);
+    for (int i = 0; i < 300 && !peerSawEnd; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(peerSawEnd);
+    c.Settle(50);
 }
 
 // A non-blocking connect started before any event is selected still ends in
