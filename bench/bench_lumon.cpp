@@ -1,0 +1,347 @@
+// The terminal's start and login. The start: each run is a fresh process (this
+// program started again with --child) that starts lumon's frame from the bin/
+// folder of a large installation, browsing offline, or an empty Qt window of the
+// same size; once the window is painted and its event loop idle it reports its
+// resident memory and ends. The start time is from starting the process to that
+// first idle moment; the medians of several alternating runs are compared
+// (targets: at most 3 times the empty window's time, at most 150 MB). The login:
+// from "联      机" to the markets' 2727 that ends the login dialog, against the
+// simulated data server on loopback.
+// bench-deps: lumon_shell Qt6::Widgets
+#define LUMO_REPO_SOURCE_DIR LUMO_SOURCE_DIR
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <benchmark/benchmark.h>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/LSocketPool.h"
+#include "lumon/core/SysTimeTable.h"
+#include "lumon/core/TNormalClnt.h"
+#include "lumon/core/TRealDataClnt.h"
+#include "lumon/core/UtilData.h"
+#include "lumon/core/ui/TClientRight.h"
+#include "lumon/formula/IndexDefs.h"
+#include "lumon/shell/MFrame.h"
+#include "platform/forms/TApplication.h"
+#include "platform/win/File.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Process.h"
+#include "platform/win/Profile.h"
+#include "platform/win/Thread.h"
+#include "tests/support/DataServerPeer.h"
+
+extern char **environ;
+
+using namespace win;
+
+namespace {
+
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
+constexpr int kRuns = 7;
+constexpr int kSettleMs = 300;
+
+long ResidentKilobytes()
+{
+    FILE *f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char line[256];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "VmRSS:", 6) == 0)
+            kb = std::atol(line + 6);
+    std::fclose(f);
+    return kb;
+}
+
+// Sees the first paint of a top-level window.
+class PaintWatch : public QObject {
+public:
+    bool painted = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
+            painted = true;
+        return false;
+    }
+};
+
+// The start is over when the event loop first waits after a window was
+// painted; the memory is read kSettleMs later. Writes to `fd` the resident
+// memory and how long ago (in microseconds) the start ended, and ends.
+void ReportWhenSettled(int fd)
+{
+    using Clock = std::chrono::steady_clock;
+    static PaintWatch watch;
+    static Clock::time_point started;
+    static QTimer settle;
+    qApp->installEventFilter(&watch);
+    settle.setSingleShot(true);
+    QObject::connect(&settle, &QTimer::timeout, [fd] {
+        long rss = ResidentKilobytes();
+        auto age = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started);
+        std::string text = std::to_string(rss) + " " + std::to_string(age.count()) + "\n";
+        if (write(fd, text.data(), text.size()) < 0)
+            _exit(2);
+        _exit(0);
+    });
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] {
+        if (!watch.painted || settle.isActive())
+            return;
+        started = Clock::now();
+        settle.start(kSettleMs);
+    });
+}
+
+// The login dialog the frame has open, or null.
+TClientRight *LoginDialog(TMFrame *frame)
+{
+    for (int i = 0; frame && i < frame->ComponentCount(); ++i)
+        if (auto *d = dynamic_cast<TClientRight *>(frame->Components(i)))
+            if (d->Modal())
+                return d;
+    return nullptr;
+}
+
+int RunChild(const std::string &kind, int fd, const std::string &bin, int argc, char **argv)
+{
+    if (kind == "empty") {
+        QApplication app(argc, argv);
+        QWidget window;
+        window.resize(kWidth, kHeight);
+        window.show();
+        ReportWhenSettled(fd);
+        return app.exec();
+    }
+    // As lumon's own start does, from the installation's bin/; the offline
+    // warning is answered by the box recorder, the chat client is not started.
+    if (chdir(bin.c_str()) != 0)
+        return 3;
+    UtilDataStaticInit();
+    TApplication app(argc, argv);
+    RecordMessageBoxes(true);
+    RecordLaunches(true);
+    app.Initialize();
+    TMFrame *frame = nullptr;
+    QTimer offline;
+    QObject::connect(&offline, &QTimer::timeout, [&offline] {
+        if (TClientRight *dialog = LoginDialog(MainFrame())) {
+            offline.stop();
+            dialog->Button3->Click();
+        }
+    });
+    offline.start(0);
+    app.CreateForm(frame);
+    if (!frame || frame->StartAborted)
+        return 4;
+    ReportWhenSettled(fd);
+    return app.Run();
+}
+
+struct Sample {
+    double ms = 0;
+    long kb = 0;
+};
+
+bool StartOnce(const std::string &kind, const std::string &bin, Sample &out)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return false;
+    std::string self = std::filesystem::read_symlink("/proc/self/exe");
+    std::string fd = std::to_string(fds[1]);
+    const char *args[] = {self.c_str(), "--child", kind.c_str(), fd.c_str(), bin.c_str(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, const_cast<char **>(args), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    if (rc != 0) {
+        close(fds[0]);
+        return false;
+    }
+    char buffer[64] = {};
+    ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
+    auto end = std::chrono::steady_clock::now();
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    long kb = 0;
+    long long ageUs = 0;
+    if (std::sscanf(buffer, "%ld %lld", &kb, &ageUs) != 2)
+        return false;
+    out.ms = std::chrono::duration<double, std::milli>(end - start).count() - double(ageUs) / 1000;
+    out.kb = kb;
+    return true;
+}
+
+template <typename T>
+T Median(std::vector<T> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// A large installation, made once in the temporary folder (its registry
+// entries go to the sandbox's store); its root, or empty.
+std::string Installation()
+{
+    static const std::string root = [] {
+        const char *tmp = std::getenv("TMPDIR");
+        std::filesystem::path path = std::filesystem::path(tmp ? tmp : "/tmp") / "bench_lumon_install";
+        std::filesystem::remove_all(path);
+        std::string command =
+            "/usr/bin/python3 '" LUMO_SOURCE_DIR "/tools/mkinstall.py' '" + path.string() + "' --large >/dev/null";
+        if (std::system(command.c_str()) != 0)
+            return std::string();
+        return path.string();
+    }();
+    return root;
+}
+
+void BM_LumonOfflineStartVsEmptyWindow(benchmark::State &state)
+{
+    std::string root = Installation();
+    if (root.empty()) {
+        state.SkipWithError("the installation maker failed");
+        return;
+    }
+    std::string bin = root + "/bin";
+    std::vector<double> lumonMs, emptyMs;
+    std::vector<long> lumonKb, emptyKb;
+    for (auto _ : state) {
+        Sample s;
+        if (!StartOnce("lumon", bin, s) || !StartOnce("empty", bin, s)) {
+            state.SkipWithError("a child failed");
+            return;
+        }
+        for (int i = 0; i < kRuns; ++i) {
+            Sample lumon, empty;
+            if (!StartOnce("lumon", bin, lumon) || !StartOnce("empty", bin, empty)) {
+                state.SkipWithError("a child failed");
+                return;
+            }
+            lumonMs.push_back(lumon.ms);
+            lumonKb.push_back(lumon.kb);
+            emptyMs.push_back(empty.ms);
+            emptyKb.push_back(empty.kb);
+        }
+        state.SetIterationTime(Median(lumonMs) / 1000);
+    }
+    double lms = Median(lumonMs), ems = Median(emptyMs);
+    state.counters["lumon_ms"] = lms;
+    state.counters["empty_ms"] = ems;
+    state.counters["start_ratio"] = ems > 0 ? lms / ems : 0;
+    state.counters["lumon_MB"] = double(Median(lumonKb)) / 1024;
+    state.counters["empty_MB"] = double(Median(emptyKb)) / 1024;
+}
+BENCHMARK(BM_LumonOfflineStartVsEmptyWindow)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One login through the dialog with the frame's own connect and login-thread
+// steps, from the click to the dialog's end; the clients, the market data and
+// the thread are taken down after each, outside the time.
+void BM_LumonLoginToMarketsLoaded(benchmark::State &state)
+{
+    std::string root = Installation();
+    if (root.empty()) {
+        state.SkipWithError("the installation maker failed");
+        return;
+    }
+    peer::DataServer server;
+    if (!server.Start(root, {})) {
+        state.SkipWithError("the data server did not start");
+        return;
+    }
+    if (chdir((root + "/bin").c_str()) != 0) {
+        state.SkipWithError("no bin folder");
+        return;
+    }
+    std::string port = std::to_string(server.data), realtime = std::to_string(server.realtime);
+    WritePrivateProfileStringA("Server", "Port", port.c_str(), ".\\server.ini");
+    WritePrivateProfileStringA("Server", "R_Port", realtime.c_str(), ".\\server.ini");
+    WritePrivateProfileStringA("Server", "NoJH", "1", ".\\server.ini");
+    static int argc = 1;
+    static char name[] = "bench_lumon";
+    static char *argv[] = {name, nullptr};
+    UtilDataStaticInit();
+    static auto *app = new TApplication(argc, argv);
+    RecordMessageBoxes(true);
+    TMFrame frame(app);
+    frame.Util = new TUtilData(1);
+    LoadIndexDefinitions("Guest");
+    frame.SocketPool = new LSocketPool();
+    for (auto _ : state) {
+        auto *dialog = new TClientRight(&frame, 0);
+        dialog->AfterConstruction();
+        std::chrono::steady_clock::time_point start;
+        QTimer::singleShot(0, [&] {
+            dialog->Edit1->Text = "demo";
+            dialog->Edit2->Text = "demo";
+            start = std::chrono::steady_clock::now();
+            dialog->Button1->Click();
+        });
+        frame.LoginOpen = 1;
+        int result = dialog->ShowModal();
+        auto end = std::chrono::steady_clock::now();
+        frame.LoginOpen = 0;
+        HANDLE thread = dialog->LoginThread;
+        delete dialog;
+        if (thread) {
+            MSG msg;
+            while (WaitForSingleObject(thread, 10) == WAIT_TIMEOUT)
+                PeekMessageA(&msg, 0, 0, 0, PM_NOREMOVE);
+            CloseHandle(thread);
+        }
+        delete RequestClient;
+        RequestClient = nullptr;
+        delete RealTimeClient;
+        RealTimeClient = nullptr;
+        delete frame.DataStore;
+        frame.DataStore = nullptr;
+        if (result != 1) {
+            state.SkipWithError("the login failed");
+            return;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+BENCHMARK(BM_LumonLoginToMarketsLoaded)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) {
+        int childArgc = 1;
+        return RunChild(argv[2], std::atoi(argv[3]), argv[4], childArgc, argv);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
