@@ -88,6 +88,20 @@ TEST_F(MFrameTest, ClosingWritesTheSixKeysAndTheAlarmsAndLeavesNoObjects)
     frame->TearDown();
 }
 
+TEST_F(MFrameTest, ClosingTheWindowWithoutAPageAsksNothingAndTearsDown)
+{
+    Start([](TClientRight *dialog) { dialog->Button3->Click(); });
+    ASSERT_EQ(frame->StartAborted, 0);
+    WritePrivateProfileStringA("TableDef", "TickFirst", nullptr, "..\\CFG\\SETTING.INI");
+    size_t before = ShownMessageBoxes().size();
+    frame->Close();
+    EXPECT_EQ(ShownMessageBoxes().size(), before);
+    EXPECT_EQ(frame->TornDown, 1);
+    EXPECT_EQ(frame->Alarms, nullptr);
+    EXPECT_EQ(frame->DataStore, nullptr);
+    EXPECT_EQ(Setting("TableDef", "TickFirst"), "1");
+}
+
 TEST_F(MFrameTest, SettingsReadAtStartSetTheFrame)
 {
     WritePrivateProfileStringA("PARAMETER", "Caption", "测试", "..\\CFG\\SETTING.INI");
