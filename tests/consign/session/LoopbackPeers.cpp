@@ -42,49 +42,6 @@ std::string Field(const std::string &line, const std::string &name)
 
 } // namespace
 
-bool ChildPeer::StartGateway(const std::vector<std::string> &options, const std::string &logPath)
-{
-    std::vector<std::string> argv = {"/usr/bin/python3", LUMO_GATEWAY, "--host", "127.0.0.1",
-                                     "--port", "0", "--log", logPath};
-    argv.insert(argv.end(), options.begin(), options.end());
-    return Start(argv, true);
-}
-
-bool ChildPeer::StartSocks(const std::string &user, const std::string &password)
-{
-    port_ = FreeLoopbackPort();
-    std::vector<std::string> argv = {"/usr/bin/microsocks", "-i", "127.0.0.1", "-p",
-                                     std::to_string(port_)};
-    if (!user.empty())
-        argv.insert(argv.end(), {"-u", user, "-P", password});
-    if (!Start(argv, false))
-        return false;
-    for (int i = 0; i < 200; ++i) {
-        if (CanConnect(port_))
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-bool ChildPeer::Start(const std::vector<std::string> &argv, bool portOnFirstLine)
-{
-    std::string line;
-    pid_ = peersupport::StartChild(argv, portOnFirstLine ? &line : nullptr);
-    if (!portOnFirstLine)
-        return pid_ > 0;
-    port_ = std::atoi(line.c_str());
-    const size_t blank = line.find(' ');
-    controlPort_ = blank == std::string::npos ? 0 : std::atoi(line.c_str() + blank + 1);
-    return port_ > 0;
-}
-
-void ChildPeer::Stop()
-{
-    peersupport::StopChild(pid_);
-    pid_ = 0;
-}
-
 ScriptedPeer::ScriptedPeer(Script script)
 {
     listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -135,25 +92,6 @@ void ScriptedPeer::WriteAll(int fd, const void *data, int count)
         p += n;
         count -= static_cast<int>(n);
     }
-}
-
-std::string GatewayCommand(int controlPort, const std::string &json)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(controlPort));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string answer;
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0) {
-        const std::string line = json + "\n";
-        ScriptedPeer::WriteAll(fd, line.data(), static_cast<int>(line.size()));
-        char c;
-        while (::recv(fd, &c, 1, 0) == 1 && c != '\n')
-            answer += c;
-    }
-    ::close(fd);
-    return answer;
 }
 
 std::vector<GatewayLogEntry> ReadGatewayLog(const std::string &path)

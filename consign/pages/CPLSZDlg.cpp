@@ -1,0 +1,10 @@
+#include "consign/pages/CPLSZDlg.h"
+
+#include "consign/pages/PageTemplates.h"
+
+using namespace win;
+
+CPLSZDlg::CPLSZDlg() : CPropertyPage(IDD)
+{
+    RegisterPageTemplates();
+}

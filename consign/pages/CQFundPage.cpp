@@ -1,0 +1,10 @@
+#include "consign/pages/CQFundPage.h"
+
+#include "consign/pages/PageTemplates.h"
+
+using namespace win;
+
+CQFundPage::CQFundPage() : CPropertyPage(IDD)
+{
+    RegisterPageTemplates();
+}

@@ -1,0 +1,13 @@
+// The dialog resources of the login: their ids and templates, entered once
+// before the first of them is built.
+#pragma once
+
+#include "platform/win/WinTypes.h"
+
+constexpr win::UINT IDD_TRADE_LOGIN = 129;
+constexpr win::UINT IDD_PASSWORD_PAD = 169;
+constexpr win::UINT IDD_SERVER_TEST = 187;
+constexpr win::UINT IDD_COMM_SETTINGS = 188;
+constexpr win::UINT IDD_SERVER_GROUP = 189;
+
+void RegisterSessionDialogs();

@@ -1,0 +1,350 @@
+// The order client from start to close against the simulated gateway: the login
+// dialog to the main sheet (tabs, status button, caption link, title, the
+// registry value of its window, the log), the sheet's keys, size, tray and hot
+// key, the connection lost and won back, the close; and, started as the terminal
+// starts it, the messages to the caller's window and the hand-over from a second
+// copy of the program.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "consign/main/CConsignApp.h"
+#include "consign/session/ConsignState.h"
+#include "platform/appframe/HotKey.h"
+#include "platform/appframe/Tray.h"
+#include "platform/win/File.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Thread.h"
+#include "platform/win/Process.h"
+#include "platform/win/Profile.h"
+#include "platform/win/Registry.h"
+#include "platform/win/Window.h"
+#include "platform/win/WindowSurface.h"
+#include "tests/support/GatewayPeer.h"
+#include "tests/support/ModalScript.h"
+
+using namespace win;
+using testsupport::ModalScript;
+
+namespace {
+
+CConsignApp &App()
+{
+    static int argc = 1;
+    static char name[] = "test_consign_main";
+    static char *argv[] = {name, nullptr};
+    static auto *app = [] {
+        RegisterConsignVersion();
+        auto *a = new CConsignApp;
+        a->InitApplication(argc, argv);
+        return a;
+    }();
+    return *app;
+}
+
+std::string ReadAll(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Pump(int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool PumpUntil(const std::function<bool()> &done, int ms = 10000)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// The caller's window, as the terminal's main window: keeps what it receives.
+struct CallerWindow {
+    struct Note {
+        UINT message;
+        WPARAM wParam;
+        std::string data;
+    };
+    static std::vector<Note> notes;
+    static LRESULT Proc(HWND h, UINT m, WPARAM w, LPARAM l)
+    {
+        if (m == 4025 || m == 4026) {
+            notes.push_back({m, w, ""});
+            return 0;
+        }
+        if (m == WM_COPYDATA) {
+            auto *data = reinterpret_cast<const COPYDATASTRUCT *>(l);
+            notes.push_back({m, data->dwData, std::string(static_cast<const char *>(data->lpData), data->cbData)});
+            return 1;
+        }
+        return DefWindowProcA(h, m, w, l);
+    }
+    HWND Create()
+    {
+        WNDCLASSA c{};
+        c.lpfnWndProc = Proc;
+        c.lpszClassName = "LumoCallerTest";
+        RegisterClassA(&c);
+        return CreateWindowExA(0, "LumoCallerTest", "终端", WS_POPUP, 0, 0, 10, 10, 0, 0, 0, nullptr);
+    }
+};
+std::vector<CallerWindow::Note> CallerWindow::notes;
+
+class ConsignAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App();
+        RecordMessageBoxes(true);
+        RecordTrayIcons(true);
+        RecordHotKeys(true);
+        ASSERT_TRUE(gateway.StartGateway({"--control", "0"}, "gateway.log"));
+        char windows[512];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        std::filesystem::create_directories(windows);
+        settings = std::string(windows) + "/test_consign_main.ini";
+    }
+    void TearDown() override
+    {
+        if (App().m_pMainDlg)
+            App().ExitInstance();
+        RecordMessageBoxes(false);
+    }
+    void WriteSettings(const std::string &config)
+    {
+        const std::string port = std::to_string(gateway.Port());
+        std::ofstream(settings, std::ios::binary | std::ios::trunc)
+            << "[Config]\r\n" << config << "RandomKey=0\r\n"
+            << "[Login]\r\nServerCount=1\r\nServerSelect=1\r\nSaveName=0\r\nProxyInuse=0\r\nProxyPort=1080\r\n"
+            << "[ServerGroup1]\r\nServerName=模拟网关\r\nFirstServer=1\r\nUseServer1=1\r\nServer1IP=127.0.0.1\r\n"
+            << "Server1Port=" << port << "\r\nUseServer2=0\r\nServer2IP=\r\nServer2Port=0\r\nUseServer3=0\r\n"
+            << "Server3IP=\r\nServer3Port=0\r\nUseValidate=0\r\nValidateUsePassword=0\r\nValidateDll=\r\n";
+    }
+    // Starts the client with the line, logging in as `account`.
+    BOOL Start(const char *line, const char *account, const char *password)
+    {
+        ModalScript login("登录", [&](HWND h) {
+            CWnd *dialog = CWnd::FromHandle(h);
+            dialog->GetDlgItem(1021)->SetWindowText(account);
+            dialog->GetDlgItem(1022)->SetWindowText(password);
+            dialog->GetDlgItem(IDOK)->SetFocus();
+            PostMessageA(h, WM_COMMAND, static_cast<WPARAM>(MAKELONG(IDOK, BN_CLICKED)), 0);
+        });
+        return App().StartUp(line);
+    }
+    CConsignDlg &Sheet() { return *App().m_pMainDlg; }
+    std::string Title()
+    {
+        CString text;
+        Sheet().GetWindowText(text);
+        return static_cast<const char *>(text);
+    }
+    std::string Status()
+    {
+        CString text;
+        Sheet().m_StatusButton.GetWindowText(text);
+        return static_cast<const char *>(text);
+    }
+    QImage Picture() { return WindowWidget(Sheet().m_hWnd)->grab().toImage(); }
+    size_t Logged(const std::string &text)
+    {
+        const std::string log = ReadAll("gateway.log");
+        size_t n = 0;
+        for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+            ++n;
+        return n;
+    }
+    bool Key(UINT message, UINT key)
+    {
+        MSG msg{};
+        msg.hwnd = Sheet().m_hWnd;
+        msg.message = message;
+        msg.wParam = key;
+        return Sheet().PreTranslateMessage(&msg) != FALSE;
+    }
+
+    ChildPeer gateway;
+    std::string settings;
+};
+
+} // namespace
+
+TEST_F(ConsignAppTest, ByItselfTheLoginLeadsToTheSheet)
+{
+    WriteSettings("Client Mode=0\r\n");
+    std::filesystem::create_directories("settle");
+    std::ofstream("settle/.keep") << "";
+    std::ofstream("settle/old.rar") << "x";
+    ASSERT_TRUE(Start("", "8001", "123456"));
+    ASSERT_TRUE(Sheet().m_hWnd);
+    EXPECT_EQ(Logged("\"code\": 50,"), 1u);
+
+    CTabCtrl *tabs = Sheet().GetTabControl();
+    ASSERT_EQ(tabs->GetItemCount(), 13);
+    EXPECT_EQ(Status(), "状态:");
+    Pump(300);
+    EXPECT_EQ(Title(), std::string(ProgramName()) + "--8001交易员[网关IP：127.0.0.1]");
+    DWORD stored = 0, type = 0, size = sizeof stored;
+    {
+        HKEY key;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "TesselConsign50", 0, KEY_ALL_ACCESS, &key), 0);
+        RegQueryValueExA(key, "hMainWnd", nullptr, &type, reinterpret_cast<BYTE *>(&stored), &size);
+        RegCloseKey(key);
+    }
+    EXPECT_EQ(static_cast<HWND>(stored), Sheet().m_hWnd);
+    EXPECT_TRUE(std::filesystem::exists("settle/.keep"));
+    EXPECT_FALSE(std::filesystem::exists("settle/old.rar"));
+
+    // The caption link at the bottom left.
+    const QImage image = Picture();
+    image.save("main-sheet.png");
+    const CRect link = Sheet().m_LinkRect;
+    int inked = 0;
+    for (int y = link.top; y < link.bottom; ++y)
+        for (int x = link.left; x < link.right; ++x)
+            inked += qGray(image.pixel(x, y)) < 140;
+    EXPECT_GT(inked, 30) << "岫云砚川 is drawn at the bottom left";
+
+    // The log deciphers to the start's lines.
+    const std::string path = "Log/" + std::string(static_cast<const char *>(CLogFile::TodayFileName()));
+    ASSERT_EQ(std::system(("openssl enc -d -des-ecb -nopad -provider legacy -provider default "
+                           "-K 7772656e666f6c64 -in " + path + " -out plain.txt").c_str()), 0);
+    const std::string plain = ReadAll("plain.txt");
+    const size_t start = plain.find("程序开始执行"), ready = plain.find("通信端口初始化成功");
+    EXPECT_NE(start, std::string::npos);
+    EXPECT_NE(ready, std::string::npos);
+    EXPECT_LT(start, ready);
+
+    // Keys switch pages.
+    const struct {
+        UINT message, key;
+        int page;
+    } keys[] = {{WM_SYSKEYDOWN, '2', 1}, {WM_SYSKEYDOWN, 'C', 11}, {WM_KEYDOWN, VK_F5, 4}, {WM_SYSKEYDOWN, VK_NUMPAD9, 8}};
+    for (const auto &k : keys) {
+        EXPECT_TRUE(Key(k.message, k.key));
+        EXPECT_EQ(Sheet().GetActiveIndex(), k.page) << k.key;
+    }
+    // Alt+F11 and shrinking give the least size.
+    Sheet().MoveWindow(100, 100, 800, 500);
+    EXPECT_TRUE(Key(WM_SYSKEYDOWN, VK_F11));
+    Pump(100);
+    CRect r;
+    Sheet().GetWindowRect(&r);
+    EXPECT_EQ(r.Width(), 530);
+    EXPECT_EQ(r.Height(), 320);
+
+    // Minimising hides to the tray; the hot key shows it again.
+    Sheet().SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(Sheet().IsWindowVisible());
+    ASSERT_FALSE(RecordedTrayCalls().empty());
+    EXPECT_EQ(RecordedTrayCalls().back().message, NIM_ADD);
+    ASSERT_FALSE(RecordedHotKeys().empty());
+    Sheet().SendMessage(WM_HOTKEY, 0x100, 0);
+    EXPECT_TRUE(Sheet().IsWindowVisible());
+
+    // The gateway closes the connection: the broken look, then a silent new login.
+    ScriptMessageBoxAnswers({IDOK});
+    GatewayCommand(gateway.ControlPort(), "{\"cmd\": \"close\"}");
+    ASSERT_TRUE(PumpUntil([&] { return Status() == "网络连接中断"; }));
+    Sheet().Invalidate();
+    Pump(200);
+    EXPECT_NE(Title().find("--网络连接中断!!!"), std::string::npos);
+    Sheet().SendMessage(WM_TIMER, 2, 0);
+    EXPECT_EQ(Logged("\"code\": 50,"), 2u);
+    EXPECT_TRUE(TheTradeSession().m_bLoggedIn);
+    EXPECT_NE(Title().find("[网关IP：127.0.0.1]"), std::string::npos);
+
+    // Closing: No keeps everything, Yes logs out and writes the rectangle.
+    ScriptMessageBoxAnswers({IDNO});
+    Sheet().SendMessage(WM_CLOSE);
+    ASSERT_TRUE(Sheet().m_hWnd);
+    ScriptMessageBoxAnswers({IDYES});
+    Sheet().SendMessage(WM_CLOSE);
+    EXPECT_FALSE(Sheet().m_hWnd);
+    ASSERT_TRUE(PumpUntil([&] { return Logged("\"code\": 51,") >= 1; }));
+    EXPECT_EQ(GetPrivateProfileIntA("Config", "Right", 0, settings.c_str()) -
+                  GetPrivateProfileIntA("Config", "Left", 0, settings.c_str()),
+              530u);
+}
+
+TEST_F(ConsignAppTest, StartedByTheTerminalItAnnouncesAndTakesHandOvers)
+{
+    WriteSettings("Client Mode=1\r\nUseCmdLine=1\r\n");
+    CallerWindow caller;
+    const HWND terminal = caller.Create();
+    CallerWindow::notes.clear();
+    const std::string line = "|1001|||cu2512||0|||62310|||0|" + std::to_string(terminal) + "|4025|4026|";
+    ASSERT_TRUE(Start(line.c_str(), "10000003", "333333"));
+    Pump(200);
+    CString contract;
+    Sheet().m_OrderPage.GetDlgItemText(1012, contract);
+    EXPECT_STREQ(contract, "cu2512");
+    ASSERT_GE(CallerWindow::notes.size(), 3u);
+    EXPECT_EQ(CallerWindow::notes[0].message, 4025u);
+    EXPECT_EQ(CallerWindow::notes[0].wParam, 0u);
+    EXPECT_EQ(CallerWindow::notes[1].message, 4025u);
+    EXPECT_EQ(CallerWindow::notes[1].wParam, static_cast<WPARAM>(Sheet().m_hWnd));
+    EXPECT_EQ(CallerWindow::notes[2].message, static_cast<UINT>(WM_COPYDATA));
+    const std::string &block = CallerWindow::notes[2].data;
+    ASSERT_EQ(block.size(), 4u + 12 * 2);
+    EXPECT_EQ(block[0], 2);
+    std::vector<std::string> codes = {std::string(1, block[4]) + (block.c_str() + 6),
+                                      std::string(1, block[16]) + (block.c_str() + 18)};
+    std::sort(codes.begin(), codes.end());
+    EXPECT_EQ(codes, (std::vector<std::string>{"S81000003", "Z11000003"}));
+
+    // A second copy with another request hands it over and ends without a window.
+    char windows[512];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    std::filesystem::copy_file(settings, std::string(windows) + "/consign.ini",
+                               std::filesystem::copy_options::overwrite_existing);
+    const std::string second = "|1001|||m2601||1|1|0|3412|5|0|0|4025|4026|";
+    STARTUPINFOA startup{};
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(LUMO_CONSIGN, const_cast<char *>(second.c_str()), nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &startup, &process));
+    DWORD code = STILL_ACTIVE;
+    ASSERT_TRUE(PumpUntil([&] {
+        GetExitCodeProcess(process.hProcess, &code);
+        return code != STILL_ACTIVE;
+    }));
+    EXPECT_EQ(code, 0u);
+    Sheet().m_OrderPage.GetDlgItemText(1012, contract);
+    EXPECT_STREQ(contract, "m2601");
+    EXPECT_EQ(Sheet().GetActiveIndex(), 0);
+    CString volume, price, direction, openClose;
+    Sheet().m_OrderPage.GetDlgItemText(1004, volume);
+    Sheet().m_OrderPage.GetDlgItemText(1005, price);
+    EXPECT_STREQ(volume, "5");
+    EXPECT_STREQ(price, "3412");
+    EXPECT_EQ(Sheet().m_OrderPage.m_DirectionBox.GetCurSel(), 1);
+    EXPECT_EQ(Sheet().m_OrderPage.m_OpenCloseBox.GetCurSel(), 2);
+    EXPECT_EQ(Sheet().m_OrderPage.m_HedgeBox.GetCurSel(), 0);
+
+    App().ExitInstance();
+    ASSERT_FALSE(CallerWindow::notes.empty());
+    EXPECT_EQ(CallerWindow::notes.back().message, 4026u);
+    DestroyWindow(terminal);
+}
