@@ -141,6 +141,10 @@ BOOL CConsignDlg::OnInitDialog()
     DWORD handle = static_cast<DWORD>(m_hWnd);
     WriteRegistryValue(HKEY_CURRENT_USER, MAIN_WINDOW_KEY, MAIN_WINDOW_VALUE, &handle, REG_DWORD, sizeof handle);
     AnnounceToCaller();
+    // The sheet is made visible: its place is the one it was closed at.
+    if (firstShow_)
+        PlaceFromSettings();
+    shown_ = true;
     return TRUE;
 }
 
@@ -520,7 +524,7 @@ void CConsignDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
     switch (nID & 0xFFF0) {
     case SC_MINIMIZE:
-        ShowWindow(SW_HIDE);
+        ShowSheet(false);
         return;
     case DefaultSizeCommand:
         SetDefaultSize();
@@ -561,20 +565,38 @@ void CConsignDlg::Reconnect()
 
 void CConsignDlg::OnShowWindow(BOOL bShow, UINT nStatus)
 {
-    shown_ = bShow != FALSE;
-    if (bShow && firstShow_) {
-        firstShow_ = false;
-        const int left = ConfigInt("Left", 114), top = ConfigInt("Top", 136);
-        const int right = ConfigInt("Right", 636), bottom = ConfigInt("Bottom", 364);
-        MoveWindow(left, top, right - left, bottom - top);
-    } else {
+    if (bShow && firstShow_)
+        PlaceFromSettings();
+    else
         CPropertySheet::OnShowWindow(bShow, nStatus);
-    }
+    SheetShown(bShow != FALSE);
+}
+
+void CConsignDlg::PlaceFromSettings()
+{
+    firstShow_ = false;
+    const int left = ConfigInt("Left", 114), top = ConfigInt("Top", 136);
+    const int right = ConfigInt("Right", 636), bottom = ConfigInt("Bottom", 364);
+    MoveWindow(left, top, right - left, bottom - top);
+}
+
+void CConsignDlg::ShowSheet(bool show)
+{
+    ShowWindow(show ? SW_SHOW : SW_HIDE);
+    SheetShown(show);
+}
+
+void CConsignDlg::SheetShown(bool show)
+{
+    if (show == shown_)
+        return;
+    shown_ = show;
+    // Hidden, the sheet lives in the tray.
     NOTIFYICONDATAA tray{};
     tray.cbSize = sizeof tray;
     tray.hWnd = m_hWnd;
     tray.uID = TrayIconId;
-    if (bShow) {
+    if (show) {
         Shell_NotifyIconA(NIM_DELETE, &tray);
     } else {
         tray.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -589,6 +611,7 @@ LRESULT CConsignDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 {
     if (wParam == TrayIconId && lParam == WM_LBUTTONDBLCLK) {
         ShowWindow(SW_RESTORE);
+        SheetShown(true);
         SetForegroundWindow();
     }
     return 0;
@@ -597,9 +620,9 @@ LRESULT CConsignDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 void CConsignDlg::OnHotKey(UINT nHotKeyId, UINT, UINT)
 {
     if (shown_) {
-        ShowWindow(SW_HIDE);
+        ShowSheet(false);
     } else {
-        ShowWindow(SW_SHOW);
+        ShowSheet(true);
         SetForegroundWindow();
     }
 }
@@ -693,7 +716,7 @@ void CConsignDlg::TakeCopyData(const COPYDATASTRUCT *data)
     SetWindowPos(HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetWindowPos(HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     if (!IsWindowVisible())
-        ShowWindow(SW_SHOW);
+        ShowSheet(true);
     SetForegroundWindow();
 }
 

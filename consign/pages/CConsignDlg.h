@@ -122,6 +122,10 @@ private:
     void SetDefaultSize();
     void TakeCopyData(const win::COPYDATASTRUCT *data);
     void AnnounceToCaller();
+    void PlaceFromSettings();
+    // Shows or hides the sheet, with the tray icon while it is hidden.
+    void ShowSheet(bool show);
+    void SheetShown(bool show);
 
     win::HICON icon_ = 0;
     win::CFont statusFont_;

@@ -25,9 +25,9 @@ namespace {
 class LoginDialogsTest : public LoginFixture {
 protected:
     // Runs the dialog modally with `script` acting on it once it shows.
-    template <class Dialog> INT_PTR RunWith(Dialog &dialog, const char *title, std::function<void(HWND)> script)
+    template <class Dialog> INT_PTR RunWith(Dialog &dialog, const char *, std::function<void(HWND)> script)
     {
-        ModalScript run(title, std::move(script));
+        ModalScript run([&dialog] { return dialog.m_hWnd; }, std::move(script));
         return dialog.DoModal();
     }
     // Dark pixels of a picture (the digits the keys draw).

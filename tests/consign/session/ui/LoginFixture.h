@@ -26,6 +26,9 @@
 
 namespace logintest {
 
+inline ::testing::Environment *const DestroyAtEnd =
+    ::testing::AddGlobalTestEnvironment(new testsupport::DestroyWindowsAtEnd);
+
 inline win::CWinApp &App()
 {
     static int argc = 1;
