@@ -178,8 +178,11 @@ void CConsignDlg::LayOut()
     CRect window;
     GetWindowRect(&window);
     if (window.Width() < MIN_WIDTH || window.Height() < MIN_HEIGHT) {
+        // The move lays the sheet out again at its least size.
         MoveWindow(window.left, window.top, MIN_WIDTH, MIN_HEIGHT);
-        return;
+        GetWindowRect(&window);
+        if (window.Width() < MIN_WIDTH || window.Height() < MIN_HEIGHT)
+            return;
     }
     CRect r = window;
     ScreenToClient(&r);
@@ -219,6 +222,10 @@ void CConsignDlg::OnSize(UINT nType, int cx, int cy)
 void CConsignDlg::OnPaint()
 {
     CPaintDC dc(this);
+    // The sheet's own face around its tab control and status button.
+    CRect client;
+    GetClientRect(&client);
+    dc.FillSolidRect(&client, GetSysColor(COLOR_BTNFACE));
     if (m_strCustom.IsEmpty() || !GetTabControl()->m_hWnd || !m_StatusButton.m_hWnd)
         return;
     CRect tab, button;
