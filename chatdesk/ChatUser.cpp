@@ -14,7 +14,9 @@ namespace {
 
 int liveUsers = 0;
 
-HANDLE CreateTemporaryLog()
+} // namespace
+
+HANDLE CreateConversationLog()
 {
     char folder[MAX_PATH], name[MAX_PATH];
     const DWORD length = GetTempPathA(MAX_PATH, folder);
@@ -26,8 +28,6 @@ HANDLE CreateTemporaryLog()
         DeleteFileA(name);
     return log;
 }
-
-} // namespace
 
 ChatUser *ChatUser::Create(const ChatUserRecord &record)
 {
@@ -45,7 +45,7 @@ ChatUser *ChatUser::Create(const ChatUserRecord &record)
     user->blinkPhase = 0;
     user->references = 1;
     user->moving = 0;
-    user->log = CreateTemporaryLog();
+    user->log = CreateConversationLog();
     ++liveUsers;
     return user;
 }

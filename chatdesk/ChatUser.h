@@ -44,6 +44,11 @@ private:
     ~ChatUser() = default;
 };
 
+// A new conversation log: a temporary file "Lmp*.TMP" in the temporary folder,
+// read and write, not shared, deleted when closed; INVALID_HANDLE_VALUE when it
+// cannot be made.
+win::HANDLE CreateConversationLog();
+
 // The user whose conversation is shown, or none.
 extern ChatUser *CurrentPartner;
 // How many users have their unread flag set.

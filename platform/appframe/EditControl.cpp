@@ -175,12 +175,40 @@ public:
             return multi_ ? multi_->document()->blockCount() : 1;
         case EM_GETFIRSTVISIBLELINE:
             return multi_ ? multi_->verticalScrollBar()->value() : 0;
+        case EM_SETMARGINS:
+            SetMargins(wParam, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
+            return 0;
+        case EM_GETMARGINS:
+            return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(leftMargin_), static_cast<WORD>(rightMargin_)));
+        case EM_SETCUEBANNER:
+            // The cue of a one-line box, shown in grey while it is empty.
+            if (!line_)
+                return FALSE;
+            line_->setPlaceholderText(lParam ? QtText(reinterpret_cast<LPCSTR>(lParam)) : QString());
+            return TRUE;
+        case WM_COPY:
+            if (line_)
+                line_->copy();
+            else if (multi_)
+                multi_->copy();
+            return 0;
         default:
             return NativeControl::WndProc(msg, wParam, lParam);
         }
     }
 
 private:
+    void SetMargins(WPARAM which, int left, int right)
+    {
+        if (which & EC_LEFTMARGIN)
+            leftMargin_ = left;
+        if (which & EC_RIGHTMARGIN)
+            rightMargin_ = right;
+        // The margins of a one-line box; a multi-line one keeps its own.
+        if (line_)
+            line_->setTextMargins(leftMargin_, 0, rightMargin_, 0);
+    }
+
     // Byte offsets of the Windows text and positions in the widget's text.
     int ToQt(int offset) const
     {
@@ -291,6 +319,8 @@ private:
     bool modified_ = false;
     bool restoring_ = false;
     bool programmatic_ = false;
+    int leftMargin_ = 0;
+    int rightMargin_ = 0;
 };
 
 class RichEditControl : public EditControl {

@@ -1,0 +1,94 @@
+#include "chatdesk/main/ChatApp.h"
+
+#include <cstring>
+#include <string>
+
+#include "chatdesk/ChatUser.h"
+#include "chatdesk/ui/ChatGlobals.h"
+#include "chatdesk/ui/ChatMainDlg.h"
+#include "chatdesk/ui/ChatResources.h"
+#include "chatdesk/ui/ChatUiIds.h"
+#include "platform/win/CAsyncSocket.h"
+#include "platform/win/File.h"
+#include "platform/win/Handle.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/ResourceData.h"
+#include "platform/win/Window.h"
+
+using namespace win;
+
+namespace {
+
+constexpr const char *kSound = ".\\MsgNtfy.wav";
+constexpr const char *kSoundPart = ".\\MsgNtfy.wav.part";
+
+} // namespace
+
+bool ExtractNotifySound()
+{
+    const HRSRC found = FindResourceA(0, MAKEINTRESOURCEA(chatui::IDR_NOTIFY_WAVE), chatui::kNotifyWaveType);
+    const HGLOBAL loaded = found ? LoadResource(0, found) : 0;
+    const void *bytes = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = found ? SizeofResource(0, found) : 0;
+    if (!bytes || size == 0)
+        return false;
+    // Written under another name and renamed when whole, so that a failed write
+    // never leaves a cut sound file that would then be kept for good.
+    const HANDLE file =
+        CreateFileA(kSoundPart, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+    const bool closed = CloseHandle(file) != FALSE;
+    if (!whole || !closed || !MoveFileExA(kSoundPart, kSound, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(kSoundPart);
+        return false;
+    }
+    return true;
+}
+
+CChatApp::CChatApp() : CWinApp("在线服务") {}
+
+BOOL CChatApp::InitInstance()
+{
+    const HWND starter = chatui::ParseStarterHandle(m_lpCmdLine);
+    if (!starter || !IsWindow(starter))
+        return FALSE;
+    char path[1024];
+    const DWORD length = GetModuleFileNameA(0, path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+        MessageBoxA(0, "在线服务安装路径太深，无法正常运行。  ", "错误", MB_OK | MB_ICONERROR | MB_TOPMOST);
+        return FALSE;
+    }
+    if (char *cut = std::strrchr(path, '/'))
+        *cut = '\0';
+    SetCurrentDirectoryA(path);
+    chatui::RegisterChatResources();
+    if (GetFileAttributesA(kSound) == INVALID_FILE_ATTRIBUTES)
+        ExtractNotifySound();
+    if (!AfxSocketInit()) {
+        AfxMessageBox(chatui::IDS_SOCKETS_FAILED);
+        return FALSE;
+    }
+    Enable3dControls();
+    chatui::ChatGlobals().generalLog = CreateConversationLog();
+    if (chatui::ChatGlobals().generalLog == INVALID_HANDLE_VALUE)
+        MessageBoxA(0, "创建临时文件失败，程序将无法正常运行。  ", "错误", MB_OK | MB_ICONERROR);
+    {
+        chatui::CChatMainDlg dialog(m_lpCmdLine);
+        m_pMainWnd = &dialog;
+        dialog.DoModal();
+        m_pMainWnd = nullptr;
+    }
+    return FALSE;
+}
+
+int CChatApp::ExitInstance()
+{
+    HANDLE &log = chatui::ChatGlobals().generalLog;
+    if (log != INVALID_HANDLE_VALUE)
+        CloseHandle(log);
+    log = INVALID_HANDLE_VALUE;
+    return CWinApp::ExitInstance();
+}
