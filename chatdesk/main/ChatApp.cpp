@@ -12,6 +12,7 @@
 #include "platform/win/File.h"
 #include "platform/win/Handle.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/Process.h"
 #include "platform/win/ResourceData.h"
 #include "platform/win/Window.h"
 
@@ -52,7 +53,10 @@ CChatApp::CChatApp() : CWinApp("在线服务") {}
 
 BOOL CChatApp::InitInstance()
 {
-    const HWND starter = chatui::ParseStarterHandle(m_lpCmdLine);
+    // The terminal gives the program's path apart: the whole command line is the
+    // number.
+    const char *commandLine = GetCommandLineA();
+    const HWND starter = chatui::ParseStarterHandle(commandLine);
     if (!starter || !IsWindow(starter))
         return FALSE;
     char path[1024];
@@ -76,7 +80,7 @@ BOOL CChatApp::InitInstance()
     if (chatui::ChatGlobals().generalLog == INVALID_HANDLE_VALUE)
         MessageBoxA(0, "创建临时文件失败，程序将无法正常运行。  ", "错误", MB_OK | MB_ICONERROR);
     {
-        chatui::CChatMainDlg dialog(m_lpCmdLine);
+        chatui::CChatMainDlg dialog(commandLine);
         m_pMainWnd = &dialog;
         dialog.DoModal();
         m_pMainWnd = nullptr;

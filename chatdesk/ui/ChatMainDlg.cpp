@@ -256,6 +256,11 @@ LRESULT CChatMainDlg::OnPlaceWindow(WPARAM, LPARAM)
         const int h = (work.bottom - work.top) / 2;
         SetWindowPos(nullptr, work.right - w + 1, work.bottom - h + 1, w, h, SWP_NOACTIVATE | SWP_NOZORDER);
     }
+    // A hidden window hears of its new size only when it shows: the frame's
+    // parts are placed now, so that the panes are sized from the real extent.
+    RECT client{};
+    GetClientRect(&client);
+    OnSize(0, client.right, client.bottom);
     RECT outer{};
     m_outer.GetWindowRect(&outer);
     m_outer.SetSizes({static_cast<int>(0.7 * (outer.right - outer.left)), -1});
@@ -377,8 +382,6 @@ void CChatMainDlg::OnCancel()
         }
     }
     EndDialog(IDCANCEL);
-    if (!m_bModal)
-        AfxPostQuitMessage(0);
 }
 
 // The chat connection's side.

@@ -162,6 +162,7 @@ void CTranscriptEdit::OnContextMenu(CWnd *, CPoint pos)
 BEGIN_MESSAGE_MAP(CTranscriptPane, CDialog)
 ON_WM_SIZE()
 ON_WM_ERASEBKGND()
+ON_WM_PAINT()
 ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
@@ -292,13 +293,22 @@ BOOL CTranscriptPane::OnEraseBkgnd(CDC *dc)
     return TRUE;
 }
 
+void CTranscriptPane::OnPaint()
+{
+    // The banner is painted whole with every paint, erased or not.
+    CPaintDC dc(this);
+    RECT client{};
+    GetClientRect(&client);
+    PaintBackground(dc, client);
+}
+
 HBRUSH CTranscriptPane::OnCtlColor(CDC *dc, CWnd *wnd, UINT ctlColor)
 {
-    if (wnd && wnd->GetDlgCtrlID() == static_cast<int>(IDC_EDIT)) {
+    if (wnd && wnd->m_hWnd == m_edit.m_hWnd) {
         dc->SetBkColor(kWhite);
         return static_cast<HBRUSH>(m_white.GetSafeHandle());
     }
-    if (wnd && wnd->GetDlgCtrlID() == static_cast<int>(IDC_CAPTION)) {
+    if (wnd && wnd->m_hWnd == m_caption.m_hWnd) {
         dc->SetTextColor(kLabelText);
         return 0;
     }

@@ -61,6 +61,7 @@ protected:
     win::BOOL PreTranslateMessage(win::MSG *msg) override;
     void OnSize(win::UINT type, int cx, int cy);
     win::BOOL OnEraseBkgnd(win::CDC *dc);
+    void OnPaint();
     win::HBRUSH OnCtlColor(win::CDC *dc, win::CWnd *wnd, win::UINT ctlColor);
     DECLARE_MESSAGE_MAP()
 
