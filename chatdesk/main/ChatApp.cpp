@@ -94,5 +94,6 @@ int CChatApp::ExitInstance()
     if (log != INVALID_HANDLE_VALUE)
         CloseHandle(log);
     log = INVALID_HANDLE_VALUE;
+    AfxSocketTerm();
     return CWinApp::ExitInstance();
 }

@@ -1,13 +1,9 @@
-// The chat program's entry: the application object runs it.
+// The chat program's entry: the application object runs it, and goes before
+// the program's static objects do.
 #include "chatdesk/main/ChatApp.h"
-
-namespace {
-
-CChatApp theApp;
-
-} // namespace
 
 int main(int argc, char **argv)
 {
+    CChatApp theApp;
     return win::AfxWinMain(argc, argv);
 }

@@ -129,6 +129,19 @@ BOOL AfxSocketInit(WSADATA *data)
     return WSAStartup(MAKEWORD(2, 2), data ? data : &local) == 0 ? TRUE : FALSE;
 }
 
+void AfxSocketTerm()
+{
+    WSACleanup();
+    HWND gone = 0;
+    {
+        std::lock_guard<std::mutex> guard(sinkLock);
+        gone = sink;
+        sink = 0;
+    }
+    if (gone && IsWindow(gone))
+        DestroyWindow(gone);
+}
+
 CAsyncSocket::CAsyncSocket() : m_hSocket(INVALID_SOCKET) {}
 
 CAsyncSocket::~CAsyncSocket()

@@ -10,6 +10,9 @@ namespace win {
 
 // The framework's socket start-up (WinSock 2.2); FALSE when it fails.
 BOOL AfxSocketInit(WSADATA *data = nullptr);
+// Ends what AfxSocketInit started; the hidden window that receives the sockets'
+// notifications goes with it (called on the GUI thread as the program ends).
+void AfxSocketTerm();
 
 class CAsyncSocket {
 public:

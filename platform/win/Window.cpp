@@ -345,6 +345,18 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     if (factory)
         factory(w->hwnd, cs);
+    // As on Windows, the handle is valid to other processes from the first
+    // message on: a window that names itself to another program while it is
+    // being created (WM_CREATE) is found there.
+    if (TopLevelExported(*w)) {
+        std::string title;
+        {
+            std::lock_guard<std::mutex> guard(T().lock);
+            w->exported = true;
+            title = w->title;
+        }
+        ExportWindow(w->hwnd, w->queue->ThreadId(), w->className, title);
+    }
     LRESULT r = 0;
     if (!CallLocalWindow(w->hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs), r) || r == 0 ||
         !CallLocalWindow(w->hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs), r) || r == -1) {
@@ -357,15 +369,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         return 0;
     if (WindowSurface *surface = SurfaceOf(w->hwnd))
         surface->Created();
-    if (TopLevelExported(*w)) {
-        std::string title;
-        {
-            std::lock_guard<std::mutex> guard(T().lock);
-            w->exported = true;
-            title = w->title;
-        }
-        ExportWindow(w->hwnd, w->queue->ThreadId(), w->className, title);
-    }
     return w->hwnd;
 }
 
