@@ -12,7 +12,12 @@
 #include "platform/appframe/CSpinButtonCtrl.h"
 #include "platform/appframe/CStatic.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/win/SystemInfo.h"
 #include "tests/platform/appframe/AppframeFixture.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
 
 using namespace win;
 
@@ -225,6 +230,29 @@ TEST_F(ControlsTest, EditLimitsTypingAndAppendsToATranscript)
     log.SetSel(0, -1);
     log.GetSel(start, end);
     EXPECT_EQ(end, text.GetLength());
+}
+
+TEST_F(ControlsTest, EditCueMarginsAndCopy)
+{
+    // The dialog shown by the fixture is the foreground window.
+    EXPECT_EQ(GetForegroundWindow(), dlg.m_hWnd);
+    CEdit edit;
+    ASSERT_TRUE(edit.SubclassDlgItem(1012, &dlg));
+    auto *line = qobject_cast<QLineEdit *>(WindowWidget(edit.m_hWnd));
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(edit.SendMessage(EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>("查找用户")));
+    EXPECT_EQ(line->placeholderText(), QString::fromUtf8(u8"查找用户"));
+    edit.SendMessage(EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(""));
+    EXPECT_TRUE(line->placeholderText().isEmpty());
+    edit.SendMessage(EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(3, 4));
+    EXPECT_EQ(edit.SendMessage(EM_GETMARGINS), MAKELONG(3, 4));
+    EXPECT_EQ(line->textMargins().left(), 3);
+    EXPECT_EQ(line->textMargins().right(), 4);
+    edit.SetWindowText("copy中文");
+    edit.SetSel(4, 6);
+    edit.SendMessage(WM_COPY);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8(u8"中"));
+    edit.UnsubclassWindow();
 }
 
 TEST_F(ControlsTest, ComboSelectsByLetterAndNotifiesOnlyTheUsersChoice)
