@@ -101,6 +101,18 @@ HWND ParseStarterHandle(const char *commandLine)
     return any ? static_cast<HWND>(value) : 0;
 }
 
+bool AcceptCredentials(HWND starter, HWND from, const COPYDATASTRUCT *data, char name[64], char password[64])
+{
+    if (!starter || from != starter || !data || data->dwData != 0 || data->cbData != 128 || !data->lpData)
+        return false;
+    const auto *block = static_cast<const char *>(data->lpData);
+    std::memcpy(name, block, 64);
+    std::memcpy(password, block + 64, 64);
+    name[63] = 0;
+    password[63] = 0;
+    return true;
+}
+
 int FrameHitZone(int x, int y, int w, int h)
 {
     const bool left = x <= 5, right = x >= w - 6, top = y <= 5, bottom = y >= h - 6;
@@ -272,12 +284,9 @@ BOOL CChatMainDlg::OnCopyData(CWnd *, COPYDATASTRUCT *data)
 {
     const MSG *msg = GetCurrentMessage();
     const HWND from = msg ? static_cast<HWND>(msg->wParam) : 0;
-    if (!m_starter || from != m_starter || !data || data->dwData != 0 || data->cbData != 128 || !data->lpData)
-        return TRUE;
-    const auto *block = static_cast<const char *>(data->lpData);
     char name[64], password[64];
-    std::memcpy(name, block, 64);
-    std::memcpy(password, block + 64, 64);
+    if (!AcceptCredentials(m_starter, from, data, name, password))
+        return TRUE;
     m_socket.SetLogin(name, password);
     PostMessage(WM_COMMAND, ID_CONNECT, 0);
     return TRUE;

@@ -24,6 +24,11 @@ namespace chatui {
 // negative or it does not fit a window handle.
 win::HWND ParseStarterHandle(const char *commandLine);
 
+// The terminal's credentials block: accepted only from the starter, with code 0
+// and 128 bytes; the name and password in use then end in a NUL at byte 63.
+bool AcceptCredentials(win::HWND starter, win::HWND from, const win::COPYDATASTRUCT *data, char name[64],
+                       char password[64]);
+
 // The window's hit zones: 0 inside (the caption moves the window), 1 top, 2
 // bottom, 3 left, 4 right, 5 top-left, 6 bottom-right, 7 bottom-left, 8
 // top-right.
