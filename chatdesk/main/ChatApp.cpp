@@ -8,6 +8,7 @@
 #include "chatdesk/ui/ChatMainDlg.h"
 #include "chatdesk/ui/ChatResources.h"
 #include "chatdesk/ui/ChatUiIds.h"
+#include "chatdesk/ui/HintWnd.h"
 #include "platform/win/CAsyncSocket.h"
 #include "platform/win/File.h"
 #include "platform/win/Handle.h"
@@ -85,6 +86,7 @@ BOOL CChatApp::InitInstance()
         dialog.DoModal();
         m_pMainWnd = nullptr;
     }
+    chatui::CHintWnd::Release();
     return FALSE;
 }
 

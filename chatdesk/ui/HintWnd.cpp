@@ -38,10 +38,25 @@ ON_WM_ERASEBKGND()
 ON_WM_MOUSEMOVE()
 END_MESSAGE_MAP()
 
+namespace {
+
+CHintWnd *hint = nullptr;
+
+} // namespace
+
 CHintWnd &CHintWnd::Instance()
 {
-    static CHintWnd *hint = new CHintWnd;
+    if (!hint)
+        hint = new CHintWnd;
     return *hint;
+}
+
+void CHintWnd::Release()
+{
+    if (hint && hint->m_hWnd)
+        hint->DestroyWindow();
+    delete hint;
+    hint = nullptr;
 }
 
 POINT CHintWnd::Place(POINT cursor, SIZE size, const RECT &screen)

@@ -12,6 +12,8 @@ class CHintWnd : public win::CWnd {
 public:
     // The program's one hint window, made on first use.
     static CHintWnd &Instance();
+    // Lets the window go as the program ends.
+    static void Release();
 
     // Shows the text below the cursor (above it near the screen's foot), owned
     // by `owner` (or the main window); an empty or null text hides the window.

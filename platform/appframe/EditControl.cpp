@@ -248,13 +248,22 @@ private:
 
     void SetSelection(int start, int end)
     {
-        int length = static_cast<int>(Text().size());
         // -1 as the start puts the caret at the end without a selection, which
-        // is how the transcripts append.
+        // is how the transcripts append: done without reading the whole text,
+        // so that appending to a long transcript stays cheap.
         if (start < 0) {
-            start = length;
-            end = length;
-        } else if (end < 0 || end > length) {
+            if (line_) {
+                line_->deselect();
+                line_->end(false);
+            } else if (multi_) {
+                QTextCursor c = multi_->textCursor();
+                c.movePosition(QTextCursor::End);
+                multi_->setTextCursor(c);
+            }
+            return;
+        }
+        int length = static_cast<int>(Text().size());
+        if (end < 0 || end > length) {
             end = length;
         }
         start = std::min(start, length);
@@ -285,7 +294,22 @@ private:
 
     void Changed()
     {
+        // The program's own text in a read-only box: no typing to hold back, so
+        // the whole text is not read again for each piece appended.
+        bool readOnly = line_ ? line_->isReadOnly() : multi_ && multi_->isReadOnly();
+        if (programmatic_ && readOnly) {
+            lastStale_ = true;
+            modified_ = true;
+            Notify(EN_UPDATE);
+            Notify(EN_CHANGE);
+            return;
+        }
         std::string text = Text();
+        if (lastStale_ && !programmatic_) {
+            // The text before this typing is unknown: nothing to restore to.
+            lastStale_ = false;
+            last_ = text;
+        }
         if (static_cast<int>(text.size()) > limit_ && text.size() > last_.size() && !programmatic_) {
             // Typing past the limit is refused, as Windows refuses it.
             restoring_ = true;
@@ -321,6 +345,7 @@ private:
     bool programmatic_ = false;
     int leftMargin_ = 0;
     int rightMargin_ = 0;
+    bool lastStale_ = false;
 };
 
 class RichEditControl : public EditControl {

@@ -347,13 +347,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         factory(w->hwnd, cs);
     // As on Windows, the handle is valid to other processes from the first
     // message on: a window that names itself to another program while it is
-    // being created (WM_CREATE) is found there.
+    // being created (WM_CREATE) is found there, under the title it is given.
     if (TopLevelExported(*w)) {
         std::string title;
         {
             std::lock_guard<std::mutex> guard(T().lock);
             w->exported = true;
-            title = w->title;
+            title = w->title.empty() && windowName ? windowName : w->title;
         }
         ExportWindow(w->hwnd, w->queue->ThreadId(), w->className, title);
     }

@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "chatdesk/ui/ChatResources.h"
+#include "chatdesk/ui/HintWnd.h"
+#include "platform/win/CAsyncSocket.h"
 #include "tests/chatdesk/ChatServerPeer.h"
 #include "platform/appframe/CEdit.h"
 #include "platform/win/Messages.h"
@@ -24,6 +26,17 @@
 #include "platform/win/Window.h"
 
 namespace chatuitest {
+
+// At the end of the test program, the windows that live as long as a program
+// (the hint, the sockets' window) go, as the program lets them go.
+class ChatUiEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        chatui::CHintWnd::Release();
+        win::AfxSocketTerm();
+    }
+};
 
 inline void EnsureUi()
 {

@@ -24,6 +24,8 @@ using namespace chatui;
 
 namespace {
 
+auto *const environment = ::testing::AddGlobalTestEnvironment(new chatuitest::ChatUiEnvironment);
+
 // A memory context with a white picture of w × h.
 struct Canvas {
     CDC dc;

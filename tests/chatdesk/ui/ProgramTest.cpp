@@ -139,8 +139,12 @@ protected:
 TEST_F(ChatProgramTest, ACommandLineThatNamesNoWindowEndsTheProgramAtOnce)
 {
     Install(0, 0);
-    win::HWND dead = win::CreateWindowExA(0, "Static", "gone", win::WS_POPUP, 0, 0, 1, 1, 0, 0, 0, nullptr);
-    win::DestroyWindow(dead);
+    win::HWND dead;
+    {
+        chatuitest::LocalStarter gone;
+        dead = gone.hwnd;
+    }
+    ASSERT_FALSE(win::IsWindow(dead));
     for (const std::string &line : std::vector<std::string>{"0", "12abc", "4294967296", "", "-1", " 123", std::to_string(dead)}) {
         StarterProcess starter({program, "--cmdline", line});
         EXPECT_EQ(starter.WaitFor("child-exited"), "child-exited 0") << "'" << line << "'";
