@@ -376,6 +376,26 @@ TEST_F(ChatWindowTest, WithoutAChatServerTheAttemptFailsWithItsLine)
     EXPECT_EQ(std::string(window->InputPane().StatusBar().GetPaneText(0)), std::string("网络状态: 断开"));
 }
 
+TEST_F(ChatWindowTest, ServerSettingsThatNameNoServerFailWithTheLine)
+{
+    Open("user01", "123456", false);
+    ASSERT_TRUE(PumpUntil([this] { return !window->Socket().IsConnecting() && Transcript().find(std::string("无法连接服务器。")) != std::string::npos; }));
+    struct Case {
+        std::string server, port;
+    } cases[] = {{"", "6656"},         {"localhost", "6656"},    {std::string(300, '1'), "6656"},
+                 {"127.0.0.1", "0"},   {"127.0.0.1", "70000"},   {"1.2.3", "-5"}};
+    for (const Case &c : cases) {
+        std::ofstream("../CFG/SETTING.INI", std::ios::binary)
+            << "[Parameter]\r\nOTSServer=" << c.server << "\r\nOTSPort=" << c.port << "\r\n";
+        window->TranscriptPane().Edit().SetWindowText("");
+        window->OnConnect();
+        ASSERT_TRUE(PumpUntil([this] { return !window->Socket().IsConnecting(); })) << c.server;
+        const std::string shown = Transcript();
+        EXPECT_NE(shown.find(std::string("无法连接服务器。")), std::string::npos) << c.server << ":" << c.port;
+        EXPECT_FALSE(window->Socket().IsConnected());
+    }
+}
+
 TEST_F(ChatWindowTest, TheWindowLooksAsDrawn)
 {
     OpenConnected();
