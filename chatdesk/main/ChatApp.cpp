@@ -22,33 +22,8 @@ using namespace win;
 namespace {
 
 constexpr const char *kSound = ".\\MsgNtfy.wav";
-constexpr const char *kSoundPart = ".\\MsgNtfy.wav.part";
 
 } // namespace
-
-bool ExtractNotifySound()
-{
-    const HRSRC found = FindResourceA(0, MAKEINTRESOURCEA(chatui::IDR_NOTIFY_WAVE), chatui::kNotifyWaveType);
-    const HGLOBAL loaded = found ? LoadResource(0, found) : 0;
-    const void *bytes = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = found ? SizeofResource(0, found) : 0;
-    if (!bytes || size == 0)
-        return false;
-    // Written under another name and renamed when whole, so that a failed write
-    // never leaves a cut sound file that would then be kept for good.
-    const HANDLE file =
-        CreateFileA(kSoundPart, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, 0);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool whole = WriteFile(file, bytes, size, &written, nullptr) && written == size;
-    const bool closed = CloseHandle(file) != FALSE;
-    if (!whole || !closed || !MoveFileExA(kSoundPart, kSound, MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileA(kSoundPart);
-        return false;
-    }
-    return true;
-}
 
 CChatApp::CChatApp() : CWinApp("在线服务") {}
 
@@ -71,7 +46,7 @@ BOOL CChatApp::InitInstance()
     SetCurrentDirectoryA(path);
     chatui::RegisterChatResources();
     if (GetFileAttributesA(kSound) == INVALID_FILE_ATTRIBUTES)
-        ExtractNotifySound();
+        chatui::ExtractNotifySound();
     if (!AfxSocketInit()) {
         AfxMessageBox(chatui::IDS_SOCKETS_FAILED);
         return FALSE;

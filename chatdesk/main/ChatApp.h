@@ -12,7 +12,3 @@ public:
     win::BOOL InitInstance() override;
     int ExitInstance() override;
 };
-
-// Writes ".\MsgNtfy.wav" from the program's "NOTIFY_WAVE" resource 178; a
-// failed write leaves no file behind. False when nothing was written.
-bool ExtractNotifySound();

@@ -10,6 +10,8 @@
 #include "platform/appframe/DialogTemplate.h"
 #include "platform/gdi/Resources.h"
 #include "platform/win/CString.h"
+#include "platform/win/File.h"
+#include "platform/win/Handle.h"
 #include "platform/win/ResourceData.h"
 #include "platform/win/Window.h"
 
@@ -18,6 +20,9 @@ using namespace win;
 namespace chatui {
 
 namespace {
+
+constexpr const char *kSound = ".\\MsgNtfy.wav";
+constexpr const char *kSoundPart = ".\\MsgNtfy.wav.part";
 
 // A picture drawn in code: 0x00RRGGBB pixels, rows from the top.
 struct Picture {
@@ -303,6 +308,30 @@ const MenuTemplateItem kMenu[] = {
 };
 
 } // namespace
+
+bool ExtractNotifySound()
+{
+    const HRSRC found = FindResourceA(0, MAKEINTRESOURCEA(IDR_NOTIFY_WAVE), kNotifyWaveType);
+    const HGLOBAL loaded = found ? LoadResource(0, found) : 0;
+    const void *bytes = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = found ? SizeofResource(0, found) : 0;
+    if (!bytes || size == 0)
+        return false;
+    // Written under another name and renamed when whole, so that a failed write
+    // never leaves a cut sound file that would then be kept for good.
+    const HANDLE file =
+        CreateFileA(kSoundPart, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool whole = WriteFile(file, bytes, size, &written, nullptr) && written == size;
+    const bool closed = CloseHandle(file) != FALSE;
+    if (!whole || !closed || !MoveFileExA(kSoundPart, kSound, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(kSoundPart);
+        return false;
+    }
+    return true;
+}
 
 const std::vector<uint8_t> &NotifyWaveBytes()
 {

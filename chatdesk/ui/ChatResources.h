@@ -12,6 +12,10 @@ namespace chatui {
 
 void RegisterChatResources();
 
+// Writes ".\MsgNtfy.wav" from the program's "NOTIFY_WAVE" resource 178; a
+// failed write leaves no file behind. False when nothing was written.
+bool ExtractNotifySound();
+
 // The notice sound as a WAV file (a short two-tone chime, 8 kHz, 8-bit mono).
 const std::vector<uint8_t> &NotifyWaveBytes();
 

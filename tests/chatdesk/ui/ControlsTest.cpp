@@ -8,6 +8,7 @@
 
 #include "ChatUiFixture.h"
 #include "chatdesk/ui/ChatMainDlg.h"
+#include "chatdesk/ui/ChatResources.h"
 #include "chatdesk/ui/ChatStatusBar.h"
 #include "chatdesk/ui/HintWnd.h"
 #include "chatdesk/ui/MenuBar.h"
@@ -175,6 +176,29 @@ TEST(MenuBarItems, ArrowsWrapAndMnemonicsFindTheirItem)
     EXPECT_EQ(MnemonicItem(texts, 'o'), 0);
     EXPECT_EQ(MnemonicItem(texts, 'H'), 1);
     EXPECT_EQ(MnemonicItem(texts, 'x'), -1);
+}
+
+TEST(NotifySound, WrittenWholeOrNotAtAll)
+{
+    chatuitest::EnsureUi();
+    const char *tmp = std::getenv("TMPDIR");
+    const std::filesystem::path folder = std::filesystem::path(tmp ? tmp : "/tmp") / "sound";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+    ASSERT_TRUE(ExtractNotifySound());
+    std::ifstream in(folder / "MsgNtfy.wav", std::ios::binary);
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, NotifyWaveBytes());
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_FALSE(std::filesystem::exists(folder / "MsgNtfy.wav.part"));
+    // Where the file cannot take its place, nothing is left: no cut sound file
+    // that would be kept for good.
+    std::filesystem::remove(folder / "MsgNtfy.wav");
+    std::filesystem::create_directories(folder / "MsgNtfy.wav" / "in the way");
+    EXPECT_FALSE(ExtractNotifySound());
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "MsgNtfy.wav"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "MsgNtfy.wav.part"));
 }
 
 class LogReplay : public ::testing::Test {
