@@ -19,6 +19,7 @@
 #include "chatdesk/ui/ChatGlobals.h"
 #include "chatdesk/ui/ChatMainDlg.h"
 #include "chatdesk/ui/ChatUiIds.h"
+#include "chatdesk/ui/HintWnd.h"
 #include "platform/appframe/AfxMessages.h"
 #include "platform/forms/FormTypes.h"
 #include "platform/win/File.h"
@@ -374,6 +375,52 @@ TEST_F(ChatWindowTest, WithoutAChatServerTheAttemptFailsWithItsLine)
     PumpUntil([this] { return !window->Socket().IsConnecting(); });
     PumpFor(50);
     EXPECT_EQ(std::string(window->InputPane().StatusBar().GetPaneText(0)), std::string("网络状态: 断开"));
+}
+
+TEST_F(ChatWindowTest, BarsDragWithinTheirLimitsHintsAndTheSearchCue)
+{
+    OpenConnected();
+    CSideSplitter &outer = window->OuterSplitter();
+    auto drag = [&](int from, int to) {
+        outer.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, static_cast<LPARAM>(MAKELONG(static_cast<WORD>(from), 10)));
+        EXPECT_TRUE(outer.IsDragging());
+        if (to != from)
+            outer.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, static_cast<LPARAM>(MAKELONG(static_cast<WORD>(to), 10)));
+        outer.SendMessage(WM_LBUTTONUP, 0, static_cast<LPARAM>(MAKELONG(static_cast<WORD>(to), 10)));
+        EXPECT_FALSE(outer.IsDragging());
+    };
+    // The bar of {495, 210} covers 495..497.
+    drag(497, 497);
+    EXPECT_EQ(outer.GetSizes(), (std::vector<int>{495, 210}));
+    drag(497, 100);
+    EXPECT_EQ(outer.GetSizes(), (std::vector<int>{98, 607}));
+    // Neither neighbour gets under the minimum of 80.
+    drag(100, 5);
+    EXPECT_EQ(outer.GetSizes(), (std::vector<int>{80, 625}));
+    drag(82, 700);
+    EXPECT_EQ(outer.GetSizes(), (std::vector<int>{625, 80}));
+
+    // Hovering over a user shows his name, state and information; below the
+    // last one, nothing.
+    COnlineUserList &online = Online();
+    online.SendMessage(WM_MOUSEHOVER, 0, static_cast<LPARAM>(MAKELONG(10, 10)));
+    CHintWnd &hint = CHintWnd::Instance();
+    EXPECT_TRUE(hint.IsWindowVisible());
+    EXPECT_EQ(hint.GetText().rfind(std::string(online.UserAt(0)->name) + " ( 在线 )\r\n", 0), 0u);
+    online.SendMessage(WM_MOUSEHOVER, 0, static_cast<LPARAM>(MAKELONG(10, 300)));
+    EXPECT_FALSE(hint.IsWindowVisible());
+
+    // The search box's cue: gone with the focus, back only when the empty box
+    // loses it.
+    CCueEdit &search = window->UserListPane().SearchBox();
+    EXPECT_TRUE(search.IsCueShown());
+    search.SendMessage(WM_SETFOCUS);
+    EXPECT_FALSE(search.IsCueShown());
+    search.SetWindowText("abc");
+    search.SetWindowText("");
+    EXPECT_FALSE(search.IsCueShown());
+    search.SendMessage(WM_KILLFOCUS);
+    EXPECT_TRUE(search.IsCueShown());
 }
 
 TEST_F(ChatWindowTest, ServerSettingsThatNameNoServerFailWithTheLine)
