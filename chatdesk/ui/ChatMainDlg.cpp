@@ -540,8 +540,7 @@ void CChatMainDlg::PaintFrame(CDC &dc)
     GetClientRect(&client);
     const int w = client.right, h = client.bottom;
     dc.FillSolidRect(6, 26, std::max(w - 12, 0), std::max(h - 32, 0), kFrameBlue);
-    const SIZE tl = PictureSize(IDB_FRAME_TL), tr = PictureSize(IDB_FRAME_TR), bl = PictureSize(IDB_FRAME_BL),
-               br = PictureSize(IDB_FRAME_BR);
+    const SIZE tr = PictureSize(IDB_FRAME_TR), bl = PictureSize(IDB_FRAME_BL), br = PictureSize(IDB_FRAME_BR);
     const SIZE top = PictureSize(IDB_FRAME_TOP), left = PictureSize(IDB_FRAME_LEFT),
                right = PictureSize(IDB_FRAME_RIGHT), bottom = PictureSize(IDB_FRAME_BOTTOM);
     if (top.cx > 0)
@@ -556,7 +555,6 @@ void CChatMainDlg::PaintFrame(CDC &dc)
     DrawPicture(dc, IDB_FRAME_TR, w - tr.cx, 0);
     DrawPicture(dc, IDB_FRAME_BL, 0, h - bl.cy);
     DrawPicture(dc, IDB_FRAME_BR, w - br.cx, h - br.cy);
-    (void)tl;
     // The system buttons: each always shown, the hot one in its pressed look
     // while pressed.
     for (int b = 1; b <= 3; ++b) {

@@ -274,9 +274,9 @@ std::vector<uint8_t> MakeWave()
 
 // Dialog templates: the panes' controls; the windows place them in pixels
 // when they are sized.
-const DialogItemTemplate kMainItems[] = {{"Static", 0xFFFF, 0, 0, 0, 0, 0, 0, "", TRUE}};
-const DialogTemplate kMain = {WS_POPUP | WS_CLIPCHILDREN | DS_SETFONT, 0, 0, 0, 300, 240, "", nullptr, 0,
-                              kMainItems, 0};
+// The main window's parts are made in code when it is created.
+const DialogTemplate kMain = {WS_POPUP | WS_CLIPCHILDREN | DS_SETFONT, 0, 0, 0, 300, 240, "", nullptr, 0, nullptr,
+                              0};
 
 const DialogItemTemplate kTranscriptItems[] = {
     {"Edit", IDC_EDIT, 4, 18, 180, 100,

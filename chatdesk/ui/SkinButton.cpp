@@ -1,15 +1,14 @@
 #include "chatdesk/ui/SkinButton.h"
 
-#include <cmath>
+#include <cstring>
 
 #include "chatdesk/ui/ChatUiIds.h"
+#include "platform/appframe/CWinApp.h"
 #include "platform/forms/FormTypes.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Resources.h"
 #include "platform/win/MouseTracking.h"
 #include "platform/win/Resource.h"
-#include "platform/appframe/CWinApp.h"
-#include <cstring>
 
 using namespace win;
 
@@ -218,10 +217,9 @@ void CSkinButton::DrawItem(LPDRAWITEMSTRUCT item)
 {
     CDC *dc = CDC::FromHandle(item->hDC);
     const RECT r = item->rcItem;
-    DrawSkinFace(*dc, r, (item->itemState & ODS_SELECTED) != 0, m_hover, false);
+    // The focus frames lie along the edges, clear of the content.
+    DrawSkinFace(*dc, r, (item->itemState & ODS_SELECTED) != 0, m_hover, (item->itemState & ODS_FOCUS) != 0);
     DrawContent(*dc, r);
-    if (item->itemState & ODS_FOCUS)
-        DrawSkinFace(*dc, r, false, false, true), DrawContent(*dc, r);
 }
 
 void CSkinButton::DrawContent(CDC &dc, const RECT &r)
