@@ -334,10 +334,10 @@ StockId TChildView::PrevStockInBlock(int blockId, StockId stock) { return StepIn
 COLORREF TChildView::GetChangeColor(int32_t value, int32_t reference)
 {
     if (value > reference)
-        return ThemeColor(21);
+        return KeyColor(21);
     if (value == reference)
-        return ThemeColor(20);
-    return ThemeColor(19);
+        return KeyColor(20);
+    return KeyColor(19);
 }
 
 // ---- cell painters --------------------------------------------------------------------
@@ -406,7 +406,7 @@ void TChildView::DrawPairText(HDC dc, const RECT &rect, COLORREF first, COLORREF
     SetTextColor(dc, first);
     TextOutA(dc, at, rect.top + y, a.c_str(), static_cast<int>(a.size()));
     at += Extent(dc, a).cx;
-    SetTextColor(dc, ThemeColor(47));
+    SetTextColor(dc, KeyColor(47));
     TextOutA(dc, at, rect.top + y, "-", 1);
     at += dash.cx;
     SetTextColor(dc, second);

@@ -29,7 +29,7 @@ MVCS::~MVCS()
     delete State;
 }
 
-COLORREF ThemeColor(int n)
+COLORREF KeyColor(int n)
 {
     if (n < 1 || n > 64)
         return 0;
@@ -82,7 +82,7 @@ TMultiViewChild::TMultiViewChild(TMultiViewMain *page, MVCS *node, const VIEW_AT
     Visible = true;
     const int kinds[1] = {1};
     CmdBox = new TMVCmdBox(this, kinds, 1);
-    CmdBox->Background = ThemeColor(17);
+    CmdBox->Background = KeyColor(17);
     CmdBox->Refresh();
 }
 
@@ -147,7 +147,7 @@ void TMultiViewChild::SetColors()
 {
     Invalidate();
     if (CmdBox) {
-        CmdBox->Background = ThemeColor(17);
+        CmdBox->Background = KeyColor(17);
         CmdBox->Refresh();
     }
 }
@@ -198,7 +198,7 @@ void TMultiViewChild::FormPaint(TObject *)
     HDC dc = Canvas->Handle;
     int width = ClientWidth;
     int height = ClientHeight;
-    COLORREF back = ThemeColor(17);
+    COLORREF back = KeyColor(17);
     COLORREF inverse = back ^ 0xFFFFFF;
     RECT client{0, 0, width, height};
     HBRUSH fill = CreateSolidBrush(back);

@@ -118,5 +118,6 @@ private:
 extern const char EmptyPaneHint[];
 // The text rectangle of the hint in a pane of that client size.
 win::RECT EmptyPaneTextRect(int width, int height);
-// COLORnn of the current colour theme.
-win::COLORREF ThemeColor(int n);
+// The colour of the theme key COLORnn (1-based, where the formula library's
+// ThemeColor counts the table from 0).
+win::COLORREF KeyColor(int n);

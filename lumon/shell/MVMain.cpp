@@ -86,7 +86,7 @@ TMultiViewMain::TMultiViewMain(TComponent *Owner, int mode, const char *path) : 
     Path = mode == PAGE_DEFAULT ? AnsiString("Default") : AnsiString(path ? path : "");
     BorderStyle = bsNone;
     BorderIcons = TBorderIcons();
-    Color = static_cast<TColor>(ThemeColor(17));
+    Color = static_cast<TColor>(KeyColor(17));
     if (auto *parent = dynamic_cast<TWinControl *>(Owner))
         Parent = parent;
     if (!Overlay)
@@ -408,17 +408,17 @@ void TMultiViewMain::FormPaint(TObject *)
 {
     HDC dc = Canvas->Handle;
     RECT client{0, 0, ClientWidth, ClientHeight};
-    HBRUSH back = CreateSolidBrush(ThemeColor(17));
+    HBRUSH back = CreateSolidBrush(KeyColor(17));
     FillRect(dc, &client, back);
     DeleteObject(back);
     if (MaximizedPane) {
-        FrameTwice(dc, 0, 0, ClientWidth, ClientHeight, ThemeColor(41));
+        FrameTwice(dc, 0, 0, ClientWidth, ClientHeight, KeyColor(41));
         return;
     }
     for (int i = 0; i < Panes->GetCount(); ++i) {
         TMultiViewChild *pane = Panes->GetAt(i);
         const MVCS *n = pane->Node;
-        FrameTwice(dc, n->Left, n->Top, n->Width, n->Height, ThemeColor(pane->Active ? 41 : 40));
+        FrameTwice(dc, n->Left, n->Top, n->Width, n->Height, KeyColor(pane->Active ? 41 : 40));
     }
 }
 
