@@ -10,26 +10,19 @@
 // bench-deps: lumon_shell Qt6::Widgets
 #define LUMO_REPO_SOURCE_DIR LUMO_SOURCE_DIR
 
-#include <QAbstractEventDispatcher>
-#include <QApplication>
 #include <QTimer>
-#include <QWidget>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <benchmark/benchmark.h>
 
+#include "bench/ChildStart.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/LSocketPool.h"
 #include "lumon/core/SysTimeTable.h"
@@ -47,8 +40,6 @@
 #include "platform/win/Thread.h"
 #include "tests/support/DataServerPeer.h"
 
-extern char **environ;
-
 using namespace win;
 
 namespace {
@@ -56,62 +47,6 @@ namespace {
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
 constexpr int kRuns = 7;
-constexpr int kSettleMs = 300;
-
-long ResidentKilobytes()
-{
-    FILE *f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return -1;
-    char line[256];
-    long kb = -1;
-    while (std::fgets(line, sizeof line, f))
-        if (std::strncmp(line, "VmRSS:", 6) == 0)
-            kb = std::atol(line + 6);
-    std::fclose(f);
-    return kb;
-}
-
-// Sees the first paint of a top-level window.
-class PaintWatch : public QObject {
-public:
-    bool painted = false;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *e) override
-    {
-        if (e->type() == QEvent::Paint && watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
-            painted = true;
-        return false;
-    }
-};
-
-// The start is over when the event loop first waits after a window was
-// painted; the memory is read kSettleMs later. Writes to `fd` the resident
-// memory and how long ago (in microseconds) the start ended, and ends.
-void ReportWhenSettled(int fd)
-{
-    using Clock = std::chrono::steady_clock;
-    static PaintWatch watch;
-    static Clock::time_point started;
-    static QTimer settle;
-    qApp->installEventFilter(&watch);
-    settle.setSingleShot(true);
-    QObject::connect(&settle, &QTimer::timeout, [fd] {
-        long rss = ResidentKilobytes();
-        auto age = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - started);
-        std::string text = std::to_string(rss) + " " + std::to_string(age.count()) + "\n";
-        if (write(fd, text.data(), text.size()) < 0)
-            _exit(2);
-        _exit(0);
-    });
-    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, [] {
-        if (!watch.painted || settle.isActive())
-            return;
-        started = Clock::now();
-        settle.start(kSettleMs);
-    });
-}
 
 // The login dialog the frame has open, or null.
 TClientRight *LoginDialog(TMFrame *frame)
@@ -125,14 +60,8 @@ TClientRight *LoginDialog(TMFrame *frame)
 
 int RunChild(const std::string &kind, int fd, const std::string &bin, int argc, char **argv)
 {
-    if (kind == "empty") {
-        QApplication app(argc, argv);
-        QWidget window;
-        window.resize(kWidth, kHeight);
-        window.show();
-        ReportWhenSettled(fd);
-        return app.exec();
-    }
+    if (kind == "empty")
+        return childstart::RunEmptyWindow(fd, kWidth, kHeight, argc, argv);
     // As lumon's own start does, from the installation's bin/; the offline
     // warning is answered by the box recorder, the chat client is not started.
     if (chdir(bin.c_str()) != 0)
@@ -154,57 +83,8 @@ int RunChild(const std::string &kind, int fd, const std::string &bin, int argc, 
     app.CreateForm(frame);
     if (!frame || frame->StartAborted)
         return 4;
-    ReportWhenSettled(fd);
+    childstart::ReportWhenSettled(fd);
     return app.Run();
-}
-
-struct Sample {
-    double ms = 0;
-    long kb = 0;
-};
-
-bool StartOnce(const std::string &kind, const std::string &bin, Sample &out)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return false;
-    std::string self = std::filesystem::read_symlink("/proc/self/exe");
-    std::string fd = std::to_string(fds[1]);
-    const char *args[] = {self.c_str(), "--child", kind.c_str(), fd.c_str(), bin.c_str(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, const_cast<char **>(args), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (rc != 0) {
-        close(fds[0]);
-        return false;
-    }
-    char buffer[64] = {};
-    ssize_t n = read(fds[0], buffer, sizeof buffer - 1);
-    auto end = std::chrono::steady_clock::now();
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (n <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return false;
-    long kb = 0;
-    long long ageUs = 0;
-    if (std::sscanf(buffer, "%ld %lld", &kb, &ageUs) != 2)
-        return false;
-    out.ms = std::chrono::duration<double, std::milli>(end - start).count() - double(ageUs) / 1000;
-    out.kb = kb;
-    return true;
-}
-
-template <typename T>
-T Median(std::vector<T> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // A large installation, made once in the temporary folder (its registry
@@ -232,33 +112,20 @@ void BM_LumonOfflineStartVsEmptyWindow(benchmark::State &state)
         return;
     }
     std::string bin = root + "/bin";
-    std::vector<double> lumonMs, emptyMs;
-    std::vector<long> lumonKb, emptyKb;
+    std::vector<childstart::Sample> lumon, empty;
     for (auto _ : state) {
-        Sample s;
-        if (!StartOnce("lumon", bin, s) || !StartOnce("empty", bin, s)) {
+        if (!childstart::AlternateStarts("lumon", bin, kRuns, lumon, empty)) {
             state.SkipWithError("a child failed");
             return;
         }
-        for (int i = 0; i < kRuns; ++i) {
-            Sample lumon, empty;
-            if (!StartOnce("lumon", bin, lumon) || !StartOnce("empty", bin, empty)) {
-                state.SkipWithError("a child failed");
-                return;
-            }
-            lumonMs.push_back(lumon.ms);
-            lumonKb.push_back(lumon.kb);
-            emptyMs.push_back(empty.ms);
-            emptyKb.push_back(empty.kb);
-        }
-        state.SetIterationTime(Median(lumonMs) / 1000);
+        state.SetIterationTime(childstart::MedianMs(lumon) / 1000);
     }
-    double lms = Median(lumonMs), ems = Median(emptyMs);
+    double lms = childstart::MedianMs(lumon), ems = childstart::MedianMs(empty);
     state.counters["lumon_ms"] = lms;
     state.counters["empty_ms"] = ems;
     state.counters["start_ratio"] = ems > 0 ? lms / ems : 0;
-    state.counters["lumon_MB"] = double(Median(lumonKb)) / 1024;
-    state.counters["empty_MB"] = double(Median(emptyKb)) / 1024;
+    state.counters["lumon_MB"] = childstart::MedianMegabytes(lumon);
+    state.counters["empty_MB"] = childstart::MedianMegabytes(empty);
 }
 BENCHMARK(BM_LumonOfflineStartVsEmptyWindow)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
