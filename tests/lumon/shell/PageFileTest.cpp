@@ -16,37 +16,6 @@ using namespace pagetest;
 
 namespace {
 
-// A split page: a quote list on the left, a K-line chart on the right.
-std::vector<PageNode> SplitNodes()
-{
-    std::vector<PageNode> nodes(3);
-    nodes[0].First = 1;
-    nodes[0].Second = 2;
-    nodes[1].Kind = 1;
-    nodes[1].Ratio = 0.5f;
-    nodes[1].Leaf = true;
-    InitViewAttr(VIEW_REPORT, &nodes[1].Attr);
-    InitViewState(&nodes[1].State);
-    nodes[2].Kind = 2;
-    nodes[2].Ratio = 0.5f;
-    nodes[2].Leaf = true;
-    InitViewAttr(VIEW_KLINE, &nodes[2].Attr);
-    InitViewState(&nodes[2].State);
-    return nodes;
-}
-
-std::string Version3(const std::vector<uint8_t> &body, const char *name = "p")
-{
-    std::string out = "lmpage03";
-    std::string field(64, '\0');
-    std::memcpy(field.data(), name, std::strlen(name));
-    out += field;
-    uint32_t length = static_cast<uint32_t>(body.size());
-    out.append(reinterpret_cast<const char *>(&length), 4);
-    out.append(body.begin(), body.end());
-    return out;
-}
-
 PageFileData Parse(const std::string &image, bool v3Only = false)
 {
     return ParsePageFile(reinterpret_cast<const uint8_t *>(image.data()), image.size(), v3Only);

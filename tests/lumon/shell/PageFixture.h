@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +22,7 @@
 #include "lumon/shell/Cview.h"
 #include "lumon/shell/MVCmdBox.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/PageFile.h"
 #include "lumon/shell/ViewFactory.h"
 #include "platform/forms/TForm.h"
 #include "platform/gdi/Gdi.h"
@@ -54,6 +57,36 @@ inline void WriteFile(const fs::path &path, const std::string &bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+// A split page: a quote list on the left (ratio `left`), a K-line chart on the right.
+inline std::vector<PageNode> SplitNodes(float left = 0.5f)
+{
+    std::vector<PageNode> nodes(3);
+    nodes[0].First = 1;
+    nodes[0].Second = 2;
+    nodes[1].Kind = 1;
+    nodes[1].Ratio = left;
+    nodes[1].Leaf = true;
+    InitViewAttr(VIEW_REPORT, &nodes[1].Attr);
+    InitViewState(&nodes[1].State);
+    nodes[2].Kind = 2;
+    nodes[2].Ratio = 1 - left;
+    nodes[2].Leaf = true;
+    InitViewAttr(VIEW_KLINE, &nodes[2].Attr);
+    InitViewState(&nodes[2].State);
+    return nodes;
+}
+
+// A version 3 page file: the header with `name` in its 64-byte field, the body
+// length, then the body.
+inline std::string Version3(const std::vector<uint8_t> &body, const char *name = "")
+{
+    std::string out = "lmpage03" + std::string(64, '\0');
+    std::memcpy(out.data() + 8, name, std::min<size_t>(std::strlen(name), 63));
+    uint32_t length = uint32_t(body.size());
+    out.append(reinterpret_cast<const char *>(&length), 4);
+    return out + std::string(body.begin(), body.end());
 }
 
 // Theme colours the pictures are checked against.

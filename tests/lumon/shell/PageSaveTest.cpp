@@ -18,33 +18,6 @@ using namespace win;
 
 namespace {
 
-std::vector<PageNode> SplitNodes()
-{
-    std::vector<PageNode> nodes(3);
-    nodes[0].First = 1;
-    nodes[0].Second = 2;
-    nodes[1].Kind = 1;
-    nodes[1].Ratio = 0.25f;
-    nodes[1].Leaf = true;
-    InitViewAttr(VIEW_REPORT, &nodes[1].Attr);
-    InitViewState(&nodes[1].State);
-    nodes[2].Kind = 2;
-    nodes[2].Ratio = 0.75f;
-    nodes[2].Leaf = true;
-    InitViewAttr(VIEW_KLINE, &nodes[2].Attr);
-    InitViewState(&nodes[2].State);
-    return nodes;
-}
-
-std::string Version3(const std::vector<uint8_t> &body, const char *name = "")
-{
-    std::string out = "lmpage03" + std::string(64, '\0');
-    std::memcpy(out.data() + 8, name, std::strlen(name));
-    uint32_t length = uint32_t(body.size());
-    out.append(reinterpret_cast<const char *>(&length), 4);
-    return out + std::string(body.begin(), body.end());
-}
-
 class PageSaveTest : public PageTest {
 protected:
     fs::path Cfg(const char *name) { return root / "CFG" / name; }
@@ -112,7 +85,7 @@ TEST_F(PageSaveTest, AShrunkLayoutKeepsTheFileSizeAndReadsBackNew)
 
 TEST_F(PageSaveTest, AVersion2PageBecomesAWholeVersion3Page)
 {
-    std::vector<uint8_t> body = SerializePageBody(SplitNodes());
+    std::vector<uint8_t> body = SerializePageBody(SplitNodes(0.25f));
     std::string v2 = "lmpage02" + std::string(4, '\0') + std::string(body.begin(), body.end());
     uint32_t length = uint32_t(body.size());
     std::memcpy(v2.data() + 8, &length, 4);
@@ -130,7 +103,7 @@ TEST_F(PageSaveTest, AVersion2PageBecomesAWholeVersion3Page)
 
 TEST_F(PageSaveTest, BadMissingAndDefaultFilesAreNeverWritten)
 {
-    std::string good = Version3(SerializePageBody(SplitNodes()), "p");
+    std::string good = Version3(SerializePageBody(SplitNodes(0.25f)), "p");
     std::string offByOne = good;
     offByOne[72]++;
     WriteFile(Cfg("lmpage2.ppg"), offByOne);
@@ -167,7 +140,7 @@ TEST_F(PageSaveTest, BadMissingAndDefaultFilesAreNeverWritten)
 
 TEST_F(PageSaveTest, TheLastPageIsReadFromItsFile)
 {
-    WriteFile(Cfg("lmpage3.ppg"), Version3(SerializePageBody(SplitNodes()), "p"));
+    WriteFile(Cfg("lmpage3.ppg"), Version3(SerializePageBody(SplitNodes(0.25f)), "p"));
     // 260 bytes with no NUL after the path: the path still ends at byte 259.
     std::string last = "..\\Cfg\\lmpage3.ppg";
     last += std::string(260 - last.size(), '\0');
@@ -201,7 +174,7 @@ void AnswerPageManager(TMultiViewMain *page, const char *name)
 TEST_F(PageSaveTest, SaveAsTakesTheFirstFreeFileAndStopsAtTwenty)
 {
     BuildThreePanes();
-    WriteFile(Cfg("lmpage0.ppg"), Version3(SerializePageBody(SplitNodes()), "零"));
+    WriteFile(Cfg("lmpage0.ppg"), Version3(SerializePageBody(SplitNodes(0.25f)), "零"));
     LoadPageList();
     AnswerPageManager(page, "新页面");
     page->SavePage(1);
