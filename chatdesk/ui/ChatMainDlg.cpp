@@ -10,6 +10,7 @@
 #include "chatdesk/EncryptedProfile.h"
 #include "chatdesk/IniFile.h"
 #include "chatdesk/ui/ChatGlobals.h"
+#include "chatdesk/ui/ChatResources.h"
 #include "chatdesk/ui/ChatUiIds.h"
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CCmdUI.h"
@@ -32,36 +33,6 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 constexpr const char *kProfile = ".\\LmMsgrC.ini";
 constexpr const char *kTerminalSettings = "..\\cfg\\setting.ini";
-
-void DrawPicture(CDC &dc, WORD id, int x, int y, int w = -1, int h = -1, bool transparent = false)
-{
-    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-    if (!picture)
-        return;
-    BITMAP info{};
-    GetObjectA(picture, sizeof info, &info);
-    CDC memory;
-    memory.CreateCompatibleDC(&dc);
-    HGDIOBJ old = SelectObject(memory.GetSafeHdc(), picture);
-    const int width = w < 0 ? info.bmWidth : w, height = h < 0 ? info.bmHeight : h;
-    if (transparent)
-        dc.TransparentBlt(x, y, width, height, &memory, 0, 0, info.bmWidth, info.bmHeight, kMagenta);
-    else
-        dc.StretchBlt(x, y, width, height, &memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SelectObject(memory.GetSafeHdc(), old);
-    DeleteObject(picture);
-}
-
-SIZE PictureSize(WORD id)
-{
-    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-    BITMAP info{};
-    if (picture) {
-        GetObjectA(picture, sizeof info, &info);
-        DeleteObject(picture);
-    }
-    return SIZE{info.bmWidth, info.bmHeight};
-}
 
 RECT ButtonRect(int button, int w)
 {

@@ -6,8 +6,10 @@
 
 #include "chatdesk/ui/ChatUiIds.h"
 #include "platform/appframe/AfxMessages.h"
+#include "platform/appframe/CWinApp.h"
 #include "platform/appframe/CMenu.h"
 #include "platform/appframe/DialogTemplate.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/gdi/Resources.h"
 #include "platform/win/CString.h"
 #include "platform/win/File.h"
@@ -359,6 +361,38 @@ void RegisterChatResources()
     RegisterIconResource(kIconName, icon.data(), icon.size());
     const std::vector<uint8_t> &wave = NotifyWaveBytes();
     RegisterDataResource(kNotifyWaveType, MAKEINTRESOURCEA(IDR_NOTIFY_WAVE), wave.data(), wave.size());
+}
+
+SIZE PictureSize(WORD id)
+{
+    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
+    BITMAP info{};
+    if (picture) {
+        GetObjectA(picture, sizeof info, &info);
+        DeleteObject(picture);
+    }
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+void DrawPicture(CDC &dc, WORD id, int x, int y, int w, int h, bool transparent)
+{
+    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
+    if (!picture)
+        return;
+    BITMAP info{};
+    GetObjectA(picture, sizeof info, &info);
+    CDC memory;
+    memory.CreateCompatibleDC(&dc);
+    HGDIOBJ old = SelectObject(memory.GetSafeHdc(), picture);
+    const int width = w < 0 ? info.bmWidth : w, height = h < 0 ? info.bmHeight : h;
+    if (transparent)
+        dc.TransparentBlt(x, y, width, height, &memory, 0, 0, info.bmWidth, info.bmHeight, kMagenta);
+    else if (width == info.bmWidth && height == info.bmHeight)
+        dc.BitBlt(x, y, width, height, &memory, 0, 0, SRCCOPY);
+    else
+        dc.StretchBlt(x, y, width, height, &memory, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SelectObject(memory.GetSafeHdc(), old);
+    DeleteObject(picture);
 }
 
 } // namespace chatui

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/appframe/CDC.h"
+
 namespace chatui {
 
 void RegisterChatResources();
@@ -18,5 +20,13 @@ bool ExtractNotifySound();
 
 // The notice sound as a WAV file (a short two-tone chime, 8 kHz, 8-bit mono).
 const std::vector<uint8_t> &NotifyWaveBytes();
+
+// The size of the program's picture `id` ({0, 0} when it has none).
+win::SIZE PictureSize(win::WORD id);
+
+// Draws the program's picture `id` with its top left at (x, y), stretched to
+// w x h (its own width or height where these are negative); with `transparent`
+// its magenta is left out. Nothing when the picture does not exist.
+void DrawPicture(win::CDC &dc, win::WORD id, int x, int y, int w = -1, int h = -1, bool transparent = false);
 
 } // namespace chatui

@@ -9,6 +9,7 @@
 #include "chatdesk/ChatSocket.h"
 #include "chatdesk/ChatUser.h"
 #include "chatdesk/ui/ChatGlobals.h"
+#include "chatdesk/ui/ChatResources.h"
 #include "chatdesk/ui/ChatUiIds.h"
 #include "chatdesk/ui/TranscriptPane.h"
 #include "chatdesk/ui/UserLists.h"
@@ -38,18 +39,8 @@ std::string Heading(const char *name)
 
 void Corner(CDC &dc, WORD id, bool right, const RECT &client)
 {
-    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-    if (!picture)
-        return;
-    BITMAP info{};
-    GetObjectA(picture, sizeof info, &info);
-    CDC memory;
-    memory.CreateCompatibleDC(&dc);
-    HGDIOBJ old = SelectObject(memory.GetSafeHdc(), picture);
-    dc.BitBlt(right ? client.right - info.bmWidth : 0, client.bottom - info.bmHeight, info.bmWidth, info.bmHeight,
-              &memory, 0, 0, SRCCOPY);
-    SelectObject(memory.GetSafeHdc(), old);
-    DeleteObject(picture);
+    const SIZE size = PictureSize(id);
+    DrawPicture(dc, id, right ? client.right - size.cx : 0, client.bottom - size.cy);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "chatdesk/ui/ChatResources.h"
 #include "chatdesk/ui/ChatUiIds.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/forms/FormTypes.h"
@@ -269,18 +270,10 @@ void CImageButton::DrawContent(CDC &dc, const RECT &r)
 {
     if (m_bitmap == 0)
         return;
-    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(static_cast<WORD>(m_bitmap)));
-    if (!picture)
-        return;
-    BITMAP info{};
-    GetObjectA(picture, sizeof info, &info);
-    CDC memory;
-    memory.CreateCompatibleDC(&dc);
-    HGDIOBJ old = SelectObject(memory.GetSafeHdc(), picture);
-    dc.TransparentBlt(r.left + (r.right - r.left - info.bmWidth) / 2, r.top + (r.bottom - r.top - info.bmHeight) / 2,
-                      info.bmWidth, info.bmHeight, &memory, 0, 0, info.bmWidth, info.bmHeight, kMagenta);
-    SelectObject(memory.GetSafeHdc(), old);
-    DeleteObject(picture);
+    const WORD id = static_cast<WORD>(m_bitmap);
+    const SIZE size = PictureSize(id);
+    DrawPicture(dc, id, r.left + (r.right - r.left - size.cx) / 2, r.top + (r.bottom - r.top - size.cy) / 2, -1, -1,
+                true);
 }
 
 } // namespace chatui

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chatdesk/ui/ChatGlobals.h"
+#include "chatdesk/ui/ChatResources.h"
 #include "chatdesk/ui/ChatUiIds.h"
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CMenu.h"
@@ -24,24 +25,6 @@ namespace chatui {
 namespace {
 
 constexpr DWORD kBlock = 8192;
-
-void DrawPicture(CDC &dc, WORD id, int x, int y, bool transparent)
-{
-    HBITMAP picture = LoadBitmapA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
-    if (!picture)
-        return;
-    BITMAP info{};
-    GetObjectA(picture, sizeof info, &info);
-    CDC memory;
-    memory.CreateCompatibleDC(&dc);
-    HGDIOBJ old = SelectObject(memory.GetSafeHdc(), picture);
-    if (transparent)
-        dc.TransparentBlt(x, y, info.bmWidth, info.bmHeight, &memory, 0, 0, info.bmWidth, info.bmHeight, kMagenta);
-    else
-        dc.BitBlt(x, y, info.bmWidth, info.bmHeight, &memory, 0, 0, SRCCOPY);
-    SelectObject(memory.GetSafeHdc(), old);
-    DeleteObject(picture);
-}
 
 // Where a text ends if its last byte starts a character that is not complete.
 size_t WholeCharacters(const std::string &text, size_t from)
@@ -269,9 +252,9 @@ void CTranscriptPane::PaintBackground(CDC &dc, const RECT &at)
     const int cx = client.right, bottom = client.bottom;
     const int dx = -at.left, dy = -at.top;
     for (int x = 0; x < cx; x += 23)
-        DrawPicture(dc, IDB_BANNER_TILE, x + dx, dy, false);
-    DrawPicture(dc, IDB_BANNER_LEFT, dx, dy, false);
-    DrawPicture(dc, IDB_BANNER_RIGHT, cx - 4 + dx, dy, false);
+        DrawPicture(dc, IDB_BANNER_TILE, x + dx, dy);
+    DrawPicture(dc, IDB_BANNER_LEFT, dx, dy);
+    DrawPicture(dc, IDB_BANNER_RIGHT, cx - 4 + dx, dy);
     dc.FillSolidRect(1 + dx, 24 + dy, 5, bottom - 24, kWhite);
     dc.FillSolidRect(cx - 6 + dx, 24 + dy, 5, bottom - 24, kWhite);
     dc.FillSolidRect(6 + dx, 24 + dy, cx - 12, 3, kWhite);
@@ -281,7 +264,7 @@ void CTranscriptPane::PaintBackground(CDC &dc, const RECT &at)
         const uint32_t s = CurrentPartner->status;
         const WORD icon = (s & 1) ? IDB_STATUS_ONLINE : (s & 4) ? IDB_STATUS_BUSY : (s & 8) ? IDB_STATUS_AWAY
                                                                                           : IDB_STATUS_OFFLINE;
-        DrawPicture(dc, icon, 6 + dx, 8 + dy, true);
+        DrawPicture(dc, icon, 6 + dx, 8 + dy, -1, -1, true);
     }
 }
 
