@@ -61,13 +61,7 @@ void CCommSettingsDlg::DoDataExchange(CDataExchange *pDX)
 BOOL CCommSettingsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (m_pParentWnd && m_pParentWnd->m_hWnd) {
-        CRect parent, mine;
-        m_pParentWnd->GetWindowRect(&parent);
-        GetWindowRect(&mine);
-        SetWindowPos(static_cast<HWND>(0), parent.right - mine.Width(), parent.bottom - mine.Height(), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
-    }
+    PlaceAtOwnersCorner(*this);
     SetDlgItemText(1203, ReadLoginText("ProxyIP"));
     SetDlgItemText(1060, ReadLoginText("ProxyPort", "1080"));
     SetDlgItemText(1246, ReadLoginText("ProxyUserName"));

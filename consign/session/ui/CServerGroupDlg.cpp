@@ -39,13 +39,7 @@ void CServerGroupDlg::DoDataExchange(CDataExchange *pDX)
 BOOL CServerGroupDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (m_pParentWnd && m_pParentWnd->m_hWnd) {
-        CRect parent, mine;
-        m_pParentWnd->GetWindowRect(&parent);
-        GetWindowRect(&mine);
-        SetWindowPos(static_cast<HWND>(0), parent.right - mine.Width(), parent.bottom - mine.Height(), 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER);
-    }
+    PlaceAtOwnersCorner(*this);
     ListIdentityPlugins(plugins_);
     for (const IdentityPluginInfo &p : plugins_)
         pluginList_.AddString(p.caption);

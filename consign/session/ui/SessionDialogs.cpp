@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "consign/session/ui/CPadButton.h"
+#include "platform/appframe/CDialog.h"
 #include "platform/appframe/DialogTemplate.h"
 
 using namespace win;
@@ -131,4 +132,16 @@ void RegisterSessionDialogs()
     RegisterDialogResource(IDD_COMM_SETTINGS, Make(278, 164, "通讯设置", CommItems));
     RegisterDialogResource(IDD_SERVER_GROUP, Make(244, 164, "设置服务器", GroupItems));
     RegisterPadBitmaps();
+}
+
+void PlaceAtOwnersCorner(CDialog &dialog)
+{
+    CWnd *owner = dialog.m_pParentWnd;
+    if (!owner || !owner->m_hWnd)
+        return;
+    CRect parent, mine;
+    owner->GetWindowRect(&parent);
+    dialog.GetWindowRect(&mine);
+    dialog.SetWindowPos(static_cast<HWND>(0), parent.right - mine.Width(), parent.bottom - mine.Height(), 0, 0,
+                        SWP_NOSIZE | SWP_NOZORDER);
 }
