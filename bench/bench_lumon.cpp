@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/ChildStart.h"
+#include "bench/MakerInstallation.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/LSocketPool.h"
 #include "lumon/core/SysTimeTable.h"
@@ -87,20 +88,10 @@ int RunChild(const std::string &kind, int fd, const std::string &bin, int argc, 
     return app.Run();
 }
 
-// A large installation, made once in the temporary folder (its registry
-// entries go to the sandbox's store); its root, or empty.
+// The large installation, made once; its root, or empty.
 std::string Installation()
 {
-    static const std::string root = [] {
-        const char *tmp = std::getenv("TMPDIR");
-        std::filesystem::path path = std::filesystem::path(tmp ? tmp : "/tmp") / "bench_lumon_install";
-        std::filesystem::remove_all(path);
-        std::string command =
-            "/usr/bin/python3 '" LUMO_SOURCE_DIR "/tools/mkinstall.py' '" + path.string() + "' --large >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            return std::string();
-        return path.string();
-    }();
+    static const std::string root = MakerInstallation("bench_lumon_install", "--large");
     return root;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/MakerInstallation.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
 #include "platform/win/File.h"
@@ -27,13 +28,8 @@ bool Ready()
     static int state = 0;
     if (state)
         return state > 0;
-    namespace fs = std::filesystem;
-    fs::path repo = LUMO_SOURCE_DIR;
-    fs::path root = fs::temp_directory_path() / "lumo-bench-markets";
-    fs::remove_all(root);
-    std::string command = "/usr/bin/python3 '" + (repo / "tools/mkinstall.py").string() + "' '" +
-                          root.string() + "' --large --no-registry > /dev/null";
-    state = std::system(command.c_str()) == 0 && win::SetCurrentDirectoryA((root / "bin").c_str()) ? 1 : -1;
+    const std::string root = MakerInstallation("lumo-bench-markets", "--large --no-registry");
+    state = !root.empty() && win::SetCurrentDirectoryA((root + "/bin").c_str()) ? 1 : -1;
     if (state > 0)
         static TUtilData util(1);
     return state > 0;

@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/ChildStart.h"
+#include "bench/MakerInstallation.h"
 #include "platform/forms/TApplication.h"
 #include "toolpick/SetTool.h"
 
@@ -41,20 +42,11 @@ int RunChild(const std::string &kind, int fd, const std::string &bin, int argc, 
     return app.Run();
 }
 
-// An installation for the tool, made once in the temporary folder.
+// The tool's program folder in an installation made once, or empty.
 std::string Installation()
 {
-    static const std::string bin = [] {
-        const char *tmp = std::getenv("TMPDIR");
-        std::filesystem::path root = std::filesystem::path(tmp ? tmp : "/tmp") / "bench_toolpick_install";
-        std::filesystem::remove_all(root);
-        std::string command = "/usr/bin/python3 '" LUMO_SOURCE_DIR "/tools/mkinstall.py' '" + root.string() +
-                              "' >/dev/null";
-        if (std::system(command.c_str()) != 0)
-            return std::string();
-        return (root / "bin").string();
-    }();
-    return bin;
+    static const std::string root = MakerInstallation("bench_toolpick_install");
+    return root.empty() ? root : root + "/bin";
 }
 
 void BM_ToolpickStartVsEmptyWindow(benchmark::State &state)
