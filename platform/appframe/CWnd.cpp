@@ -365,6 +365,13 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return DefWindowProcA(m_hWnd, message, wParam, lParam);
     case WM_GETICON:
         return static_cast<LRESULT>(wParam == ICON_BIG ? bigIcon_ : smallIcon_);
+    case WM_PAINT: {
+        // Unpainted, the update area is still erased (WM_ERASEBKGND) and validated.
+        PAINTSTRUCT ps;
+        if (win::BeginPaint(m_hWnd, &ps))
+            win::EndPaint(m_hWnd, &ps);
+        return 0;
+    }
     case WM_ERASEBKGND: {
         // The framework's windows show the dialog colour unless they paint more.
         RECT r{0, 0, 0, 0};

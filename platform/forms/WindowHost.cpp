@@ -583,8 +583,14 @@ void HostWidget::SyncSize()
     }
     sized_ = true;
     Invalidate(nullptr, true);
-    if (hwnd_)
-        SendMessageA(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELONG(static_cast<WORD>(width()), static_cast<WORD>(height())));
+    if (!hwnd_)
+        return;
+    SendMessageA(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELONG(static_cast<WORD>(width()), static_cast<WORD>(height())));
+    // A window that resizes itself in WM_SIZE while Qt hands it the resize
+    // pending from before it was shown gets no event for that new size (Qt
+    // drops it with the pending one): the size is taken here instead.
+    if (QSize(std::max(1, width()), std::max(1, height())) != size_)
+        SyncSize();
 }
 
 QString QtText(const std::string &gbk)

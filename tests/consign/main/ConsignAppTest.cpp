@@ -232,10 +232,21 @@ TEST_F(ConsignAppTest, ByItselfTheLoginLeadsToTheSheet)
     EXPECT_TRUE(std::filesystem::exists("settle/.keep"));
     EXPECT_FALSE(std::filesystem::exists("settle/old.rar"));
 
-    // The picture of the sheet, for a person to look at.
-    Picture().save("main-sheet.png");
+    // The caption link at the bottom left, on the sheet's face.
+    const QImage image = Picture();
+    image.save("main-sheet.png");
     EXPECT_EQ(Sheet().m_strCustom, CString("岫云砚川"));
-    EXPECT_EQ(Sheet().m_LinkRect.Width(), 11 * 8) << "the link is as wide as its text";
+    const CRect link = Sheet().m_LinkRect;
+    EXPECT_EQ(link.Width(), 11 * 8) << "the link is as wide as its text";
+    ASSERT_TRUE(image.rect().contains(QRect(link.left, link.top, link.Width(), link.Height())));
+    int inked = 0;
+    for (int y = link.top; y < link.bottom; ++y)
+        for (int x = link.left; x < link.right; ++x)
+            inked += qGray(image.pixel(x, y)) < 140;
+    EXPECT_GT(inked, 30) << "岫云砚川 is drawn at the bottom left";
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(image.pixel(link.right + 2, link.top), qRgb(GetRValue(face), GetGValue(face), GetBValue(face)))
+        << "the sheet's face beside the link";
 
     // The log deciphers to the start's lines.
     const std::string path = "Log/" + std::string(static_cast<const char *>(CLogFile::TodayFileName()));
