@@ -230,11 +230,15 @@ void TControl::SetParent(TWinControl *parent)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    // A size below zero is zero: a client control squeezed out by its aligned
+    // siblings keeps its size rather than asking for a new one at every turn.
+    width = std::max(0, width);
+    height = std::max(0, height);
     bool resized = width != width_ || height != height_;
     left_ = left;
     top_ = top;
-    width_ = std::max(0, width);
-    height_ = std::max(0, height);
+    width_ = width;
+    height_ = height;
     if (QWidget *w = priv_->widget) {
         w->setGeometry(left_, top_, width_, height_);
         if (priv_->host)

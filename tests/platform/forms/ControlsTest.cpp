@@ -78,6 +78,22 @@ TEST_F(ControlsTest, PanelsTakeTheirPlacesByAlignment)
     EXPECT_EQ(client->GetBoundsRect(), TRect(50, 0, 360 - 40, 240 - 20));
 }
 
+TEST_F(ControlsTest, AClientControlSqueezedOutByItsSiblingsKeepsZeroWidth)
+{
+    // A bar narrower than its fixed boxes: the client box has no room left.
+    auto *bar = Add<TPanel>(form, alBottom, 10, 18);
+    auto *client = Add<TPaintBox>(bar, alClient, 100, 18);
+    auto *left = Add<TPaintBox>(bar, alLeft, 370, 18);
+    auto *right = Add<TPaintBox>(bar, alRight, 44, 18);
+    form->Show();
+    form->SetBounds(0, 0, 200, 100);
+    EXPECT_EQ(client->Width, 0);
+    EXPECT_EQ(left->Width, 370);
+    EXPECT_EQ(right->Width, 44);
+    form->SetBounds(0, 0, 600, 100);
+    EXPECT_EQ(client->GetBoundsRect(), TRect(370, 0, bar->Width - 44, 18));
+}
+
 TEST_F(ControlsTest, PanelPaintsColourBevelAndCaption)
 {
     auto *panel = Add<TPanel>(form, alNone, 120, 40);
