@@ -309,6 +309,18 @@ void TMarketData::ClearAuxRecords()
         std::memset(static_cast<void *>(Aux), 0, size_t(StockCount) * sizeof(StockAuxRecord));
 }
 
+void TMarketData::SetClock(const SYSTEMTIME &utc)
+{
+    LocalTime = utc;
+    ShiftSystemTimeByHours(LocalTime, Info.HourOffset);
+    const SYSTEMTIME &t = LocalTime;
+    Now = MakePackedDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+    TradingDate = Now;
+    ClockMinute = uint16_t(t.wHour * 60 + t.wMinute);
+    for (int c = 0; c < Info.ClassCount; ++c)
+        Info.Classes[c].ElapsedMinutes = uint16_t(ElapsedTradingMinutes(ClockMinute, c));
+}
+
 int TMarketData::TotalTradingMinutes(int cls) const
 {
     if (cls < 0 || cls >= Info.ClassCount)

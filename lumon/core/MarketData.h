@@ -34,6 +34,11 @@ public:
     int ResetRealData();
     void ClearAuxRecords();
 
+    // Sets the market's clock from a UTC time: its local time (shifted by the
+    // market's hour offset), now, trading date, clock minute and every class's
+    // elapsed trading minutes.
+    void SetClock(const win::SYSTEMTIME &utc);
+
     int TotalTradingMinutes(int cls) const;
     int ElapsedTradingMinutes(int clock, int cls) const;
     int TradingMinuteToClock(int minute, int cls) const;

@@ -285,16 +285,8 @@ void TRealDataClnt::ApplyClock(int minutes)
     StartTime.wMinute = WORD(minutes % 60);
     for (int m = 0; m < MarketTable.Count && m < MaxMarkets; ++m) {
         TMarketData *md = MarketTable.Markets[m];
-        if (!md)
-            continue;
-        md->LocalTime = StartTime;
-        ShiftSystemTimeByHours(md->LocalTime, md->Info.HourOffset);
-        const SYSTEMTIME &t = md->LocalTime;
-        md->Now = MakePackedDateTime(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
-        md->TradingDate = md->Now;
-        md->ClockMinute = uint16_t(t.wHour * 60 + t.wMinute);
-        for (int c = 0; c < md->Info.ClassCount; ++c)
-            md->Info.Classes[c].ElapsedMinutes = uint16_t(md->ElapsedTradingMinutes(md->ClockMinute, c));
+        if (md)
+            md->SetClock(StartTime);
     }
     if (FrameWindow())
         PostMessageA(FrameWindow(), WM_DATA_CHANGED, 2, LPARAM(minutes));

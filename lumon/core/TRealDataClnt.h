@@ -75,6 +75,12 @@ public:
 
     int IsConnected() const { return m_Connected; }
     const EArray<STKMS> *GetSubscription() const { return m_List; }
+    // Empties the current list, so that the next subscription sends every entry as new.
+    void ClearSubscription()
+    {
+        if (m_List)
+            m_List->SetCount(0);
+    }
     void SetServerAddress(uint32_t address) { m_ServerAddr = address; }
 
     // Appends received bytes to the frame buffer (as far as it has room) and
