@@ -15,6 +15,7 @@
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/NoticeForm.h"
 #include "lumon/shell/PageManager.h"
+#include "lumon/shell/StatusBar.h"
 #include "platform/forms/TApplication.h"
 #include "platform/forms/TMainMenu.h"
 #include "platform/forms/TMenuItem.h"
@@ -40,6 +41,7 @@ DWORD FaultStartTick = 0;
 int32_t SortTime = 30;
 int32_t PageTime = 15;
 int32_t RefreshTime = 30;
+HWND OrderWindow = 0;
 
 namespace {
 
@@ -85,11 +87,21 @@ TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
     OnShow = [this](TObject *s) { FormShow(s); };
     OnCloseQuery = [this](TObject *s, bool &c) { FormCloseQuery(s, c); };
     OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };
+    BuildStatusBar();
+    // Timer1 starts once the frame is created; the ticker scrolls from the start.
+    Timer1 = new TTimer(this);
+    Timer1->Enabled = false;
+    Timer1->Interval = 1000;
+    Timer1->OnTimer = [this](TObject *s) { Timer1Timer(s); };
+    Timer2 = new TTimer(this);
+    Timer2->Interval = 100;
+    Timer2->OnTimer = [this](TObject *s) { Timer2Timer(s); };
 }
 
 TMFrame::~TMFrame()
 {
     TearDown();
+    FreeTickerList(TickerList);
     if (MFrame == this)
         MFrame = nullptr;
     if (theFrame == this)
@@ -147,6 +159,7 @@ void TMFrame::FormCreate(TObject *)
     StartChatClient();
     if (RequestClient && RequestClient->IsConnected())
         RequestClient->RequestNewsSinceLast(0);
+    Timer1->Enabled = true;
 }
 
 void TMFrame::FormShow(TObject *)
@@ -226,6 +239,7 @@ void TMFrame::StartChatClient()
     PROCESS_INFORMATION info{};
     if (CreateProcessA(".\\chatdesk.dll", commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                        &info)) {
+        ChatProcessId = info.dwProcessId;
         if (info.hThread)
             CloseHandle(info.hThread);
         if (info.hProcess)
@@ -250,6 +264,7 @@ void TMFrame::TearDown()
     if (TornDown)
         return;
     TornDown = 1;
+    Timer1->Enabled = false;
     if (ChatWindow) {
         PostMessageA(ChatWindow, WM_CHAT_COMMAND, 3, 0);
         ChatWindow = 0;
@@ -401,22 +416,6 @@ HWND TMFrame::FindPaneWindow(const void *requester)
     return 0;
 }
 
-void TMFrame::WndProc(TMessage &Message)
-{
-    switch (Message.Msg) {
-    case WM_NETWORK_FAULT:
-        ReconnectAfterFault();
-        return;
-    case WM_DROP_CLIENTS:
-        DeleteClients();
-        return;
-    case WM_RECONNECT:
-        C1Click(this);
-        return;
-    }
-    TForm::WndProc(Message);
-}
-
 void TMFrame::AskFaultQuestion()
 {
     int answer = MessageBoxA(0, "网络故障，请检查您的网络，是否重新连接？  ", "提示",
@@ -468,7 +467,8 @@ void TMFrame::ReconnectAfterFault()
         FaultStartTick = 0;
         FaultAsked = 0;
         RequestClient->StartAsyncEvents();
-        // Renewing the panes' subscriptions comes with the pages.
+        RealTimeClient->ClearSubscription();
+        SubscribeVisibleStocks();
     }
     DialogBusy = busy;
 }
@@ -486,7 +486,8 @@ void TMFrame::C1Click(TObject *)
     ShowLoginDialog(1);
     if (RealTimeClient && RealTimeClient->Connect() == 1) {
         FaultAsked = 0;
-        // Renewing the panes' subscriptions comes with the pages.
+        RealTimeClient->ClearSubscription();
+        SubscribeVisibleStocks();
     } else if (RealTimeClient) {
         FrameBox("无法取得即时数据.  ", "网络错误", MB_ICONERROR);
         delete RealTimeClient;

@@ -8,6 +8,14 @@
 
 #include "lumon/core/FrameServices.h"
 #include "platform/forms/TForm.h"
+#include "platform/forms/TPaintBox.h"
+#include "platform/forms/TPanel.h"
+#include "platform/forms/TTimer.h"
+
+struct NewsRecord;
+struct TickerItem;
+class TFramePage;
+class TFramePane;
 
 namespace win {
 class TMainMenu;
@@ -44,9 +52,21 @@ extern int32_t SortTime;
 extern int32_t PageTime;
 extern int32_t RefreshTime;
 
+// The order client's main window while it runs, else 0.
+extern win::HWND OrderWindow;
+
 // Messages of the frame the core does not declare.
 constexpr win::UINT WM_ASK_SYSTEM_MESSAGES = 2526;
+constexpr win::UINT WM_SHOW_CHAT = 2531;
 constexpr win::UINT WM_CHAT_COMMAND = 2564; // to chatdesk: wParam 3 ends it
+constexpr win::UINT WM_BLOCK_REMOVED = 2627;
+constexpr win::UINT WM_ORDER_WINDOW = 4025;
+constexpr win::UINT WM_ORDER_WINDOW_GONE = 4026;
+// The frame's activation, posted to the active pane.
+constexpr win::UINT WM_FRAME_ACTIVATED = 0xB000;
+constexpr win::UINT WM_FRAME_DEACTIVATED = 0xB001;
+// The 2026 kind of a settings change: reload the parameters, refresh the panes.
+constexpr win::WPARAM DATA_PARAMETERS_CHANGED = 0x1003;
 
 class TMFrame : public win::TForm, public TFrameServices {
 public:
@@ -100,6 +120,67 @@ public:
     int ConnectToServer(win::HWND dialog, const char *user, const char *password) override;
     int StartRealDataClient(win::HWND dialog) override;
     win::HWND FindPaneWindow(const void *requester) override;
+
+    // The message hub (FrameMessages.cpp).
+    void WMActivate(win::TMessage &Message);
+    void WMNCMouseMove(win::TMessage &Message);
+    // Calls the notification entry of every open, non-empty pane of the page,
+    // last first.
+    void NotifyViews(int code, int32_t a, int32_t b, int32_t c);
+    void OnDataChanged(win::WPARAM kind, win::LPARAM record);
+    void OnNewsFlash(const NewsRecord &record);
+    void OnChatLink(win::WPARAM command, win::LPARAM window);
+    void OnServerData(win::WPARAM kind, win::LPARAM key);
+    // Sends the connected session's user and password to the chat client.
+    void SendChatCredentials();
+
+    // The timers (FrameTimers.cpp).
+    void Timer1Timer(win::TObject *Sender);
+    void Timer2Timer(win::TObject *Sender);
+    // The second line of .\RTMSG.TXT as a ticker item.
+    void ShowRealtimeMessageLine();
+    void StartMarketDays();
+
+    // The stocks the server is to push: index entries, alarms, panes (VisibleStocks.cpp).
+    void SubscribeVisibleStocks();
+
+    // The status bar (StatusBar.cpp).
+    void BuildStatusBar();
+    void StatusBox1Paint(win::TObject *Sender);
+    void StatusBox1DblClick(win::TObject *Sender);
+    void StatusBox4Paint(win::TObject *Sender);
+    void StatusBox5Paint(win::TObject *Sender);
+    void StatusBox6Paint(win::TObject *Sender);
+    // Draws the four status letters, letter `red` in red (-1: none).
+    void DrawStatusLetters(int red);
+    void AddTickerItem(const char *text, int length);
+
+    win::TPanel *StatusBar = nullptr;
+    win::TPaintBox *StatusBox1 = nullptr;
+    win::TPaintBox *StatusBox6 = nullptr;
+    win::TPaintBox *StatusBox2 = nullptr;
+    win::TPaintBox *StatusBox4 = nullptr;
+    win::TPaintBox *StatusBox5 = nullptr;
+    win::TTimer *Timer1 = nullptr;
+    win::TTimer *Timer2 = nullptr;
+    // Where the last press in status box 1 was.
+    int32_t StatusClickX = 0;
+    TickerItem *TickerList = nullptr;
+    int32_t TickerOffset = 0;
+    int32_t ServerMinutes = 0;
+    int32_t PrevServerMinutes = 0;
+    // The page shown, null while there is none; the page code sets it.
+    TFramePage *CurrentPage = nullptr;
+    // The check mark of "预警开关(&O)": quotes feed the alarm store.
+    bool AlarmSwitch = true;
+    // The process started as the chat client, 0 when none.
+    win::DWORD ChatProcessId = 0;
+    // State of Timer1.
+    int32_t TickCounter = 0;
+    int32_t KeepAliveOffset = 1500;
+    uint32_t LastSort = 0, LastPage = 0, LastRefresh = 0;
+    int32_t IndicatorIndex = 0;
+    uint8_t DayStartState[16] = {};
 
     uint8_t StartAborted = 0;
     uint8_t CyclicDisplay = 0;

@@ -1,7 +1,8 @@
 // The main frame's test fixture: an installation made by the installation
 // maker in the test's folder, the program folder as the working folder, the
 // message boxes and launches recorded, and a frame started through its login
-// dialog, which a test answers.
+// dialog, which a test answers (offline, or logged in to the simulated data
+// server).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -57,6 +58,9 @@ inline TClientRight *OpenDialog(TMFrame *frame)
 
 class FrameTest : public ::testing::Test {
 protected:
+    // Extra options of the installation maker.
+    virtual std::string MakerOptions() { return ""; }
+
     void SetUp() override
     {
         App();
@@ -64,7 +68,8 @@ protected:
         root = fs::absolute("frame-inst");
         fs::remove_all(root);
         std::string command = "/usr/bin/python3 '" + (peer::Repo() / "tools" / "mkinstall.py").string() + "' '" +
-                              root.string() + "' --no-registry --data-server 127.0.0.1:0:6666:6668 > mkinstall.log 2>&1";
+                              root.string() + "' --no-registry --data-server 127.0.0.1:0:6666:6668 " +
+                              MakerOptions() + " > mkinstall.log 2>&1";
         ASSERT_EQ(std::system(command.c_str()), 0);
         HKEY key;
         std::string path = root.string() + "/";
@@ -103,6 +108,20 @@ protected:
             answer(dialog);
         });
         frame->AfterConstruction();
+    }
+    void StartOffline()
+    {
+        Start([](TClientRight *dialog) { dialog->Button3->Click(); });
+    }
+    // Logs in as demo/demo to the server.
+    void StartConnected(const peer::DataServer &server)
+    {
+        UseServer(server);
+        Start([](TClientRight *dialog) {
+            dialog->Edit1->Text = "demo";
+            dialog->Edit2->Text = "demo";
+            dialog->Button1->Click();
+        });
     }
     void UseServer(const peer::DataServer &server)
     {
