@@ -1,0 +1,150 @@
+// The main frame's per-quote and per-second work: one pushed quote through the
+// message hub's OnDataChanged to 16 panes of the page, and the visible-stock
+// subscription of 256 entries against a real-time client that already holds
+// them all (what the one-second timer and every pane refresh cost when nothing
+// changed). Both against the simulated data server on loopback, logged in as
+// the demo user.
+// bench-deps: lumon_shell Qt6::Widgets
+#define LUMO_REPO_SOURCE_DIR LUMO_SOURCE_DIR
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <benchmark/benchmark.h>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/LSocketPool.h"
+#include "lumon/core/TNormalClnt.h"
+#include "lumon/core/TRealDataClnt.h"
+#include "lumon/core/UtilData.h"
+#include "lumon/shell/MFrame.h"
+#include "platform/forms/TApplication.h"
+#include "platform/win/File.h"
+#include "platform/win/Profile.h"
+#include "platform/win/Registry.h"
+#include "tests/lumon/shell/FramePaneDoubles.h"
+#include "tests/support/DataServerPeer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CountingPane : testsupport::TestPane {
+    void Notify(int, int32_t, int32_t, int32_t) override { ++count; }
+    int64_t count = 0;
+};
+
+// A logged-in frame on a fresh installation, made once for the run.
+struct Session {
+    Session()
+    {
+        root = fs::temp_directory_path() / "bench_frame";
+        fs::remove_all(root);
+        std::string command = "/usr/bin/python3 '" + (peer::Repo() / "tools" / "mkinstall.py").string() + "' '" +
+                              root.string() + "' --no-registry --data-server 127.0.0.1:0:6666:6668 > /dev/null 2>&1";
+        if (std::system(command.c_str()) != 0)
+            return;
+        win::HKEY key;
+        std::string path = root.string() + "/";
+        win::RegCreateKeyExA(win::HKEY_CURRENT_USER, "Software\\Lumo\\Ver2.0", 0, nullptr, 0, win::KEY_ALL_ACCESS,
+                             nullptr, &key, nullptr);
+        win::RegSetValueExA(key, "Path", 0, win::REG_SZ, reinterpret_cast<const win::BYTE *>(path.c_str()),
+                            win::DWORD(path.size() + 1));
+        win::RegCloseKey(key);
+        win::SetCurrentDirectoryA((root / "bin").c_str());
+        if (!server.Start(root.string(), {}))
+            return;
+        win::WritePrivateProfileStringA("Server", "Port", std::to_string(server.data).c_str(), ".\\server.ini");
+        win::WritePrivateProfileStringA("Server", "R_Port", std::to_string(server.realtime).c_str(),
+                                        ".\\server.ini");
+        win::WritePrivateProfileStringA("Server", "NoJH", "1", ".\\server.ini");
+        static int argc = 1;
+        static char name[] = "bench_frame";
+        static char *argv[] = {name, nullptr};
+        app = new win::TApplication(argc, argv);
+        frame = new TMFrame(app);
+        frame->Util = new TUtilData(1);
+        frame->SocketPool = new LSocketPool();
+        frame->Timer2->Enabled = false;
+        if (frame->ConnectToServer(0, "demo", "demo") != 1)
+            problem = "the login failed";
+        else if (frame->StartRealDataClient(0) != 0 || !RealTimeClient || RealTimeClient->Connect() != 1)
+            problem = "the real-time client did not connect";
+        else if (!MarketTable.Markets[0] || MarketTable.Markets[0]->StockCount < 6)
+            problem = "market 0 has too few stocks";
+        else
+            ready = true;
+    }
+    ~Session() { delete frame; }
+
+    fs::path root;
+    peer::DataServer server;
+    win::TApplication *app = nullptr;
+    TMFrame *frame = nullptr;
+    bool ready = false;
+    std::string problem = "the installation or the server did not start";
+};
+
+Session &TheSession()
+{
+    static Session session;
+    return session;
+}
+
+void BM_QuoteToSixteenPanes(benchmark::State &state)
+{
+    Session &s = TheSession();
+    if (!s.ready) {
+        state.SkipWithError(s.problem.c_str());
+        return;
+    }
+    CountingPane panes[16];
+    testsupport::TestPage page;
+    for (CountingPane &p : panes)
+        page.panes.push_back(&p);
+    s.frame->CurrentPage = &page;
+    s.frame->AlarmSwitch = false;
+    QuoteChangeEntry entry{};
+    entry.Stock = MakeStockId(0, MarketTable.Markets[0]->GetStockClass(5), 5);
+    entry.Flags = QUOTE_LAST | QUOTE_VOLUME;
+    for (auto _ : state)
+        s.frame->OnDataChanged(win::WPARAM(1 << 16 | 5), win::LPARAM(&entry));
+    s.frame->CurrentPage = nullptr;
+    state.counters["notifications"] = benchmark::Counter(double(panes[0].count * 16), benchmark::Counter::kIsRate);
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_QuoteToSixteenPanes);
+
+void BM_SubscribeFullList(benchmark::State &state)
+{
+    Session &s = TheSession();
+    if (!s.ready) {
+        state.SkipWithError(s.problem.c_str());
+        return;
+    }
+    // 16 quote lists of 16 rows each less the two index entries: 256 in all.
+    testsupport::TestPane panes[16];
+    testsupport::TestPage page;
+    int stock = 1;
+    for (testsupport::TestPane &p : panes) {
+        for (int i = 0; i < 16 && 2 + (stock - 1) < 256; ++i)
+            p.stocks.push_back(MakeSTKMS(0, stock++));
+        page.panes.push_back(&p);
+    }
+    s.frame->CurrentPage = &page;
+    RealTimeClient->ClearSubscription();
+    s.frame->SubscribeVisibleStocks();
+    const EArray<STKMS> *current = RealTimeClient->GetSubscription();
+    if (!current || current->GetCount() != 256) {
+        state.SkipWithError("the first subscription did not take 256 entries");
+        return;
+    }
+    for (auto _ : state)
+        s.frame->SubscribeVisibleStocks();
+    s.frame->CurrentPage = nullptr;
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SubscribeFullList);
+
+} // namespace
