@@ -88,6 +88,9 @@ void TMFrame::SubscribeVisibleStocks()
         }
     }
 
+    // Alarms alone may fill more than the frame's entry area.
+    if (list->GetCount() > kMaxEntries)
+        list->SetCount(kMaxEntries);
     const EArray<STKMS> *current = RealTimeClient->GetSubscription();
     const int n = list->GetCount();
     if (!current) {

@@ -252,6 +252,11 @@ TEST_F(FrameHubTest, AQuoteUpdatesTheIndexFiguresNotifiesThePanesAndFeedsAlarmsO
     Send(WM_DATA_CHANGED, WPARAM(1 << 16 | 5), LPARAM(&QuoteChangeRing[slot]));
     EXPECT_EQ(pane.Notes(0).size(), 2u);
 
+    // Changed settings: the panes refresh.
+    Send(WM_DATA_CHANGED, DATA_PARAMETERS_CHANGED, 0);
+    ASSERT_EQ(pane.Notes(8).size(), 1u);
+    EXPECT_EQ(pane.Notes(8)[0], (std::array<int32_t, 4>{8, 0, 2, 0}));
+
     // A pane's wish to open a view goes to the page.
     int attributes = 0;
     Send(WM_DATA_CHANGED, 0, LPARAM(&attributes));

@@ -181,6 +181,41 @@ TEST_F(FrameServerTest, KeepAliveRealtimeMessagesAndTheirTickerLineFollowTheTick
     EXPECT_EQ(requests[2].body, "01000000");
 }
 
+TEST_F(FrameServerTest, TimerOneRotatesTheRedLetterOnlineAndAsksToReconnectOffline)
+{
+    Connect();
+    frame->Show();
+    frame->IndicatorIndex = 0;
+    Tick(1);
+    EXPECT_EQ(frame->IndicatorIndex, 1);
+    // "u" in red after "l" in blue.
+    const int l = frame->StatusBox4->Canvas->TextWidth("l");
+    EXPECT_TRUE(HasColourIn(frame->StatusBox4, RGB(255, 0, 0), 1 + l, frame->StatusBox4->Width));
+    EXPECT_FALSE(HasColourIn(frame->StatusBox4, RGB(255, 0, 0), 0, 1 + l));
+    EXPECT_TRUE(HasColourIn(frame->StatusBox4, RGB(0, 0, 255), 0, 1 + l));
+
+    // Half connected: the timer asks for the reconnection, unless the question
+    // is out or the login dialog has the clients.
+    RealTimeClient->OnClose(); // the client's own fault notice is dropped here
+    ASSERT_EQ(frame->GetConnectionState(), 1);
+    MSG drained;
+    while (PeekMessageA(&drained, frame->Handle, WM_NETWORK_FAULT, WM_NETWORK_FAULT, PM_REMOVE)) {
+    }
+    struct Case {
+        bool loginOpen, asked, posts;
+    } cases[] = {{true, false, false}, {false, true, false}, {false, false, true}};
+    for (const Case &c : cases) {
+        frame->LoginOpen = c.loginOpen;
+        frame->FaultAsked = c.asked;
+        Tick(1);
+        MSG msg;
+        EXPECT_EQ(bool(PeekMessageA(&msg, frame->Handle, WM_NETWORK_FAULT, WM_NETWORK_FAULT, PM_REMOVE)), c.posts)
+            << c.loginOpen << c.asked;
+    }
+    frame->LoginOpen = 0;
+    frame->FaultAsked = 0;
+}
+
 TEST_F(FrameServerTest, SubscriptionListsIndexesAlarmsAndPanesNewOnesFirst)
 {
     Connect();
@@ -228,21 +263,52 @@ TEST_F(FrameServerTest, SubscriptionListsIndexesAlarmsAndPanesNewOnesFirst)
     EXPECT_EQ(second[0], MakeSTKMS(2, 20));
     EXPECT_EQ(second[1], MakeSTKMS(0, 0));
 
+    // More alarms than the frame holds, and no pane: the first 256 entries.
+    page.panes.clear();
+    frame->Alarms->ListLock().Enter();
+    frame->Alarms->Pending().SetCount(0);
+    frame->Alarms->ListLock().Leave();
+    AddAlarm(0, 4096 + 5, false); // past the entry's 4095: never subscribed
+    // The sample market is small: its empty slots count as stocks here.
+    const int32_t stockCounts[2] = {MarketTable.Markets[0]->StockCount, MarketTable.Markets[1]->StockCount};
+    std::vector<uint16_t> first;
+    for (int m = 0; m < 2; ++m) {
+        TMarketData *md = MarketTable.Markets[m];
+        md->StockCount = int32_t(md->Capacity);
+        for (int i = 1; i < md->StockCount && first.size() < 300; ++i) {
+            AddAlarm(m, i, false);
+            first.push_back(MakeSTKMS(m, i));
+        }
+    }
+    ASSERT_EQ(first.size(), 300u);
+    RealTimeClient->ClearSubscription();
+    frame->SubscribeVisibleStocks();
+    ASSERT_TRUE(LoggedCount("realtime", 100, 3));
+    auto alarms = Subscription(2);
+    ASSERT_EQ(alarms.size(), 256u);
+    EXPECT_EQ(std::vector<uint16_t>(alarms.begin() + 2, alarms.end()),
+              std::vector<uint16_t>(first.begin(), first.begin() + 254));
+    MarketTable.Markets[0]->StockCount = stockCounts[0];
+    MarketTable.Markets[1]->StockCount = stockCounts[1];
+    frame->Alarms->ListLock().Enter();
+    frame->Alarms->Pending().SetCount(0);
+    frame->Alarms->ListLock().Leave();
+
     // A page that needs 300 stocks is cut to 256.
     TestPane many(VIEW_QUOTE_LIST);
     for (int i = 0; i < 300; ++i)
         many.stocks.push_back(MakeSTKMS(3, 100 + i));
     page.panes = {&many};
     frame->SubscribeVisibleStocks();
-    ASSERT_TRUE(LoggedCount("realtime", 100, 3));
-    auto cut = Subscription(2, &fresh);
+    ASSERT_TRUE(LoggedCount("realtime", 100, 4));
+    auto cut = Subscription(3, &fresh);
     ASSERT_EQ(cut.size(), 256u);
     EXPECT_EQ(cut[0], MakeSTKMS(3, 100));
     // Emptying the client's list makes the whole set new again.
     RealTimeClient->ClearSubscription();
     frame->SubscribeVisibleStocks();
-    ASSERT_TRUE(LoggedCount("realtime", 100, 4));
-    Subscription(3, &fresh);
+    ASSERT_TRUE(LoggedCount("realtime", 100, 5));
+    Subscription(4, &fresh);
     EXPECT_EQ(fresh, 256);
 }
 
