@@ -1,5 +1,5 @@
 // The main frame's per-quote and per-second work: one pushed quote through the
-// message hub's OnDataChanged to 16 panes of the page, and the visible-stock
+// message hub's OnDataChanged to 16 views of a real page, and the visible-stock
 // subscription of 256 entries against a real-time client that already holds
 // them all (what the one-second timer and every pane refresh cost when nothing
 // changed). Both against the simulated data server on loopback, logged in as
@@ -19,21 +19,34 @@
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/MFrame.h"
+#include "platform/forms/TMenuItem.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
 #include "platform/win/Profile.h"
 #include "platform/win/Registry.h"
-#include "tests/lumon/shell/FramePaneDoubles.h"
+#include "tests/lumon/shell/FrameViews.h"
 #include "tests/support/DataServerPeer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct CountingPane : testsupport::TestPane {
-    void Notify(int, int32_t, int32_t, int32_t) override { ++count; }
+// A view that only counts its notifications.
+class CountingView : public TChildView {
+public:
+    CountingView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TChildView(page, node, attr) {}
+    int Notify(int, int, int, intptr_t) override
+    {
+        ++count;
+        return 0;
+    }
     int64_t count = 0;
 };
+
+TMultiViewChild *MakeCountingView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
+{
+    return new CountingView(page, node, attr);
+}
 
 // A logged-in frame on a fresh installation, made once for the run.
 struct Session {
@@ -99,19 +112,21 @@ void BM_QuoteToSixteenPanes(benchmark::State &state)
         state.SkipWithError(s.problem.c_str());
         return;
     }
-    CountingPane panes[16];
-    testsupport::TestPage page;
-    for (CountingPane &p : panes)
-        page.panes.push_back(&p);
-    s.frame->CurrentPage = &page;
-    s.frame->AlarmSwitch = false;
+    RegisterViewMaker(VIEW_REPORT, MakeCountingView);
+    TMultiViewMain *page = framefixture::NewTestPage(s.frame);
+    CountingView *first = nullptr;
+    for (int i = 0; i < 16; ++i) {
+        auto *view = static_cast<CountingView *>(framefixture::AddView(page, VIEW_REPORT));
+        first = first ? first : view;
+    }
+    s.frame->O1->Checked = false;
     QuoteChangeEntry entry{};
     entry.Stock = MakeStockId(0, MarketTable.Markets[0]->GetStockClass(5), 5);
     entry.Flags = QUOTE_LAST | QUOTE_VOLUME;
     for (auto _ : state)
         s.frame->OnDataChanged(win::WPARAM(1 << 16 | 5), win::LPARAM(&entry));
-    s.frame->CurrentPage = nullptr;
-    state.counters["notifications"] = benchmark::Counter(double(panes[0].count * 16), benchmark::Counter::kIsRate);
+    state.counters["notifications"] = benchmark::Counter(double(first->count * 16), benchmark::Counter::kIsRate);
+    ClearViewMakers();
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_QuoteToSixteenPanes);
@@ -124,15 +139,14 @@ void BM_SubscribeFullList(benchmark::State &state)
         return;
     }
     // 16 quote lists of 16 rows each less the two index entries: 256 in all.
-    testsupport::TestPane panes[16];
-    testsupport::TestPage page;
+    framefixture::TestViews views;
+    TMultiViewMain *page = framefixture::NewTestPage(s.frame);
     int stock = 1;
-    for (testsupport::TestPane &p : panes) {
+    for (int k = 0; k < 16; ++k) {
+        framefixture::FrameTestView *view = framefixture::AddTestView(page);
         for (int i = 0; i < 16 && 2 + (stock - 1) < 256; ++i)
-            p.stocks.push_back(MakeSTKMS(0, stock++));
-        page.panes.push_back(&p);
+            view->stocks.push_back(MakeSTKMS(0, stock++));
     }
-    s.frame->CurrentPage = &page;
     RealTimeClient->ClearSubscription();
     s.frame->SubscribeVisibleStocks();
     const EArray<STKMS> *current = RealTimeClient->GetSubscription();
@@ -142,7 +156,6 @@ void BM_SubscribeFullList(benchmark::State &state)
     }
     for (auto _ : state)
         s.frame->SubscribeVisibleStocks();
-    s.frame->CurrentPage = nullptr;
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SubscribeFullList);

@@ -89,6 +89,8 @@ void TMFrame::CreateMenus()
     N70 = NewItem(this, bar, "在线互动");
     MenuItem142 = NewItem(this, bar, "网上交易");
     MenuItem143 = NewItem(this, bar, "工具");
+    O1 = NewCheckItem(this, MenuItem143, "预警开关(&O)", true);
+    O1->OnClick = [this](TObject *s) { O1Click(s); };
     HelpMenu = NewItem(this, bar, "帮助");
     TMenuItem *about = NewItem(this, HelpMenu, "关于(&A)");
     about->OnClick = [](TObject *) {
@@ -103,6 +105,8 @@ void TMFrame::CreateMenus()
     MenuItem100 = NewCheckItem(this, popup, "工具栏(&T)", true);
     PopupStatusBar = NewCheckItem(this, popup, "状态栏(&S)", true);
 }
+
+void TMFrame::O1Click(TObject *) { O1->Checked = !O1->Checked; }
 
 void TMFrame::BuildBlockMenus()
 {

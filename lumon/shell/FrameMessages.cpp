@@ -10,9 +10,11 @@
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
-#include "lumon/shell/FramePanes.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/MVMain.h"
 #include "lumon/shell/StatusBar.h"
+#include "lumon/shell/ViewFactory.h"
+#include "platform/forms/TMenuItem.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Window.h"
 
@@ -112,18 +114,16 @@ void TMFrame::WndProc(TMessage &Message)
 
 void TMFrame::WMActivate(TMessage &Message)
 {
-    TFramePane *pane = CurrentPage ? CurrentPage->ActivePane() : nullptr;
-    if (pane && pane->Window())
-        PostMessageA(pane->Window(), Message.WParam ? WM_FRAME_ACTIVATED : WM_FRAME_DEACTIVATED, 0, 0);
+    if (TMultiViewChild *pane = CurrentPage ? CurrentPage->ActivePane : nullptr)
+        PostMessageA(pane->Handle, Message.WParam ? WM_FRAME_ACTIVATED : WM_FRAME_DEACTIVATED, 0, 0);
     TForm::WndProc(Message);
     Message.Result = 1;
 }
 
 void TMFrame::WMNCMouseMove(TMessage &)
 {
-    TFramePane *pane = CurrentPage ? CurrentPage->ActivePane() : nullptr;
-    if (pane && pane->Window())
-        PostMessageA(pane->Window(), WM_NCMOUSEMOVE, 0, 0);
+    if (TMultiViewChild *pane = CurrentPage ? CurrentPage->ActivePane : nullptr)
+        PostMessageA(pane->Handle, WM_NCMOUSEMOVE, 0, 0);
 }
 
 void TMFrame::NotifyViews(int code, int32_t a, int32_t b, int32_t c)
@@ -132,12 +132,12 @@ void TMFrame::NotifyViews(int code, int32_t a, int32_t b, int32_t c)
         return;
     // A pane may close panes (or the page may drop them) while it is notified:
     // the walk goes over the panes as they were and skips those that left.
-    const std::vector<TFramePane *> panes = CurrentPage->Panes();
+    const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
     for (size_t i = panes.size(); i-- > 0;) {
-        TFramePane *pane = panes[i];
+        TMultiViewChild *pane = panes[i];
         if (!CurrentPage || !CurrentPage->HasPane(pane))
             continue;
-        if (pane->IsOpen() && pane->ViewType() != VIEW_EMPTY)
+        if (pane->Open && pane->Attr.ViewType != VIEW_EMPTY)
             pane->Notify(code, a, b, c);
     }
 }
@@ -148,10 +148,10 @@ void TMFrame::OnDataChanged(WPARAM kind, LPARAM record)
         if (Util)
             Util->LoadParameters();
         if (CurrentPage) {
-            const std::vector<TFramePane *> panes = CurrentPage->Panes();
+            const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
             for (size_t i = panes.size(); i-- > 0;)
-                if (CurrentPage->HasPane(panes[i]) && panes[i]->Window())
-                    InvalidateRect(panes[i]->Window(), nullptr, TRUE);
+                if (CurrentPage->HasPane(panes[i]))
+                    panes[i]->Invalidate();
         }
         NotifyViews(8, 0, 2, 0);
         return;
@@ -159,7 +159,7 @@ void TMFrame::OnDataChanged(WPARAM kind, LPARAM record)
     const int group = HIWORD(DWORD(kind)), low = LOWORD(DWORD(kind));
     if (group == 0 && low == 0) {
         if (CurrentPage && record)
-            CurrentPage->OpenView(reinterpret_cast<const void *>(record), TickFirst);
+            OpenRequestedView(*reinterpret_cast<VIEW_ATTR *>(record));
         return;
     }
     if (group == 0 && low == 2) {
@@ -206,12 +206,27 @@ void TMFrame::OnDataChanged(WPARAM kind, LPARAM record)
         if (StatusBox1)
             StatusBox1->Invalidate();
     }
-    if (AlarmSwitch && Alarms) {
+    if (O1->Checked && Alarms) {
         const TMarketData *first = MarketTable.Markets[0];
         Alarms->PushQuote(market, index, q.Last, q.PrevClose, q.LastVolume, q.Volume, q.Amount,
                           first ? int32_t(first->Now) : 0);
     }
     NotifyViews(0, int32_t(stock), 0, int32_t(entry.Flags));
+}
+
+void TMFrame::OpenRequestedView(VIEW_ATTR &attr)
+{
+    // The linked panes show the stock; where none does, the active pane makes
+    // way for a view of the attributes.
+    if (CurrentPage->ShowStockInLinkedPanes(CurrentPage->MaximizedPane != nullptr, &attr))
+        return;
+    TMultiViewChild *active = CurrentPage->ActivePane;
+    if (!active || !CurrentPage->HasPane(active))
+        return;
+    TMultiViewChild *view = CurrentPage->ReplaceView(active->Node, &attr, 1);
+    if (view && view->Attr.ViewType == VIEW_TREND && ViewHooks.SwitchTickMode &&
+        ((view->Attr.Flags & VIEW_FLAG_TICK) != 0) != T1->Checked)
+        ViewHooks.SwitchTickMode(view);
 }
 
 void TMFrame::OnNewsFlash(const NewsRecord &record)
@@ -253,18 +268,21 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
         return;
     const int type = HIWORD(DWORD(kind)), detail = LOWORD(DWORD(kind));
     const StockId stock = StockId(uint32_t(key));
-    const std::vector<TFramePane *> panes = CurrentPage->Panes();
+    const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
     for (size_t i = panes.size(); i-- > 0;) {
-        TFramePane *pane = panes[i];
+        TMultiViewChild *pane = panes[i];
         if (!CurrentPage || !CurrentPage->HasPane(pane))
             continue;
-        const int view = pane->ViewType();
+        const int view = pane->Attr.ViewType;
+        const StockId shown = pane->Attr.Stock;
         if (type == 12) {
-            if (view == VIEW_KLINE && PeriodMatches(detail, pane->Period()) &&
-                (pane->CurrentStock() == stock || pane->SecondStock() == stock))
-                pane->Notify(12, int32_t(pane->CurrentStock()), 0, 0);
+            if (view != VIEW_KLINE || !PeriodMatches(detail, pane->Attr.Param))
+                continue;
+            const StockId second = ViewHooks.SecondStock ? ViewHooks.SecondStock(pane) : 0;
+            if (shown == stock || (second != 0 && second == stock))
+                pane->Notify(12, int32_t(shown), 0, 0);
         } else if (type == 20) {
-            if ((view == VIEW_KLINE || view == VIEW_INTRADAY) && pane->CurrentStock() == stock)
+            if ((view == VIEW_KLINE || view == VIEW_TREND) && shown == stock)
                 pane->Notify(view == VIEW_KLINE ? 12 : 11, int32_t(stock), 0, 0);
         }
     }

@@ -12,7 +12,7 @@
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
-#include "lumon/shell/FramePanes.h"
+#include "lumon/shell/MVMain.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/StatusBar.h"
 #include "platform/win/Messages.h"
@@ -107,15 +107,15 @@ void TMFrame::StartMarketDays()
         ClearDataCaches();
         SubscribeVisibleStocks();
         if (CurrentPage) {
-            const std::vector<TFramePane *> panes = CurrentPage->Panes();
+            const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
             for (size_t i = panes.size(); i-- > 0;) {
-                TFramePane *pane = panes[i];
-                if (!CurrentPage || !CurrentPage->HasPane(pane) || !pane->Window())
+                TMultiViewChild *pane = panes[i];
+                if (!CurrentPage || !CurrentPage->HasPane(pane))
                     continue;
-                const int view = pane->ViewType();
-                const bool chart = view == VIEW_KLINE || view == VIEW_INTRADAY;
-                if (view == VIEW_QUOTE_LIST || (chart && StockMarket(pane->CurrentStock()) == k))
-                    InvalidateRect(pane->Window(), nullptr, TRUE);
+                const int view = pane->Attr.ViewType;
+                const bool chart = view == VIEW_KLINE || view == VIEW_TREND;
+                if (view == VIEW_REPORT || (chart && StockMarket(pane->Attr.Stock) == k))
+                    pane->Invalidate();
             }
         }
     }

@@ -13,9 +13,8 @@
 #include "platform/forms/TTimer.h"
 
 struct NewsRecord;
+struct VIEW_ATTR;
 struct TickerItem;
-class TFramePage;
-class TFramePane;
 
 namespace win {
 class TMainMenu;
@@ -62,9 +61,6 @@ constexpr win::UINT WM_CHAT_COMMAND = 2564; // to chatdesk: wParam 3 ends it
 constexpr win::UINT WM_BLOCK_REMOVED = 2627;
 constexpr win::UINT WM_ORDER_WINDOW = 4025;
 constexpr win::UINT WM_ORDER_WINDOW_GONE = 4026;
-// The frame's activation, posted to the active pane.
-constexpr win::UINT WM_FRAME_ACTIVATED = 0xB000;
-constexpr win::UINT WM_FRAME_DEACTIVATED = 0xB001;
 // The 2026 kind of a settings change: reload the parameters, refresh the panes.
 constexpr win::WPARAM DATA_PARAMETERS_CHANGED = 0x1003;
 
@@ -102,6 +98,8 @@ public:
     void NClick(win::TObject *Sender);
     // Opening the menu 系统: the connect item says what it will do.
     void N1Click(win::TObject *Sender);
+    // "预警开关(&O)": toggles the alarm switch.
+    void O1Click(win::TObject *Sender);
 
     // The market data core's frame.
     bool RequestNameTable(int market) override;
@@ -128,6 +126,8 @@ public:
     // last first.
     void NotifyViews(int code, int32_t a, int32_t b, int32_t c);
     void OnDataChanged(win::WPARAM kind, win::LPARAM record);
+    // A pane asks for a view of the attributes (2026 kind 0).
+    void OpenRequestedView(VIEW_ATTR &attr);
     void OnNewsFlash(const NewsRecord &record);
     void OnChatLink(win::WPARAM command, win::LPARAM window);
     void OnServerData(win::WPARAM kind, win::LPARAM key);
@@ -169,10 +169,6 @@ public:
     int32_t TickerOffset = 0;
     int32_t ServerMinutes = 0;
     int32_t PrevServerMinutes = 0;
-    // The page shown, null while there is none; the page code sets it.
-    TFramePage *CurrentPage = nullptr;
-    // The check mark of "预警开关(&O)": quotes feed the alarm store.
-    bool AlarmSwitch = true;
     // The process started as the chat client, 0 when none.
     win::DWORD ChatProcessId = 0;
     // State of Timer1.
@@ -231,6 +227,7 @@ public:
     win::TMenuItem *N70 = nullptr;          // 在线互动
     win::TMenuItem *MenuItem142 = nullptr;  // 网上交易
     win::TMenuItem *MenuItem143 = nullptr;  // 工具
+    win::TMenuItem *O1 = nullptr;           // 预警开关(&O): quotes feed the alarm store
     win::TMenuItem *HelpMenu = nullptr;     // 帮助
     win::TMenuItem *MenuItem99 = nullptr;   // pop-up 菜单栏(&M)
     win::TMenuItem *N4 = nullptr;           // pop-up 全屏显示(&F)

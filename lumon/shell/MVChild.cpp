@@ -225,6 +225,7 @@ void TMultiViewChild::FormResize(TObject *) { Invalidate(); }
 
 void TMultiViewChild::FormClose(TObject *, TCloseAction &Action)
 {
+    Open = 0;
     delete CmdBox;
     CmdBox = nullptr;
     Action = caFree;

@@ -104,6 +104,9 @@ public:
     VIEW_ATTR Attr{};
     uint8_t Link = 0;     // follows the stock chosen elsewhere (view state byte 196)
     uint8_t Drawn = 0;    // the first 2546 has been handled
+    // Cleared when the pane is closed: a closed pane waits in the page's list
+    // for its release and is notified of nothing meanwhile.
+    uint8_t Open = 1;
     EArray<VIEW_ATTR> *History;
     VIEW_STATE *State;
 

@@ -133,6 +133,11 @@ bool TMultiViewMain::HasPane(const TMultiViewChild *pane) const
     return false;
 }
 
+std::vector<TMultiViewChild *> TMultiViewMain::PaneSnapshot() const
+{
+    return std::vector<TMultiViewChild *>(Panes->GetData(), Panes->GetData() + Panes->GetCount());
+}
+
 // ---- building a page -------------------------------------------------------
 
 void TMultiViewMain::FormCreate(TObject *)
@@ -721,7 +726,7 @@ TMultiViewChild *TMultiViewMain::FindPaneByType(int viewType, int any)
 
 bool TMultiViewMain::ShowStockInLinkedPanes(int zoom, VIEW_ATTR *attr)
 {
-    std::vector<TMultiViewChild *> panes(Panes->GetData(), Panes->GetData() + Panes->GetCount());
+    const std::vector<TMultiViewChild *> panes = PaneSnapshot();
     bool any = false;
     uint16_t lastType = 0;
     bool zoomed = false;

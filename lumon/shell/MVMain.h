@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "lumon/core/EArray.h"
 #include "lumon/shell/MVChild.h"
@@ -56,6 +57,9 @@ public:
     // The pane list holds the pane (a command about a pane that has left the page
     // is dropped).
     bool HasPane(const TMultiViewChild *pane) const;
+    // The panes as they are now, first to last: a walk that calls into panes
+    // goes over this copy and skips the panes that have left meanwhile.
+    std::vector<TMultiViewChild *> PaneSnapshot() const;
     // Draws the page and its panes into `dc` as the user sees them.
     void PaintPicture(win::HDC dc);
 

@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "lumon/core/EArray.h"
+#include "lumon/core/MarketRecords.h"
+#include "lumon/core/STKMS.h"
 #include "platform/win/WinTypes.h"
 
 struct MVCS;
@@ -29,5 +32,10 @@ struct TViewHooks {
     void (*SwitchTickMode)(TMultiViewChild *chart) = nullptr;
     // A key press for a chart (Shift+Left, Shift+Right from its command box).
     void (*ChartKeyDown)(TMultiViewChild *chart, win::WORD key, bool shift) = nullptr;
+    // A quote list appends the keys of its visible rows that have no day
+    // statistics yet to the statistics list.
+    void (*CollectVisibleStocks)(TMultiViewChild *list, EArray<STKMS> *stats) = nullptr;
+    // A K-line chart's overlaid second stock, 0 when none.
+    StockId (*SecondStock)(TMultiViewChild *chart) = nullptr;
 };
 extern TViewHooks ViewHooks;

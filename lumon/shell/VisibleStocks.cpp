@@ -9,8 +9,9 @@
 #include "lumon/core/MarketData.h"
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/TRealDataClnt.h"
-#include "lumon/shell/FramePanes.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/MVMain.h"
+#include "lumon/shell/ViewFactory.h"
 
 namespace {
 
@@ -65,15 +66,16 @@ void TMFrame::SubscribeVisibleStocks()
         Alarms->ListLock().Leave();
     }
 
-    const std::vector<TFramePane *> panes = CurrentPage->Panes();
+    const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
     for (size_t i = panes.size(); i-- > 0;) {
-        TFramePane *pane = panes[i];
-        pane->CollectStocks(*list);
-        const int view = pane->ViewType();
-        if (view == VIEW_QUOTE_LIST) {
-            pane->CollectVisibleStocks(*stats);
-        } else if (view == VIEW_KLINE || view == VIEW_INTRADAY) {
-            const StockId stock = pane->CurrentStock();
+        TMultiViewChild *pane = panes[i];
+        pane->AddRequestStocks(list);
+        const int view = pane->Attr.ViewType;
+        if (view == VIEW_REPORT) {
+            if (ViewHooks.CollectVisibleStocks)
+                ViewHooks.CollectVisibleStocks(pane, stats);
+        } else if (view == VIEW_KLINE || view == VIEW_TREND) {
+            const StockId stock = pane->Attr.Stock;
             const int market = StockMarket(stock), index = StockIndex(stock);
             if (ClassOf(market, index) >= 0 && index <= 4095 &&
                 MarketTable.Markets[market]->Aux && MarketTable.Markets[market]->Aux[index].RefFlag == 0) {

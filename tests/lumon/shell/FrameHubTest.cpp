@@ -1,5 +1,5 @@
 // The main frame at work without a server: the message hub's routing to the
-// panes of the page (through stand-in panes), the quote and clock kinds of
+// panes of the page (small test views on a real page), the quote and clock kinds of
 // message 2026, the chat hand-over's refusals, the timers' steps, the news
 // ticker and the rendered status bar.
 #include <gtest/gtest.h>
@@ -22,44 +22,33 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/StatusBar.h"
+#include "platform/forms/TMenuItem.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/Time.h"
 #include "platform/win/Window.h"
 #include "tests/lumon/shell/FrameFixture.h"
-#include "tests/lumon/shell/FramePaneDoubles.h"
+#include "tests/lumon/shell/FrameViews.h"
 
 using namespace win;
 using framefixture::App;
-using testsupport::TestPage;
-using testsupport::TestPane;
+using framefixture::AddTestView;
+using framefixture::FrameTestView;
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::pair<HWND, UINT>> &PaneInbox()
-{
-    static std::vector<std::pair<HWND, UINT>> inbox;
-    return inbox;
-}
-
-LRESULT PaneProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_FRAME_ACTIVATED || msg == WM_FRAME_DEACTIVATED || msg == WM_NCMOUSEMOVE)
-        PaneInbox().push_back({hwnd, msg});
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-HWND MakePaneWindow()
+// A plain window of this process, as a chat or order client's would be.
+HWND MakeWindow()
 {
     static const bool registered = [] {
         WNDCLASSA wc{};
-        wc.lpfnWndProc = PaneProc;
-        wc.lpszClassName = "Test Pane Window";
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "Test Plain Window";
         return RegisterClassA(&wc) != 0;
     }();
     (void)registered;
-    return CreateWindowExA(WS_EX_TOOLWINDOW, "Test Pane Window", "", 0, 0, 0, 10, 10, 0, 0, 0, nullptr);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, "Test Plain Window", "", 0, 0, 0, 10, 10, 0, 0, 0, nullptr);
 }
 
 // Where a picture of a window goes: LUMO_PICTURES names a folder to look at them
@@ -98,7 +87,7 @@ protected:
         frame->Timer1->Enabled = false;
         frame->Timer2->Enabled = false;
         frame->Alarms->StopCheckThread();
-        frame->CurrentPage = &page;
+        page = framefixture::NewTestPage(frame);
     }
     LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessageA(frame->Handle, msg, wParam, lParam); }
     std::vector<std::string> TickerTexts() const
@@ -109,75 +98,77 @@ protected:
         return texts;
     }
 
-    TestPage page;
+    framefixture::TestViews views;
+    TMultiViewMain *page = nullptr;
 };
 
 TEST_F(FrameHubTest, NotifyViewsGoesLastFirstToOpenPanesAndSkipsThoseThatLeft)
 {
     StartQuiet();
-    TestPane a, closed, empty(VIEW_EMPTY), d;
-    closed.open = false;
-    std::vector<const TestPane *> order;
-    a.onNotify = [&] { order.push_back(&a); };
-    d.onNotify = [&] {
-        order.push_back(&d);
-        page.Remove(&a); // a pane closes another while it is notified
+    FrameTestView *a = AddTestView(page), *closed = AddTestView(page), *empty = AddTestView(page),
+                  *d = AddTestView(page);
+    closed->Close(); // its release is still to come: it waits in the page's list
+    empty->Attr.ViewType = VIEW_EMPTY;
+    std::vector<const FrameTestView *> order;
+    a->onNotify = [&] { order.push_back(a); };
+    d->onNotify = [&] {
+        order.push_back(d);
+        page->ClosePane(a); // a pane closes another while it is notified
     };
-    page.panes = {&a, &closed, &empty, &d};
     frame->NotifyViews(8, 0, 1, 0);
-    ASSERT_EQ(order, std::vector<const TestPane *>{&d});
-    EXPECT_EQ(d.notes[0], (std::array<int32_t, 4>{8, 0, 1, 0}));
-    EXPECT_TRUE(closed.notes.empty());
-    EXPECT_TRUE(empty.notes.empty());
+    ASSERT_EQ(order, std::vector<const FrameTestView *>{d});
+    ASSERT_FALSE(page->HasPane(a));
+    EXPECT_EQ(d->notes[0], (std::array<int32_t, 4>{8, 0, 1, 0}));
+    EXPECT_TRUE(closed->notes.empty());
+    EXPECT_TRUE(empty->notes.empty());
 
-    page.panes = {&a, &d};
-    d.onNotify = [&] { order.push_back(&d); };
+    FrameTestView *e = AddTestView(page);
+    e->onNotify = [&] { order.push_back(e); };
+    d->onNotify = [&] { order.push_back(d); };
     order.clear();
     frame->NotifyViews(10, 5, 0, 0);
-    EXPECT_EQ(order, (std::vector<const TestPane *>{&d, &a}));
+    EXPECT_EQ(order, (std::vector<const FrameTestView *>{e, d}));
     // Without a page nothing is notified.
     frame->CurrentPage = nullptr;
     frame->NotifyViews(10, 5, 0, 0);
     EXPECT_EQ(order.size(), 2u);
+    frame->CurrentPage = page;
 }
 
 TEST_F(FrameHubTest, ServerDataReachesTheChartsOfItsStockAndPeriod)
 {
     StartQuiet();
     const StockId stock = MakeStockId(0, 1, 7), other = MakeStockId(0, 1, 8);
-    TestPane hour(VIEW_KLINE), day(VIEW_KLINE), overlaid(VIEW_KLINE), intraday(VIEW_INTRADAY), list;
-    hour.stock = stock;
-    hour.period = 7;
-    day.stock = stock;
-    day.period = 8;
-    overlaid.stock = other;
-    overlaid.second = stock;
-    overlaid.period = 4;
-    intraday.stock = stock;
-    page.panes = {&hour, &day, &overlaid, &intraday, &list};
+    FrameTestView *hour = AddTestView(page, VIEW_KLINE, stock), *day = AddTestView(page, VIEW_KLINE, stock),
+                  *overlaid = AddTestView(page, VIEW_KLINE, other), *intraday = AddTestView(page, VIEW_TREND, stock),
+                  *list = AddTestView(page);
+    hour->Attr.Param = 7;
+    day->Attr.Param = 8;
+    overlaid->Attr.Param = 4;
+    overlaid->second = stock;
     struct Case {
         int type, detail;
         LPARAM key;
-        std::vector<const TestPane *> notified; // with code 12 (K-line) or 11 (intraday)
+        std::vector<const FrameTestView *> notified; // with code 12 (K-line) or 11 (intraday)
     } cases[] = {
-        {12, 4, LPARAM(stock), {&hour, &overlaid}},
-        {12, 8, LPARAM(stock), {&day}},
+        {12, 4, LPARAM(stock), {hour, overlaid}},
+        {12, 8, LPARAM(stock), {day}},
         {12, 1, LPARAM(stock), {}},
         {12, 4, LPARAM(0xFFFFFFFFu), {}}, // a code the market table lacks
-        {20, 0, LPARAM(stock), {&hour, &day, &intraday}},
-        {20, 0, LPARAM(other), {&overlaid}},
+        {20, 0, LPARAM(stock), {hour, day, intraday}},
+        {20, 0, LPARAM(other), {overlaid}},
         {15, 0, LPARAM(stock), {}},
     };
     for (const Case &c : cases) {
-        for (TestPane *p : {&hour, &day, &overlaid, &intraday, &list})
+        for (FrameTestView *p : {hour, day, overlaid, intraday, list})
             p->notes.clear();
         Send(WM_SERVER_DATA, WPARAM(c.type << 16 | c.detail), c.key);
-        std::vector<const TestPane *> got;
-        for (const TestPane *p : {&hour, &day, &overlaid, &intraday, &list})
+        std::vector<const FrameTestView *> got;
+        for (const FrameTestView *p : {hour, day, overlaid, intraday, list})
             if (!p->notes.empty()) {
                 got.push_back(p);
-                const int code = p->type == VIEW_KLINE ? 12 : 11;
-                EXPECT_EQ(p->notes[0], (std::array<int32_t, 4>{code, int32_t(p->stock), 0, 0}));
+                const int code = p->Attr.ViewType == VIEW_KLINE ? 12 : 11;
+                EXPECT_EQ(p->notes[0], (std::array<int32_t, 4>{code, int32_t(p->Attr.Stock), 0, 0}));
             }
         EXPECT_EQ(got, c.notified) << c.type << "/" << c.detail;
     }
@@ -186,26 +177,24 @@ TEST_F(FrameHubTest, ServerDataReachesTheChartsOfItsStockAndPeriod)
 TEST_F(FrameHubTest, ActivationAndMouseLeavingReachTheActivePane)
 {
     StartQuiet();
-    TestPane pane;
-    pane.window = MakePaneWindow();
-    page.panes = {&pane};
-    page.active = &pane;
+    FrameTestView *other = AddTestView(page), *pane = AddTestView(page);
+    pane->Activate();
     int activations = 0;
     frame->OnActivate = [&](TObject *) { ++activations; };
-    PaneInbox().clear();
     EXPECT_EQ(Send(WM_ACTIVATE, 0, 0), 1);
     EXPECT_EQ(Send(WM_ACTIVATE, 1, 0), 1);
     Send(WM_NCMOUSEMOVE, 0, 0);
-    ASSERT_TRUE(testsupport::PumpUntil(App(), [] { return PaneInbox().size() >= 3; }, 2000));
-    EXPECT_EQ(PaneInbox(), (std::vector<std::pair<HWND, UINT>>{
-                               {pane.window, WM_FRAME_DEACTIVATED}, {pane.window, WM_FRAME_ACTIVATED},
-                               {pane.window, WM_NCMOUSEMOVE}}));
+    ASSERT_TRUE(testsupport::PumpUntil(App(), [&] { return pane->frameMessages.size() >= 3; }, 2000));
+    EXPECT_EQ(pane->frameMessages, (std::vector<UINT>{WM_FRAME_DEACTIVATED, WM_FRAME_ACTIVATED, WM_NCMOUSEMOVE}));
+    EXPECT_TRUE(other->frameMessages.empty());
     EXPECT_EQ(activations, 1);
     // No active pane: nothing is posted, the frame still activates.
-    page.active = nullptr;
+    page->SetActivePane(nullptr);
+    pane->frameMessages.clear();
     EXPECT_EQ(Send(WM_ACTIVATE, 1, 0), 1);
     EXPECT_EQ(activations, 2);
-    DestroyWindow(pane.window);
+    testsupport::PumpUntil(App(), [] { return false; }, 100);
+    EXPECT_TRUE(pane->frameMessages.empty());
 }
 
 TEST_F(FrameHubTest, AQuoteUpdatesTheIndexFiguresNotifiesThePanesAndFeedsAlarmsOnlyWithTheSwitch)
@@ -221,46 +210,59 @@ TEST_F(FrameHubTest, AQuoteUpdatesTheIndexFiguresNotifiesThePanesAndFeedsAlarmsO
     alarm.Stock = 0;
     alarm.Upper = alarm.Lower = alarm.DealLimit = alarm.VolumeLimit = alarm.AmountLimit = AlarmLimitOff;
     ASSERT_GE(frame->Alarms->AddAlarm(alarm), 0);
-    TestPane pane;
-    page.panes = {&pane};
+    FrameTestView *pane = AddTestView(page);
 
     const int slot = 3;
     QuoteChangeRing[slot] = {};
     QuoteChangeRing[slot].Stock = MakeStockId(1, 0, 0);
     QuoteChangeRing[slot].Flags = QUOTE_LAST | QUOTE_VOLUME;
-    frame->AlarmSwitch = false;
+    frame->O1->Checked = false;
     Send(WM_DATA_CHANGED, WPARAM(1 << 16 | 5), LPARAM(&QuoteChangeRing[slot]));
     EXPECT_EQ(frame->IndexQuote[1].PrevClose, 1000000);
     EXPECT_EQ(frame->IndexQuote[1].LastPrice, 1012345);
     EXPECT_EQ(frame->Alarms->QueuedQuotes(), 0);
-    ASSERT_EQ(pane.Notes(0).size(), 1u);
-    EXPECT_EQ(pane.Notes(0)[0],
+    ASSERT_EQ(pane->Notes(0).size(), 1u);
+    EXPECT_EQ(pane->Notes(0)[0],
               (std::array<int32_t, 4>{0, int32_t(MakeStockId(1, 0, 0)), 0, int32_t(QUOTE_LAST | QUOTE_VOLUME)}));
 
-    frame->AlarmSwitch = true;
+    frame->O1->Click(); // the switch goes on again
     Send(WM_DATA_CHANGED, WPARAM(1 << 16 | 5), LPARAM(&QuoteChangeRing[slot]));
     EXPECT_EQ(frame->Alarms->QueuedQuotes(), 1);
 
     // Ticks and history of the stock: notifications 11 and 12.
     Send(WM_DATA_CHANGED, WPARAM(1 << 16 | 17), LPARAM(&QuoteChangeRing[slot]));
     Send(WM_DATA_CHANGED, WPARAM(1 << 16 | 18), LPARAM(&QuoteChangeRing[slot]));
-    EXPECT_EQ(pane.Notes(11).size(), 1u);
-    EXPECT_EQ(pane.Notes(12).size(), 1u);
+    EXPECT_EQ(pane->Notes(11).size(), 1u);
+    EXPECT_EQ(pane->Notes(12).size(), 1u);
 
     // A stock past the market's end is read by no one.
     QuoteChangeRing[slot].Stock = MakeStockId(1, 0, 0xFFFF);
     Send(WM_DATA_CHANGED, WPARAM(1 << 16 | 5), LPARAM(&QuoteChangeRing[slot]));
-    EXPECT_EQ(pane.Notes(0).size(), 2u);
+    EXPECT_EQ(pane->Notes(0).size(), 2u);
 
     // Changed settings: the panes refresh.
     Send(WM_DATA_CHANGED, DATA_PARAMETERS_CHANGED, 0);
-    ASSERT_EQ(pane.Notes(8).size(), 1u);
-    EXPECT_EQ(pane.Notes(8)[0], (std::array<int32_t, 4>{8, 0, 2, 0}));
+    ASSERT_EQ(pane->Notes(8).size(), 1u);
+    EXPECT_EQ(pane->Notes(8)[0], (std::array<int32_t, 4>{8, 0, 2, 0}));
 
-    // A pane's wish to open a view goes to the page.
-    int attributes = 0;
-    Send(WM_DATA_CHANGED, 0, LPARAM(&attributes));
-    EXPECT_EQ(page.opened, std::vector<const void *>{&attributes});
+    // A pane's wish to open a view: the linked chart shows the stock ...
+    FrameTestView *chart = AddTestView(page, VIEW_KLINE);
+    chart->Link = 1;
+    VIEW_ATTR wish;
+    InitViewAttr(VIEW_KLINE, &wish);
+    wish.Stock = MakeStockId(1, 0, 0);
+    Send(WM_DATA_CHANGED, 0, LPARAM(&wish));
+    ASSERT_EQ(chart->Notes(1).size(), 1u);
+    EXPECT_EQ(chart->Notes(1)[0][1], int32_t(wish.Stock));
+    // ... and with no linked pane a view of the attributes takes the active pane's place.
+    chart->Link = 0;
+    pane->Activate();
+    Send(WM_DATA_CHANGED, 0, LPARAM(&wish));
+    EXPECT_FALSE(page->HasPane(pane));
+    ASSERT_NE(page->ActivePane, nullptr);
+    EXPECT_NE(dynamic_cast<FrameTestView *>(page->ActivePane), nullptr);
+    EXPECT_EQ(int(page->ActivePane->Attr.ViewType), int(VIEW_KLINE));
+    EXPECT_EQ(uint32_t(page->ActivePane->Attr.Stock), uint32_t(wish.Stock));
 }
 
 TEST_F(FrameHubTest, TheClockStartsANewDayOnlyFromHour23ToHour0)
@@ -294,8 +296,8 @@ TEST_F(FrameHubTest, TheClockStartsANewDayOnlyFromHour23ToHour0)
 TEST_F(FrameHubTest, ChatLinkIgnoresCommandsDeadWindowsAndWindowsOfOtherProcesses)
 {
     StartQuiet();
-    HWND own = MakePaneWindow();
-    HWND dead = MakePaneWindow();
+    HWND own = MakeWindow();
+    HWND dead = MakeWindow();
     DestroyWindow(dead);
     // No chat client was started (the launch recorder ran nothing): no window gets the block.
     frame->ChatProcessId = 0;
@@ -400,11 +402,10 @@ TEST_F(FrameHubTest, TimerOneTicksOnTheTestClockAndRunsThePeriodicSteps)
     EXPECT_EQ(frame->TickCounter, 2);
     frame->Timer1->Enabled = false;
 
-    TestPane pane;
-    page.panes = {&pane};
+    FrameTestView *pane = AddTestView(page);
     auto sorts = [&] {
         int n = 0;
-        for (const auto &note : pane.Notes(8))
+        for (const auto &note : pane->Notes(8))
             n += note[2] == 1;
         return n;
     };
@@ -418,8 +419,8 @@ TEST_F(FrameHubTest, TimerOneTicksOnTheTestClockAndRunsThePeriodicSteps)
     EXPECT_EQ(sorts(), 0);
     AdvanceTestClock(1000);
     frame->Timer1Timer(frame->Timer1);
-    ASSERT_EQ(pane.Notes(8).size(), 1u);
-    EXPECT_EQ(pane.Notes(8)[0], (std::array<int32_t, 4>{8, 0, 1, 0}));
+    ASSERT_EQ(pane->Notes(8).size(), 1u);
+    EXPECT_EQ(pane->Notes(8)[0], (std::array<int32_t, 4>{8, 0, 1, 0}));
     // Past midnight the clock restarts at 0: the step comes at once.
     AdvanceTestClock((86400 - t - 1) * 1000u);
     frame->LastSort = 86399;

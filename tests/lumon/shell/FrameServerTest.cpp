@@ -25,17 +25,19 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/StatusBar.h"
+#include "platform/forms/TMenuItem.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/Process.h"
 #include "platform/win/Window.h"
 #include "tests/lumon/shell/FrameFixture.h"
-#include "tests/lumon/shell/FramePaneDoubles.h"
+#include "tests/lumon/shell/FrameViews.h"
 
 using namespace win;
-using testsupport::App;
+using framefixture::AddTestView;
+using framefixture::App;
+using framefixture::FrameTestView;
+using framefixture::NewTestPage;
 using testsupport::PumpUntil;
-using testsupport::TestPage;
-using testsupport::TestPane;
 
 namespace {
 
@@ -68,7 +70,7 @@ bool HasColourIn(TControl *control, COLORREF colour, int x0, int x1)
     return found;
 }
 
-class FrameServerTest : public testsupport::FrameFixture {
+class FrameServerTest : public framefixture::FrameTest {
 protected:
     void Connect(std::vector<std::string> options = {})
     {
@@ -141,7 +143,8 @@ protected:
 
     peer::DataServer server;
     std::string logPath;
-    TestPage page;
+    framefixture::TestViews views;
+    TMultiViewMain *page = nullptr;
 };
 
 TEST_F(FrameServerTest, KeepAliveRealtimeMessagesAndTheirTickerLineFollowTheTicks)
@@ -223,20 +226,20 @@ TEST_F(FrameServerTest, SubscriptionListsIndexesAlarmsAndPanesNewOnesFirst)
     AddAlarm(0, 0, false); // an index entry is not added twice
     AddAlarm(1, 3, false);
     AddAlarm(0, 9, true); // a triggered alarm watches nothing
-    TestPane list(VIEW_QUOTE_LIST), kline(VIEW_KLINE), intraday(VIEW_INTRADAY);
-    list.stocks = {MakeSTKMS(0, 10), MakeSTKMS(0, 11)};
-    list.rows = {MakeSTKMS(0, 10)};
-    kline.stock = MakeStockId(0, MarketTable.Markets[0]->GetStockClass(12), 12);
-    kline.stocks = {MakeSTKMS(0, 12)};
-    intraday.stock = MakeStockId(1, MarketTable.Markets[1]->GetStockClass(4), 4);
-    intraday.stocks = {MakeSTKMS(1, 4)};
     MarketTable.Markets[0]->Aux[12].RefFlag = 0;
     MarketTable.Markets[1]->Aux[4].RefFlag = 1; // has its statistics
-    page.panes = {&list, &kline, &intraday};
 
     // Nothing without a page.
+    ASSERT_EQ(frame->CurrentPage, nullptr);
     frame->SubscribeVisibleStocks();
-    frame->CurrentPage = &page;
+    page = NewTestPage(frame);
+    FrameTestView *list = AddTestView(page, VIEW_REPORT),
+                  *kline = AddTestView(page, VIEW_KLINE, MakeStockId(0, MarketTable.Markets[0]->GetStockClass(12), 12)),
+                  *intraday = AddTestView(page, VIEW_TREND, MakeStockId(1, MarketTable.Markets[1]->GetStockClass(4), 4));
+    list->stocks = {MakeSTKMS(0, 10), MakeSTKMS(0, 11)};
+    list->rows = {MakeSTKMS(0, 10)};
+    kline->stocks = {MakeSTKMS(0, 12)};
+    intraday->stocks = {MakeSTKMS(1, 4)};
     SendMessageA(frame->Handle, WM_SUBSCRIBE_VIEWS, 0, 0);
     ASSERT_TRUE(LoggedCount("realtime", 100, 1));
     int fresh = 0;
@@ -252,9 +255,7 @@ TEST_F(FrameServerTest, SubscriptionListsIndexesAlarmsAndPanesNewOnesFirst)
 
     // Unchanged: nothing is sent. A new stock goes first, the kept ones follow.
     frame->SubscribeVisibleStocks();
-    TestPane added(VIEW_QUOTE_LIST);
-    added.stocks = {MakeSTKMS(2, 20)};
-    page.panes.push_back(&added);
+    AddTestView(page)->stocks = {MakeSTKMS(2, 20)};
     frame->SubscribeVisibleStocks();
     ASSERT_TRUE(LoggedCount("realtime", 100, 2));
     auto second = Subscription(1, &fresh);
@@ -264,7 +265,7 @@ TEST_F(FrameServerTest, SubscriptionListsIndexesAlarmsAndPanesNewOnesFirst)
     EXPECT_EQ(second[1], MakeSTKMS(0, 0));
 
     // More alarms than the frame holds, and no pane: the first 256 entries.
-    page.panes.clear();
+    page = NewTestPage(frame);
     frame->Alarms->ListLock().Enter();
     frame->Alarms->Pending().SetCount(0);
     frame->Alarms->ListLock().Leave();
@@ -295,10 +296,9 @@ TEST_F(FrameServerTest, SubscriptionListsIndexesAlarmsAndPanesNewOnesFirst)
     frame->Alarms->ListLock().Leave();
 
     // A page that needs 300 stocks is cut to 256.
-    TestPane many(VIEW_QUOTE_LIST);
+    FrameTestView *many = AddTestView(page);
     for (int i = 0; i < 300; ++i)
-        many.stocks.push_back(MakeSTKMS(3, 100 + i));
-    page.panes = {&many};
+        many->stocks.push_back(MakeSTKMS(3, 100 + i));
     frame->SubscribeVisibleStocks();
     ASSERT_TRUE(LoggedCount("realtime", 100, 4));
     auto cut = Subscription(3, &fresh);
@@ -316,13 +316,12 @@ TEST_F(FrameServerTest, APushedQuoteReachesThePanesTheAlarmsWithTheSwitchAndTheS
 {
     Connect();
     AddAlarm(0, 0, false);
-    TestPane pane;
-    page.panes = {&pane};
-    frame->CurrentPage = &page;
+    page = NewTestPage(frame);
+    FrameTestView *pane = AddTestView(page);
     frame->SubscribeVisibleStocks();
     ASSERT_TRUE(LoggedCount("realtime", 100, 1));
     PumpUntil(App(), [] { return false; }, 300);
-    pane.notes.clear();
+    pane->notes.clear();
     frame->Show();
     const int32_t divisor = int32_t(MarketTable.Markets[0]->Statics[0].ScaleDivisor);
 
@@ -334,14 +333,14 @@ TEST_F(FrameServerTest, APushedQuoteReachesThePanesTheAlarmsWithTheSwitchAndTheS
     // The quotes the subscription brought are queued already.
     int queued = frame->Alarms->QueuedQuotes();
     for (const Case &c : cases) {
-        frame->AlarmSwitch = c.alarmSwitch;
-        pane.notes.clear();
+        frame->O1->Checked = c.alarmSwitch;
+        pane->notes.clear();
         std::string command = R"({"cmd": "quote", "market": 0, "stock": 0, "prev_close": )" +
                               std::to_string(1000 * divisor) + R"(, "last": )" + std::to_string(c.last * divisor) +
                               R"(, "amount": 1.5e10})";
         ASSERT_TRUE(server.Command(command)["ok"].boolean);
-        ASSERT_TRUE(PumpUntil(App(), [&] { return !pane.Notes(0).empty(); }, 5000));
-        const auto note = pane.Notes(0)[0];
+        ASSERT_TRUE(PumpUntil(App(), [&] { return !pane->Notes(0).empty(); }, 5000));
+        const auto note = pane->Notes(0)[0];
         EXPECT_EQ(note[1], int32_t(MakeStockId(0, MarketTable.Markets[0]->GetStockClass(0), 0)));
         EXPECT_TRUE(uint32_t(note[3]) & QUOTE_LAST);
         EXPECT_EQ(frame->IndexQuote[0].LastPrice, c.last * divisor);
@@ -354,10 +353,42 @@ TEST_F(FrameServerTest, APushedQuoteReachesThePanesTheAlarmsWithTheSwitchAndTheS
     }
 }
 
+TEST_F(FrameServerTest, APushedQuoteReachesTheViewsOfThePageTheFrameOpens)
+{
+    Connect();
+    // Shown, the frame opens its page: the maker's default page, of test views.
+    frame->Show();
+    ASSERT_NE(frame->CurrentPage, nullptr);
+    std::vector<FrameTestView *> views;
+    for (int i = 0; i < frame->CurrentPage->Panes->GetCount(); ++i)
+        if (auto *view = dynamic_cast<FrameTestView *>(frame->CurrentPage->Panes->GetAt(i)))
+            views.push_back(view);
+    ASSERT_FALSE(views.empty());
+    // Its panes, once drawn, have the frame subscribe (2626): the index entries come first.
+    ASSERT_TRUE(PumpUntil(App(), [&] { return !Logged("realtime", 100).empty(); }, 5000));
+    EXPECT_EQ(Subscription(0)[0], MakeSTKMS(0, 0));
+    const int32_t divisor = int32_t(MarketTable.Markets[0]->Statics[0].ScaleDivisor);
+    ASSERT_TRUE(server.Command(R"({"cmd": "quote", "market": 0, "stock": 0, "last": )" +
+                               std::to_string(1020 * divisor) + "}")["ok"].boolean);
+    const int32_t stock = int32_t(MakeStockId(0, MarketTable.Markets[0]->GetStockClass(0), 0));
+    auto reached = [&] {
+        for (FrameTestView *view : views) {
+            bool got = false;
+            for (const auto &note : view->Notes(0))
+                got = got || note[1] == stock;
+            if (!got)
+                return false;
+        }
+        return true;
+    };
+    ASSERT_TRUE(PumpUntil(App(), reached, 5000));
+    EXPECT_EQ(frame->IndexQuote[0].LastPrice, 1020 * divisor);
+}
+
 TEST_F(FrameServerTest, TheServersClockMovesTriggeredAlarmsBackOnlyAtANewDay)
 {
     Connect();
-    frame->CurrentPage = &page;
+    page = NewTestPage(frame);
     frame->SubscribeVisibleStocks();
     ASSERT_TRUE(LoggedCount("realtime", 100, 1));
     AddAlarm(0, 7, true);
@@ -389,7 +420,7 @@ TEST_F(FrameServerTest, APushedNewsFlashBecomesATickerItem)
 TEST_F(FrameServerTest, EachMarketsDayStartsOnceOnAWeekday)
 {
     Connect();
-    frame->CurrentPage = &page;
+    page = NewTestPage(frame);
     struct Case {
         int day; // of December 2006
         bool starts;
@@ -512,15 +543,21 @@ TEST_F(FrameChatTest, TheStartedChatClientAloneGetsTheCredentialsAndTheClose)
 TEST_F(FrameChatTest, PointerMessagesOfAnotherProcessChangeNothing)
 {
     Connect();
-    TestPane pane;
-    page.panes = {&pane};
-    frame->CurrentPage = &page;
+    page = NewTestPage(frame);
+    FrameTestView *pane = AddTestView(page);
+    TMultiViewChild *active = page->ActivePane;
+    // The drawn panes have the frame subscribe; the quotes that brings are let in first.
+    ASSERT_TRUE(PumpUntil(App(), [&] { return pane->Drawn && !Logged("realtime", 100).empty(); }, 5000));
+    PumpUntil(App(), [] { return false; }, 300);
+    pane->notes.clear();
     const auto before = frame->IndexQuote[0];
     HWND forger = StartForeignPeer((root / "forge.out").string(), "forge");
     ASSERT_NE(forger, HWND(0));
     EXPECT_EQ(frame->TickerList, nullptr);
-    EXPECT_TRUE(pane.notes.empty());
-    EXPECT_TRUE(page.opened.empty());
+    EXPECT_TRUE(pane->notes.empty());
+    // The forged view wish (2026 kind 0) replaced no pane.
+    EXPECT_EQ(page->ActivePane, active);
+    EXPECT_EQ(page->Panes->GetCount(), 2);
     EXPECT_EQ(frame->IndexQuote[0].LastPrice, before.LastPrice);
 }
 

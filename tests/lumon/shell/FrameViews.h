@@ -1,0 +1,126 @@
+// Small views derived from TChildView for the frame's tests and benchmarks, on a
+// real page of the frame: each records the notifications and the frame's
+// messages it gets and offers the stocks it was given.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "lumon/shell/Cview.h"
+#include "lumon/shell/MFrame.h"
+#include "lumon/shell/MVMain.h"
+#include "lumon/shell/ViewFactory.h"
+
+namespace framefixture {
+
+class FrameTestView : public TChildView {
+public:
+    FrameTestView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TChildView(page, node, attr) {}
+
+    int Notify(int code, int a, int b, intptr_t c) override
+    {
+        notes.push_back({code, a, b, int32_t(c)});
+        if (onNotify)
+            onNotify();
+        return 0;
+    }
+    void AddRequestStocks(EArray<STKMS> *list) override
+    {
+        for (STKMS s : stocks) {
+            bool held = false;
+            for (int i = 0; i < list->GetCount() && !held; ++i)
+                held = list->GetAt(i) == s;
+            if (!held)
+                list->Add(s);
+        }
+    }
+    void WndProc(win::TMessage &m) override
+    {
+        if (m.Msg == WM_FRAME_ACTIVATED || m.Msg == WM_FRAME_DEACTIVATED || m.Msg == win::WM_NCMOUSEMOVE)
+            frameMessages.push_back(m.Msg);
+        TChildView::WndProc(m);
+    }
+    // The notifications of one code.
+    std::vector<std::array<int32_t, 4>> Notes(int code) const
+    {
+        std::vector<std::array<int32_t, 4>> out;
+        for (const auto &n : notes)
+            if (n[0] == code)
+                out.push_back(n);
+        return out;
+    }
+
+    // A K-line view's overlaid stock; a quote list's visible rows without statistics.
+    StockId second = 0;
+    std::vector<STKMS> stocks, rows;
+    std::vector<std::array<int32_t, 4>> notes;
+    std::function<void()> onNotify;
+    std::vector<win::UINT> frameMessages;
+};
+
+inline TMultiViewChild *MakeFrameTestView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
+{
+    return new FrameTestView(page, node, attr);
+}
+
+// For its lifetime the test view stands for every view type, and the view hooks
+// the frame calls read it.
+struct TestViews {
+    TestViews()
+    {
+        for (uint16_t type : {VIEW_TREND, VIEW_KLINE, VIEW_RANKING, VIEW_REPORT, VIEW_NEWS, VIEW_TEXT, VIEW_NOTES})
+            RegisterViewMaker(type, MakeFrameTestView);
+        ViewHooks.CollectVisibleStocks = [](TMultiViewChild *list, EArray<STKMS> *stats) {
+            if (auto *view = dynamic_cast<FrameTestView *>(list))
+                for (STKMS s : view->rows)
+                    stats->Add(s);
+        };
+        ViewHooks.SecondStock = [](TMultiViewChild *chart) -> StockId {
+            auto *view = dynamic_cast<FrameTestView *>(chart);
+            return view ? view->second : 0;
+        };
+    }
+    ~TestViews()
+    {
+        ClearViewMakers();
+        ViewHooks.CollectVisibleStocks = nullptr;
+        ViewHooks.SecondStock = nullptr;
+    }
+    TestViews(const TestViews &) = delete;
+    TestViews &operator=(const TestViews &) = delete;
+};
+
+// Gives the frame a new page, as its FormShow opens one, holding one empty and
+// active pane, in place of any page it shows.
+inline TMultiViewMain *NewTestPage(TMFrame *frame)
+{
+    delete frame->CurrentPage;
+    frame->CurrentPage = nullptr;
+    auto *page = new TMultiViewMain(frame, PAGE_NEW, "");
+    page->Align = win::alClient;
+    page->AfterConstruction();
+    page->Show();
+    frame->CurrentPage = page;
+    return page;
+}
+
+// Adds a view of the type showing the stock to the page, beside its last pane.
+inline TMultiViewChild *AddView(TMultiViewMain *page, uint16_t type, StockId stock = 0)
+{
+    VIEW_ATTR attr;
+    InitViewAttr(type, &attr);
+    attr.Stock = stock;
+    MVCS *node = page->Panes->GetAt(page->Panes->GetCount() - 1)->Node;
+    TMultiViewChild *view = page->SplitPane(node, &attr, 0.5f, 2);
+    page->LayoutPage();
+    return view;
+}
+
+inline FrameTestView *AddTestView(TMultiViewMain *page, uint16_t type = VIEW_REPORT, StockId stock = 0)
+{
+    return dynamic_cast<FrameTestView *>(AddView(page, type, stock));
+}
+
+} // namespace framefixture
