@@ -118,6 +118,14 @@ inline TMultiViewChild *AddView(TMultiViewMain *page, uint16_t type, StockId sto
     return view;
 }
 
+// The page's panes count as drawn: they post the frame no 2626 of their own
+// when first shown, so that a test alone decides when the frame subscribes.
+inline void MarkDrawn(TMultiViewMain *page)
+{
+    for (int i = 0; i < page->Panes->GetCount(); ++i)
+        page->Panes->GetAt(i)->Drawn = 1;
+}
+
 inline FrameTestView *AddTestView(TMultiViewMain *page, uint16_t type = VIEW_REPORT, StockId stock = 0)
 {
     return dynamic_cast<FrameTestView *>(AddView(page, type, stock));
