@@ -773,6 +773,11 @@ void CWnd::GetClientRect(RECT *rect) const
         *rect = RECT{0, 0, 0, 0};
 }
 
+BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT *placement) const
+{
+    return win::GetWindowPlacement(m_hWnd, placement);
+}
+
 void CWnd::GetWindowRect(RECT *rect) const
 {
     if (rect && !win::GetWindowRect(m_hWnd, rect))

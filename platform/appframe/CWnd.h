@@ -132,6 +132,7 @@ public:
     static const CWnd wndTopMost;
     static const CWnd wndNoTopMost;
     void GetClientRect(RECT *rect) const;
+    BOOL GetWindowPlacement(WINDOWPLACEMENT *placement) const;
     // In screen coordinates.
     void GetWindowRect(RECT *rect) const;
     void ClientToScreen(POINT *point) const;

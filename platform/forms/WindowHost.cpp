@@ -850,6 +850,16 @@ RECT WidgetSurface::Bounds() const
     return RECT{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
 }
 
+RECT WidgetSurface::NormalBounds() const
+{
+    if (!widget_ || !widget_->isWindow() || !(widget_->isMinimized() || widget_->isMaximized()))
+        return Bounds();
+    QRect g = widget_->normalGeometry();
+    if (!g.isValid())
+        return Bounds();
+    return RECT{g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+}
+
 void WidgetSurface::SetBounds(const RECT &b)
 {
     if (widget_)

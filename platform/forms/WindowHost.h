@@ -131,6 +131,7 @@ public:
     QWidget *Widget() override { return widget_; }
     RECT Bounds() const override;
     void SetBounds(const RECT &bounds) override;
+    RECT NormalBounds() const override;
     POINT ClientOrigin() const override;
     void SetParentWindow(HWND parent) override;
     void Invalidate(const RECT *rect, bool erase) override;

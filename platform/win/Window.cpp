@@ -764,6 +764,22 @@ BOOL GetWindowRect(HWND hwnd, RECT *rect)
     return TRUE;
 }
 
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT *placement)
+{
+    if (!placement || !FindLocalWindow(hwnd)) {
+        SetLastError(placement ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    WindowSurface *surface = SurfaceOf(hwnd);
+    placement->length = sizeof(WINDOWPLACEMENT);
+    placement->flags = 0;
+    placement->showCmd = IsIconic(hwnd) ? SW_SHOWMINIMIZED : IsZoomed(hwnd) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    placement->ptMinPosition = POINT{0, 0};
+    placement->ptMaxPosition = POINT{0, 0};
+    placement->rcNormalPosition = surface ? surface->NormalBounds() : RECT{0, 0, 0, 0};
+    return TRUE;
+}
+
 BOOL ClientToScreen(HWND hwnd, POINT *point)
 {
     WindowSurface *surface = PlacedSurface(hwnd);

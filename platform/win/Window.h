@@ -203,6 +203,20 @@ BOOL GetClientRect(HWND hwnd, RECT *rect);
 // In screen coordinates.
 BOOL GetWindowRect(HWND hwnd, RECT *rect);
 BOOL ClientToScreen(HWND hwnd, POINT *point);
+// Where a window stands: showCmd (SW_SHOWNORMAL, SW_SHOWMINIMIZED or
+// SW_SHOWMAXIMIZED) and rcNormalPosition, its rectangle when restored, in its
+// parent's client coordinates (the screen's for a top-level window). The
+// minimised and maximised positions are not kept (0, 0). FALSE for a window that
+// does not exist here or a null `placement`.
+struct WINDOWPLACEMENT {
+    UINT length;
+    UINT flags;
+    UINT showCmd;
+    POINT ptMinPosition;
+    POINT ptMaxPosition;
+    RECT rcNormalPosition;
+};
+BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT *placement);
 BOOL ScreenToClient(HWND hwnd, POINT *point);
 // Returns the previous parent; 0 on failure.
 HWND SetParent(HWND hwnd, HWND parent);

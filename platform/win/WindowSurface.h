@@ -27,6 +27,9 @@ public:
     // a top-level window), and its client rectangle's origin on the screen.
     virtual RECT Bounds() const { return RECT{0, 0, 0, 0}; }
     virtual void SetBounds(const RECT &bounds) {}
+    // The rectangle the window has when neither minimised nor maximised, in the
+    // same coordinates as Bounds.
+    virtual RECT NormalBounds() const { return Bounds(); }
     virtual POINT ClientOrigin() const { return POINT{0, 0}; }
     virtual void SetParentWindow(HWND parent) {}
     // Marks an area of the client (null: all of it) for painting; `erase` asks

@@ -225,3 +225,26 @@ TEST_F(WndTest, ApplicationThatRefusesToStartEndsAtOnce)
 }
 
 } // namespace
+
+TEST_F(WndTest, WindowPlacementGivesTheRestoredRectangle)
+{
+    CWnd frame;
+    ASSERT_TRUE(frame.CreateEx(0, AfxRegisterWndClass(0), "frame", WS_OVERLAPPEDWINDOW, 30, 40, 200, 150, 0, 0));
+    CWnd child;
+    ASSERT_TRUE(child.CreateEx(0, "Static", "", WS_CHILD | WS_VISIBLE, CRect(10, 20, 60, 44), &frame, 1001));
+    WINDOWPLACEMENT wp{};
+    ASSERT_TRUE(child.GetWindowPlacement(&wp));
+    // A child's rectangle is in its parent's client coordinates.
+    EXPECT_EQ(CRect(wp.rcNormalPosition), CRect(10, 20, 60, 44));
+    EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
+
+    frame.ShowWindow(SW_SHOWMAXIMIZED);
+    ASSERT_TRUE(appframetest::PumpUntil([&] { return frame.IsZoomed() != FALSE; }));
+    ASSERT_TRUE(frame.GetWindowPlacement(&wp));
+    EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+    EXPECT_EQ(CRect(wp.rcNormalPosition), CRect(30, 40, 230, 190)) << "the rectangle it is restored to";
+
+    EXPECT_FALSE(GetWindowPlacement(0, &wp));
+    EXPECT_FALSE(frame.GetWindowPlacement(nullptr));
+    frame.DestroyWindow();
+}
