@@ -97,6 +97,11 @@ BOOL CInfoReleaseDlg::OnInitDialog()
     if (m_nStay != 0)
         SetTimer(1, static_cast<UINT>(m_nStay) * 1000u, nullptr);
     CenterWindow();
+    // The button holds the focus, so that the text is read, not selected.
+    if (CWnd *close = GetDlgItem(IDOK)) {
+        GotoDlgCtrl(close);
+        return FALSE;
+    }
     return TRUE;
 }
 
