@@ -1,6 +1,7 @@
 #include "consign/main/CConsignApp.h"
 
 #include <cstring>
+#include <vector>
 
 #include "consign/session/ConsignState.h"
 #include "consign/session/Des.h"
@@ -8,6 +9,7 @@
 #include "consign/session/ModuleVersion.h"
 #include "consign/session/ui/LoginLoop.h"
 #include "platform/appframe/HotKey.h"
+#include "platform/gdi/Resources.h"
 #include "platform/win/Mutex.h"
 #include "platform/win/Process.h"
 #include "platform/win/Profile.h"
@@ -28,6 +30,28 @@ int ConfigInt(const char *key, int defaultValue)
 }
 
 constexpr DWORD SheetStyle = 0x90CF0080; // popup, visible, caption, system menu, frame, min/max boxes, modal frame
+
+// The About box's picture (bitmap 144): three candles, a rising red one between
+// two green ones, on a dark blue ground.
+void RegisterAboutPicture()
+{
+    constexpr int Size = 32;
+    std::vector<DWORD> pixels(Size * Size, 0x10305A);
+    auto fill = [&](int left, int top, int right, int bottom, DWORD colour) {
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                pixels[static_cast<size_t>(y * Size + x)] = colour;
+    };
+    struct Candle {
+        int x, wickTop, bodyTop, bodyBottom, wickBottom;
+        DWORD colour;
+    } candles[] = {{5, 10, 14, 24, 27, 0x20C040}, {14, 3, 6, 22, 26, 0xE03030}, {23, 8, 12, 20, 24, 0x20C040}};
+    for (const Candle &c : candles) {
+        fill(c.x + 2, c.wickTop, c.x + 3, c.wickBottom, c.colour);
+        fill(c.x, c.bodyTop, c.x + 5, c.bodyBottom, c.colour);
+    }
+    RegisterBitmapResource(MAKEINTRESOURCEA(144), Size, Size, pixels.data());
+}
 
 } // namespace
 
@@ -73,6 +97,7 @@ BOOL CConsignApp::InitInstance()
 {
     // The terminal hands the '|' line over as the whole command line; a user
     // may also give it after the program's name.
+    RegisterAboutPicture();
     const char *line = GetCommandLineA();
     if (!line || line[0] != '|')
         line = m_lpCmdLine ? m_lpCmdLine : "";
@@ -167,7 +192,10 @@ BOOL CConsignApp::StartUp(const char *line)
     BuildHotKeyText(StartSettings.hotKey, StartSettings.hotKeyModifiers, HotKeyText, modifiers);
     if (!RegisterHotKey(m_pMainDlg->m_hWnd, 0x100, modifiers, static_cast<UINT>(StartSettings.hotKey)))
         AfxMessageBox("热键注册冲突！");
+    // The numbering starts at 1 before the pre-orders take theirs, so that the
+    // next order does not repeat the number of a loaded one.
     LocalOrderNumber = 1;
+    m_pMainDlg->LoadPreOrders();
     return TRUE;
 }
 

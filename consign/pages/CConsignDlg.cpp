@@ -4,6 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "consign/pages/CAboutDlg.h"
+#include "consign/pages/InfoPopups.h"
+#include "consign/pages/PreOrderStore.h"
 #include "consign/pages/VarietyName.h"
 #include "consign/session/ConsignState.h"
 #include "consign/session/Helpers.h"
@@ -89,6 +92,7 @@ BOOL CConsignDlg::OnInitDialog()
     m_bModeless = FALSE;
     CPropertySheet::OnInitDialog();
     m_bModeless = TRUE;
+    m_OtherPage.LoadOptions();
     if (icon_) {
         SetIcon(icon_, TRUE);
         SetIcon(icon_, FALSE);
@@ -539,6 +543,11 @@ void CConsignDlg::OnSysCommand(UINT nID, LPARAM lParam)
     case ReconnectCommand:
         Reconnect();
         return;
+    case AboutCommand: {
+        CAboutDlg about(ProgramName(), this);
+        about.DoModal();
+        return;
+    }
     default:
         CPropertySheet::OnSysCommand(nID, lParam);
     }
@@ -740,6 +749,7 @@ void CConsignDlg::CloseSheet()
 {
     if (MessageBox("确定要关闭吗?", "确认", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
+    SavePreOrders();
     TheTradeSession().SendLogout(ClientMode);
     CRect r;
     GetWindowRect(&r);
@@ -749,8 +759,26 @@ void CConsignDlg::CloseSheet()
     WriteConfigInt("Left", r.left);
     WriteConfigInt("Right", r.right);
     WriteConfigInt("Bottom", r.bottom);
+    m_OtherPage.TakeOptions();
+    m_OtherPage.SaveOptions();
     DestroyWindow();
 }
+
+void CConsignDlg::LoadPreOrders()
+{
+    LoadPreOrderList(SettingsPath, LoginAccount, PreOrderList, LocalOrderNumber);
+}
+
+void CConsignDlg::SavePreOrders() { SavePreOrderList(SettingsPath, LoginAccount, PreOrderList); }
+
+void CConsignDlg::ShowInformation(const BYTE *body, int length, bool manual)
+{
+    PopUpInformation(m_OtherPage, body, length, manual, this);
+}
+
+void CConsignDlg::ShowErrorInformation(LPCSTR text) { PopUpError(m_OtherPage, text, this); }
+
+void CConsignDlg::ShowExchangeState(LPCSTR text) { PopUpExchangeState(m_OtherPage, text, this); }
 
 void CConsignDlg::ShowStatusText(LPCSTR text)
 {

@@ -44,6 +44,10 @@ public:
     void FillOrderFromCommandLine(const CCmdLineOrder &record);
     // The close procedure: asks, then logs out and writes the window rectangle.
     void CloseSheet();
+    // Today's pre-orders of the login account from the settings file, and
+    // their save at close.
+    void LoadPreOrders();
+    void SavePreOrders();
 
     // The text drawn as a link at the bottom left ([Config] custom).
     win::CString m_strCustom;
@@ -75,9 +79,9 @@ public:
     void ShowStatusText(win::LPCSTR text) override;
     void ShowMessageLine(win::LPCSTR text) override;
     void SetMainTitle(win::LPCSTR text) override;
-    void ShowInformation(const win::BYTE *body, int length, bool manual) override {}
-    void ShowErrorInformation(win::LPCSTR text) override {}
-    void ShowExchangeState(win::LPCSTR text) override {}
+    void ShowInformation(const win::BYTE *body, int length, bool manual) override;
+    void ShowErrorInformation(win::LPCSTR text) override;
+    void ShowExchangeState(win::LPCSTR text) override;
     void RefreshList(SessionList list) override {}
     void OnOrderAnswer(const COrderRecord &order) override {}
     void OnOrderRejected(const COrderRecord &order, win::LPCSTR text) override {}

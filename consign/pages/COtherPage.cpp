@@ -102,9 +102,8 @@ void COtherPage::DoDataExchange(CDataExchange *pDX)
     DDX_Check(pDX, 1244, m_bErrorInfo);
 }
 
-BOOL COtherPage::OnInitDialog()
+void COtherPage::LoadOptions()
 {
-    CPropertyPage::OnInitDialog();
     m_bAlwaysOnTop = ReadOption("SysModal");
     m_bPopup = ReadOption("InfoPopup");
     m_bSystemInfo = ReadOption("SystemInfo");
@@ -114,6 +113,18 @@ BOOL COtherPage::OnInitDialog()
     // that the page can be left and the value written back is a valid one.
     const int stay = static_cast<int>(GetPrivateProfileIntA("Config", "InfoWindowStay", 0, SettingsPath));
     m_nStay = stay < 0 ? 0 : stay > 999 ? 999 : stay;
+}
+
+void COtherPage::TakeOptions()
+{
+    if (m_hWnd)
+        UpdateData(TRUE);
+}
+
+BOOL COtherPage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    LoadOptions();
     m_nPasswordKind = 0;
     UpdateData(FALSE);
     if (!m_bPopup)

@@ -21,6 +21,12 @@ public:
     // chosen server group; the outcome is shown in a message box.
     win::BOOL ChangeCommPassword(win::LPCSTR oldPassword, win::LPCSTR newPassword);
 
+    // Reads the options from [Config] of the settings file: by the page's
+    // initialisation, and by the sheet at its start, so that the pop-ups and the
+    // save at close have them before the page was ever shown.
+    void LoadOptions();
+    // Takes the options from the controls when the page exists.
+    void TakeOptions();
     // Writes SysModal, InfoPopup, SystemInfo, ManualInfo, ErrorInfo ("1" or "0")
     // and InfoWindowStay to [Config] of the settings file.
     void SaveOptions() const;
