@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "consign/main/CConsignApp.h"
+#include "consign/pages/PreOrderStore.h"
 #include "consign/session/ConsignState.h"
 #include "platform/appframe/HotKey.h"
 #include "platform/appframe/Tray.h"
@@ -30,6 +31,7 @@
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Thread.h"
+#include "platform/win/Time.h"
 #include "platform/win/Process.h"
 #include "platform/win/Profile.h"
 #include "platform/win/Registry.h"
@@ -315,6 +317,97 @@ TEST_F(ConsignAppTest, ByItselfTheLoginLeadsToTheSheet)
     EXPECT_EQ(GetPrivateProfileIntA("Config", "Right", 0, settings.c_str()) -
                   GetPrivateProfileIntA("Config", "Left", 0, settings.c_str()),
               530u);
+}
+
+// The sheet's shared pieces: today's pre-orders loaded at start and saved at
+// close, the About box, the information pop-ups as the options allow, and the
+// options written back at close.
+// The dialog that holds the keyboard focus, when it has this title: the sheet's
+// own dialogs are no top-level windows of their own.
+HWND FocusedDialog(const char *title)
+{
+    CWnd *w = CWnd::GetFocus();
+    while (w && (w->GetStyle() & WS_CHILD))
+        w = w->GetParent();
+    if (!w)
+        return 0;
+    CString text;
+    w->GetWindowText(text);
+    return text == title ? w->m_hWnd : 0;
+}
+
+TEST_F(ConsignAppTest, PreOrdersAboutBoxAndInformationPopUps)
+{
+    WriteSettings(0, 0);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char today[16];
+    std::snprintf(today, sizeof today, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    const char *file = settings.c_str();
+    WritePrivateProfileStringA("Pre Order", "LastDate", today, file);
+    WritePrivateProfileStringA("Pre Order", "User_no", "8001", file);
+    WritePrivateProfileStringA("Pre Order", "Count", "1", file);
+    WritePrivateProfileStringA("Pre Order 0", "contr", "cu2505", file);
+    WritePrivateProfileStringA("Pre Order 0", "custid", "10000001", file);
+    WritePrivateProfileStringA("Pre Order 0", "vol", "5", file);
+    WritePrivateProfileStringA("Pre Order 0", "flag", "3", file);
+    WritePrivateProfileStringA("Config", "InfoPopup", "1", file);
+    WritePrivateProfileStringA("Config", "ManualInfo", "1", file);
+    WritePrivateProfileStringA("Config", "SystemInfo", "2", file);
+    WritePrivateProfileStringA("Config", "InfoWindowStay", "0", file);
+    ASSERT_TRUE(Start("", "8001", "123456"));
+
+    ASSERT_EQ(PreOrderList.size(), 1u);
+    EXPECT_EQ(PreOrderList.front().volume, 5);
+    EXPECT_EQ(std::string(PreOrderList.front().localNumber, 4), "0001");
+    EXPECT_EQ(LocalOrderNumber, 2) << "the next order goes on after the loaded one";
+
+    std::string aboutName;
+    {
+        ModalScript about([] { return FocusedDialog("关于"); }, [&](HWND h) {
+            CWnd *dialog = CWnd::FromHandle(h);
+            CString name;
+            dialog->GetDlgItemText(1144, name);
+            aboutName = static_cast<const char *>(name);
+            PostMessageA(h, WM_COMMAND, IDOK, 0);
+        });
+        Sheet().SendMessage(WM_SYSCOMMAND, 16, 0);
+    }
+    EXPECT_EQ(aboutName, std::string(ProgramName()));
+
+    auto info = [&](int level, bool manual) {
+        return GatewayCommand(gateway.ControlPort(), "{\"cmd\": \"info\", \"level\": " + std::to_string(level) +
+                                                         ", \"manual\": " + (manual ? "true" : "false") +
+                                                         ", \"sender\": \"admin\", \"message\": \"ok\"}");
+    };
+    info(2, true);
+    ASSERT_TRUE(PumpUntil([] { return FocusedDialog("信息发布") != 0; }));
+    const HWND shown = FocusedDialog("信息发布");
+    CWnd *window = CWnd::FromHandle(shown);
+    CString text;
+    window->GetDlgItemText(1119, text);
+    EXPECT_EQ(std::string(text), "人工");
+    window->GetDlgItemText(1123, text);
+    EXPECT_EQ(std::string(text), "警告");
+    window->SendMessage(WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(shown); })) << "stay time 0: gone with its button";
+    info(5, false);
+    Pump(300);
+    EXPECT_EQ(FocusedDialog("信息发布"), 0u) << "system information is off";
+
+    PreOrderList.push_back(PreOrderList.front());
+    ScriptMessageBoxAnswers({IDYES});
+    Sheet().SendMessage(WM_CLOSE);
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program ends with its main window";
+    EXPECT_EQ(GetPrivateProfileIntA("Pre Order", "Count", 0, file), 2u);
+    EXPECT_EQ(GetPrivateProfileIntA("Pre Order 1", "vol", 0, file), 5u);
+    char value[16];
+    GetPrivateProfileStringA("Config", "SystemInfo", "", value, sizeof value, file);
+    EXPECT_STREQ(value, "0") << "an option that is neither 0 nor 1 is written as off";
+    GetPrivateProfileStringA("Config", "ManualInfo", "", value, sizeof value, file);
+    EXPECT_STREQ(value, "1");
+    PreOrderList.clear();
 }
 
 TEST_F(ConsignAppTest, StartedByTheTerminalItAnnouncesAndTakesHandOvers)

@@ -82,10 +82,6 @@ protected:
         TheTradeSession().Close();
         if (sheet.m_hWnd)
             sheet.DestroyWindow();
-        // The sockets' hidden window lives until it is destroyed; with the forms'
-        // window hosting in this program its host would outlive the test run.
-        if (const HWND sink = FindWindowA("LumoSocketSink", nullptr))
-            DestroyWindow(sink);
         PagesFixture::TearDown();
     }
     // The page in a sheet of its own, shown.

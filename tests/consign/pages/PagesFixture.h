@@ -22,6 +22,7 @@
 #include "platform/win/MessageBox.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Time.h"
+#include "tests/support/ModalScript.h"
 
 namespace win {
 // Readable rectangles and points in failure messages.
@@ -88,6 +89,11 @@ inline void AdvanceClock(win::DWORD ms, win::HWND window)
     win::AdvanceTestClock(ms);
     win::PostMessageA(window, win::WM_NULL, 0, 0);
 }
+
+// The windows still open when every test has run (the sockets' own among them)
+// are destroyed, so that nothing of theirs is left to the memory check.
+inline ::testing::Environment *const DestroyAtEnd =
+    ::testing::AddGlobalTestEnvironment(new testsupport::DestroyWindowsAtEnd);
 
 class PagesFixture : public ::testing::Test {
 protected:
