@@ -1,5 +1,6 @@
 #include "consign/pages/ListLayout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -52,12 +53,21 @@ void ReadListLayout(LPCSTR file, LPCSTR name, int *order, int *widths, int colum
     }
 }
 
-void SaveListLayout(LPCSTR file, LPCSTR name, const CListCtrl &list, int *order, int columns)
+void WriteListLayout(LPCSTR file, LPCSTR name, const int *order, const int *widths, int columns)
 {
     const Sections s(name);
-    list.GetColumnOrderArray(order, columns);
     for (int i = 0; i < columns; ++i) {
         WriteNumber(s.page, i, order[i], file);
-        WriteNumber(s.width, i, list.GetColumnWidth(i), file);
+        WriteNumber(s.width, i, widths[i], file);
     }
+}
+
+void SaveListLayout(LPCSTR file, LPCSTR name, const CListCtrl &list, int *order, int columns)
+{
+    int widths[MAX_LAYOUT_COLUMNS];
+    columns = std::min(columns, MAX_LAYOUT_COLUMNS);
+    list.GetColumnOrderArray(order, columns);
+    for (int i = 0; i < columns; ++i)
+        widths[i] = list.GetColumnWidth(i);
+    WriteListLayout(file, name, order, widths, columns);
 }

@@ -26,6 +26,9 @@ constexpr int MAX_LAYOUT_COLUMNS = 11;
 // number.
 void ReadListLayout(win::LPCSTR file, win::LPCSTR name, int *order, int *widths, int columns);
 
+// Writes a column order and the columns' widths.
+void WriteListLayout(win::LPCSTR file, win::LPCSTR name, const int *order, const int *widths, int columns);
+
 // Writes the list's column order (also kept in `order`) and the widths it
 // reports.
 void SaveListLayout(win::LPCSTR file, win::LPCSTR name, const win::CListCtrl &list, int *order, int columns);
