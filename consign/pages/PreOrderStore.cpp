@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "platform/win/Profile.h"
 #include "platform/win/Text.h"
@@ -95,18 +96,29 @@ void SavePreOrderList(LPCSTR file, LPCSTR account, const std::list<COrderRecord>
     WritePrivateProfileStringA(Head, "LastDate", today, file);
     WritePrivateProfileStringA(Head, "User_no", account, file);
     int n = 0;
+    // Each pre-order's section is written in one go (its six keys, the whole of
+    // the section): a write rewrites the settings file, so a key at a time made
+    // the close's cost six times the file's length for every pre-order.
     for (const COrderRecord &order : list) {
         char section[32], number[16];
         EntrySection(section, n);
-        WritePrivateProfileStringA(section, "contr", FieldText(order.contract, sizeof order.contract).c_str(), file);
-        WritePrivateProfileStringA(section, "custid", FieldText(order.customer, sizeof order.customer).c_str(), file);
-        WritePrivateProfileStringA(section, "price", FieldText(order.price, sizeof order.price).c_str(), file);
+        std::string keys;
+        auto add = [&keys](const char *key, const std::string &value) {
+            keys += key;
+            keys += '=';
+            keys += value;
+            keys += '\0';
+        };
+        add("contr", FieldText(order.contract, sizeof order.contract));
+        add("custid", FieldText(order.customer, sizeof order.customer));
+        add("price", FieldText(order.price, sizeof order.price));
         std::snprintf(number, sizeof number, "%d", order.volume);
-        WritePrivateProfileStringA(section, "vol", number, file);
+        add("vol", number);
         std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(order.flags));
-        WritePrivateProfileStringA(section, "flag", number, file);
-        WritePrivateProfileStringA(section, "map_no", FieldText(order.tradeCode, sizeof order.tradeCode).c_str(),
-                                   file);
+        add("flag", number);
+        add("map_no", FieldText(order.tradeCode, sizeof order.tradeCode));
+        keys += '\0';
+        WritePrivateProfileSectionA(section, keys.c_str(), file);
         ++n;
     }
     char count[16];
