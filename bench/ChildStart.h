@@ -24,6 +24,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <benchmark/benchmark.h>
+
 extern char **environ;
 
 namespace childstart {
@@ -179,6 +181,21 @@ inline double MedianMegabytes(const std::vector<Sample> &v)
     for (const Sample &s : v)
         kb.push_back(s.kb);
     return kb.empty() ? 0 : double(Median(kb)) / 1024;
+}
+
+// The benchmark program's main: started with --child KIND FD BIN it is a child
+// and runs `runChild(kind, fd, bin, argc, argv)`; otherwise it runs the benchmarks.
+template <typename RunChild>
+int Main(int argc, char **argv, RunChild runChild)
+{
+    if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) {
+        int childArgc = 1;
+        return runChild(std::string(argv[2]), std::atoi(argv[3]), std::string(argv[4]), childArgc, argv);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace childstart

@@ -77,14 +77,4 @@ BENCHMARK(BM_ToolpickStartVsEmptyWindow)->Iterations(1)->UseManualTime()->Unit(b
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) {
-        int childArgc = 1;
-        return RunChild(argv[2], std::atoi(argv[3]), argv[4], childArgc, argv);
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return childstart::Main(argc, argv, RunChild); }
