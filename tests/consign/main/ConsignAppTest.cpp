@@ -136,6 +136,11 @@ protected:
         if (App().m_pMainDlg)
             App().ExitInstance();
         RecordMessageBoxes(false);
+        // A quit the program asked for and the test did not take would end the
+        // next test's login at once.
+        MSG msg;
+        while (PeekMessageA(&msg, 0, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
     }
     // The settings file with the gateway as the only site; the [Config] keys
     // are written through the profile functions, which see their own writes at
