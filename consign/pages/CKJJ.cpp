@@ -42,8 +42,7 @@ const DialogItemTemplate HotKeyItems[] = {
 CKJJ::CKJJ() : CPropertyPage(IDD)
 {
     RegisterPageTemplates();
-    RegisterDialogResource(IDD, DialogTemplate{WS_CHILD | DS_CONTROL | DS_SETFONT, 0, 0, 0, 340, 135, "&D快捷键",
-                                               "宋体", 9, HotKeyItems, static_cast<int>(std::size(HotKeyItems))});
+    RegisterDialogResource(IDD, TableTemplate(WS_CHILD | DS_CONTROL | DS_SETFONT, 340, 135, "&D快捷键", HotKeyItems));
 }
 
 void CKJJ::DoDataExchange(CDataExchange *pDX)

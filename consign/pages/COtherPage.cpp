@@ -78,8 +78,7 @@ void WriteOption(LPCSTR key, int value)
 COtherPage::COtherPage() : CPropertyPage(IDD)
 {
     RegisterPageTemplates();
-    RegisterDialogResource(IDD, DialogTemplate{WS_CHILD | DS_CONTROL | DS_SETFONT, 0, 0, 0, 340, 135, "&C其它",
-                                               "宋体", 9, OtherItems, static_cast<int>(std::size(OtherItems))});
+    RegisterDialogResource(IDD, TableTemplate(WS_CHILD | DS_CONTROL | DS_SETFONT, 340, 135, "&C其它", OtherItems));
 }
 
 void COtherPage::DoDataExchange(CDataExchange *pDX)

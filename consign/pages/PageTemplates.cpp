@@ -72,8 +72,7 @@ void RegisterPageTemplates()
     if (done)
         return;
     done = true;
-    RegisterDialogResource(102, DialogTemplate{PageStyle, 0, 0, 0, 286, 104, "&1下单", "宋体", 9, OrderItems,
-                                               static_cast<int>(std::size(OrderItems))});
+    RegisterDialogResource(102, TableTemplate(PageStyle, 286, 104, "&1下单", OrderItems));
     for (const PageEntry &page : OtherPages)
         RegisterDialogResource(page.id, DialogTemplate{PageStyle, 0, 0, 0, 286, 104, page.caption, "宋体", 9,
                                                        nullptr, 0});

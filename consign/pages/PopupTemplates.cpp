@@ -50,11 +50,6 @@ const DialogItemTemplate AboutItems[] = {
     {"Button", IDOK, 176, 50, 44, 14, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, "确定"},
 };
 
-template <size_t N> DialogTemplate Popup(short cx, short cy, LPCSTR caption, const DialogItemTemplate (&items)[N])
-{
-    return DialogTemplate{PopupStyle, 0, 0, 0, cx, cy, caption, "宋体", 9, items, static_cast<int>(N)};
-}
-
 } // namespace
 
 void RegisterPopupTemplates()
@@ -63,8 +58,8 @@ void RegisterPopupTemplates()
     if (done)
         return;
     done = true;
-    RegisterDialogResource(155, Popup(180, 68, "提示信息", PromptItems));
-    RegisterDialogResource(164, Popup(248, 142, "信息发布", InfoItems));
-    RegisterDialogResource(145, Popup(176, 46, "确认撤单", CancelItems));
-    RegisterDialogResource(100, Popup(228, 70, "关于", AboutItems));
+    RegisterDialogResource(155, TableTemplate(PopupStyle, 180, 68, "提示信息", PromptItems));
+    RegisterDialogResource(164, TableTemplate(PopupStyle, 248, 142, "信息发布", InfoItems));
+    RegisterDialogResource(145, TableTemplate(PopupStyle, 176, 46, "确认撤单", CancelItems));
+    RegisterDialogResource(100, TableTemplate(PopupStyle, 228, 70, "关于", AboutItems));
 }

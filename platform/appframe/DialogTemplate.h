@@ -5,6 +5,8 @@
 // to pixels from the dialog's font, as Windows computes it.
 #pragma once
 
+#include <cstddef>
+
 #include "platform/appframe/AfxTypes.h"
 #include "platform/gdi/GdiTypes.h"
 
@@ -38,6 +40,14 @@ struct DialogTemplate {
     const DialogItemTemplate *items;
     int count;
 };
+
+// A template at the origin with the given style, client size and caption, in
+// "宋体" 9 points, whose controls are the static table `items`.
+template <size_t N>
+DialogTemplate TableTemplate(DWORD style, short cx, short cy, LPCSTR caption, const DialogItemTemplate (&items)[N])
+{
+    return DialogTemplate{style, 0, 0, 0, cx, cy, caption, "宋体", 9, items, static_cast<int>(N)};
+}
 
 // Enters the template under `id` (replacing an earlier one); FALSE for a
 // template without items pointer but with a count, or a negative count.

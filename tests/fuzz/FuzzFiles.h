@@ -12,7 +12,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "lumon/core/DataIO.h"
 #include "lumon/core/MarketRecords.h"
+#include "lumon/core/UtilData.h"
 #include "platform/win/File.h"
 
 namespace fuzzfiles {
@@ -84,6 +86,23 @@ inline void EnterDataServerTree(const char *root)
         return;
     WriteOneMarket(64);
     WriteNameTable({"000001", "600000", "600036", "600519", "000002", "000003"}, 40);
+}
+
+// A scratch installation of one market "m" of two stocks, 600000 and a code that
+// fills its whole field, with the settings and the markets loaded. True on the
+// process's first call only, for the caller's own one-time set-up.
+inline bool EnterTwoStockTree(const char *root)
+{
+    if (!EnterScratchTree(root, {"CFG", "data/m"}))
+        return false;
+    static TUtilData util(1);
+    WriteOneMarket(2);
+    StockStaticRecord stocks[2] = {};
+    std::strcpy(stocks[0].Code, "600000");
+    std::memcpy(stocks[1].Code, "6000001", 7);
+    WriteFile("../data/m/nametbl.n", stocks, sizeof stocks);
+    static TDataIO io(0);
+    return true;
 }
 
 } // namespace fuzzfiles

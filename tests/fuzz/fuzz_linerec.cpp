@@ -27,15 +27,8 @@ TIndex *Objects[2];
 
 void Prepare()
 {
-    if (!fuzzfiles::EnterScratchTree("linerec", {"CFG", "data/m"}))
+    if (!fuzzfiles::EnterTwoStockTree("linerec"))
         return;
-    static TUtilData util(1);
-    fuzzfiles::WriteOneMarket(2);
-    StockStaticRecord stocks[2] = {};
-    std::strcpy(stocks[0].Code, "600000");
-    std::memcpy(stocks[1].Code, "6000001", 7); // a code filling its field
-    fuzzfiles::WriteFile("../data/m/nametbl.n", stocks, sizeof stocks);
-    static TDataIO io(0);
     static TIndex price(MakeStockId(0, 0, 1)), volume(MakeStockId(0, 0, 1));
     price.Id = 3;
     volume.Id = 322;

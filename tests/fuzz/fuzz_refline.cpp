@@ -6,31 +6,12 @@
 #include <cstring>
 #include <filesystem>
 
-#include "lumon/core/DataIO.h"
-#include "lumon/core/UtilData.h"
 #include "lumon/formula/RefLines.h"
 #include "tests/fuzz/FuzzFiles.h"
 
-namespace {
-
-void Prepare()
-{
-    if (!fuzzfiles::EnterScratchTree("refline", {"CFG", "data/m"}))
-        return;
-    static TUtilData util(1);
-    fuzzfiles::WriteOneMarket(2);
-    StockStaticRecord stocks[2] = {};
-    std::strcpy(stocks[0].Code, "600000");
-    std::memcpy(stocks[1].Code, "6000001", 7); // a code filling its field
-    fuzzfiles::WriteFile("../data/m/nametbl.n", stocks, sizeof stocks);
-    static TDataIO io(0);
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    Prepare();
+    fuzzfiles::EnterTwoStockTree("refline");
     fuzzfiles::WriteFile("../CFG/refline.dat", data, size);
     int id = size >= 2 ? data[0] | data[1] << 8 : 0;
     RefLineRecord r;

@@ -113,11 +113,6 @@ const DialogItemTemplate GroupItems[] = {
     {"Button", IDCANCEL, 184, 142, 50, 14, BS_PUSHBUTTON | WS_TABSTOP, 0, "取消"},
 };
 
-template <size_t N> DialogTemplate Make(short cx, short cy, const char *caption, const DialogItemTemplate (&items)[N])
-{
-    return DialogTemplate{DialogStyle, 0, 0, 0, cx, cy, caption, "宋体", 9, items, static_cast<int>(N)};
-}
-
 } // namespace
 
 void RegisterSessionDialogs()
@@ -126,11 +121,11 @@ void RegisterSessionDialogs()
     if (done)
         return;
     done = true;
-    RegisterDialogResource(IDD_TRADE_LOGIN, Make(214, 124, "登录", LoginItems));
-    RegisterDialogResource(IDD_PASSWORD_PAD, Make(114, 136, "输入密码", PadItems));
-    RegisterDialogResource(IDD_SERVER_TEST, Make(174, 90, "测试服务器", TestItems));
-    RegisterDialogResource(IDD_COMM_SETTINGS, Make(278, 164, "通讯设置", CommItems));
-    RegisterDialogResource(IDD_SERVER_GROUP, Make(244, 164, "设置服务器", GroupItems));
+    RegisterDialogResource(IDD_TRADE_LOGIN, TableTemplate(DialogStyle, 214, 124, "登录", LoginItems));
+    RegisterDialogResource(IDD_PASSWORD_PAD, TableTemplate(DialogStyle, 114, 136, "输入密码", PadItems));
+    RegisterDialogResource(IDD_SERVER_TEST, TableTemplate(DialogStyle, 174, 90, "测试服务器", TestItems));
+    RegisterDialogResource(IDD_COMM_SETTINGS, TableTemplate(DialogStyle, 278, 164, "通讯设置", CommItems));
+    RegisterDialogResource(IDD_SERVER_GROUP, TableTemplate(DialogStyle, 244, 164, "设置服务器", GroupItems));
     RegisterPadBitmaps();
 }
 
