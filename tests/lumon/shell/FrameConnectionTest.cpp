@@ -107,12 +107,18 @@ TEST_F(FrameConnectionTest, QuietRetriesReconnectAfterTheServerClosesTheLink)
     EXPECT_EQ(ShownMessageBoxes().size(), 0u);
     EXPECT_FALSE(frame->FaultPending());
     EXPECT_EQ(FaultStartTick, 0u);
-    // The server sees both links again.
+    // The server sees both links again. The frame's messages are served while
+    // waiting: the clients finish their links from its loop.
     size_t links = 0;
-    for (int i = 0; i < 300 && links != 2; ++i) {
-        links = server.Command(R"({"cmd": "status"})")["connections"].size();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    testsupport::PumpUntil(
+        App(),
+        [&] {
+            links = server.Command(R"({"cmd": "status"})")["connections"].size();
+            if (links != 2)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return links == 2;
+        },
+        10000);
     EXPECT_EQ(links, 2u);
 }
 
