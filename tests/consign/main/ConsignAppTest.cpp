@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <filesystem>
 #include <fstream>
@@ -25,16 +26,19 @@
 #include "consign/main/CConsignApp.h"
 #include "consign/pages/PreOrderStore.h"
 #include "consign/session/ConsignState.h"
+#include "consign/session/RecordLists.h"
 #include "platform/appframe/HotKey.h"
 #include "platform/appframe/Tray.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Thread.h"
+#include "platform/win/ThreadQueue.h"
 #include "platform/win/Time.h"
 #include "platform/win/Process.h"
 #include "platform/win/Profile.h"
 #include "platform/win/Registry.h"
+#include "platform/win/SystemInfo.h"
 #include "platform/win/Window.h"
 #include "platform/win/WindowSurface.h"
 #include "tests/support/GatewayPeer.h"
@@ -153,7 +157,8 @@ protected:
             << "[Login]\r\nServerCount=1\r\nServerSelect=1\r\nSaveName=0\r\nProxyInuse=0\r\nProxyPort=1080\r\n"
             << "[ServerGroup1]\r\nServerName=模拟网关\r\nFirstServer=1\r\nUseServer1=1\r\nServer1IP=127.0.0.1\r\n"
             << "Server1Port=" << port << "\r\nUseServer2=0\r\nServer2IP=\r\nServer2Port=0\r\nUseServer3=0\r\n"
-            << "Server3IP=\r\nServer3Port=0\r\nUseValidate=0\r\nValidateUsePassword=0\r\nValidateDll=\r\n";
+            << "Server3IP=\r\nServer3Port=0\r\nUseValidate=0\r\nValidateUsePassword=0\r\nValidateDll=\r\n"
+            << "[Variety key]\r\n0=cu\r\n1=m\r\n[Variety name]\r\n0=铜\r\n1=豆粕\r\n";
         WritePrivateProfileStringA("Config", "Client Mode", std::to_string(clientMode).c_str(), settings.c_str());
         WritePrivateProfileStringA("Config", "UseCmdLine", std::to_string(useCmdLine).c_str(), settings.c_str());
     }
@@ -447,20 +452,35 @@ TEST_F(ConsignAppTest, StartedByTheTerminalItAnnouncesAndTakesHandOvers)
     GetWindowsDirectoryA(windows, sizeof windows);
     std::filesystem::copy_file(settings, std::string(windows) + "/consign.ini",
                                std::filesystem::copy_options::overwrite_existing);
-    const std::string second = "|1001|||m2601||1|1|0|3412|5|0|0|4025|4026|";
-    STARTUPINFOA startup{};
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(LUMO_CONSIGN, const_cast<char *>(second.c_str()), nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &startup, &process));
-    DWORD code = STILL_ACTIVE;
-    ASSERT_TRUE(PumpUntil([&] {
-        GetExitCodeProcess(process.hProcess, &code);
-        return code != STILL_ACTIVE;
-    }));
-    EXPECT_LT(code, 128u) << "the second copy ends by itself";
+    // Another copy of the program started with `line`; true when it ended by itself.
+    auto runCopy = [&](const std::string &line) {
+        STARTUPINFOA startup{};
+        PROCESS_INFORMATION process{};
+        if (!CreateProcessA(LUMO_CONSIGN, const_cast<char *>(line.c_str()), nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &process))
+            return false;
+        DWORD code = STILL_ACTIVE;
+        const bool ended = PumpUntil([&] {
+            GetExitCodeProcess(process.hProcess, &code);
+            return code != STILL_ACTIVE;
+        });
+        return ended && code < 128;
+    };
+    // The sheet waits in the tray, on another page: the hand-over brings it forward.
+    Sheet().SetActivePage(3);
+    Sheet().SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_FALSE(Sheet().IsWindowVisible());
+    const size_t windowsBefore = CallerWindow::notes.size();
+    EXPECT_TRUE(runCopy("|1001|||m2601||1|1|0|3412|5|0|0|4025|4026|")) << "the second copy ends by itself";
+    EXPECT_EQ(CallerWindow::notes.size(), windowsBefore) << "the second copy announces no window of its own";
+    EXPECT_TRUE(Sheet().IsWindowVisible()) << "the hand-over brings the sheet forward";
+    EXPECT_FALSE(Sheet().IsIconic());
     Sheet().m_OrderPage.GetDlgItemText(1012, contract);
     EXPECT_STREQ(contract, "m2601");
     EXPECT_EQ(Sheet().GetActiveIndex(), 0);
+    CString variety;
+    Sheet().m_OrderPage.GetDlgItemText(1025, variety);
+    EXPECT_STREQ(variety, "豆粕");
     CString volume, price, direction, openClose;
     Sheet().m_OrderPage.GetDlgItemText(1004, volume);
     Sheet().m_OrderPage.GetDlgItemText(1005, price);
@@ -470,8 +490,66 @@ TEST_F(ConsignAppTest, StartedByTheTerminalItAnnouncesAndTakesHandOvers)
     EXPECT_EQ(Sheet().m_OrderPage.m_OpenCloseBox.GetCurSel(), 2);
     EXPECT_EQ(Sheet().m_OrderPage.m_HedgeBox.GetCurSel(), 0);
 
+    // A 1002 line ends the running copy: its sheet posts the quit, which ends
+    // the program's main loop (at once when it came while the loop was not
+    // running); without it the loop would run on until the fallback ends it.
+    EXPECT_TRUE(runCopy("|1002|"));
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    QObject::connect(&fallback, &QTimer::timeout, [] { QCoreApplication::exit(-1); });
+    fallback.start(5000);
+    EXPECT_EQ(RunMainLoop(), 0) << "the running copy is told to end";
+
     App().ExitInstance();
     ASSERT_FALSE(CallerWindow::notes.empty());
     EXPECT_EQ(CallerWindow::notes.back().message, 4026u);
     DestroyWindow(terminal);
+}
+
+// Enter in the order page's customer field completes the customer from the
+// list by its numeric value when the text is no exact number of the list.
+TEST_F(ConsignAppTest, EnterLooksTheCustomerUp)
+{
+    WriteSettings(0, 0);
+    ASSERT_TRUE(Start("", "8001", "123456"));
+    ClientList.clear();
+    for (const char *number : {"0012  ", "012", "10000001", "77"}) {
+        CClientRecord r{};
+        std::strncpy(r.customer, number, sizeof r.customer);
+        ClientList.push_back(r);
+    }
+    ClientList.back().customer[1] = '8'; // "78": numbers are compared in full
+    const struct {
+        const char *typed, *after, *box;
+    } cases[] = {
+        {"10000001", "10000001", nullptr},     // an exact number stays
+        {"0010000001", "10000001", nullptr},   // one number of that value: it replaces the text
+        {"12", "12", "存在多个匹配的客户"},   // 0012 and 012
+        {"77", "77", "客户不存在"},
+        {"*12", "*12", nullptr},               // a '*' text is not looked up
+        {"", "", nullptr},
+    };
+    Sheet().SetActivePage(0);
+    Sheet().SetForegroundWindow();
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == Sheet().m_hWnd; }, 3000));
+    for (const auto &c : cases) {
+        RecordMessageBoxes(true); // a fresh record
+        ScriptMessageBoxAnswers({IDOK});
+        CWnd *field = Sheet().m_OrderPage.GetDlgItem(1011);
+        Sheet().m_OrderPage.SetDlgItemText(1011, c.typed);
+        field->SetFocus();
+        Sheet().SendMessage(WM_COMMAND, IDOK, 0);
+        CString text;
+        Sheet().m_OrderPage.GetDlgItemText(1011, text);
+        EXPECT_STREQ(text, c.after) << c.typed;
+        const std::vector<std::string> boxes = BoxTexts();
+        if (c.box) {
+            EXPECT_EQ(boxes, std::vector<std::string>{c.box}) << c.typed;
+            EXPECT_EQ(CWnd::GetFocus(), field) << "the focus goes back to the customer field";
+        } else {
+            EXPECT_TRUE(boxes.empty()) << c.typed;
+            EXPECT_NE(CWnd::GetFocus(), field) << "the focus moves on: " << c.typed;
+        }
+    }
+    ClientList.clear();
 }
