@@ -427,7 +427,8 @@ class Model:
 
     def stock_info(self, stock):
         """The 244-byte broker-queue record: bid and ask counts, then 40 bid and 40 ask
-        entries of a flag byte and a 16-bit number (flagged entries mark price levels)."""
+        entries of a flag byte and a 16-bit number. A flagged entry marks a price level and
+        carries the level's number (1, 2 ...); the terminal puts the side's sign in front."""
         rng = random.Random('%d:%s' % (stock.market.index, stock.code.decode('latin-1')))
         brokers = self.install.brokers or list(range(1000, 1100))
         record = bytearray()
@@ -442,7 +443,7 @@ class Model:
                     entries += b'\0\0\0'
                 elif k == 0 or rng.random() < 0.2:
                     level += 1
-                    entries += struct.pack('<Bh', 1, -level)
+                    entries += struct.pack('<BH', 1, level)
                 else:
                     entries += struct.pack('<BH', 0, rng.choice(brokers) & 0xFFFF)
             record += entries

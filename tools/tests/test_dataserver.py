@@ -479,6 +479,13 @@ class RequestTests(ServerTest):
         self.assertEqual((kind, len(body), body[:9]), (102, 253, b'\x01' + wire_code(b'cu0612', 8)))
         bids, asks = struct.unpack_from('<HH', body, 9)
         self.assertTrue(1 <= bids <= 40 and 1 <= asks <= 40)
+        # Each side opens with a flagged entry whose number is the price level
+        # (1, 2 ...), counted up along the side.
+        for side, count in ((0, bids), (1, asks)):
+            entries = [struct.unpack_from('<BH', body, 13 + 120 * side + 3 * k) for k in range(count)]
+            levels = [number for flag, number in entries if flag]
+            self.assertEqual(entries[0], (1, 1))
+            self.assertEqual(levels, list(range(1, len(levels) + 1)))
 
         kind, body = ask(203, b'\0' * 4)
         self.assertEqual(kind, 203)
