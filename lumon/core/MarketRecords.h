@@ -111,3 +111,9 @@ inline int StockIndex(StockId id) { return int(id >> 16); }
 // is read as 1 (the stock counts in whole units) wherever prices are shown or
 // compared.
 inline float PriceScaleOf(const StockStaticRecord &s) { return s.ScaleDivisor ? float(s.ScaleDivisor) : 1.0f; }
+// The divisor of a stock's volumes, 0 read as 1 in the same way, so that the
+// charts' integer divisions by it stay defined.
+inline uint32_t VolumeUnitOf(const StockStaticRecord &s) { return s.VolumeUnit ? s.VolumeUnit : 1u; }
+// The decimals a stock's prices are shown with: a name table's byte above 6 is
+// read as 6, which keeps every price text within its cell.
+inline int DecimalsOf(const StockStaticRecord &s) { return s.Decimals > 6 ? 6 : s.Decimals; }

@@ -11,7 +11,9 @@
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/MVMain.h"
 #include "lumon/shell/NoticeForm.h"
+#include "lumon/shell/ViewFactory.h"
 #include "platform/forms/TMainMenu.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPopupMenu.h"
@@ -82,6 +84,8 @@ void TMFrame::CreateMenus()
     T1 = NewCheckItem(this, ChartMenu, "闪电图优先(&T)", true);
     MenuItem94 = NewCheckItem(this, ChartMenu, "动态优先(&D)", true);
     N51 = NewCheckItem(this, ChartMenu, "报价网格(&G)", false);
+    N22 = NewItem(this, ChartMenu, "数据刷新(&R)");
+    N22->OnClick = [this](TObject *s) { N22Click(s); };
     MenuItem117 = NewItem(this, bar, "技术分析");
     NewsMenu = NewItem(this, bar, "新闻资讯");
     WebMenu = NewItem(this, bar, "-");
@@ -107,6 +111,13 @@ void TMFrame::CreateMenus()
 }
 
 void TMFrame::O1Click(TObject *) { O1->Checked = !O1->Checked; }
+
+void TMFrame::N22Click(TObject *)
+{
+    TMultiViewChild *pane = CurrentPage ? CurrentPage->ActivePane : nullptr;
+    if (pane && CurrentPage->HasPane(pane) && ViewHooks.ReloadChartData)
+        ViewHooks.ReloadChartData(pane);
+}
 
 void TMFrame::BuildBlockMenus()
 {

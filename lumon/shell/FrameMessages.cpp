@@ -285,5 +285,11 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
             if ((view == VIEW_KLINE || view == VIEW_TREND) && shown == stock)
                 pane->Notify(view == VIEW_KLINE ? 12 : 11, int32_t(stock), 0, 0);
         }
+        // The charts' quote panel (day statistics) and broker grid (stock information).
+        const bool chart = view == VIEW_KLINE || view == VIEW_TREND;
+        if (chart && type == 9 && ViewHooks.RepaintQuotePanel)
+            ViewHooks.RepaintQuotePanel(pane);
+        else if (chart && type == 102 && shown == stock && ViewHooks.RepaintBrokerGrid)
+            ViewHooks.RepaintBrokerGrid(pane);
     }
 }

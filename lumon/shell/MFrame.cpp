@@ -6,6 +6,7 @@
 #include "lumon/core/Alarm.h"
 #include "lumon/core/BlockGroup.h"
 #include "lumon/core/DataIO.h"
+#include "lumon/core/EToolTip.h"
 #include "lumon/core/LSocketPool.h"
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/TRealDataClnt.h"
@@ -282,6 +283,8 @@ void TMFrame::TearDown()
     }
     if (Application)
         Application->OnHint = nullptr;
+    delete HintTip;
+    HintTip = nullptr;
     delete DataStore; // each market writes its quote snapshot
     DataStore = nullptr;
     delete Util;

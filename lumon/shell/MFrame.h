@@ -23,6 +23,7 @@ class TPopupMenu;
 } // namespace win
 
 class TAlarm;
+class EToolTip;
 class TBlockGroup;
 class TDataIO;
 class TNormalClnt;
@@ -100,6 +101,8 @@ public:
     void N1Click(win::TObject *Sender);
     // "预警开关(&O)": toggles the alarm switch.
     void O1Click(win::TObject *Sender);
+    // "数据刷新(&R)": the active pane reloads its data when it is a chart.
+    void N22Click(win::TObject *Sender);
 
     // The market data core's frame.
     bool RequestNameTable(int market) override;
@@ -220,6 +223,7 @@ public:
     win::TMenuItem *T1 = nullptr;           // 闪电图优先(&T) (TickFirst)
     win::TMenuItem *MenuItem94 = nullptr;   // 动态优先(&D) (TrendFirst)
     win::TMenuItem *N51 = nullptr;          // 报价网格(&G) (ReportGridding)
+    win::TMenuItem *N22 = nullptr;          // 数据刷新(&R): the active chart reloads its data
     win::TMenuItem *MenuItem117 = nullptr;  // 技术分析
     win::TMenuItem *NewsMenu = nullptr;     // 新闻资讯
     win::TMenuItem *WebMenu = nullptr;      // the web links, captioned from [WEB] MenuName
@@ -241,6 +245,8 @@ public:
     LSocketPool *SocketPool = nullptr;
     // The page shown in the client area; null before the first page opens.
     TMultiViewMain *CurrentPage = nullptr;
+    // The hint tooltip of the frame and its panes, made on first use.
+    EToolTip *HintTip = nullptr;
 
 private:
     void CreateMenus();

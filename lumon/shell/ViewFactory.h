@@ -37,5 +37,11 @@ struct TViewHooks {
     void (*CollectVisibleStocks)(TMultiViewChild *list, EArray<STKMS> *stats) = nullptr;
     // A K-line chart's overlaid second stock, 0 when none.
     StockId (*SecondStock)(TMultiViewChild *chart) = nullptr;
+    // A chart repaints its quote panel while the panel is shown (day statistics
+    // arrived), or its broker grid while the grid is shown (stock information).
+    void (*RepaintQuotePanel)(TMultiViewChild *chart) = nullptr;
+    void (*RepaintBrokerGrid)(TMultiViewChild *chart) = nullptr;
+    // A chart reloads its stock's data ("数据刷新"); false for a pane that is no chart.
+    bool (*ReloadChartData)(TMultiViewChild *pane) = nullptr;
 };
 extern TViewHooks ViewHooks;
