@@ -1,0 +1,153 @@
+// The chart base view's test fixture: the main frame on a maker installation,
+// a page of it, and a minimal chart derived from TDrawView (the cross-hair
+// follows the mouse once the chart has painted its background) standing for
+// both chart types.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/MarketData.h"
+#include "lumon/shell/MVMain.h"
+#include "lumon/shell/ViewFactory.h"
+#include "lumon/views/Dview.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiTesting.h"
+#include "platform/gdi/TCanvas.h"
+#include "tests/lumon/shell/FrameFixture.h"
+#include "tests/lumon/shell/FrameViews.h"
+
+namespace chartfixture {
+
+using namespace win;
+
+class TestChart : public TDrawView {
+public:
+    TestChart(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TDrawView(page, node, attr) {}
+    void ReloadView() override
+    {
+        TDrawView::ReloadView();
+        CrossMode = 1;
+        OnPaint = [this](TObject *s) {
+            TRect all(0, 0, ClientWidth, ClientHeight);
+            Canvas->Brush->Color = Color;
+            Canvas->FillRect(all);
+            Painted = 1;
+            FormPaint(s);
+        };
+        OnMouseMove = [this](TObject *s, TShiftState sh, int x, int y) { FormMouseMove(s, sh, x, y); };
+        LoadTicks();
+    }
+    void ReloadData() override { ++reloads; }
+    int reloads = 0;
+};
+
+inline TMultiViewChild *MakeTestChart(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
+{
+    return new TestChart(page, node, attr);
+}
+
+// A text the panel drew: where, what (GBK) and in which colour.
+struct DrawnText {
+    int x, y;
+    std::string text;
+    COLORREF colour;
+};
+
+// The texts of a recording context's calls, each with the text colour then set.
+inline std::vector<DrawnText> DrawnTexts(HDC dc)
+{
+    std::vector<DrawnText> out;
+    COLORREF colour = 0;
+    for (const std::string &call : RecordedCalls(dc)) {
+        unsigned c;
+        int x, y;
+        if (std::sscanf(call.c_str(), "SetTextColor(0x%X)", &c) == 1)
+            colour = c;
+        else if (std::sscanf(call.c_str(), "TextOutA(%d,%d,", &x, &y) == 2) {
+            size_t open = call.find('"'), close = call.rfind('"');
+            out.push_back({x, y, call.substr(open + 1, close - open - 1), colour});
+        }
+    }
+    return out;
+}
+
+// The (label, text, colour) rows of texts: a text at x0 starts a row of texts
+// that share its y; the row's value texts are the texts at x1.
+struct Row {
+    std::string label;
+    std::string value;
+    COLORREF colour;
+};
+inline std::vector<Row> Rows(const std::vector<DrawnText> &texts, int labelX, int valueX)
+{
+    std::vector<Row> rows;
+    for (const DrawnText &l : texts) {
+        if (l.x != labelX)
+            continue;
+        for (const DrawnText &v : texts)
+            if (v.y == l.y && v.x == valueX)
+                rows.push_back({l.text, v.text, v.colour});
+    }
+    return rows;
+}
+
+class ChartTest : public framefixture::FrameTest {
+protected:
+    void SetUp() override
+    {
+        FrameTest::SetUp();
+        RegisterViewMaker(VIEW_KLINE, MakeTestChart);
+        RegisterViewMaker(VIEW_TREND, MakeTestChart);
+        RegisterViewMaker(VIEW_REPORT, framefixture::MakeFrameTestView);
+        InstallDrawViewHooks();
+    }
+    void TearDown() override
+    {
+        FrameTest::TearDown();
+        ClearViewMakers();
+        ViewHooks = TViewHooks{};
+        delete BrokerTable;
+        BrokerTable = nullptr;
+        BrokerMode = 0;
+    }
+    void StartQuiet()
+    {
+        StartOffline();
+        ASSERT_EQ(frame->StartAborted, 0);
+        frame->Timer1->Enabled = false;
+        frame->Timer2->Enabled = false;
+        page = framefixture::NewTestPage(frame);
+        frame->SetBounds(0, 0, 2000, 900);
+    }
+    // A chart of the stock beside the page's first pane, shown once.
+    TestChart *AddChart(StockId stock, uint16_t type = VIEW_KLINE)
+    {
+        auto *chart = dynamic_cast<TestChart *>(framefixture::AddView(page, type, stock));
+        EXPECT_NE(chart, nullptr);
+        chart->Drawn = 1;
+        chart->ReloadView();
+        framefixture::App().ProcessMessages();
+        return chart;
+    }
+    // The first stock of the market's class.
+    StockId FirstOfClass(int market, int cls)
+    {
+        TMarketData *md = MarketTable.Markets[market];
+        for (int s = 0; s < md->StockCount; ++s)
+            if (md->Statics[s].Class == cls)
+                return MakeStockId(market, cls, s);
+        return 0;
+    }
+    RealQuoteRecord &Quote(StockId id) { return MarketTable.Markets[StockMarket(id)]->Quotes[StockIndex(id)]; }
+    StockStaticRecord &Static(StockId id) { return MarketTable.Markets[StockMarket(id)]->Statics[StockIndex(id)]; }
+
+    TMultiViewMain *page = nullptr;
+};
+
+} // namespace chartfixture
