@@ -203,6 +203,12 @@ TEST_F(QuotePanelTest, SecuritiesStockShowsFiveLevelsAndItsFigures)
             volumes.push_back(t.text);
     EXPECT_EQ(volumes[8], "       4"); // 买四: 400 / 100
     EXPECT_GT(chart->PanelHeight, 0);
+    if (const char *folder = std::getenv("LUMO_PICTURES")) {
+        chart->MsgPage->Repaint();
+        HDC panel = GetDC(chart->MsgPage->Handle);
+        SaveDCToPng(panel, (std::string(folder) + "/chart-panel.png").c_str());
+        ReleaseDC(chart->MsgPage->Handle, panel);
+    }
 }
 
 TEST_F(QuotePanelTest, FuturesRelabelsAndZeroPreviousCloseShowsNoChangeInTheRiseColour)
