@@ -11,4 +11,9 @@ namespace win {
 // other keys read as up.
 SHORT GetKeyState(int nVirtKey);
 
+// Tests hold a modifier key (VK_SHIFT, VK_CONTROL or VK_MENU) down or let it up
+// as the keyboard's own state, which a message from the queue (a posted key)
+// reads; input that came with its own state keeps it.
+void SetTestKeyDown(int nVirtKey, bool down);
+
 } // namespace win

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <QWidget>
 
+#include <map>
 #include <mutex>
 #include <optional>
 
@@ -16,6 +17,7 @@ namespace {
 
 std::mutex testLock;
 std::optional<QRect> testArea;
+std::map<int, int> testMetrics;
 
 std::optional<QRect> TestArea()
 {
@@ -55,8 +57,23 @@ BOOL SystemParametersInfoA(UINT uiAction, UINT, void *pvParam, UINT)
     return TRUE;
 }
 
+void SetTestSystemMetric(int nIndex, int value)
+{
+    std::lock_guard<std::mutex> guard(testLock);
+    if (value < 0)
+        testMetrics.erase(nIndex);
+    else
+        testMetrics[nIndex] = value;
+}
+
 int GetSystemMetrics(int nIndex)
 {
+    {
+        std::lock_guard<std::mutex> guard(testLock);
+        auto set = testMetrics.find(nIndex);
+        if (set != testMetrics.end())
+            return set->second;
+    }
     QScreen *screen = PrimaryScreen();
     const std::optional<QRect> test = TestArea();
     const QRect full = test ? *test : screen ? screen->geometry() : QRect(0, 0, 1024, 768);
@@ -69,6 +86,11 @@ int GetSystemMetrics(int nIndex)
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
         return 17;
+    case SM_CYCAPTION:
+        return 19;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+        return 4;
     case SM_CXICON:
     case SM_CYICON:
         return 32;

@@ -13,8 +13,11 @@ constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CXVSCROLL = 2;
 constexpr int SM_CYHSCROLL = 3;
+constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXICON = 11;
 constexpr int SM_CYICON = 12;
+constexpr int SM_CXFRAME = 32;
+constexpr int SM_CYFRAME = 33;
 constexpr int SM_CXSMICON = 49;
 constexpr int SM_CYSMICON = 50;
 constexpr int SM_XVIRTUALSCREEN = 76;
@@ -34,8 +37,13 @@ inline BOOL SystemParametersInfo(UINT uiAction, UINT uiParam, void *pvParam, UIN
 // again); the screen metrics follow it.
 void SetTestWorkArea(const RECT *area);
 
-// The metric, or 0 for one the layer does not know.
+// The metric, or 0 for one the layer does not know. A window's caption is 19
+// pixels high and its sizing border 4 wide, as on the classic desktop (the
+// window manager draws the real ones).
 int GetSystemMetrics(int nIndex);
+// Tests give a metric a value of their choosing; a negative value gives the
+// layer's own back.
+void SetTestSystemMetric(int nIndex, int value);
 
 // The top-level window of this process that has the keyboard's attention, or 0.
 HWND GetForegroundWindow();

@@ -8,6 +8,7 @@
 
 #include "FormsFixture.h"
 #include "platform/forms/KeyState.h"
+#include "platform/win/Messages.h"
 #include "platform/win/Window.h"
 #include "platform/win/WindowSurface.h"
 
@@ -15,7 +16,7 @@ using namespace win;
 
 namespace {
 
-SHORT controlSeen = 0, shiftSeen = 0;
+SHORT controlSeen = 0, shiftSeen = 0, altSeen = 0;
 int keys = 0;
 
 LRESULT KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -23,6 +24,7 @@ LRESULT KeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == WM_KEYDOWN && wParam == VK_RETURN) {
         controlSeen = GetKeyState(VK_CONTROL);
         shiftSeen = GetKeyState(VK_SHIFT);
+        altSeen = GetKeyState(VK_MENU);
         ++keys;
         return 0;
     }
@@ -54,6 +56,20 @@ TEST(KeyState, ModifiersOfTheKeyBeingHandled)
     EXPECT_EQ(keys, 3);
     // Keys other than the modifiers read as up.
     EXPECT_EQ(GetKeyState('A'), 0);
+
+    // A posted key reads the keyboard's state, which a test may hold; Qt input
+    // keeps the state it came with.
+    SetTestKeyDown(VK_MENU, true);
+    PostMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(formstest::PumpUntil([] { return keys == 4; }));
+    EXPECT_LT(altSeen, 0);
+    QKeyEvent plain(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &plain);
+    EXPECT_EQ(altSeen, 0);
+    SetTestKeyDown(VK_MENU, false);
+    PostMessageA(hwnd, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(formstest::PumpUntil([] { return keys == 6; }));
+    EXPECT_EQ(altSeen, 0);
     DestroyWindow(hwnd);
 }
 

@@ -37,6 +37,23 @@ TEST(SystemInfo, WorkAreaAndMetricsFollowATestsDesktop)
     EXPECT_NE(area.bottom, 1170);
 }
 
+TEST(SystemInfo, FrameMetricsAndTheValuesATestSets)
+{
+    wintest::EnsureGui();
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 19);
+    EXPECT_EQ(GetSystemMetrics(SM_CXFRAME), 4);
+    EXPECT_EQ(GetSystemMetrics(SM_CYFRAME), 4);
+    SetTestSystemMetric(SM_CYCAPTION, 23);
+    SetTestSystemMetric(SM_CXSCREEN, 777);
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 23);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 777);
+    EXPECT_EQ(GetSystemMetrics(SM_CXFRAME), 4);
+    SetTestSystemMetric(SM_CYCAPTION, -1);
+    SetTestSystemMetric(SM_CXSCREEN, -1);
+    EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 19);
+    EXPECT_NE(GetSystemMetrics(SM_CXSCREEN), 777);
+}
+
 TEST(DataResources, FoundByTypeAndNameWithTheirBytes)
 {
     static const char wave[] = "RIFF....WAVEfmt ";
