@@ -1985,6 +1985,31 @@ def write_default_page(cfg_dir, model):
                          b'lmpage03' + name + struct.pack('<I', len(body)) + body)]
 
 
+# Two pages the user saved, CFG/lmpage0.ppg and lmpage1.ppg, as the page table
+# lists them (the menus "导入页面" show their names).
+SAVED_PAGES = [
+    ('分时K线', (1, 1.0, (1, 0.5, 0x1001, 1), (2, 0.5, 0x1002, 1))),
+    ('报价新闻', (1, 1.0, (3, 0.6, 0x2001, 0), (4, 0.4, 0x2003, 0))),
+]
+
+
+def write_saved_pages(cfg_dir, model):
+    written = []
+    for n, (title, layout) in enumerate(SAVED_PAGES):
+        body = page_body(layout)
+        name = gbk_field(title, 64).ljust(64, b'\0')
+        written.append(write_binary(os.path.join(cfg_dir, 'lmpage%d.ppg' % n),
+                                    b'lmpage03' + name + struct.pack('<I', len(body)) + body))
+    return written
+
+
+def write_trading_programs(cfg_dir, model):
+    """CFG/TRADING.INI: the order programs of the menu "网上交易"; program 0 is the
+    order client, named as the terminal starts it."""
+    return [write_text(os.path.join(cfg_dir, 'TRADING.INI'),
+                       ini_lines([('CONSIGN', [('Name0', '期货交易'), ('Exe0', 'consign.exe')])]))]
+
+
 def write_version(bin_dir):
     """bin/version.txt: the terminal's build number, which the version check
     compares with the server's (--program-version of the simulated server)."""
@@ -2305,6 +2330,7 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
                + write_min1_history(data, model) + write_ticks(data, model)
                + write_weights(data, model) + write_indicator_tables(cfg, model)
                + write_formulas(cfg, model) + write_default_page(cfg, model)
+               + write_saved_pages(cfg, model) + write_trading_programs(cfg, model)
                + write_server_list(program_dir, model) + write_version(program_dir)
                + write_order_client_settings(program_dir, model))
     for market in model.markets:

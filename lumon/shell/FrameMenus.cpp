@@ -71,14 +71,24 @@ void TMFrame::CreateMenus()
     NewItem(this, N1, "-");
     ToolBarItem = NewCheckItem(this, N1, "工具栏", true);
     MenuItem103 = NewCheckItem(this, N1, "状态栏", true);
+    MenuItem103->OnClick = [this](TObject *s) { MenuItem103Click(s); };
+    MenuItem95 = NewCheckItem(this, N1, "全屏显示(&F)", false);
+    MenuItem95->OnClick = [this](TObject *s) { MenuItem95Click(s); };
     N36 = NewCheckItem(this, N1, "画线工具", false);
     N37 = NewCheckItem(this, N1, "周期选择", false);
     N61 = NewCheckItem(this, N1, "直接买卖", false);
+    N61->OnClick = [this](TObject *s) { N61Click(s); };
     NewItem(this, N1, "-");
     ThemeMenu = NewItem(this, N1, "风格选择");
     ZoneMenu = NewItem(this, N1, "时区设定");
 
     PageMenu = NewItem(this, bar, "页面管理");
+    N3 = NewItem(this, PageMenu, "导入页面(&I)");
+    NewItem(this, PageMenu, "-");
+    NewItem(this, PageMenu, "新建页面(&N)")->OnClick = [this](TObject *s) { N10Click(s); };
+    NewItem(this, PageMenu, "保存页面(&S)")->OnClick = [this](TObject *s) { N12Click(s); };
+    NewItem(this, PageMenu, "另存页面(&A)")->OnClick = [this](TObject *s) { N19Click(s); };
+    NewItem(this, PageMenu, "删除页面(&D)")->OnClick = [this](TObject *s) { N53Click(s); };
     N2 = NewItem(this, bar, "板块选择");
     ChartMenu = NewItem(this, bar, "图表分析");
     T1 = NewCheckItem(this, ChartMenu, "闪电图优先(&T)", true);
@@ -106,8 +116,12 @@ void TMFrame::CreateMenus()
     TMenuItem *popup = PopupMenu1->Items;
     MenuItem99 = NewCheckItem(this, popup, "菜单栏(&M)", true);
     N4 = NewCheckItem(this, popup, "全屏显示(&F)", false);
+    N4->OnClick = [this](TObject *s) { MenuItem95Click(s); };
     MenuItem100 = NewCheckItem(this, popup, "工具栏(&T)", true);
     PopupStatusBar = NewCheckItem(this, popup, "状态栏(&S)", true);
+    PopupStatusBar->OnClick = [this](TObject *s) { MenuItem103Click(s); };
+
+    PopupMenu2 = new TPopupMenu(this);
 }
 
 void TMFrame::O1Click(TObject *) { O1->Checked = !O1->Checked; }

@@ -13,6 +13,8 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/core/ui/TClientRight.h"
 #include "lumon/formula/IndexDefs.h"
+#include "lumon/core/EToolTip.h"
+#include "lumon/shell/HotKeyDlg.h"
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/NoticeForm.h"
 #include "lumon/shell/PageManager.h"
@@ -21,6 +23,7 @@
 #include "platform/forms/TMainMenu.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPopupMenu.h"
+#include "platform/forms/TToolBar.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Messages.h"
@@ -28,6 +31,7 @@
 #include "platform/win/Profile.h"
 #include "platform/win/TIniFile.h"
 #include "platform/win/Thread.h"
+#include "platform/win/Window.h"
 #include "platform/win/Time.h"
 
 using namespace win;
@@ -88,7 +92,10 @@ TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
     OnShow = [this](TObject *s) { FormShow(s); };
     OnCloseQuery = [this](TObject *s, bool &c) { FormCloseQuery(s, c); };
     OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };
+    BuildToolBar();
     BuildStatusBar();
+    StatusBox2->OnPaint = [this](TObject *s) { StatusBox2Paint(s); };
+    StatusBox2->OnClick = [this](TObject *s) { StatusBox2Click(s); };
     // Timer1 starts once the frame is created; the ticker scrolls from the start.
     Timer1 = new TTimer(this);
     Timer1->Enabled = false;
@@ -136,8 +143,14 @@ void TMFrame::FormCreate(TObject *)
     }
 
     Blocks = new TBlockGroup();
+    BuildTradingMenu();
     BuildBlockMenus();
     BuildUserBlockMenu();
+    for (int group = 0; group < 4; ++group)
+        ShowToolGroup(false, group);
+    BuildPageMenus(-1);
+    Application->OnMessage = [this](MSG &m, bool &handled) { AppMessage(m, handled); };
+    Application->OnHint = [this](TObject *s) { AppHint(s); };
 
     if (RealTimeClient && RealTimeClient->Connect() == 0) {
         FrameBox("无法取得即时数据.  ", "网络提示", MB_ICONERROR);
@@ -202,6 +215,9 @@ void TMFrame::ReadFrameSettings()
     CaptionSetting = ini.ReadString("PARAMETER", "Caption", "");
     if (!CaptionSetting.IsEmpty())
         Caption = AnsiString("lumo ") + CaptionSetting;
+    ToolBar1->Visible = ToolBarItem->Checked;
+    StatusBar->Visible = MenuItem103->Checked;
+    ShowToolGroup(N61->Checked, 4);
 }
 
 void TMFrame::WriteFrameSettings()
@@ -256,7 +272,40 @@ void TMFrame::DeleteClients()
     RealTimeClient = nullptr;
 }
 
-void TMFrame::FormCloseQuery(TObject *, bool &CanClose) { CanClose = true; }
+void TMFrame::FormCloseQuery(TObject *, bool &CanClose)
+{
+    CanClose = true;
+    if (!CurrentPage)
+        return;
+    const AnsiString path = CurrentPage->Path;
+    if (path == "Default" || path.AnsiCompareIC(DefaultPagePath) == 0) {
+        const int answer = FrameBox("退出程序前,存储当前页面吗?", "另存页面",
+                                    MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2);
+        if (answer == IDCANCEL) {
+            CanClose = false;
+        } else if (answer == IDYES) {
+            // The user asked to keep the page: the frame stays open unless it
+            // was saved under a name.
+            N19Click(this);
+            CanClose = CurrentPage && CurrentPage->Path != path;
+        }
+        return;
+    }
+    if (FrameBox("退出金融投资分析系统?  ", "确认", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
+        CanClose = false;
+        return;
+    }
+    if (!path.IsEmpty())
+        return;
+    if (FrameBox("是否保存当前页面?  ", "保存页面", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    if (PageHasEmptyPane()) {
+        FrameBox("请指定空白窗口的内容.  ", "提示", MB_ICONEXCLAMATION);
+        CanClose = false;
+        return;
+    }
+    CurrentPage->SavePage(0);
+}
 
 void TMFrame::FormClose(TObject *, TCloseAction &) { TearDown(); }
 
@@ -281,8 +330,29 @@ void TMFrame::TearDown()
         delete Alarms; // saves ALARM.SET
         Alarms = nullptr;
     }
-    if (Application)
+    // The current page is remembered and closed (its own close saves a page
+    // that has a file). The default page is remembered as "Default", whichever
+    // of its two paths it holds.
+    if (CurrentPage) {
+        const AnsiString &path = CurrentPage->Path;
+        const bool isDefault = path == "Default" || path.AnsiCompareIC(DefaultPagePath) == 0;
+        if (!path.IsEmpty() && !WriteLastPage(isDefault ? "Default" : path.c_str()))
+            FrameBox(LastPagePath, "写文件失败: LASTPAGE.DAT.  ", MB_ICONERROR);
+        TMultiViewMain *page = CurrentPage;
+        CurrentPage = nullptr;
+        page->Perform(WM_CLOSE, 0, 0);
+        delete page;
+    }
+    if (HotKeyHelp) {
+        delete HotKeyHelp;
+        HotKeyHelp = nullptr;
+    }
+    if (HWND tray = FindWindowA("Shell_trayWnd", nullptr))
+        ShowWindow(tray, SW_SHOW);
+    if (Application) {
         Application->OnHint = nullptr;
+        Application->OnMessage = nullptr;
+    }
     delete HintTip;
     HintTip = nullptr;
     delete DataStore; // each market writes its quote snapshot

@@ -20,7 +20,11 @@ namespace win {
 class TMainMenu;
 class TMenuItem;
 class TPopupMenu;
+class TToolBar;
+class TToolButton;
 } // namespace win
+class EToolTip;
+class TMultiViewChild;
 
 class TAlarm;
 class EToolTip;
@@ -237,6 +241,96 @@ public:
     win::TMenuItem *N4 = nullptr;           // pop-up 全屏显示(&F)
     win::TMenuItem *MenuItem100 = nullptr;  // pop-up 工具栏(&T)
     win::TMenuItem *PopupStatusBar = nullptr; // pop-up 状态栏(&S)
+
+    // ---- Keys, tool bar, pages and order programs --------------------------
+    // The keyboard router (FrameKeys.cpp): the application's message hook.
+    void AppMessage(win::MSG &Msg, bool &Handled);
+    // Activates the pane and, while another pane fills the page, maximises it.
+    void BringForward(TMultiViewChild *pane);
+    // An intraday pane's tick mode follows "闪电图优先"; a pane just made only
+    // leaves tick mode.
+    void AgreeTickMode(TMultiViewChild *pane, bool created);
+    // Shows the active pane's stock in a linked pane of the type, or in a new
+    // view in the active pane's place; `withValue` passes the value after the
+    // stock too; `chosen` names another stock than the pane's, without a list.
+    void ShowStockInView(uint16_t type, bool withValue, const StockId *chosen = nullptr);
+    void ShowIndexChart(int market);
+    void ToggleHotKeyHelp();
+
+    // The tool bar (FrameTools.cpp).
+    void BuildToolBar();
+    // Shows or hides tool group 0 to 4; other numbers do nothing.
+    void ShowToolGroup(bool visible, int group);
+    void ToolButton2Click(win::TObject *Sender);
+    void ToolButton3Click(win::TObject *Sender);
+    void ToolButton5Click(win::TObject *Sender);
+    void ToolButton6Click(win::TObject *Sender);
+    void ToolButton7Click(win::TObject *Sender);
+    void ToolButton8Click(win::TObject *Sender);
+    void MenuItem95Click(win::TObject *Sender);
+    void AppHint(win::TObject *Sender);
+    // Box 0 is status box 1, 3 status box 4, 5 status box 6.
+    void SetStatusText(int box, const char *text);
+    void RunHelpProgram();
+
+    // The page menus and page commands (FramePages.cpp).
+    // -1: the selection of LASTPAGE.DAT, -2: none, 0: the default page, k: page k.
+    void BuildPageMenus(int selection);
+    // Builds them again with the current page checked (after the table changed).
+    void RebuildPageMenus();
+    void OpenPageClick(win::TObject *Sender);
+    // Opens page index 0 (the default page) or k (page-table entry k - 1).
+    void OpenPage(int index);
+    void N10Click(win::TObject *Sender);
+    void N12Click(win::TObject *Sender);
+    void N19Click(win::TObject *Sender);
+    void N53Click(win::TObject *Sender);
+    void ToolButton4Click(win::TObject *Sender);
+    void StatusBox2Paint(win::TObject *Sender);
+    void StatusBox2Click(win::TObject *Sender);
+    void MenuItem103Click(win::TObject *Sender);
+    // A pane of the page shows nothing (panes tested last first).
+    bool PageHasEmptyPane() const;
+    // For a page without a file: asks whether to save it; false when a save was
+    // asked for but an empty pane refused it.
+    bool AskSaveNewPage();
+    // Puts `page` in place of the current page, which is closed and deleted.
+    void ReplacePage(TMultiViewMain *page);
+    // Writes LASTPAGE.DAT (260 bytes); false when it cannot be written.
+    static bool WriteLastPage(const char *path);
+
+    // The order programs (FrameTrading.cpp).
+    void BuildTradingMenu();
+    void MenuItem142Click(win::TObject *Sender);
+    // The order-program list editor (wired where the editor lives).
+    void N30Click(win::TObject *Sender);
+    void ToolButton23Click(win::TObject *Sender);
+    void N61Click(win::TObject *Sender);
+
+    win::TToolBar *ToolBar1 = nullptr;
+    win::TToolButton *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton3 = nullptr,
+                     *ToolButton4 = nullptr, *ToolButton5 = nullptr, *ToolButton6 = nullptr,
+                     *ToolButton7 = nullptr, *ToolButton8 = nullptr, *ToolButton9 = nullptr,
+                     *ToolButton11 = nullptr, *ToolButton12 = nullptr, *ToolButton13 = nullptr,
+                     *ToolButton14 = nullptr, *ToolButton15 = nullptr, *ToolButton17 = nullptr,
+                     *ToolButton18 = nullptr, *ToolButton19 = nullptr, *ToolButton22 = nullptr,
+                     *ToolButton23 = nullptr, *ToolButton24 = nullptr, *ToolButton25 = nullptr,
+                     *LineBtn = nullptr;
+    win::TToolButton *B[20] = {};      // B1 to B20
+    win::TToolButton *Cycle[12] = {};  // Cycle1 to Cycle12
+    win::TMenuItem *MenuItem95 = nullptr;  // 全屏显示(&F)
+    win::TMenuItem *N3 = nullptr;          // 导入页面(&I)
+    win::TPopupMenu *PopupMenu2 = nullptr; // the page box's menu
+    win::AnsiString PageLabel;
+    // The page index the keyboard wizard chose, for OpenPageClick.
+    int32_t ChosenPage = 0;
+    // The keyboard wizard's window form, while there is one.
+    win::TForm *KeyboardWizard = nullptr;
+    // The bounds and state full-screen mode left.
+    struct SavedBounds {
+        int Left, Top, Width, Height;
+        win::TWindowState State;
+    } FullScreenSaved = {};
 
     TUtilData *Util = nullptr;
     TDataIO *DataStore = nullptr;

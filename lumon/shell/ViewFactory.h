@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "lumon/core/EArray.h"
 #include "lumon/core/MarketRecords.h"
@@ -43,5 +44,13 @@ struct TViewHooks {
     void (*RepaintBrokerGrid)(TMultiViewChild *chart) = nullptr;
     // A chart reloads its stock's data ("数据刷新"); false for a pane that is no chart.
     bool (*ReloadChartData)(TMultiViewChild *pane) = nullptr;
+    // The frame's keys for a K-line chart (its key handler), Alt held or not.
+    void (*KLineKeyDown)(TMultiViewChild *chart, win::WORD key, bool alt) = nullptr;
+    // A quote list's rows in their order and its grid's current row (1 = the
+    // first row under the heading).
+    void (*ReportRows)(TMultiViewChild *list, std::vector<StockId> &rows, int &gridRow) = nullptr;
+    // The stock of a ranking's selected row in its current table; false when no
+    // row is selected.
+    bool (*RankingSelection)(TMultiViewChild *ranking, StockId &stock) = nullptr;
 };
 extern TViewHooks ViewHooks;

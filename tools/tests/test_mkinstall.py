@@ -316,6 +316,20 @@ class Installation(unittest.TestCase):
                     'CFG/MADIFF.FML', 'CFG/CHANNEL.FML', 'CFG/VRATIO.FML'):
             self.assertIn(rel, on_disk)
 
+    def test_pages_and_order_programs(self):
+        # The default page and two saved version 3 pages, each header's length
+        # that of its body; TRADING.INI names the order client as program 0.
+        for rel, name, leaves in (('CFG/Default.ppg', '默认页面', 3), ('CFG/lmpage0.ppg', '分时K线', 2),
+                                  ('CFG/lmpage1.ppg', '报价新闻', 2)):
+            with self.subTest(page=rel):
+                data = self.read(rel)
+                self.assertEqual(data[:8], b'lmpage03')
+                self.assertEqual(data[8:72].rstrip(b'\0').decode('gbk'), name)
+                self.assertEqual(struct.unpack('<I', data[72:76])[0], len(data) - 76)
+                self.assertEqual(len(data) - 76, leaves * (20 + 160 + 200) + (leaves - 1) * 20)
+        self.assertEqual(ini_sections(os.path.join(self.root, 'CFG', 'TRADING.INI'))['CONSIGN'],
+                         ['Name0=期货交易', 'Exe0=consign.exe'])
+
     def test_market_description(self):
         data = self.read('CFG/mkinfo.cfg')
         self.assertEqual(len(data), 2 * 1504)

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "lumon/shell/Cview.h"
@@ -40,6 +41,8 @@ public:
     {
         if (m.Msg == WM_FRAME_ACTIVATED || m.Msg == WM_FRAME_DEACTIVATED || m.Msg == win::WM_NCMOUSEMOVE)
             frameMessages.push_back(m.Msg);
+        if (m.Msg == win::WM_KEYDOWN)
+            keys.push_back({m.WParam, m.LParam});
         TChildView::WndProc(m);
     }
     // The notifications of one code.
@@ -58,6 +61,15 @@ public:
     std::vector<std::array<int32_t, 4>> notes;
     std::function<void()> onNotify;
     std::vector<win::UINT> frameMessages;
+    // Keys that reached the view's window, and those the frame gave a K-line
+    // chart's key handler (with Alt held or not).
+    std::vector<std::pair<win::WPARAM, win::LPARAM>> keys;
+    std::vector<std::pair<win::WORD, bool>> chartKeys;
+    // A quote list's rows and grid row; a ranking's selected stock (0: none).
+    std::vector<StockId> reportRows;
+    int gridRow = 0;
+    StockId selected = 0;
+    int tickSwitches = 0;
 };
 
 inline TMultiViewChild *MakeFrameTestView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
@@ -81,12 +93,31 @@ struct TestViews {
             auto *view = dynamic_cast<FrameTestView *>(chart);
             return view ? view->second : 0;
         };
+        ViewHooks.SwitchTickMode = [](TMultiViewChild *chart) {
+            chart->Attr.Flags ^= VIEW_FLAG_TICK;
+            if (auto *view = dynamic_cast<FrameTestView *>(chart))
+                ++view->tickSwitches;
+        };
+        ViewHooks.KLineKeyDown = [](TMultiViewChild *chart, win::WORD key, bool alt) {
+            if (auto *view = dynamic_cast<FrameTestView *>(chart))
+                view->chartKeys.push_back({key, alt});
+        };
+        ViewHooks.ReportRows = [](TMultiViewChild *list, std::vector<StockId> &rows, int &gridRow) {
+            if (auto *view = dynamic_cast<FrameTestView *>(list)) {
+                rows = view->reportRows;
+                gridRow = view->gridRow;
+            }
+        };
+        ViewHooks.RankingSelection = [](TMultiViewChild *ranking, StockId &stock) {
+            auto *view = dynamic_cast<FrameTestView *>(ranking);
+            stock = view ? view->selected : 0;
+            return stock != 0;
+        };
     }
     ~TestViews()
     {
         ClearViewMakers();
-        ViewHooks.CollectVisibleStocks = nullptr;
-        ViewHooks.SecondStock = nullptr;
+        ViewHooks = TViewHooks();
     }
     TestViews(const TestViews &) = delete;
     TestViews &operator=(const TestViews &) = delete;
