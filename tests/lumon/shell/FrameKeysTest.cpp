@@ -3,6 +3,11 @@
 // buttons, the tool groups, full-screen mode, the hint and the help program.
 #include <gtest/gtest.h>
 
+#include <QPixmap>
+#include <QWidget>
+
+#include <cstdlib>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -237,8 +242,32 @@ TEST_F(FrameKeysTest, SpaceShowsThenDestroysTheHotKeyHelp)
     EXPECT_TRUE(HotKeyHelp->Visible);
     EXPECT_EQ(HotKeyHelp->Caption, "热键说明");
     EXPECT_EQ(HotKeyHelp->Memo1->Lines->Count(), 10);
+    if (const char *folder = std::getenv("LUMO_PICTURES"))
+        HotKeyHelp->Widget()->grab().save(QString::fromUtf8((std::string(folder) + "/hotkey.png").c_str()));
     Key(VK_SPACE);
     EXPECT_EQ(HotKeyHelp, nullptr);
+}
+
+TEST_F(FrameKeysTest, TheToolBarShowsItsButtonsInARow)
+{
+    frame->WindowState = wsNormal;
+    frame->SetBounds(0, 0, 1100, 500);
+    frame->Show();
+    Settle();
+    EXPECT_EQ(frame->ToolBar1->Top, 0);
+    EXPECT_GE(frame->ToolBar1->Height, frame->ToolBar1->ButtonHeight);
+    // Left to right without overlap; the hidden groups take no room.
+    int right = 0;
+    for (int i = 0; i < frame->ToolBar1->ButtonCount; ++i) {
+        TToolButton *b = frame->ToolBar1->Buttons(i);
+        if (!b->Visible)
+            continue;
+        EXPECT_GE(b->Left, right) << b->GetCaption().c_str();
+        right = b->Left + b->Width;
+    }
+    EXPECT_LE(right, frame->ClientWidth);
+    if (const char *folder = std::getenv("LUMO_PICTURES"))
+        frame->Widget()->grab().save(QString::fromUtf8((std::string(folder) + "/frame.png").c_str()));
 }
 
 LRESULT CommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
