@@ -177,10 +177,14 @@ int StockNameLength(const StockStaticRecord &stock) { return int(strnlen(stock.N
 
 TStockMatcher::Match TStockMatcher::MatchStock(const StockStaticRecord &stock, const char *text, int length) const
 {
-    int code = StockCodeLength(stock);
-    if (IsPrefix(text, length, stock.Code, code))
-        return length == code ? ExactCode : PrefixMatch;
-    if (IsPrefix(text, length, stock.Name, StockNameLength(stock)))
+    // Most stocks differ from the text in their first character already.
+    char first = Upper(text[0]);
+    if (Upper(stock.Code[0]) == first) {
+        int code = StockCodeLength(stock);
+        if (IsPrefix(text, length, stock.Code, code))
+            return length == code ? ExactCode : PrefixMatch;
+    }
+    if (Upper(stock.Name[0]) == first && IsPrefix(text, length, stock.Name, StockNameLength(stock)))
         return PrefixMatch;
     return MatchPinyin(stock.Name, int(sizeof stock.Name), text, length) ? PinyinMatch : NoMatch;
 }
