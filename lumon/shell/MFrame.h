@@ -34,6 +34,7 @@ class TNormalClnt;
 class TRealDataClnt;
 class TUtilData;
 class TMultiViewMain;
+class TSmartKB;
 class LSocketPool;
 
 // The frame's data-server clients, each null while there is none. The frame
@@ -341,6 +342,19 @@ public:
     TMultiViewMain *CurrentPage = nullptr;
     // The hint tooltip of the frame and its panes, made on first use.
     EToolTip *HintTip = nullptr;
+
+    // The keyboard wizard and the user-information box (FrameWizard.cpp).
+    // Creates the wizard (start-up, after the indicator definitions) when there is none.
+    void CreateSmartKB();
+    // Destroys the wizard (close).
+    void DeleteSmartKB();
+    // A typed character: opens the wizard at the frame's lower right with the
+    // character in its box and acts on the choice. True when the character is
+    // handled; a page chosen is left in the wizard's PageIndex for OpenPageClick.
+    bool WizardKeyChar(win::MSG &msg);
+    // "用户信息(&I)": the user-information box, modal.
+    void MenuItem170Click(win::TObject *Sender);
+    TSmartKB *SmartKB = nullptr;
 
 private:
     void CreateMenus();
