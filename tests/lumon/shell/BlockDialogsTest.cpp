@@ -2,6 +2,9 @@
 // on the maker's installation, with a blocks.ini of the test's own.
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QWidget>
+
 #include <fstream>
 #include <string>
 
@@ -98,6 +101,8 @@ TEST_F(BlockDialogsTest, TheEditorKeepsOneMemberPerStockAndAddsATypedCode)
     d->ListBox2->ItemIndex = 0;
     d->Button5Click(d.get());
     EXPECT_EQ(Text(d->ListBox2->Items->Strings(0)), "邯郸钢铁(600001)");
+    App().ProcessMessages();
+    d->Widget()->window()->grab().toImage().save(QString::fromUtf8(LUMO_TEST_BINARY_DIR "/modibk.png"));
 }
 
 TEST_F(BlockDialogsTest, SavingRefusesAnEmptyBlockAndAsksBeforeReplacingAnother)
