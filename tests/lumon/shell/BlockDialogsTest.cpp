@@ -248,6 +248,13 @@ protected:
             text += "[b" + std::to_string(i) + "]\r\n01600001\r\n";
         return text;
     }
+    // The installation stays behind for tests that read the block files
+    // without starting a frame: it gets an ordinary block file back.
+    void TearDown() override
+    {
+        BlockDialogsTest::TearDown();
+        std::ofstream(root / "CFG" / "blocks.ini", std::ios::binary) << BlockDialogsTest::UserBlocks();
+    }
 };
 
 TEST_F(FullBlockTableTest, TheDialogsKeepToTheLimits)
