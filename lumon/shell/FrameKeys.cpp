@@ -11,6 +11,7 @@
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVCmdBox.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/SmartKB.h"
 #include "lumon/shell/ViewFactory.h"
 #include "platform/forms/KeyState.h"
 #include "platform/forms/TApplication.h"
@@ -165,6 +166,10 @@ void TMFrame::AppMessage(MSG &Msg, bool &Handled)
         return;
     case WM_KEYDOWN:
         break;
+    case WM_CHAR:
+        // Typed characters open the keyboard wizard.
+        Handled = WizardKeyChar(Msg);
+        return;
     case WM_SYSCOMMAND:
         // The low four bits of the command are the system's own.
         Handled = (Msg.wParam & 0xFFF0) == SC_SCREENSAVE;
@@ -248,7 +253,7 @@ void TMFrame::AppMessage(MSG &Msg, bool &Handled)
     default:
         break;
     }
-    if (ClosesWizard(key) && KeyboardWizard && KeyboardWizard->HandleAllocated() &&
-        IsWindowVisible(KeyboardWizard->Handle))
-        SendMessageA(KeyboardWizard->Handle, WM_CLOSE, 0, 0);
+    if (ClosesWizard(key) && SmartKB && SmartKB->HandleAllocated() &&
+        IsWindowVisible(SmartKB->Handle))
+        SendMessageA(SmartKB->Handle, WM_CLOSE, 0, 0);
 }

@@ -106,6 +106,8 @@ void TMFrame::CreateMenus()
     O1 = NewCheckItem(this, MenuItem143, "预警开关(&O)", true);
     O1->OnClick = [this](TObject *s) { O1Click(s); };
     HelpMenu = NewItem(this, bar, "帮助");
+    TMenuItem *userInfo = NewItem(this, HelpMenu, "用户信息(&I)");
+    userInfo->OnClick = [this](TObject *s) { MenuItem170Click(s); };
     TMenuItem *about = NewItem(this, HelpMenu, "关于(&A)");
     about->OnClick = [](TObject *) {
         if (Right)

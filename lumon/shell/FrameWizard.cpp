@@ -20,27 +20,6 @@ using namespace win;
 
 namespace {
 
-// Brings a found pane forward: it becomes active, and a page with another pane
-// maximised maximises this one.
-void BringForward(TMultiViewMain *page, TMultiViewChild *pane)
-{
-    pane->Activate();
-    if (page->MaximizedPane && page->MaximizedPane != pane)
-        PostMessageA(page->Handle, WM_PANE_MAXIMIZE, 0, reinterpret_cast<LPARAM>(pane));
-}
-
-// An intraday pane follows the check mark of "闪电图优先": both directions for
-// a pane that was there, only from tick to minute mode for a new one.
-void TickAgreement(TMultiViewChild *pane, bool tickFirst, bool fresh)
-{
-    if (!pane || !ViewHooks.SwitchTickMode)
-        return;
-    bool tick = (pane->Attr.Flags & VIEW_FLAG_TICK) != 0;
-    if (tick == tickFirst || (fresh && !tick))
-        return;
-    ViewHooks.SwitchTickMode(pane);
-}
-
 bool IsChartOrText(uint16_t type)
 {
     return type == VIEW_TREND || type == VIEW_KLINE || type == VIEW_TEXT || type == VIEW_NOTES;
@@ -116,13 +95,10 @@ bool TMFrame::WizardKeyChar(MSG &msg)
             return true;
         CurrentPage->ShowStockInLinkedPanes(CurrentPage->MaximizedPane != nullptr, &kb->Attr);
         if (TMultiViewChild *pane = CurrentPage->FindPaneByType(type, 0)) {
-            BringForward(CurrentPage, pane);
-            if (type == VIEW_TREND)
-                TickAgreement(pane, T1->Checked, false);
+            BringForward(pane);
+            AgreeTickMode(pane, false);
         } else if (active) {
-            TMultiViewChild *pane = CurrentPage->ReplaceView(active->Node, &kb->Attr, 1);
-            if (type == VIEW_TREND)
-                TickAgreement(pane, T1->Checked, true);
+            AgreeTickMode(CurrentPage->ReplaceView(active->Node, &kb->Attr, 1), true);
         }
         return true;
     }
@@ -141,6 +117,12 @@ bool TMFrame::WizardKeyChar(MSG &msg)
             PostMessageA(active->Handle, WM_KEYDOWN, key, 0);
         return true;
     }
+    if (kb->Action == SMART_OPEN_PAGE) {
+        // As the page menu opens it.
+        ChosenPage = kb->PageIndex;
+        OpenPageClick(this);
+        return true;
+    }
     if (kb->Action != SMART_OPEN_VIEW || !CurrentPage)
         return true;
     const VIEW_ATTR &a = kb->Attr;
@@ -149,7 +131,7 @@ bool TMFrame::WizardKeyChar(MSG &msg)
         int32_t blocks = 0x10000 + (a.Blocks[0] & 0xFFFF);
         TMultiViewChild *pane = CurrentPage->FindPaneByType(VIEW_REPORT, 1);
         if (pane) {
-            BringForward(CurrentPage, pane);
+            BringForward(pane);
         } else if (active) {
             VIEW_ATTR defaults;
             InitViewAttr(VIEW_REPORT, &defaults);
@@ -167,8 +149,8 @@ bool TMFrame::WizardKeyChar(MSG &msg)
         if (pane) {
             pane->Activate();
             pane->Notify(1, static_cast<int>(a.Stock), ranking ? a.Blocks[0] : a.BlockId, 0);
-            if (CurrentPage->MaximizedPane && CurrentPage->MaximizedPane != pane)
-                PostMessageA(CurrentPage->Handle, WM_PANE_MAXIMIZE, 0, reinterpret_cast<LPARAM>(pane));
+            if (CurrentPage && CurrentPage->HasPane(pane))
+                BringForward(pane);
         } else if (active) {
             CurrentPage->ReplaceView(active->Node, &kb->Attr, 1);
         }

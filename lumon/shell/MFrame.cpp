@@ -135,6 +135,7 @@ void TMFrame::FormCreate(TObject *)
     LoadDisplayParameters();
     Util = new TUtilData(1);
     LoadIndexDefinitions("Guest");
+    CreateSmartKB();
     SocketPool = new LSocketPool();
 
     if (ShowLoginDialog(0) == 0) {
@@ -320,6 +321,7 @@ void TMFrame::TearDown()
         ChatWindow = 0;
     }
     DeleteClients();
+    DeleteSmartKB();
     // A start that was aborted, or never ran, read none of the settings it
     // would write back (the block table comes right after the login step):
     // the user's file keeps its values.

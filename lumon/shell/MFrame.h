@@ -325,8 +325,6 @@ public:
     win::AnsiString PageLabel;
     // The page index the keyboard wizard chose, for OpenPageClick.
     int32_t ChosenPage = 0;
-    // The keyboard wizard's window form, while there is one.
-    win::TForm *KeyboardWizard = nullptr;
     // The bounds and state full-screen mode left.
     struct SavedBounds {
         int Left, Top, Width, Height;

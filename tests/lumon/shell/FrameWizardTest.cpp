@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -44,13 +45,17 @@ protected:
         frame->DeleteSmartKB();
         FrameTest::TearDown();
     }
-    // Types `c` over the frame; `inside` works the wizard once it shows.
+    // Types `c` over the frame, through the application's message hook as a
+    // queued character comes; `inside` works the wizard once it shows. True
+    // when the hook took the character.
     bool TypeChar(char c, std::function<void(TSmartKB *)> inside)
     {
         TSmartKB *kb = frame->SmartKB;
         testsupport::ModalScript script("智能键盘", [kb, inside](HWND) { inside(kb); });
         MSG msg{frame->Handle, WM_CHAR, WPARAM(uint8_t(c)), 0, 0, {0, 0}};
-        return frame->WizardKeyChar(msg);
+        bool handled = false;
+        frame->AppMessage(msg, handled);
+        return handled;
     }
     static void Press(TSmartKB *kb, WORD key) { kb->Edit1KeyDown(kb->Edit1, key, TShiftState()); }
 
@@ -88,6 +93,23 @@ TEST_F(FrameWizardTest, TypingOpensTheWizardAtTheLowerRightWithTheCharacter)
         MSG msg{frame->Handle, WM_CHAR, WPARAM(c), 0, 0, {0, 0}};
         EXPECT_FALSE(frame->WizardKeyChar(msg));
     }
+}
+
+TEST_F(FrameWizardTest, APageRowOpensThePageAsTheMenuWould)
+{
+    // "." lists the default page and the installation's saved pages; the last
+    // row is a saved page.
+    ScriptMessageBoxAnswers({IDNO, IDNO});
+    EXPECT_TRUE(TypeChar('.', [](TSmartKB *kb) {
+        kb->DrawGrid1->Row = kb->ResultCount - 1;
+        Press(kb, VK_RETURN);
+    }));
+    ASSERT_NE(frame->CurrentPage, nullptr);
+    EXPECT_NE(frame->CurrentPage, page) << "the chosen page replaced the test page";
+    const std::string path = frame->CurrentPage->Path.c_str();
+    EXPECT_NE(QString::fromLatin1(path.c_str()).toLower().indexOf(".ppg"), -1) << path;
+    EXPECT_EQ(std::string(ReadLastPagePath().c_str()), path) << "remembered as a menu choice is";
+    page = nullptr;
 }
 
 TEST_F(FrameWizardTest, AChosenStockOpensInTheChartThatTrendFirstNames)
