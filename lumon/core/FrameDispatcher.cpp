@@ -126,17 +126,6 @@ int CompareBars(PackedDateTime a, PackedDateTime b, int minuteFlag)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-// The folder of the ranking answer files: the one the frame names, else this
-// user's own temporary folder (never the shared one, where another user could
-// plant files or links first). Empty when there is none.
-std::string TempFolder()
-{
-    const char *dir = MFrame ? MFrame->GetTempDirectory() : "";
-    if (dir && *dir)
-        return dir;
-    return PrivateTempFolder();
-}
-
 } // namespace
 
 int FindHistoryPosition(const KLineRecord *records, int count, PackedDateTime time, int &position,
@@ -487,7 +476,7 @@ void TNormalClnt::DropSortFile()
 
 void TNormalClnt::OnSortData(const uint8_t *body, int length, bool first, bool last)
 {
-    const std::string temp = TempFolder();
+    const std::string temp = AnswerFileFolder();
     if (temp.empty())
         return;
     // The answer gathers in a file of a fresh name, created exclusively: a fixed

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "lumon/core/MarketRecords.h"
 #include "platform/win/WinTypes.h"
@@ -82,3 +83,10 @@ public:
 
 // The one main frame; null while there is none (the settings program, tests).
 extern TFrameServices *MFrame;
+
+// The folder of the ranking answer files, ending in a separator: the frame's
+// temporary folder when it names one, else this user's own temporary folder
+// (never the shared one, where another user could plant files or links first).
+// Empty when there is none. The dispatcher writes the answers there under fresh
+// names made exclusively; the lists read them back from there.
+std::string AnswerFileFolder();

@@ -7,6 +7,7 @@
 #include "lumon/core/SysTimeTable.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/NoticeForm.h"
+#include "lumon/views/Reptform.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char **argv)
 {
     WorkFromProgramFolder();
     UtilDataStaticInit();
+    RegisterQuoteList();
     TApplication app(argc, argv);
     TMFrame *frame = nullptr;
     try {

@@ -190,7 +190,31 @@ void TMFrame::BuildUserBlockMenu()
         delete user;
 }
 
-void TMFrame::NClick(TObject *) {}
+void TMFrame::NClick(TObject *Sender)
+{
+    auto *item = dynamic_cast<TMenuItem *>(Sender);
+    if (!item || !CurrentPage)
+        return;
+    const int id = item->Tag;
+    if (TMultiViewChild *list = CurrentPage->FindPaneByType(VIEW_REPORT, 1)) {
+        list->Activate();
+        if (ViewHooks.ShowBlockTab)
+            ViewHooks.ShowBlockTab(list, id);
+        return;
+    }
+    TMultiViewChild *active = CurrentPage->ActivePane;
+    if (!active || !CurrentPage->HasPane(active))
+        return;
+    VIEW_ATTR attr;
+    InitViewAttr(VIEW_REPORT, &attr);
+    attr.BlockCount = 1;
+    std::memset(attr.Blocks, 0, sizeof attr.Blocks);
+    attr.Blocks[0] = id;
+    attr.BlockId = id;
+    TMultiViewChild *list = CurrentPage->ReplaceView(active->Node, &attr, 0);
+    if (list && ViewHooks.ShowBlockTab)
+        ViewHooks.ShowBlockTab(list, id);
+}
 
 void TMFrame::N1Click(TObject *)
 {

@@ -101,6 +101,13 @@ void TMFrame::WndProc(TMessage &Message)
         break;
     case WM_SUBSCRIBE_VIEWS:
         SubscribeVisibleStocks();
+        // The active quote list asks for the fast changes of its visible rows.
+        if (TMultiViewChild *pane = CurrentPage ? CurrentPage->ActivePane : nullptr)
+            if (pane->Attr.ViewType == VIEW_REPORT && ViewHooks.RankVisibleStocks)
+                ViewHooks.RankVisibleStocks(pane);
+        break;
+    case WM_BLOCK_REMOVED:
+        RemoveBlockTabs(int(wParam));
         break;
     case WM_ORDER_WINDOW:
         OrderWindow = HWND(uint32_t(wParam));
@@ -281,6 +288,10 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
             const StockId second = ViewHooks.SecondStock ? ViewHooks.SecondStock(pane) : 0;
             if (shown == stock || (second != 0 && second == stock))
                 pane->Notify(12, int32_t(shown), 0, 0);
+        } else if (type == 9) {
+            // New day statistics: the quote lists show them.
+            if (view == VIEW_REPORT && ViewHooks.RedrawGrid)
+                ViewHooks.RedrawGrid(pane);
         } else if (type == 20) {
             if ((view == VIEW_KLINE || view == VIEW_TREND) && shown == stock)
                 pane->Notify(view == VIEW_KLINE ? 12 : 11, int32_t(stock), 0, 0);
@@ -291,5 +302,26 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
             ViewHooks.RepaintQuotePanel(pane);
         else if (chart && type == 102 && shown == stock && ViewHooks.RepaintBrokerGrid)
             ViewHooks.RepaintBrokerGrid(pane);
+    }
+}
+
+void TMFrame::RemoveBlockTabs(int blockId)
+{
+    if (!CurrentPage || !ViewHooks.RemoveBlockTab)
+        return;
+    const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
+    for (size_t i = panes.size(); i-- > 0;)
+        if (CurrentPage->HasPane(panes[i]) && panes[i]->Attr.ViewType == VIEW_REPORT)
+            ViewHooks.RemoveBlockTab(panes[i], blockId);
+}
+
+void TMFrame::RedrawFastChangeColumn(const void *requester)
+{
+    if (!CurrentPage || !requester || !ViewHooks.RedrawFastChangeColumn)
+        return;
+    for (int i = 0; i < CurrentPage->Panes->GetCount(); ++i) {
+        TMultiViewChild *pane = CurrentPage->Panes->GetAt(i);
+        if (pane == requester && pane->Attr.ViewType == VIEW_REPORT)
+            ViewHooks.RedrawFastChangeColumn(pane);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "lumon/core/Alarm.h"
 #include "lumon/core/BlockGroup.h"
@@ -19,11 +20,13 @@
 #include "lumon/shell/NoticeForm.h"
 #include "lumon/shell/PageManager.h"
 #include "lumon/shell/StatusBar.h"
+#include "lumon/shell/ViewFactory.h"
 #include "platform/forms/TApplication.h"
 #include "platform/forms/TMainMenu.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPopupMenu.h"
 #include "platform/forms/TToolBar.h"
+#include "platform/win/ExclusiveFile.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Messages.h"
@@ -119,9 +122,13 @@ TMFrame::~TMFrame()
 void TMFrame::FormCreate(TObject *)
 {
     LoadPageList();
-    // The temporary-files folder; one that does not fit the buffer is left empty.
-    DWORD n = GetTempPathA(sizeof TempDirectory, TempDirectory);
-    if (n == 0 || n >= sizeof TempDirectory)
+    // The temporary-files folder of the ranking answers: this user's own, never
+    // the shared one; one that does not fit the buffer is left empty (the
+    // answers then go to the same folder by the data core's own rule).
+    const std::string temp = PrivateTempFolder();
+    if (temp.size() < sizeof TempDirectory)
+        std::memcpy(TempDirectory, temp.c_str(), temp.size() + 1);
+    else
         TempDirectory[0] = 0;
 
     std::strcpy(StatusLetters[0], "l");
@@ -325,8 +332,11 @@ void TMFrame::TearDown()
     // A start that was aborted, or never ran, read none of the settings it
     // would write back (the block table comes right after the login step):
     // the user's file keeps its values.
-    if (!StartAborted && Blocks)
+    if (!StartAborted && Blocks) {
         WriteFrameSettings();
+        if (ViewHooks.WriteTableDefs)
+            ViewHooks.WriteTableDefs();
+    }
     if (Alarms) {
         Alarms->StopCheckThread();
         delete Alarms; // saves ALARM.SET

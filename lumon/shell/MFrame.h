@@ -126,6 +126,9 @@ public:
     int ConnectToServer(win::HWND dialog, const char *user, const char *password) override;
     int StartRealDataClient(win::HWND dialog) override;
     win::HWND FindPaneWindow(const void *requester) override;
+    void RedrawFastChangeColumn(const void *requester) override;
+    // Message 2627: every quote list of the page drops the deleted block's tabs.
+    void RemoveBlockTabs(int blockId);
 
     // The message hub (FrameMessages.cpp).
     void WMActivate(win::TMessage &Message);

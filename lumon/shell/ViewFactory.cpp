@@ -14,6 +14,8 @@ std::map<uint16_t, ViewMaker> &Makers()
     return makers;
 }
 
+ViewMaker fallbackMaker = nullptr;
+
 } // namespace
 
 void RegisterViewMaker(uint16_t viewType, ViewMaker maker) { Makers()[viewType] = maker; }
@@ -24,12 +26,22 @@ ViewMaker FindViewMaker(uint16_t viewType)
     return it == Makers().end() ? nullptr : it->second;
 }
 
-void ClearViewMakers() { Makers().clear(); }
+void ClearViewMakers()
+{
+    Makers().clear();
+    fallbackMaker = nullptr;
+}
+
+void RegisterFallbackViewMaker(ViewMaker maker) { fallbackMaker = maker; }
 
 TMultiViewChild *CreateView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
 {
-    if (attr && attr->ViewType != VIEW_EMPTY)
+    if (attr && attr->ViewType != VIEW_EMPTY) {
         if (ViewMaker maker = FindViewMaker(attr->ViewType))
             return maker(page, node, attr);
+        VIEW_ATTR known;
+        if (fallbackMaker && !InitViewAttr(attr->ViewType, &known))
+            return fallbackMaker(page, node, nullptr);
+    }
     return new TMultiViewChild(page, node, attr);
 }

@@ -23,6 +23,9 @@ void RegisterViewMaker(uint16_t viewType, ViewMaker maker);
 // The maker of the type, or null.
 ViewMaker FindViewMaker(uint16_t viewType);
 void ClearViewMakers();
+// The maker of the view for a type no view knows (a page file from elsewhere):
+// it is given no attributes.
+void RegisterFallbackViewMaker(ViewMaker maker);
 
 // The view for `attr`: its type's maker, or else an empty pane that keeps the
 // attributes (so that a page saved again loses nothing).
@@ -52,5 +55,15 @@ struct TViewHooks {
     // The stock of a ranking's selected row in its current table; false when no
     // row is selected.
     bool (*RankingSelection)(TMultiViewChild *ranking, StockId &stock) = nullptr;
+    // The quote list's operations the frame calls by name: the active list's
+    // fast-change request (2626), its fast-change column after an answer, the
+    // tabs of a deleted block (2627), a repaint after new statistics (2624 type
+    // 9), a block chosen in the block menus, and the column tables at close.
+    void (*RankVisibleStocks)(TMultiViewChild *list) = nullptr;
+    void (*RedrawFastChangeColumn)(TMultiViewChild *list) = nullptr;
+    void (*RemoveBlockTab)(TMultiViewChild *list, int blockId) = nullptr;
+    void (*RedrawGrid)(TMultiViewChild *list) = nullptr;
+    void (*ShowBlockTab)(TMultiViewChild *list, int blockId) = nullptr;
+    void (*WriteTableDefs)() = nullptr;
 };
 extern TViewHooks ViewHooks;

@@ -194,7 +194,19 @@ bool TranslateMouse(HWND hwnd, QMouseEvent *m)
     // each mouse message.
     SendMessageA(hwnd, WM_SETCURSOR, hwnd, MAKELONG(HTCLIENT, msg));
     NoteMouseMove(hwnd, pos.x(), pos.y(), keys);
-    return Deliver(hwnd, msg, keys, PointParam(pos), shift);
+    // A press captures the mouse for its control until the last button is
+    // released; the control then hears that it lost the capture, as on Windows.
+    static HWND implicitCapture = 0;
+    const bool press = m->type() == QEvent::MouseButtonPress || m->type() == QEvent::MouseButtonDblClick;
+    if (press)
+        implicitCapture = hwnd;
+    const bool handled = Deliver(hwnd, msg, keys, PointParam(pos), shift);
+    if (m->type() == QEvent::MouseButtonRelease && m->buttons() == Qt::NoButton && implicitCapture) {
+        const HWND holder = implicitCapture;
+        implicitCapture = 0;
+        SendMessageA(holder, WM_CAPTURECHANGED, 0, 0);
+    }
+    return handled;
 }
 
 bool TranslateKey(HWND hwnd, QKeyEvent *k)

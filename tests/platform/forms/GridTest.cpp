@@ -4,6 +4,8 @@
 // top-left changes, and columns moved and sized by dragging in the fixed row.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 #include <map>
@@ -298,3 +300,43 @@ TEST(StringGridTest, KeepsCellTextsAndDrawsThem)
 }
 
 } // namespace
+
+namespace {
+
+std::vector<std::pair<UINT, LPARAM>> captureNotices;
+WNDPROC gridProc = nullptr;
+
+LRESULT RecordCapture(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_CAPTURECHANGED || msg == WM_LBUTTONUP || msg == WM_RBUTTONUP)
+        captureNotices.emplace_back(msg, lParam);
+    return CallWindowProcA(gridProc, hwnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+// A press captures the mouse for the control it hit; when the last button is
+// released the control hears WM_CAPTURECHANGED (lParam 0: nobody has the
+// capture now), after the button-up itself, once.
+TEST_F(GridTest, ReleasingTheLastButtonEndsTheImplicitCapture)
+{
+    captureNotices.clear();
+    gridProc = reinterpret_cast<WNDPROC>(SetWindowLongA(grid->Handle, GWL_WNDPROC, LONG_PTR(&RecordCapture)));
+    QWidget *w = grid->Widget();
+    auto send = [w](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x) {
+        QMouseEvent e(type, QPointF(x, 30), w->mapToGlobal(QPointF(x, 30)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 20);
+    send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, 60);
+    send(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, 60);
+    // The right button goes up first: the left one still holds the capture.
+    send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton, 60);
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, 60);
+    // A move without buttons captures nothing.
+    send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 70);
+    SetWindowLongA(grid->Handle, GWL_WNDPROC, LONG_PTR(gridProc));
+    const std::vector<std::pair<UINT, LPARAM>> expected = {
+        {WM_RBUTTONUP, MAKELONG(60, 30)}, {WM_LBUTTONUP, MAKELONG(60, 30)}, {WM_CAPTURECHANGED, 0}};
+    EXPECT_EQ(captureNotices, expected);
+}
