@@ -834,7 +834,30 @@ def _settings(chat_server):
         ('DCD', [('ShRaise', '10'), ('ShDown', '10'), ('SzRaise', '10'), ('SzDown', '10')]),
         ('WEB', [('MenuName', '网站'), ('Web1', '公司首页:http://www.example.com/'),
                  ('Web2', '交易所:http://www.example.org/')]),
-    ]
+    ] + _column_tables()
+
+
+# The quote lists' column tables: field ids and widths in digit widths, per table
+# 1..7 (futures, stocks, forex, and the user's own), as a fresh terminal has them.
+COLUMN_TABLES = [
+    ('当前抬头', [0, 9, 1, 6, 10, 11, 24, 25, 26, 28, 29, 7, 8, 30, 3, 2]),
+    ('期货经典', [0, 9, 1, 6, 10, 11, 24, 25, 26, 28, 29, 7, 8, 30, 3, 2]),
+    ('股票经典', [0, 9, 1, 2, 3, 6, 10, 11, 7, 24, 8, 4, 5, 12, 13, 21]),
+    ('外汇经典', [0, 9, 1, 6, 10, 11, 25, 26, 4, 5, 3, 2, 31, 12, 7, 24]),
+    ('自定义一', [0, 9, 1, 3, 6, 10, 11, 7, 24, 8, 4, 5, 12, 13, 21, 2]),
+    ('自定义二', [0, 9, 1, 3, 6, 10, 11, 7, 24, 8, 4, 5, 12, 13, 21, 2]),
+    ('自定义三', [0, 9, 1, 3, 6, 10, 11, 7, 24, 8, 4, 5, 12, 13, 21, 2]),
+]
+COLUMN_WIDTHS = {0: 4, 1: 8, 9: 7, 7: 10, 8: 10, 30: 8, 31: 8, 32: 14, 33: 12}
+
+
+def _column_tables():
+    return [('TableDef%d' % (k + 1),
+             [('Count', '16'), ('FixedCol', '3'),
+              ('Id', ','.join(str(i) for i in ids)),
+              ('ColWidth', ','.join(str(COLUMN_WIDTHS.get(i, 8)) for i in ids)),
+              ('Name', name)])
+            for k, (name, ids) in enumerate(COLUMN_TABLES)]
 
 
 def _blocks():

@@ -3,6 +3,10 @@
 // the frame on an installation: tabs, change marks, deleted blocks and members.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QWidget>
+
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -228,6 +232,13 @@ TEST_F(QuoteListTest, QuoteChangesMarkTheirRowForSixteenTicksAcrossTheWrap)
     ASSERT_NE(list, nullptr);
     ASSERT_GT(list->RowCount, 3);
     const StockId stock = list->Rows[2].Id;
+    // The list as a user sees it, kept for a look.
+    frame->SetBounds(0, 0, 900, 500);
+    frame->Show();
+    page->LayoutPage();
+    list->Notify(0, int32_t(list->Rows[1].Id), 0, 0x81);
+    QCoreApplication::processEvents();
+    list->Widget()->grab().save(QString::fromUtf8(LUMO_TEST_BINARY_DIR "/quote_list.png"));
     for (uint16_t start : {uint16_t(100), uint16_t(64990)}) {
         list->ViewStamp = start;
         // Another stock of another market changes nothing.
