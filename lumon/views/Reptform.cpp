@@ -1520,4 +1520,13 @@ void RegisterQuoteList()
             r->ShowBlockTab(id);
     };
     ViewHooks.WriteTableDefs = [] { WriteTableDefs(); };
+    ViewHooks.ReportRows = [](TMultiViewChild *pane, std::vector<StockId> &rows, int &gridRow) {
+        TReport *r = AsReport(pane);
+        if (!r)
+            return;
+        rows.clear();
+        for (int i = 0; i < r->RowCount; ++i)
+            rows.push_back(r->Rows[i].Id);
+        gridRow = r->DrawGrid1->Row;
+    };
 }
