@@ -73,3 +73,26 @@ bool FindIndexDefinition(int id, IndexDefinition &definition, IndexParamBlock &p
     }
     return false;
 }
+
+namespace {
+
+// Copies the text of record bytes [from, to) of the name field, up to its first
+// NUL; `out` holds to - from + 1 bytes.
+void CopyField(char *out, const IndexDefinition &d, int from, int to)
+{
+    const char *field = d.Name + (from - 8);
+    size_t length = strnlen(field, size_t(to - from));
+    std::memcpy(out, field, length);
+    out[length] = 0;
+}
+
+} // namespace
+
+ChooserTexts DefinitionTexts(const IndexDefinition &definition)
+{
+    ChooserTexts t{};
+    CopyField(t.Name, definition, 8, 20);
+    CopyField(t.Description, definition, 20, 67);
+    CopyField(t.HotKey, definition, 67, 72);
+    return t;
+}

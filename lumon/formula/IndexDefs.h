@@ -52,3 +52,12 @@ void FreeIndexDefinitions();
 // first definition with this id and its parameter block. False, with an empty
 // definition, when no definition has the id.
 bool FindIndexDefinition(int id, IndexDefinition &definition, IndexParamBlock &params);
+
+// The three texts of a definition that choosers show, each read within its own
+// bytes of the record (name 8..19, description 20..66, hot key 67..71).
+struct ChooserTexts {
+    char Name[13];
+    char Description[48];
+    char HotKey[6];
+};
+ChooserTexts DefinitionTexts(const IndexDefinition &definition);

@@ -78,17 +78,6 @@ bool IsOneOf(const char *code, std::initializer_list<const char *> list)
     return false;
 }
 
-// The indicator's short name (record bytes 8-19) and its description (20-66).
-void IndicatorTexts(const IndexDefinition &d, char *shortName, char *description)
-{
-    int n = TextLength(d.Name, 12);
-    std::memcpy(shortName, d.Name, size_t(n));
-    shortName[n] = 0;
-    n = TextLength(d.Name + 12, 47);
-    std::memcpy(description, d.Name + 12, size_t(n));
-    description[n] = 0;
-}
-
 // Catalogue entries the wizard offers: not the intraday chart's, not hidden.
 bool Offered(const IndexDefinition &d) { return (d.Id < 1000 || d.Id > 1999) && (d.Attribute >> 8) < 128; }
 
@@ -190,10 +179,9 @@ int TSmartKB::Search(const char *text)
             const IndexDefinition &d = table->Definitions[i];
             if (!Offered(d))
                 continue;
-            char shortName[13], description[48];
-            IndicatorTexts(d, shortName, description);
-            if (TStockMatcher::IsPrefix(text, length, shortName, int(std::strlen(shortName))) ||
-                TStockMatcher::IsPrefix(text, length, description, int(std::strlen(description))))
+            const ChooserTexts t = DefinitionTexts(d);
+            if (TStockMatcher::IsPrefix(text, length, t.Name, int(std::strlen(t.Name))) ||
+                TStockMatcher::IsPrefix(text, length, t.Description, int(std::strlen(t.Description))))
                 add(SMART_INDICATOR, i);
         }
     }
@@ -350,10 +338,9 @@ void TSmartKB::RowTexts(int row, char *code, int codeSize, char *text, int textS
         const IndexTable *table = GetIndexTable();
         if (!table || r.Index >= table->Count)
             break;
-        char shortName[13], description[48];
-        IndicatorTexts(table->Definitions[r.Index], shortName, description);
-        std::snprintf(code, size_t(codeSize), "%s", shortName);
-        std::snprintf(text, size_t(textSize), "%s", description);
+        const ChooserTexts t = DefinitionTexts(table->Definitions[r.Index]);
+        std::snprintf(code, size_t(codeSize), "%s", t.Name);
+        std::snprintf(text, size_t(textSize), "%s", t.Description);
         break;
     }
     default:

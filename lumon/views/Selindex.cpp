@@ -19,16 +19,6 @@ constexpr uint16_t FrequentFlag = 0x0020;  // low byte of the attribute word
 constexpr uint16_t HiddenFlag = 0x8000;    // high byte
 constexpr int VK_ESCAPE_CHAR = 27;
 
-// Copies the text of record bytes [from, to) of the name field, up to its first
-// NUL; `out` holds to - from + 1 bytes.
-void CopyField(char *out, const IndexDefinition &d, int from, int to)
-{
-    const char *field = d.Name + (from - 8);
-    size_t length = strnlen(field, size_t(to - from));
-    std::memcpy(out, field, length);
-    out[length] = 0;
-}
-
 TButton *AddButton(TForm *form, TWinControl *parent, int left, int width, const char *caption)
 {
     auto *button = Place<TButton>(form, parent, left, 8, width, 25);
@@ -37,15 +27,6 @@ TButton *AddButton(TForm *form, TWinControl *parent, int left, int width, const 
 }
 
 } // namespace
-
-ChooserTexts DefinitionTexts(const IndexDefinition &definition)
-{
-    ChooserTexts t{};
-    CopyField(t.Name, definition, 8, 20);
-    CopyField(t.Description, definition, 20, 67);
-    CopyField(t.HotKey, definition, 67, 72);
-    return t;
-}
 
 bool NodeListsDefinition(int node, const IndexDefinition &d)
 {

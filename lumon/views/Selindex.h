@@ -19,14 +19,6 @@ constexpr int MaxChooserRows = 2048;
 // categories 0..9, 11 formula indicators, 12 frequently used ones.
 constexpr int ChooserNodes = 13;
 
-// The three texts of a definition the chooser shows, each read within its own
-// bytes of the record (name 8..19, description 20..66, hot key 67..71).
-struct ChooserTexts {
-    char Name[13];
-    char Description[48];
-    char HotKey[6];
-};
-ChooserTexts DefinitionTexts(const IndexDefinition &definition);
 // Whether the tree's node of that absolute index lists the definition.
 bool NodeListsDefinition(int node, const IndexDefinition &definition);
 

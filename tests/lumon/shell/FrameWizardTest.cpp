@@ -2,10 +2,13 @@
 // lower right, and the frame carries out the choice.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -51,7 +54,16 @@ protected:
     bool TypeChar(char c, std::function<void(TSmartKB *)> inside)
     {
         TSmartKB *kb = frame->SmartKB;
-        testsupport::ModalScript script("智能键盘", [kb, inside](HWND) { inside(kb); });
+        testsupport::ModalScript script("智能键盘", [kb, inside, c](HWND) {
+            // The character reaches the wizard's box as a posted message: the
+            // script waits for it, so that it is not typed after what the
+            // script writes there.
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (std::string(AnsiString(kb->Edit1->Text).c_str()).find(c) == std::string::npos &&
+                   std::chrono::steady_clock::now() < end)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            inside(kb);
+        });
         MSG msg{frame->Handle, WM_CHAR, WPARAM(uint8_t(c)), 0, 0, {0, 0}};
         bool handled = false;
         frame->AppMessage(msg, handled);
