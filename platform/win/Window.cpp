@@ -166,8 +166,10 @@ std::vector<std::shared_ptr<WindowRecord>> LocalTopLevelWindows()
 {
     std::vector<std::shared_ptr<WindowRecord>> out;
     std::lock_guard<std::mutex> guard(T().lock);
+    // Top-level windows are those that are not children: an owned pop-up
+    // (a dialog over its main window) is one of them.
     for (auto &[h, w] : T().windows)
-        if (w->parent == 0 && !(w->style & WS_CHILD) && !w->destroying)
+        if (!(w->style & WS_CHILD) && !w->destroying)
             out.push_back(w);
     return out;
 }

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -396,6 +397,26 @@ TEST_F(MessagesTest, CreationRefusedByTheProcedureGivesNoWindow)
     EXPECT_NE(created, 0u);
     EXPECT_FALSE(IsWindow(created));
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr), 0u);
+}
+
+TEST_F(MessagesTest, OwnedPopupsAreTopLevelForFindAndEnumButChildrenAreNot)
+{
+    HWND owned = CreateWindowExA(0, "MsgTestWnd", "owned pop-up", WS_POPUP, 0, 0, 10, 10, hwnd, 0, 0, nullptr);
+    HWND child = CreateWindowExA(0, "MsgTestWnd", "a child", WS_CHILD, 0, 0, 10, 10, hwnd, 0, 0, nullptr);
+    ASSERT_NE(owned, 0u);
+    ASSERT_NE(child, 0u);
+    EXPECT_EQ(FindWindowA(nullptr, "owned pop-up"), owned);
+    EXPECT_EQ(FindWindowA(nullptr, "a child"), 0u);
+    std::vector<HWND> seen;
+    EnumWindows(
+        [](HWND h, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND> *>(list)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&seen));
+    EXPECT_NE(std::find(seen.begin(), seen.end(), owned), seen.end());
+    EXPECT_EQ(std::find(seen.begin(), seen.end(), child), seen.end());
+    DestroyWindow(owned);
 }
 
 } // namespace
