@@ -429,6 +429,17 @@ class Answers(unittest.TestCase):
         answer = self.client.answer(180)
         self.assertEqual((answer.status, answer.text), (1, '委托价格超出涨跌停板'))
 
+    def test_batch_member_without_trade_code(self):
+        # A batch member comes without a trade code: the customer's own one is taken,
+        # and a customer without a code on that exchange is refused.
+        self.client.send(39, order_body('10000002', 'al2512', 1, '19900', 0x03, ''), marker=b'S')
+        self.assertEqual(self.client.answer(167).status, 0)
+        self.client.send(52, order_body('10000002', 'al2512', 1, '19900', 0x03, ''), marker=b'S')
+        answer = self.client.answer(180)
+        self.assertEqual((answer.status, text_at(answer.body, 76, 10)), (0, '81000002'))
+        self.client.send(39, order_body('10000002', 'SR601', 1, '5210', 0x03, ''), marker=b'Z')
+        self.assertEqual(self.client.answer(167).text, '交易编码错误')
+
     def test_statement_archive(self):
         self.client.procedure(22, '10000001', ('10000001',))
         packets = self.client.answers(216)

@@ -8,6 +8,7 @@ account      password  fund pw  rights  kind      notes
 10000003     333333    333333   A       customer  no statement flag; long number 6228480012345678
 1234567890   000000    000000   AQ      customer  an account of exactly ten characters
 9001         900100    -        BC      trader    no right 'A' (may not run the program)
+8002         800200    -        ACQ     trader    no right 'B' (no batch orders or settings)
 """
 
 # Contracts: code, exchange letter, name, units per lot, last price (whole units), tick,
@@ -27,6 +28,8 @@ QUOTE_DEPTH = 8
 ACCOUNTS = {
     '8001': dict(password='123456', rights='ABCQ', name='交易员一', trader=True,
                  customers=['10000001', '10000002', '10000003']),
+    '8002': dict(password='800200', rights='ACQ', name='交易员三', trader=True,
+                 customers=['10000001', '10000002']),
     '9001': dict(password='900100', rights='BC', name='交易员二', trader=True,
                  customers=['10000003']),
     '10000001': dict(password='111111', rights='ACQ', name='张三'),

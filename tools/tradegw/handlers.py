@@ -246,8 +246,9 @@ class Handlers:
             rejected = Record(answers.ORDER_SIZE).raw(0, body[:answers.ORDER_SIZE]).byte(74, 'e')
             return [Answer(180, bytes(rejected), status=1, text=error, marker=header.marker)]
         contract = self.book.contract(f['contract'])
+        trade_code = f['trade_code'].strip() or self.book.trade_code(f['customer'], contract.letter)
         order = self.book.new_order(session.account, f['customer'], contract.code, f['volume'],
-                                    f['price'], f['flags'], f['trade_code'], f['local'],
+                                    f['price'], f['flags'], trade_code, f['local'],
                                     f['source'] or 'consign', f['batch'])
         out = [Answer(180, answers.order_record(order), marker=header.marker)]
         self.book.report(order)
