@@ -1,11 +1,15 @@
 #include "consign/pages/CConsignDlg.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "consign/pages/BatchOrder.h"
 #include "consign/pages/CAboutDlg.h"
 #include "consign/pages/InfoPopups.h"
+#include "consign/pages/ListLayout.h"
+#include "consign/pages/OrderListUpdates.h"
 #include "consign/pages/PreOrderStore.h"
 #include "consign/pages/VarietyName.h"
 #include "consign/session/ConsignState.h"
@@ -77,6 +81,9 @@ CConsignDlg::CConsignDlg(LPCSTR caption, CWnd *pParent, UINT selectPage)
                               &m_SettlePage,    &m_OtherPage,   &m_HotKeyPage};
     for (CPropertyPage *page : pages)
         AddPage(page);
+    m_OrderPage.m_pPreOrderPage = &m_PreOrderPage;
+    m_OrderPage.m_pOrdersPage = &m_QOrderPage;
+    m_QOrderPage.m_pOrderPage = &m_OrderPage;
 }
 
 CConsignDlg::~CConsignDlg()
@@ -93,6 +100,7 @@ BOOL CConsignDlg::OnInitDialog()
     CPropertySheet::OnInitDialog();
     m_bModeless = TRUE;
     m_OtherPage.LoadOptions();
+    m_QOrderPage.LoadFilters();
     if (icon_) {
         SetIcon(icon_, TRUE);
         SetIcon(icon_, FALSE);
@@ -336,17 +344,13 @@ void CConsignDlg::OnTimer(UINT_PTR nIDEvent)
         CString contract;
         if (m_OrderPage.m_hWnd)
             m_OrderPage.GetDlgItemText(1012, contract);
-        if (GetTabControl()->GetCurSel() == 0 && contract.GetLength() >= 5) {
-            for (CContractRecord &r : ContractList) {
-                char *code = reinterpret_cast<char *>(r.data) + 10;
-                code[9] = 0;
-                TrimBoth(code);
-                if (strncasecmp(code, contract, 10) == 0) {
-                    m_OrderPage.SetDlgItemText(1012, code);
-                    TheTradeSession().SendContractRequest(code);
-                    break;
-                }
-            }
+        CString code;
+        if (GetTabControl()->GetCurSel() == 0 && contract.GetLength() >= 5 && FindContract(contract, &code)) {
+            // The list's spelling; a changed text asks for the quote itself.
+            if (code != contract)
+                m_OrderPage.SetDlgItemText(1012, code);
+            else
+                TheTradeSession().SendContractRequest(code);
         }
     }
     CTradeSession &session = TheTradeSession();
@@ -574,6 +578,7 @@ void CConsignDlg::Reconnect()
     session.QueryDeals();
     session.QueryFunds();
     session.QueryPositions();
+    m_BatchPage.Reset();
     UpdateTitle();
     ShowStatusText("重连成功");
     Invalidate();
@@ -723,7 +728,7 @@ void CConsignDlg::TakeCopyData(const COPYDATASTRUCT *data)
         return;
     if (record.sendDirectly) {
         // The order page sends such a request itself, with its own checks.
-        Log("收到直接发送的委托请求");
+        m_OrderPage.SendCommandLineOrder(record);
         return;
     }
     ActivatePage(0);
@@ -750,6 +755,7 @@ void CConsignDlg::CloseSheet()
     if (MessageBox("确定要关闭吗?", "确认", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     SavePreOrders();
+    SaveListLayouts();
     TheTradeSession().SendLogout(ClientMode);
     CRect r;
     GetWindowRect(&r);
@@ -761,12 +767,85 @@ void CConsignDlg::CloseSheet()
     WriteConfigInt("Bottom", r.bottom);
     m_OtherPage.TakeOptions();
     m_OtherPage.SaveOptions();
+    m_QOrderPage.SaveFilters();
     DestroyWindow();
 }
 
 void CConsignDlg::LoadPreOrders()
 {
     LoadPreOrderList(SettingsPath, LoginAccount, PreOrderList, LocalOrderNumber);
+    m_PreOrderPage.RefreshList(nullptr);
+}
+
+void CConsignDlg::SaveListLayouts()
+{
+    int order[MAX_LAYOUT_COLUMNS];
+    if (m_PreOrderPage.m_List.m_hWnd)
+        SaveListLayout(SettingsPath, "PreOrder", m_PreOrderPage.m_List, order, CPreOrderPage::COLUMNS);
+    if (m_BatchPage.m_MemberList.m_hWnd)
+        SaveListLayout(SettingsPath, "Plsz", m_BatchPage.m_MemberList, order, CPLSZDlg::COLUMNS);
+}
+
+void CConsignDlg::RefreshList(SessionList list)
+{
+    switch (list) {
+    case SessionList::orders:
+        m_OrderPage.RefreshOrderList();
+        if (m_StatusButton.m_hWnd)
+            m_StatusButton.EnableWindow(TRUE);
+        break;
+    case SessionList::batchGroups:
+        m_BatchPage.RefreshGroups();
+        break;
+    default:
+        break;
+    }
+}
+
+void CConsignDlg::OnOrderAnswer(const COrderRecord &order)
+{
+    AddAcceptedOrder(order);
+    m_OrderPage.RefreshOrderList();
+}
+
+void CConsignDlg::OnOrderRejected(const COrderRecord &order, LPCSTR text)
+{
+    AddRejectedOrder(order, text);
+    m_OrderPage.RefreshOrderList();
+}
+
+void CConsignDlg::OnCancelReport(const COrderRecord &order)
+{
+    if (ApplyCancelReport(order))
+        m_OrderPage.OnCancelReport(order);
+}
+
+void CConsignDlg::OnDealReport(BYTE *record)
+{
+    // The order list first: it writes the order's new status into the report.
+    if (ApplyDealReport(record))
+        m_OrderPage.OnDealReport(record);
+}
+
+void CConsignDlg::AddFailedBatchOrder(const COrderRecord &order)
+{
+    COrderRecord entry = order;
+    char number[16];
+    std::snprintf(number, sizeof number, "%04d", LocalOrderNumber++);
+    std::memset(entry.localNumber, 0, sizeof entry.localNumber);
+    std::memcpy(entry.localNumber, number, strnlen(number, sizeof entry.localNumber));
+    entry.status = 'n';
+    PreOrderList.push_back(entry);
+    m_PreOrderPage.RefreshList(&PreOrderList.back());
+}
+
+void CConsignDlg::OnQuote(const BYTE *record) { m_OrderPage.ShowQuote(record); }
+
+void CConsignDlg::SetPositionText(LPCSTR text) { m_OrderPage.SetStatusText(text); }
+
+void CConsignDlg::FillCustomerBox(const std::vector<CString> &texts, bool first, bool last)
+{
+    m_OrderPage.FillTradeCodes(texts, first, last);
 }
 
 void CConsignDlg::SavePreOrders() { SavePreOrderList(SettingsPath, LoginAccount, PreOrderList); }

@@ -48,6 +48,8 @@ public:
     // their save at close.
     void LoadPreOrders();
     void SavePreOrders();
+    // The column layouts of the pre-order and batch member lists, at close.
+    void SaveListLayouts();
 
     // The text drawn as a link at the bottom left ([Config] custom).
     win::CString m_strCustom;
@@ -82,15 +84,15 @@ public:
     void ShowInformation(const win::BYTE *body, int length, bool manual) override;
     void ShowErrorInformation(win::LPCSTR text) override;
     void ShowExchangeState(win::LPCSTR text) override;
-    void RefreshList(SessionList list) override {}
-    void OnOrderAnswer(const COrderRecord &order) override {}
-    void OnOrderRejected(const COrderRecord &order, win::LPCSTR text) override {}
-    void OnCancelReport(const COrderRecord &order) override {}
-    void OnDealReport(win::BYTE *record) override {}
-    void AddFailedBatchOrder(const COrderRecord &order) override {}
-    void OnQuote(const win::BYTE *record) override {}
-    void SetPositionText(win::LPCSTR text) override {}
-    void FillCustomerBox(const std::vector<win::CString> &texts, bool first, bool last) override {}
+    void RefreshList(SessionList list) override;
+    void OnOrderAnswer(const COrderRecord &order) override;
+    void OnOrderRejected(const COrderRecord &order, win::LPCSTR text) override;
+    void OnCancelReport(const COrderRecord &order) override;
+    void OnDealReport(win::BYTE *record) override;
+    void AddFailedBatchOrder(const COrderRecord &order) override;
+    void OnQuote(const win::BYTE *record) override;
+    void SetPositionText(win::LPCSTR text) override;
+    void FillCustomerBox(const std::vector<win::CString> &texts, bool first, bool last) override;
     void ShowTransferResult(win::LPCSTR text) override {}
     void SetWithdrawableFunds(win::LPCSTR text) override {}
     void ShowClientName(win::LPCSTR text) override;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "consign/pages/OrderWords.h"
 #include "consign/session/RecordLists.h"
 
 using namespace win;
@@ -39,45 +40,9 @@ double Price(const BYTE *record)
     return std::atof(text);
 }
 
-// The texts the lists show for the status letter, direction and open/close; a
-// value without a name shows as nothing.
-std::string_view StatusName(char status)
-{
-    switch (status) {
-    case 'a': return "已经报入";
-    case 'c': return "全部成交";
-    case 'd': return "已经撤销";
-    case 'e': return "错误委托";
-    case 'f': return "等待撤除";
-    case 'm':
-    case 'q': return "主机撤单";
-    case 'n': return "等待报入";
-    case 'p': return "部分成交";
-    default: return "";
-    }
-}
-
-std::string_view DirectionName(char direction)
-{
-    if (direction == '0')
-        return "买";
-    if (direction == '1')
-        return "\xA3\xA0卖";
-    return "";
-}
-
 std::string_view OpenCloseName(const BYTE *record)
 {
-    const char openClose = static_cast<char>(record[OpenCloseAt]);
-    if (openClose == '0')
-        return "开仓";
-    if (record[CloseTodayAt] == '1')
-        return "平今";
-    if (openClose == '1')
-        return "平仓";
-    if (openClose == '3')
-        return "平今";
-    return "";
+    return OpenCloseLetterWord(static_cast<char>(record[OpenCloseAt]), static_cast<char>(record[CloseTodayAt]));
 }
 
 template <typename T> int Ordered(T a, T b, int d)
@@ -113,10 +78,10 @@ int CompareOrderListItems(LPARAM item1, LPARAM item2, LPARAM column)
     case 0: return Ordered(Number(a, OrderNumberAt), Number(b, OrderNumberAt), d);
     case 1: return Texts(Field(a, CustomerAt, 10), Field(b, CustomerAt, 10), d);
     case 2: return Texts(Field(a, ContractAt, 10), Field(b, ContractAt, 10), d);
-    case 3: return Texts(StatusName(static_cast<char>(a[StatusAt])), StatusName(static_cast<char>(b[StatusAt])), d);
+    case 3: return Texts(StatusWord(static_cast<char>(a[StatusAt]), 0, 0), StatusWord(static_cast<char>(b[StatusAt]), 0, 0), d);
     case 4:
-        return Texts(DirectionName(static_cast<char>(a[DirectionAt])),
-                     DirectionName(static_cast<char>(b[DirectionAt])), d);
+        return Texts(DirectionLetterWord(static_cast<char>(a[DirectionAt])),
+                     DirectionLetterWord(static_cast<char>(b[DirectionAt])), d);
     case 5: return Texts(OpenCloseName(a), OpenCloseName(b), d);
     case 6: return Ordered(Number(a, VolumeAt), Number(b, VolumeAt), d);
     case 7: return Ordered(Price(a), Price(b), d);
