@@ -116,6 +116,7 @@ TEST_F(BatchSettingsPageTest, MembersAreEditedRenumberedSavedAndComeBack)
     ASSERT_TRUE(PumpUntil([&] { return BatchGroupTable.size() == 1 && BatchGroupTable[0].size() == 2 &&
                                        std::string(BatchGroupTable[0].front().customer, 8) == "10000003"; }));
     EXPECT_EQ(Members(), (std::vector<std::string>{"1/8001/10000003/5", "2/8001/10000002/2"}));
+    KeepPicture("batch-settings-page.png");
 }
 
 TEST_F(BatchSettingsPageTest, GroupsAreFullAtHundredElevenAndDeletingOneRewritesTheRest)

@@ -115,6 +115,7 @@ TEST_F(OrderEntryTest, SingleOrderGoesOutWithTheExchangeLetterAndKeepsTheFields)
         EXPECT_EQ(Page().m_OrderList.GetItemText(row, 2), "cu2512");
         EXPECT_NE(std::string(Page().m_OrderList.GetItemText(row, 3)), "");
     }
+    KeepPicture("order-page.png");
 }
 
 TEST_F(OrderEntryTest, ClearAllAfterOrderEmptiesTheOrderButNotWhatARefusedSendTyped)

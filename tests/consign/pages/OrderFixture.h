@@ -4,6 +4,8 @@
 // listener, the day's enciphered log, and what the gateway received.
 #pragma once
 
+#include <QWidget>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "consign/session/Des.h"
 #include "platform/appframe/CommCtrl.h"
 #include "platform/forms/TCommonDialog.h"
+#include "platform/forms/WindowHost.h"
 #include "platform/win/CAsyncSocket.h"
 #include "platform/win/Profile.h"
 #include "tests/consign/pages/PagesFixture.h"
@@ -188,6 +191,14 @@ protected:
             group.push_back(m);
         }
         return group;
+    }
+
+    // Keeps a picture of the sheet in the test folder, for a person to look at.
+    void KeepPicture(const char *name)
+    {
+        Pump(50);
+        if (QWidget *widget = win::WindowWidget(sheet->m_hWnd))
+            widget->grab().save(QString::fromStdString(std::string(LUMO_TEST_BINARY_DIR) + "/" + name));
     }
 
     ChildPeer gateway;
