@@ -71,6 +71,7 @@ protected:
             sheet = nullptr;
         }
         ConsignLog().Close();
+        gateway.Stop();
         win::RecordDialogs(false);
         PagesFixture::TearDown();
     }
