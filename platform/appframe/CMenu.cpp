@@ -1,7 +1,12 @@
 #include "platform/appframe/CMenu.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -12,7 +17,11 @@
 #include "platform/appframe/CCmdUI.h"
 #include "platform/appframe/CWnd.h"
 #include "platform/forms/TMenuItem.h"
+#include "platform/forms/WindowHost.h"
 #include "platform/win/Handle.h"
+#include "platform/win/Hooks.h"
+#include "platform/win/Text.h"
+#include "platform/win/Time.h"
 
 namespace win {
 
@@ -447,7 +456,238 @@ void CMenu::UpdateCommandUI(CWnd *pOwner, BOOL bDisableIfNoHndler)
     }
 }
 
+namespace {
+
+bool Overlaps(int left, int top, SIZE size, const RECT &r)
+{
+    return left < r.right && r.left < left + size.cx && top < r.bottom && r.top < top + size.cy;
+}
+
+// A menu's input as the messages a Windows menu loop offers its filters: keys
+// with their virtual-key codes (and the characters they type), the mouse in
+// screen coordinates. `next` is called once per message.
+template <typename Offer>
+bool OfferAsMessages(HWND owner, QEvent *e, Offer next)
+{
+    QPoint cursor = QCursor::pos();
+    MSG msg{owner, 0, 0, 0, GetTickCount(), {cursor.x(), cursor.y()}};
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        auto *k = static_cast<QKeyEvent *>(e);
+        const bool press = e->type() == QEvent::KeyPress;
+        const bool alt = (k->modifiers() & Qt::AltModifier) != 0;
+        const WORD vk = VirtualKeyOf(k->key(), (k->modifiers() & Qt::KeypadModifier) != 0);
+        if (vk != 0) {
+            msg.message = press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+            msg.wParam = vk;
+            LPARAM lp = 1 | (LPARAM(k->nativeScanCode() & 0xFF) << 16);
+            if (alt)
+                lp |= LPARAM(1) << 29;
+            if (!press)
+                lp |= (LPARAM(1) << 30) | (LPARAM(1) << 31);
+            msg.lParam = lp & 0xFFFFFFFF;
+            if (next(msg))
+                return true;
+        }
+        if (!press || k->text().isEmpty())
+            return false;
+        const QString text = k->text();
+        const std::string bytes = Utf16ToGbk(
+            std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), static_cast<size_t>(text.size())));
+        for (char c : bytes) {
+            msg.message = alt ? WM_SYSCHAR : WM_CHAR;
+            msg.wParam = static_cast<unsigned char>(c);
+            msg.lParam = 1;
+            if (next(msg))
+                return true;
+        }
+        return false;
+    }
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+        auto *m = static_cast<QMouseEvent *>(e);
+        const QPoint at = m->globalPosition().toPoint();
+        const bool down = e->type() != QEvent::MouseButtonRelease;
+        switch (e->type()) {
+        case QEvent::MouseMove:
+            msg.message = WM_MOUSEMOVE;
+            break;
+        default:
+            switch (m->button()) {
+            case Qt::LeftButton:
+                msg.message = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+                break;
+            case Qt::RightButton:
+                msg.message = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+                break;
+            case Qt::MiddleButton:
+                msg.message = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+                break;
+            default:
+                return false;
+            }
+        }
+        WPARAM keys = 0;
+        if (m->buttons() & Qt::LeftButton)
+            keys |= MK_LBUTTON;
+        if (m->buttons() & Qt::RightButton)
+            keys |= MK_RBUTTON;
+        if (m->buttons() & Qt::MiddleButton)
+            keys |= MK_MBUTTON;
+        if (m->modifiers() & Qt::ShiftModifier)
+            keys |= MK_SHIFT;
+        if (m->modifiers() & Qt::ControlModifier)
+            keys |= MK_CONTROL;
+        msg.wParam = keys;
+        msg.lParam = static_cast<LPARAM>(MAKELONG(static_cast<WORD>(at.x()), static_cast<WORD>(at.y())));
+        msg.pt = POINT{at.x(), at.y()};
+        return next(msg);
+    }
+    default:
+        return false;
+    }
+}
+
+// Offers the input of the tracked menu (and its submenus) to the thread's
+// message filters; what a filter takes, the menu never sees.
+class MenuLoopFilter : public QObject {
+public:
+    explicit MenuLoopFilter(HWND owner) : owner_(owner) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (!qobject_cast<QMenu *>(watched))
+            return false;
+        return OfferAsMessages(owner_, e, [](MSG &msg) { return CallMsgFilterA(&msg, MSGF_MENU) != FALSE; });
+    }
+
+private:
+    HWND owner_;
+};
+
+// The menu loop: shows the menu and waits until it closes, by a choice, by the
+// user or by the end of the menu mode. `chosen` is the chosen command (0: none).
+bool Track(HMENU h, UINT flags, int x, int y, HWND owner, const RECT *exclude, UINT &chosen)
+{
+    chosen = 0;
+    if (!Find(h))
+        return false;
+    TMenuItem root(nullptr);
+    BuildItems(&root, &root, h, chosen);
+    QMenu menu;
+    root.FillQtMenu(&menu);
+    const QSize hint = menu.sizeHint();
+    QScreen *screen = QGuiApplication::screenAt(QPoint(x, y));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect g = screen ? screen->geometry() : QRect(x, y, hint.width(), hint.height());
+    const RECT bounds{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    const POINT at = PopupMenuOrigin(x, y, SIZE{hint.width(), hint.height()}, flags, exclude, bounds);
+    MenuMode mode(owner, [&menu] { menu.close(); });
+    MenuLoopFilter filter(owner);
+    qApp->installEventFilter(&filter);
+    menu.exec(QPoint(at.x, at.y));
+    qApp->removeEventFilter(&filter);
+    return true;
+}
+
+} // namespace
+
+POINT PopupMenuOrigin(int x, int y, SIZE size, UINT flags, const RECT *exclude, const RECT &screen)
+{
+    int left = x, top = y;
+    if (flags & TPM_RIGHTALIGN)
+        left = x - size.cx;
+    else if (flags & TPM_CENTERALIGN)
+        left = x - size.cx / 2;
+    if (flags & TPM_BOTTOMALIGN)
+        top = y - size.cy;
+    else if (flags & TPM_VCENTERALIGN)
+        top = y - size.cy / 2;
+    // Past the right or bottom edge, the menu opens on the other side of the point.
+    if (left + size.cx > screen.right)
+        left = x - size.cx;
+    if (top + size.cy > screen.bottom)
+        top = y - size.cy;
+    left = std::max(screen.left, std::min(left, screen.right - size.cx));
+    top = std::max(screen.top, std::min(top, screen.bottom - size.cy));
+    if (!exclude || !Overlaps(left, top, size, *exclude))
+        return POINT{left, top};
+    const RECT &r = *exclude;
+    auto vertical = [&] {
+        const int below = r.bottom, above = r.top - size.cy;
+        const bool belowFits = below + size.cy <= screen.bottom, aboveFits = above >= screen.top;
+        const bool aboveFirst = (flags & TPM_BOTTOMALIGN) != 0;
+        if (aboveFirst ? aboveFits : belowFits) {
+            top = aboveFirst ? above : below;
+            return true;
+        }
+        if (aboveFirst ? belowFits : aboveFits) {
+            top = aboveFirst ? below : above;
+            return true;
+        }
+        return false;
+    };
+    auto horizontal = [&] {
+        const int right = r.right, leftOf = r.left - size.cx;
+        const bool rightFits = right + size.cx <= screen.right, leftFits = leftOf >= screen.left;
+        const bool leftFirst = (flags & TPM_RIGHTALIGN) != 0;
+        if (leftFirst ? leftFits : rightFits) {
+            left = leftFirst ? leftOf : right;
+            return true;
+        }
+        if (leftFirst ? rightFits : leftFits) {
+            left = leftFirst ? right : leftOf;
+            return true;
+        }
+        return false;
+    };
+    if (flags & TPM_VERTICAL) {
+        if (!vertical())
+            horizontal();
+    } else if (!horizontal()) {
+        vertical();
+    }
+    return POINT{left, top};
+}
+
+BOOL TrackPopupMenuEx(HMENU hMenu, UINT flags, int x, int y, HWND hwnd, LPTPMPARAMS tpm)
+{
+    UINT chosen = 0;
+    if (!Track(hMenu, flags, x, y, hwnd, tpm ? &tpm->rcExclude : nullptr, chosen)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (flags & TPM_RETURNCMD)
+        return static_cast<BOOL>(chosen);
+    if (chosen && hwnd && IsWindow(hwnd) && !(flags & TPM_NONOTIFY))
+        PostMessageA(hwnd, WM_COMMAND, chosen, 0);
+    return TRUE;
+}
+
 BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd *pWnd, const RECT *)
+{
+    if (!Find(m_hMenu))
+        return FALSE;
+    const HWND owner = pWnd ? pWnd->m_hWnd : 0;
+    if (owner) {
+        pWnd->SendMessage(WM_INITMENUPOPUP, static_cast<WPARAM>(m_hMenu), 0);
+        UpdateCommandUI(pWnd, FALSE);
+    }
+    UINT chosen = 0;
+    Track(m_hMenu, nFlags, x, y, owner, nullptr, chosen);
+    if (nFlags & TPM_RETURNCMD)
+        return static_cast<BOOL>(chosen);
+    if (chosen && pWnd && pWnd->m_hWnd && !(nFlags & TPM_NONOTIFY))
+        pWnd->PostMessage(WM_COMMAND, chosen, 0);
+    return chosen != 0;
+}
+
+BOOL CMenu::TrackPopupMenuEx(UINT fuFlags, int x, int y, CWnd *pWnd, LPTPMPARAMS lptpm)
 {
     if (!Find(m_hMenu))
         return FALSE;
@@ -455,28 +695,7 @@ BOOL CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd *pWnd, const RECT *)
         pWnd->SendMessage(WM_INITMENUPOPUP, static_cast<WPARAM>(m_hMenu), 0);
         UpdateCommandUI(pWnd, FALSE);
     }
-    UINT chosen = 0;
-    {
-        TMenuItem root(nullptr);
-        BuildItems(&root, &root, m_hMenu, chosen);
-        QMenu menu;
-        root.FillQtMenu(&menu);
-        QSize size = menu.sizeHint();
-        if (nFlags & TPM_RIGHTALIGN)
-            x -= size.width();
-        else if (nFlags & TPM_CENTERALIGN)
-            x -= size.width() / 2;
-        if (nFlags & TPM_BOTTOMALIGN)
-            y -= size.height();
-        else if (nFlags & TPM_VCENTERALIGN)
-            y -= size.height() / 2;
-        menu.exec(QPoint(x, y));
-    }
-    if (nFlags & TPM_RETURNCMD)
-        return static_cast<BOOL>(chosen);
-    if (chosen && pWnd && pWnd->m_hWnd && !(nFlags & TPM_NONOTIFY))
-        pWnd->PostMessage(WM_COMMAND, chosen, 0);
-    return chosen != 0;
+    return win::TrackPopupMenuEx(m_hMenu, fuFlags, x, y, pWnd ? pWnd->m_hWnd : 0, lptpm);
 }
 
 void CMenu::TrackSystemMenu(CWnd *pWnd, int x, int y)

@@ -1,7 +1,10 @@
 // The framework's menus: CMenu over an HMENU (items with command ids, text,
 // enabled and checked states and submenus), menus loaded from the program's menu
 // tables, pop-up menus tracked at a screen point (TrackPopupMenu, which can hand
-// back the chosen command) and the windows' system menus.
+// back the chosen command, and TrackPopupMenuEx, which keeps clear of a
+// rectangle) and the windows' system menus. While a pop-up menu is tracked, its
+// input is offered to the thread's message filters (MSGF_MENU) first, and
+// WM_CANCELMODE to its owner ends it.
 #pragma once
 
 #include "platform/appframe/AfxTypes.h"
@@ -34,7 +37,31 @@ constexpr UINT TPM_RIGHTALIGN = 0x0008;
 constexpr UINT TPM_VCENTERALIGN = 0x0010;
 constexpr UINT TPM_BOTTOMALIGN = 0x0020;
 constexpr UINT TPM_NONOTIFY = 0x0080;
+constexpr UINT TPM_HORIZONTAL = 0x0000;
+constexpr UINT TPM_VERTICAL = 0x0040;
 constexpr UINT TPM_RETURNCMD = 0x0100;
+
+struct TPMPARAMS {
+    UINT cbSize;
+    RECT rcExclude; // screen coordinates
+};
+using LPTPMPARAMS = TPMPARAMS *;
+
+// Where a pop-up menu of `size` asked for at (x, y) with the TPM_ flags opens on
+// `screen`: aligned to the point as the flags say, opened to the other side of
+// the point where it would pass the screen's right or bottom edge, kept on the
+// screen, and then, when it covers part of `exclude`, moved beside it: below or
+// above it first with TPM_VERTICAL, right or left of it first otherwise (the
+// side the alignment asks for first).
+POINT PopupMenuOrigin(int x, int y, SIZE size, UINT flags, const RECT *exclude, const RECT &screen);
+
+// Shows the menu at the screen point for the window `hwnd` (its owner) and waits
+// for a choice, keeping clear of tpm->rcExclude when tpm is given. With
+// TPM_RETURNCMD it returns the chosen command (0: none); otherwise the choice is
+// posted to the owner as WM_COMMAND (unless TPM_NONOTIFY) and the result is
+// TRUE, also when the menu was closed with no choice. FALSE (0) for a handle
+// that is no menu.
+BOOL TrackPopupMenuEx(HMENU hMenu, UINT flags, int x, int y, HWND hwnd, LPTPMPARAMS tpm);
 
 // One line of a menu table: the items of a menu in order, each item's submenu
 // following it one level deeper. `flags` are MF_ values (MF_POPUP for an item
@@ -104,6 +131,8 @@ public:
     // is posted to the owner as WM_COMMAND (unless TPM_NONOTIFY) and the result
     // is whether an item was chosen.
     BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd *pWnd, const RECT *lpRect = nullptr);
+    // TrackPopupMenuEx on this menu, the owner's update handlers first as above.
+    BOOL TrackPopupMenuEx(UINT fuFlags, int x, int y, CWnd *pWnd, LPTPMPARAMS lptpm);
 
     // Runs the owner's ON_UPDATE_COMMAND_UI handlers on the items (and those of
     // the submenus).

@@ -365,6 +365,11 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return DefWindowProcA(m_hWnd, message, wParam, lParam);
     case WM_GETICON:
         return static_cast<LRESULT>(wParam == ICON_BIG ? bigIcon_ : smallIcon_);
+    case WM_CANCELMODE:
+        // Ends the menu the window owns and lets go of the mouse it holds.
+        if (captureWindow == m_hWnd)
+            win::ReleaseCapture();
+        return DefWindowProcA(m_hWnd, message, wParam, lParam);
     case WM_PAINT: {
         // Unpainted, the update area is still erased (WM_ERASEBKGND) and validated.
         PAINTSTRUCT ps;

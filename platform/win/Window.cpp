@@ -14,6 +14,7 @@
 
 #include "platform/win/ClassCursor.h"
 #include "platform/win/Handle.h"
+#include "platform/win/Hooks.h"
 #include "platform/win/Remote.h"
 #include "platform/win/Text.h"
 #include "platform/win/WindowRecord.h"
@@ -490,6 +491,10 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_MOUSEACTIVATE:
         return MA_ACTIVATE;
+    case WM_CANCELMODE:
+        // Ends the menu this window owns.
+        CancelMenuModeOf(hwnd);
+        return 0;
     case WM_SETCURSOR:
         return DefaultSetCursor(hwnd, wParam, lParam);
     default:
