@@ -1,10 +1,14 @@
 #include "chatdesk/ui/MenuBar.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "chatdesk/ui/ChatUiIds.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/win/Cursor.h"
 #include "platform/win/MouseTracking.h"
+#include "platform/win/SystemInfo.h"
+#include "platform/win/Thread.h"
 
 using namespace win;
 
@@ -22,6 +26,14 @@ std::string WithoutMnemonic(const std::string &text)
     }
     return out;
 }
+
+std::vector<CMenuBar *> &BarList()
+{
+    static auto *bars = new std::vector<CMenuBar *>;
+    return *bars;
+}
+
+HHOOK filterHook = 0;
 
 } // namespace
 
@@ -53,6 +65,7 @@ ON_WM_ERASEBKGND()
 ON_WM_MOUSEMOVE()
 ON_WM_MOUSELEAVE()
 ON_WM_LBUTTONDOWN()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CMenuBar::CMenuBar() = default;
@@ -84,7 +97,92 @@ BOOL CMenuBar::Create(const RECT &rect, UINT menuId, CWnd *parent, UINT id)
     }
     if (old)
         dc.SelectObject(old);
+    BarList().push_back(this);
+    if (!filterHook)
+        filterHook = SetWindowsHookEx(WH_MSGFILTER, MenuFilter, 0, GetCurrentThreadId());
     return TRUE;
+}
+
+void CMenuBar::OnDestroy()
+{
+    auto &bars = BarList();
+    bars.erase(std::remove(bars.begin(), bars.end(), this), bars.end());
+    if (bars.empty() && filterHook) {
+        UnhookWindowsHookEx(filterHook);
+        filterHook = 0;
+    }
+    m_menu.DestroyMenu();
+    CWnd::OnDestroy();
+}
+
+const std::vector<CMenuBar *> &CMenuBar::Bars()
+{
+    return BarList();
+}
+
+bool CMenuBar::FilterInstalled()
+{
+    return filterHook != 0;
+}
+
+LRESULT CMenuBar::MenuFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_MENU && lParam) {
+        const MSG &msg = *reinterpret_cast<const MSG *>(lParam);
+        for (CMenuBar *bar : BarList()) {
+            if (!bar->m_hWnd || !bar->m_menu.m_hMenu)
+                continue;
+            if (bar->OnMenuInput(msg))
+                return 1;
+            break;
+        }
+    }
+    return CallNextHookEx(filterHook, code, wParam, lParam);
+}
+
+void CMenuBar::CancelOpen()
+{
+    SendMessage(WM_CANCELMODE);
+    if (m_open != -1) {
+        m_open = -1;
+        Invalidate(FALSE);
+    }
+}
+
+bool CMenuBar::OnMenuInput(const MSG &msg)
+{
+    if (m_open < 0)
+        return false;
+    if (msg.message == WM_KEYDOWN) {
+        if (msg.wParam == VK_ESCAPE) {
+            CancelOpen();
+            return true;
+        }
+        if (msg.wParam != VK_LEFT && msg.wParam != VK_RIGHT)
+            return false;
+        GetCursorPos(&m_arrowCursor);
+        const bool right = msg.wParam == VK_RIGHT;
+        const int next = NextMenuItem(m_open, GetItemCount(), right);
+        CancelOpen();
+        PostMessage(WM_MENUBAR_OPEN, right ? 2 : 1, next);
+        return true;
+    }
+    if (msg.message == WM_MOUSEMOVE) {
+        // The menu loop's mouse messages carry screen coordinates.
+        const POINT at{static_cast<short>(LOWORD(static_cast<DWORD>(msg.lParam))),
+                       static_cast<short>(HIWORD(static_cast<DWORD>(msg.lParam)))};
+        if (at.x == m_arrowCursor.x && at.y == m_arrowCursor.y)
+            return false;
+        CPoint client(at.x, at.y);
+        ScreenToClient(&client);
+        const int item = HitTest(client);
+        if (item < 0 || item == m_open)
+            return false;
+        CancelOpen();
+        PostMessage(WM_MENUBAR_OPEN, 4, item);
+        return true;
+    }
+    return false;
 }
 
 RECT CMenuBar::ItemRect(int index) const
@@ -168,7 +266,11 @@ void CMenuBar::OnMouseLeave()
 void CMenuBar::OnLButtonDown(UINT, CPoint point)
 {
     const int item = HitTest(point);
-    if (item >= 0 && item != m_open)
+    const int open = m_open;
+    if (open >= 0)
+        CancelOpen();
+    // A press on the open item only closes its drop-down.
+    if (item >= 0 && item != open)
         PostMessage(WM_MENUBAR_OPEN, 5, item);
 }
 
@@ -177,30 +279,56 @@ bool CMenuBar::OnMenuChar(unsigned char typed)
     const int item = MnemonicItem(m_texts, typed);
     if (item < 0)
         return false;
-    if (item != m_open)
+    const int open = m_open;
+    if (open >= 0)
+        CancelOpen();
+    if (item != open)
         PostMessage(WM_MENUBAR_OPEN, 3, item);
     return true;
 }
 
-LRESULT CMenuBar::OnOpen(WPARAM, LPARAM position)
+LRESULT CMenuBar::OnOpen(WPARAM reason, LPARAM position)
 {
     const int p = static_cast<int>(position);
     if (p < 0 || p >= GetItemCount())
         return 0;
+    if (m_inMenuLoop) {
+        // Asked for while the last drop-down's loop is still ending: opened
+        // once that tracking has returned.
+        m_pendingReason = reason;
+        m_pendingItem = p;
+        return 0;
+    }
     CMenu *sub = m_menu.GetSubMenu(p);
     if (!sub)
         return 0;
-    CWnd *owner = GetParent();
-    if (owner)
+    // The button on the screen, clipped to the desktop, stays uncovered.
+    CRect button = ItemRect(p);
+    ClientToScreen(&button);
+    const int x0 = GetSystemMetrics(SM_XVIRTUALSCREEN), y0 = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const CRect desktop(x0, y0, x0 + GetSystemMetrics(SM_CXVIRTUALSCREEN), y0 + GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    CRect clipped;
+    if (!clipped.IntersectRect(&button, &desktop))
+        clipped = button;
+    TPMPARAMS tpm{sizeof(TPMPARAMS), clipped};
+    if (CWnd *owner = GetParent())
         sub->UpdateCommandUI(owner, FALSE);
-    RECT r = ItemRect(p);
-    ClientToScreen(&r);
     m_open = p;
     Invalidate(FALSE);
     UpdateWindow();
-    sub->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, r.left, r.bottom, this, &r);
+    const HWND self = m_hWnd;
+    m_inMenuLoop = true;
+    TrackPopupMenuEx(sub->m_hMenu, TPM_LEFTALIGN | TPM_VERTICAL | TPM_RIGHTBUTTON, clipped.left, clipped.bottom, self,
+                     &tpm);
+    if (!IsWindow(self))
+        return 0;
+    m_inMenuLoop = false;
     m_open = -1;
     Invalidate(FALSE);
+    if (m_pendingItem >= 0) {
+        PostMessage(WM_MENUBAR_OPEN, m_pendingReason, m_pendingItem);
+        m_pendingItem = -1;
+    }
     return 0;
 }
 
