@@ -6,11 +6,17 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -25,6 +31,7 @@
 #include "platform/win/File.h"
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Text.h"
+#include "platform/win/Time.h"
 #include "platform/win/WindowSurface.h"
 
 using namespace win;
@@ -48,6 +55,7 @@ protected:
     }
     void TearDown() override
     {
+        ClearTestClock();
         window.reset();
         server.Stop();
         SetTestWorkArea(nullptr);
@@ -475,6 +483,128 @@ TEST_F(ChatWindowTest, TheWindowLooksAsDrawn)
         for (int x = bar.left; x < std::min<LONG>(bar.right, bar.left + 200); ++x)
             dark += image.pixelColor(x, y).red() < 60 && image.pixelColor(x, y).blue() < 160;
     EXPECT_GT(dark, 20);
+}
+
+// The enabled state of each item of the next pop-up menu (by its text without
+// '&'), choosing the item `choose`.
+std::map<QString, bool> *ChooseInNextMenu(const char16_t *choose)
+{
+    auto *states = new std::map<QString, bool>;
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, states, choose] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        QAction *chosen = nullptr;
+        for (QAction *a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            const QString text = QString(a->text()).remove(QLatin1Char('&'));
+            (*states)[text] = a->isEnabled();
+            if (text == QString::fromUtf16(choose))
+                chosen = a;
+        }
+        if (chosen && chosen->isEnabled())
+            chosen->trigger();
+        menu->close();
+    });
+    poll->start(20);
+    return states;
+}
+
+TEST_F(ChatWindowTest, TheTranscriptsMenuOffersWhatTheSelectionAllows)
+{
+    OpenConnected();
+    CTranscriptEdit &edit = window->TranscriptPane().Edit();
+    const std::string text = Transcript();
+    ASSERT_FALSE(text.empty());
+    const int length = edit.GetWindowTextLength();
+    edit.SetSel(0, 0);
+    auto openMenu = [&](const char16_t *choose) {
+        std::unique_ptr<std::map<QString, bool>> states(ChooseInNextMenu(choose));
+        CRect r;
+        edit.GetWindowRect(&r);
+        edit.SendMessage(WM_CONTEXTMENU, edit.m_hWnd,
+                         static_cast<LPARAM>(MAKELONG(WORD(r.left + 20), WORD(r.top + 20))));
+        return *states;
+    };
+    const QString copy = QString::fromUtf16(u"复制(C)"), all = QString::fromUtf16(u"全选(A)"),
+                  clear = QString::fromUtf16(u"清屏(E)");
+    // Nothing selected: no copying; choosing 全选 selects the whole text.
+    auto states = openMenu(u"全选(A)");
+    EXPECT_EQ(states, (std::map<QString, bool>{{copy, false}, {all, true}, {clear, true}}));
+    int start = -1, end = -1;
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, length);
+    // All selected: 全选 is off; 复制 puts the text on the clipboard.
+    QGuiApplication::clipboard()->clear();
+    states = openMenu(u"复制(C)");
+    EXPECT_EQ(states, (std::map<QString, bool>{{copy, true}, {all, false}, {clear, true}}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().replace(QLatin1String("\r\n"), QLatin1String("\n")),
+              QString::fromStdString(GbkToUtf8(text)).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    // 清屏 empties the screen, after which nothing is offered.
+    openMenu(u"清屏(E)");
+    EXPECT_EQ(Transcript(), "");
+    states = openMenu(u"");
+    EXPECT_EQ(states, (std::map<QString, bool>{{copy, false}, {all, false}, {clear, false}}));
+}
+
+TEST_F(ChatWindowTest, KeysTypedInTheTranscriptGoToTheInputBox)
+{
+    OpenConnected();
+    window->ShowWindow(SW_SHOW);
+    PumpFor(50);
+    const std::string before = Transcript();
+    QWidget *transcript = WindowWidget(window->TranscriptPane().Edit().m_hWnd);
+    ASSERT_NE(transcript, nullptr);
+    transcript->setFocus();
+    auto key = [&](int code, Qt::KeyboardModifiers mods, const QString &typed) {
+        QKeyEvent press(QEvent::KeyPress, code, mods, typed);
+        QCoreApplication::sendEvent(transcript, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, mods, typed);
+        QCoreApplication::sendEvent(transcript, &release);
+        PumpFor(50);
+    };
+    // Backspace in the transcript acts in the input box.
+    window->InputPane().Input().SetWindowText("abc");
+    window->InputPane().Input().SetSel(3, 3);
+    key(Qt::Key_Backspace, Qt::NoModifier, QString());
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "ab");
+    EXPECT_EQ(GetFocus(), window->InputPane().Input().m_hWnd);
+    EXPECT_EQ(Transcript(), before);
+    // With Ctrl held, a key stays with the transcript (Ctrl+A selects in it).
+    transcript->setFocus();
+    key(Qt::Key_A, Qt::ControlModifier, QString());
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "ab");
+    int start = -1, end = -1;
+    window->TranscriptPane().Edit().GetSel(start, end);
+    EXPECT_EQ(end - start, window->TranscriptPane().Edit().GetWindowTextLength());
+}
+
+TEST_F(ChatWindowTest, AtMostTwoSendsASecond)
+{
+    OpenConnected();
+    Online().SetSel(IndexOf(Online(), kKefu01), TRUE);
+    ASSERT_NE(CurrentPartner, nullptr);
+    // The clock stands still: every send below falls in the same second.
+    SetTestClock(1'800'000'000'000, GetTickCount());
+    const std::string tooFast = "您说话的速度太快了。请坐下来，喝杯咖啡休息一会吧。";
+    TypeAndPress("one", true);
+    TypeAndPress("two", true);
+    ASSERT_TRUE(server.WaitFor(R"({"cmd":"wait","for":"record","kind":"message","count":2})"));
+    EXPECT_EQ(Transcript().find(tooFast), std::string::npos);
+    TypeAndPress("three", true);
+    EXPECT_NE(Transcript().find(tooFast), std::string::npos);
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "three"); // kept for later
+    EXPECT_FALSE(server.WaitFor(R"({"cmd":"wait","for":"record","kind":"message","count":3})", 300));
+    // A second later it goes.
+    AdvanceTestClock(1000);
+    TypeAndPress("three", true);
+    EXPECT_TRUE(server.WaitFor(R"({"cmd":"wait","for":"record","kind":"message","count":3})"));
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "");
 }
 
 } // namespace
