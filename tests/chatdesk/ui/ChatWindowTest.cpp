@@ -19,6 +19,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <zlib.h>
 
 #include "ChatUiFixture.h"
 #include "chatdesk/ChatUser.h"
@@ -43,6 +46,36 @@ namespace {
 
 const std::string kKefu01 = "技术支持小王";
 const std::string kKefu02 = "技术支持小李";
+
+// `count` double-byte characters spread over the whole GBK table (no
+// user-defined ones, none that an edit box would give back in other bytes),
+// which zlib cannot make shorter.
+std::string Incompressible(int count)
+{
+    std::string text;
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    while (static_cast<int>(text.size()) < 2 * count) {
+        const char c[2] = {static_cast<char>(0x81 + next() % 126), static_cast<char>(0x40 + next() % 191)};
+        if (static_cast<unsigned char>(c[1]) == 0x7F)
+            continue;
+        const std::u16string u = GbkToUtf16(std::string_view(c, 2));
+        if (u.size() != 1 || (u[0] >= 0xE000 && u[0] <= 0xF8FF) || u[0] == 0xFFFD ||
+            Utf16ToGbk(u) != std::string(c, 2))
+            continue;
+        text.append(c, 2);
+    }
+    uLongf room = compressBound(static_cast<uLong>(text.size()));
+    std::vector<Bytef> packed(room);
+    EXPECT_EQ(compress2(packed.data(), &room, reinterpret_cast<const Bytef *>(text.data()),
+                        static_cast<uLong>(text.size()), 9),
+              Z_OK);
+    EXPECT_GE(room, text.size()); // the premise: it does not shrink
+    return text;
+}
 
 class ChatWindowTest : public ::testing::Test {
 protected:
@@ -183,7 +216,7 @@ TEST_F(ChatWindowTest, CtrlEnterSendsToThePartnerAndTheAnswerShowsUnderHisHeadin
     struct Case {
         std::string text;
         int flag;
-    } cases[] = {{std::string(255, 'a'), 0}, {std::string(300, 'b'), 1}};
+    } cases[] = {{std::string(255, 'a'), 0}, {std::string(300, 'b'), 1}, {Incompressible(300), 0}};
     int count = 0;
     for (const Case &c : cases) {
         PumpFor(1100); // two sends a second at most
