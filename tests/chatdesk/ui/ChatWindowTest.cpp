@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -31,6 +32,7 @@
 #include "chatdesk/ui/HintWnd.h"
 #include "platform/appframe/AfxMessages.h"
 #include "platform/forms/FormTypes.h"
+#include "platform/forms/KeyState.h"
 #include "platform/win/File.h"
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Text.h"
@@ -89,6 +91,7 @@ protected:
     void TearDown() override
     {
         ClearTestClock();
+        SetTestKeyDown(VK_CONTROL, false);
         window.reset();
         server.Stop();
         SetTestWorkArea(nullptr);
@@ -615,6 +618,21 @@ TEST_F(ChatWindowTest, KeysTypedInTheTranscriptGoToTheInputBox)
     int start = -1, end = -1;
     window->TranscriptPane().Edit().GetSel(start, end);
     EXPECT_EQ(end - start, window->TranscriptPane().Edit().GetWindowTextLength());
+    // Ctrl+Enter goes on to the input box, which sends.
+    Online().SetSel(IndexOf(Online(), kKefu01), TRUE);
+    ASSERT_NE(CurrentPartner, nullptr);
+    transcript->setFocus();
+    SetTestKeyDown(VK_CONTROL, true);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::ControlModifier);
+    QCoreApplication::sendEvent(transcript, &press);
+    // The forwarded key is served as the program's own loop serves it, through
+    // the windows' pre-translation (a bare GetMessage loop would skip that).
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!chatuitest::EditText(window->InputPane().Input()).empty() && std::chrono::steady_clock::now() < until)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    SetTestKeyDown(VK_CONTROL, false);
+    EXPECT_TRUE(server.WaitFor(R"({"cmd":"wait","for":"record","kind":"message","count":1})"));
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "");
 }
 
 TEST_F(ChatWindowTest, AtMostTwoSendsASecond)
