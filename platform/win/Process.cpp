@@ -439,6 +439,14 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
     return TRUE;
 }
 
+std::string FindProgramFile(LPCSTR applicationName)
+{
+    if (!applicationName || !*applicationName)
+        return {};
+    Found found = Locate(applicationName, "", false);
+    return found.kind == Kind::kProgram ? found.native : std::string();
+}
+
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
 {
     auto object = FindKernelObjectAs<ProcessObject>(process);

@@ -60,6 +60,12 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIB
                     LPVOID environment, LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                     LPPROCESS_INFORMATION processInformation);
 
+// The program CreateProcessA starts for this application name, found the same
+// way (without regard to letter case, a trailing ".exe" may be absent, a name
+// without a folder in the working folder and then the program's own folder):
+// its native path, or empty when there is no such file that may run.
+std::string FindProgramFile(LPCSTR applicationName);
+
 // STILL_ACTIVE (259) while the process runs, then its exit code (128 + the signal
 // for one killed by a signal).
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);

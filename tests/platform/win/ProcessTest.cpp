@@ -108,6 +108,33 @@ TEST_F(ProcessTest, StartFailuresCarryTheWindowsErrors)
     }
 }
 
+TEST_F(ProcessTest, FindProgramFileFindsWhatCreateProcessWouldStart)
+{
+    const std::string peer = (root / "bin" / "WinPeer").string();
+    struct Case {
+        std::string name;
+        std::string found;
+    } cases[] = {
+        {peer, peer},
+        {(root / "BIN" / "winpeer.exe").string(), peer}, // other case, ".exe" added
+        {(root / "bin" / "winpeer").string(), peer},
+        {"winpeer.exe", peer},                            // from the working folder
+        {".\\WINPEER.EXE", peer},
+        {(root / "bin" / "tool.exe").string(), ""},       // not runnable
+        {(root / "bin" / "readme.txt").string(), ""},
+        {(root / "bin").string(), ""},                    // a folder
+        {(root / "bin" / "nothere.exe").string(), ""},
+        {"ls", ""},                                       // the PATH is not searched
+        {"", ""},
+    };
+    const fs::path saved = fs::current_path();
+    fs::current_path(root / "bin");
+    for (const Case &c : cases)
+        EXPECT_EQ(FindProgramFile(c.name.c_str()), c.found) << c.name;
+    EXPECT_EQ(FindProgramFile(nullptr), "");
+    fs::current_path(saved);
+}
+
 TEST_F(ProcessTest, ShellExecuteOutcomes)
 {
     RecordLaunches(true);
