@@ -12,6 +12,7 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/OrderBridge.h"
 #include "lumon/shell/StatusBar.h"
 #include "lumon/shell/ViewFactory.h"
 #include "platform/forms/TMenuItem.h"
@@ -108,6 +109,12 @@ void TMFrame::WndProc(TMessage &Message)
         break;
     case WM_BLOCK_REMOVED:
         RemoveBlockTabs(int(wParam));
+        break;
+    case WM_SHOW_ALARMS:
+        ShowFiredAlarms();
+        break;
+    case WM_PLACE_ORDER:
+        PlaceOrder(StockId(uint32_t(wParam)), lParam == 25);
         break;
     case WM_ORDER_WINDOW:
         OrderWindow = HWND(uint32_t(wParam));
@@ -274,6 +281,11 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
     if (!CurrentPage)
         return;
     const int type = HIWORD(DWORD(kind)), detail = LOWORD(DWORD(kind));
+    // The messages the server answered wait in their files: one window shows them.
+    if (type == 203 || type == 204) {
+        ShowMessageWindow(type == 203 ? 97 : 98, type == 203 ? "系统消息" : "在线通知");
+        return;
+    }
     const StockId stock = StockId(uint32_t(key));
     const std::vector<TMultiViewChild *> panes = CurrentPage->PaneSnapshot();
     for (size_t i = panes.size(); i-- > 0;) {

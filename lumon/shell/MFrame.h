@@ -365,6 +365,24 @@ private:
     void CopyIndexQuote();
     void DeleteClients();
     void AskFaultQuestion();
+
+public:
+    // The order hand-over (OrderBridge.cpp): message 2575 for the stock, to buy
+    // or to sell; the order client's settings are prepared once per run.
+    void PlaceOrder(StockId stock, int buy);
+    uint8_t OrderBridgeReady = 0;
+    // The alarm windows, the message window and cyclic display (FrameDialogs.cpp).
+    // Message 2530: the fired alarms' window shown (made when there is none) and
+    // refreshed, and the alarm list refreshed when it is open.
+    void ShowFiredAlarms();
+    // The message window of mode 97 (system messages), 98 (real-time messages)
+    // or 99 (the disclaimer) with its caption, shown in front.
+    void ShowMessageWindow(int mode, const char *caption);
+    void S1Click(win::TObject *Sender);   // 预警设置(&S)
+    void L1Click(win::TObject *Sender);   // 预警列表(&L), tool button 预警设置
+    void N55Click(win::TObject *Sender);  // 循环报价
+    void N52Click(win::TObject *Sender);  // 系统消息(&B)
+    void N63Click(win::TObject *Sender);  // 免责条款(&N)
 };
 
 // The frame, as the shell reaches it; null while there is none.
