@@ -29,6 +29,7 @@
 #include "platform/win/Window.h"
 #include "tests/lumon/shell/FrameFixture.h"
 #include "tests/lumon/shell/FrameViews.h"
+#include "tests/support/FormOfWindow.h"
 #include "tests/support/ModalScript.h"
 
 using namespace win;
@@ -40,22 +41,7 @@ using testsupport::PumpUntil;
 
 namespace {
 
-// The form of a window, among the application's forms and the forms they own.
-TForm *FormOf(HWND h)
-{
-    std::function<TForm *(TComponent *)> search = [&](TComponent *c) -> TForm * {
-        if (auto *f = dynamic_cast<TForm *>(c); f && f->HandleAllocated() && f->Handle == h)
-            return f;
-        for (int i = 0; i < c->ComponentCount(); ++i)
-            if (TForm *f = search(c->Components(i)))
-                return f;
-        return nullptr;
-    };
-    for (int i = 0; i < Screen->GetFormCount(); ++i)
-        if (TForm *f = search(Screen->Forms(i)))
-            return f;
-    return nullptr;
-}
+TForm *FormOf(HWND h) { return testsupport::FormOfWindow(h); }
 
 StockId chosen = 0;
 bool ChooseTestStock(TComponent *, StockId &stock)

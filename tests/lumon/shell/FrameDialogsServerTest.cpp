@@ -1,6 +1,7 @@
-// The frame's dialogs against the simulated data server: a quote that crosses an
-// alarm's upper limit brings up the fired-alarm window, and the server's system
-// messages open the message window with their text.
+// The frame's dialogs: against the simulated data server, a quote that crosses
+// an alarm's upper limit brings up the fired-alarm window, and the server's
+// system messages open the message window with their text; offline, cyclic
+// display takes its period from the number dialog.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -15,14 +16,21 @@
 #include "lumon/core/MarketData.h"
 #include "lumon/shell/AlarmForm.h"
 #include "lumon/shell/AlarmWindow.h"
+#include "lumon/shell/InputNumber.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/SysMsg.h"
+#include "platform/forms/TButton.h"
+#include "platform/forms/TEdit.h"
+#include "platform/forms/TLabel.h"
 #include "platform/forms/TMemo.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TStringGrid.h"
+#include "platform/win/Time.h"
 #include "platform/win/Window.h"
 #include "tests/lumon/shell/FrameFixture.h"
 #include "tests/lumon/shell/FrameViews.h"
+#include "tests/support/FormOfWindow.h"
+#include "tests/support/ModalScript.h"
 
 using namespace win;
 using framefixture::App;
@@ -122,6 +130,70 @@ TEST_F(FrameDialogsServerTest, TheServersSystemMessagesOpenTheMessageWindow)
     EXPECT_EQ(text.substr(0, 8), "系统消息");
     EXPECT_NE(text.find("欢迎使用行情分析系统。数据服务器运行正常。"), std::string::npos) << text;
     window->Close();
+}
+
+using FrameCycleTest = framefixture::FrameTest;
+
+TEST_F(FrameCycleTest, CyclicDisplayTakesAPositiveWholeNumberOfSeconds)
+{
+    StartOffline();
+    frame->Timer1->Enabled = false;
+    frame->Timer2->Enabled = false;
+    framefixture::TestViews views;
+    framefixture::FrameTestView *pane = framefixture::AddTestView(framefixture::NewTestPage(frame));
+    TMenuItem item(frame);
+    auto answer = [&](const char *typed, bool start) {
+        return std::make_unique<testsupport::ModalScript>("循环报价时间设定", [=](HWND h) {
+            auto *dialog = dynamic_cast<TInputNumberDlg *>(testsupport::FormOfWindow(h, {frame}));
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(std::string(AnsiString(dialog->Label1->Caption).c_str()), "请输入秒数:");
+            EXPECT_EQ(std::string(AnsiString(dialog->Button1->Caption).c_str()), "开始循环");
+            EXPECT_EQ(std::string(AnsiString(dialog->Button2->Caption).c_str()), "停止循环");
+            dialog->Edit_Day->Text = typed;
+            (start ? dialog->Button1 : dialog->Button2)->Click();
+        });
+    };
+    {
+        auto script = answer("12", true);
+        frame->N55Click(&item);
+    }
+    EXPECT_EQ(PageTime, 12);
+    EXPECT_EQ(Setting("Parameter", "PageTime"), "12");
+    EXPECT_EQ(frame->CyclicDisplay, 1);
+    EXPECT_TRUE(item.Checked);
+    EXPECT_EQ(DialogBusy, 0);
+
+    // Page-cycle steps (notification 8, b = 0) follow every 12 s of the clock.
+    SetTestClock(1165831200000LL, 500000);
+    std::vector<int> steps;
+    for (int s = 0; s < 40; ++s) {
+        pane->notes.clear();
+        frame->Timer1Timer(frame->Timer1);
+        for (const auto &n : pane->Notes(8))
+            if (n[2] == 0)
+                steps.push_back(s);
+        AdvanceTestClock(1000);
+    }
+    ClearTestClock();
+    ASSERT_GE(steps.size(), 3u);
+    for (size_t i = 1; i < steps.size(); ++i)
+        EXPECT_EQ(steps[i] - steps[i - 1], 12);
+
+    // Anything but a whole number above 0 keeps the period; the cycle still starts.
+    for (const char *typed : {"0", "-5", "1.5", "abc", ""}) {
+        auto script = answer(typed, true);
+        frame->N55Click(&item);
+        EXPECT_EQ(PageTime, 12) << typed;
+        EXPECT_EQ(frame->CyclicDisplay, 1);
+    }
+    // 停止循环 ends it.
+    {
+        auto script = answer("30", false);
+        frame->N55Click(&item);
+    }
+    EXPECT_EQ(frame->CyclicDisplay, 0);
+    EXPECT_FALSE(item.Checked);
+    EXPECT_EQ(PageTime, 12);
 }
 
 } // namespace
