@@ -8,6 +8,7 @@
 #include "lumon/shell/AlarmModify.h"
 #include "lumon/shell/AlarmWindow.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/SelStockDlg.h"
 #include "platform/forms/FormBuilding.h"
 #include "platform/forms/TCheckBox.h"
 #include "platform/forms/TImageList.h"
@@ -23,7 +24,20 @@
 
 using namespace win;
 
-bool (*ChooseAlarmStock)(TComponent *owner, StockId &stock) = nullptr;
+namespace {
+
+bool ChooseWithStockDialog(TComponent *owner, StockId &stock)
+{
+    TSelStockDlg dialog(owner);
+    if (dialog.ShowModal() != mrOk)
+        return false;
+    stock = dialog.ChosenStock;
+    return true;
+}
+
+} // namespace
+
+bool (*ChooseAlarmStock)(TComponent *owner, StockId &stock) = ChooseWithStockDialog;
 TAlartfm *AlarmForm = nullptr;
 
 namespace {

@@ -22,7 +22,7 @@ class TToolButton;
 } // namespace win
 
 // The stock chooser of "添加": true with the chosen stock when the user chose
-// one. The program gives it the stock dialog; tests give it their choice.
+// one; the stock dialog, unless a test puts its own choice in its place.
 extern bool (*ChooseAlarmStock)(win::TComponent *owner, StockId &stock);
 // The store the alarm windows work on: the frame's, made and started when the
 // frame has none yet; null without a frame.

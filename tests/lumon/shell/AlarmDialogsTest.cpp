@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -41,6 +42,17 @@ using testsupport::PumpUntil;
 
 namespace {
 
+// Keeps a picture of a shown form where LUMO_PICTURES names a folder.
+void Picture(win::TForm *form, const char *name)
+{
+    const char *folder = std::getenv("LUMO_PICTURES");
+    if (!folder)
+        return;
+    form->Show();
+    testsupport::PumpUntil(framefixture::App(), [] { return false; }, 150);
+    form->Widget()->grab().save(QString::fromUtf8((std::string(folder) + "/" + name).c_str()));
+}
+
 TForm *FormOf(HWND h) { return testsupport::FormOfWindow(h); }
 
 StockId chosen = 0;
@@ -72,6 +84,7 @@ protected:
             s->Pending().SetCount(0);
             s->Triggered().SetCount(0);
         });
+        saved = ChooseAlarmStock;
         ChooseAlarmStock = ChooseTestStock;
         // The boxes of the start are not the tests'.
         RecordMessageBoxes(false);
@@ -79,7 +92,7 @@ protected:
     }
     void TearDown() override
     {
-        ChooseAlarmStock = nullptr;
+        ChooseAlarmStock = saved;
         delete list;
         list = nullptr;
         DestroyAlarmWindows();
@@ -98,6 +111,7 @@ protected:
 
     TAlarm *store = nullptr;
     TAlartfm *list = nullptr;
+    bool (*saved)(TComponent *, StockId &) = nullptr;
 };
 
 TEST_F(AlarmDialogsTest, TheListShowsWaitingAlarmsThenFiredOnesWithTheStocksDecimals)
@@ -132,12 +146,14 @@ TEST_F(AlarmDialogsTest, TheListShowsWaitingAlarmsThenFiredOnesWithTheStocksDeci
     EXPECT_EQ(Cell(g, 3, 2), "");
     EXPECT_EQ(Cell(g, 6, 2), "2500.250");
     EXPECT_EQ(Cell(g, 7, 2), " ");
+    Picture(list, "alarmlist.png");
     // The editor shows the amount limit set alone.
     TModifyAlert editor(&App(), fired);
     EXPECT_EQ(std::string(AnsiString(editor.Edit_Amount->Text).c_str()), "2500");
     EXPECT_EQ(std::string(AnsiString(editor.Edit_Vol->Text).c_str()), "");
     EXPECT_TRUE(editor.CheckBox[4]->Checked);
     EXPECT_FALSE(editor.CheckBox[3]->Checked);
+    Picture(&editor, "alarmedit.png");
 }
 
 TEST(AlarmLimits, TypedLimitsAreFiniteNumbersAndZeroOrLessUnsets)

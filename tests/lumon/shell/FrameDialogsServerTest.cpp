@@ -1,7 +1,8 @@
 // The frame's dialogs: against the simulated data server, a quote that crosses
 // an alarm's upper limit brings up the fired-alarm window, and the server's
 // system messages open the message window with their text; offline, cyclic
-// display takes its period from the number dialog.
+// display takes its period from the number dialog, and the cross-variety
+// chooser enables the choices under its checked top choice.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -17,12 +18,15 @@
 #include "lumon/shell/AlarmForm.h"
 #include "lumon/shell/AlarmWindow.h"
 #include "lumon/shell/InputNumber.h"
+#include "lumon/shell/SelWrap.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/SysMsg.h"
 #include "platform/forms/TButton.h"
 #include "platform/forms/TEdit.h"
 #include "platform/forms/TLabel.h"
+#include "platform/forms/TListBox.h"
 #include "platform/forms/TMemo.h"
+#include "platform/forms/TRadioButton.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TStringGrid.h"
 #include "platform/win/Time.h"
@@ -194,6 +198,33 @@ TEST_F(FrameCycleTest, CyclicDisplayTakesAPositiveWholeNumberOfSeconds)
     EXPECT_EQ(frame->CyclicDisplay, 0);
     EXPECT_FALSE(item.Checked);
     EXPECT_EQ(PageTime, 12);
+}
+
+TEST_F(FrameCycleTest, TheCrossVarietyChooserEnablesTheChoicesOfItsTopChoice)
+{
+    StartOffline();
+    frame->Timer1->Enabled = false;
+    frame->Timer2->Enabled = false;
+    TSelStockDlg1 dialog(frame);
+    EXPECT_EQ(std::string(AnsiString(dialog.Caption).c_str()), "跨品种分析选择");
+    EXPECT_GT(dialog.ListBox2->Items->Count(), 0); // the stock dialog's blocks
+    EXPECT_TRUE(dialog.RadioButton1->Checked);
+    EXPECT_TRUE(dialog.RadioButton3->Checked);
+    EXPECT_TRUE(dialog.RadioButton5->Checked);
+    EXPECT_TRUE(dialog.RadioButton7->Checked);
+    EXPECT_FALSE(dialog.RadioButton3->Enabled);
+    EXPECT_TRUE(dialog.RadioButton5->Enabled);
+    dialog.RadioButton2->Checked = true;
+    EXPECT_FALSE(dialog.RadioButton1->Checked);
+    EXPECT_TRUE(dialog.RadioButton3->Enabled);
+    EXPECT_TRUE(dialog.RadioButton4->Enabled);
+    EXPECT_FALSE(dialog.RadioButton6->Enabled);
+    // The choices of the other groups stay as they were.
+    EXPECT_TRUE(dialog.RadioButton5->Checked);
+    EXPECT_TRUE(dialog.RadioButton7->Checked);
+    dialog.Show();
+    PumpUntil(App(), [] { return false; }, 200);
+    dialog.Widget()->grab().save(QString::fromUtf8(PicturePath("selwrap.png").c_str()));
 }
 
 } // namespace
