@@ -4,7 +4,9 @@
 // the order bridge.
 #include <string>
 
+#include "lumon/shell/EditConsign.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/OrderBridge.h"
 #include "lumon/shell/MVMain.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/win/File.h"
@@ -19,7 +21,6 @@ using namespace win;
 namespace {
 
 const char kTrading[] = "..\\CFG\\TRADING.INI";
-constexpr UINT WM_ORDER_REQUEST = 2575;
 
 struct OrderProgram {
     std::string Name;
@@ -117,9 +118,19 @@ void TMFrame::MenuItem142Click(TObject *Sender)
     MessageBoxA(HandleAllocated() ? Handle : HWND(0), text.c_str(), "提示", MB_ICONERROR | MB_TOPMOST);
 }
 
-// The order-program list editor lives with the order bridge, which connects it
-// here; until then the command opens nothing.
-void TMFrame::N30Click(TObject *) {}
+// The order-program list editor; each change it writes rebuilds the trading menu.
+void TMFrame::N30Click(TObject *)
+{
+    TEditConsignDlg dialog(this);
+    dialog.OnListChanged = [this] {
+        MenuItem142->Clear();
+        BuildTradingMenu();
+    };
+    const uint8_t busy = DialogBusy;
+    DialogBusy = 1;
+    dialog.ShowModal();
+    DialogBusy = busy;
+}
 
 void TMFrame::ToolButton23Click(TObject *Sender)
 {
@@ -131,7 +142,7 @@ void TMFrame::ToolButton23Click(TObject *Sender)
         return;
     auto *button = dynamic_cast<TComponent *>(Sender);
     const int tag = button ? int(button->Tag) : 0;
-    PostMessageA(Handle, WM_ORDER_REQUEST, WPARAM(active->Attr.Stock), tag == 0 ? 25 : 26);
+    PostMessageA(Handle, WM_PLACE_ORDER, WPARAM(active->Attr.Stock), tag == 0 ? 25 : 26);
 }
 
 void TMFrame::N61Click(TObject *)

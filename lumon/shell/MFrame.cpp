@@ -1,4 +1,5 @@
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/AlarmForm.h"
 
 #include <cstdio>
 #include <cstring>
@@ -175,6 +176,9 @@ void TMFrame::FormCreate(TObject *)
 
     if (!Alarms) {
         Alarms = new TAlarm();
+        // The checking thread posts its alarms to the frame's window, which it
+        // takes when it starts: the window is made now if it is not there yet.
+        HandleNeeded();
         Alarms->StartCheckThread();
     }
     CopyIndexQuote();
@@ -339,6 +343,8 @@ void TMFrame::TearDown()
     }
     if (Alarms) {
         Alarms->StopCheckThread();
+        // The alarm windows read the store: they go before it.
+        DestroyAlarmWindows();
         delete Alarms; // saves ALARM.SET
         Alarms = nullptr;
     }

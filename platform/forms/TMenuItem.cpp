@@ -171,8 +171,12 @@ void TMenuItem::Click()
 {
     if (AutoCheck)
         SetChecked(radioItem_ ? true : !checked_);
-    if (OnClick)
-        OnClick(this);
+    // A handler may rebuild the menu that holds this item, deleting it: the
+    // handler runs from a copy, so nothing of the item is used once it starts.
+    if (OnClick) {
+        const auto handler = OnClick;
+        handler(this);
+    }
 }
 
 void TMenuItem::FillQtMenu(QMenu *menu)

@@ -86,10 +86,6 @@ TEST_F(FrameDialogsServerTest, AQuoteAboveAnUpperLimitShowsTheFiredAlarmWindow)
     store->Pending().Add(alarm);
     store->ListLock().Leave();
     store->WindowFlag = 1;
-    // The thread takes the frame's window when it starts: once more now that
-    // the window exists.
-    store->StopCheckThread();
-    store->StartCheckThread();
     store->BeepFlag = 0;
     frame->O1->Checked = true;
     // The alarm's stock is subscribed with the page's.

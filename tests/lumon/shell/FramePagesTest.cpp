@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "lumon/core/UtilData.h"
+#include "lumon/shell/DealOptionForm.h"
+#include "lumon/shell/EditConsign.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/PageManager.h"
@@ -21,9 +23,12 @@
 #include "platform/forms/TPopupMenu.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/Messages.h"
+#include "platform/win/Profile.h"
 #include "platform/win/Window.h"
 #include "tests/lumon/shell/FrameFixture.h"
 #include "tests/lumon/shell/FrameViews.h"
+#include "tests/support/FormOfWindow.h"
+#include "tests/support/ModalScript.h"
 
 using namespace win;
 using framefixture::App;
@@ -364,11 +369,42 @@ TEST_F(FrameTradingTest, ANameWithoutAProgramSaysItCannotRun)
     EXPECT_EQ(boxes.back().text, "无法运行下单程序 经纪商 .  ");
     EXPECT_EQ(boxes.back().caption, "提示");
     EXPECT_TRUE(Started().empty());
-    // The hot key fails silently and the settings item opens nothing here.
+    // The hot key finds no complete entry and opens the list editor, as the
+    // settings item does; an entry made there joins the menu at once.
     const size_t shown = boxes.size();
-    frame->MenuItem142Click(nullptr);
-    frame->MenuItem142->Items[2]->Click();
-    EXPECT_EQ(ShownMessageBoxes().size(), shown);
+    int editors = 0;
+    {
+        testsupport::ModalScript editor("下单程序", [&](HWND h) {
+            ++editors;
+            PostMessageA(h, WM_CLOSE, 0, 0);
+        });
+        frame->MenuItem142Click(nullptr);
+    }
+    EXPECT_EQ(editors, 1);
+    EXPECT_EQ(ShownMessageBoxes().size(), shown) << "no box of its own";
+    {
+        testsupport::ModalScript entry("交易设置", [&](HWND h) {
+            if (auto *d = dynamic_cast<TDealOption *>(testsupport::FormOfWindow(h, {frame}))) {
+                d->NameEdit->Text = "券商";
+                d->ProgramEdit->Text = "/opt/broker";
+                d->Button2->Click();
+            }
+        });
+        testsupport::ModalScript editor("下单程序", [&](HWND h) {
+            ++editors;
+            if (auto *e = dynamic_cast<TEditConsignDlg *>(testsupport::FormOfWindow(h, {frame}))) {
+                e->Button1Click(e);
+            }
+            PostMessageA(h, WM_CLOSE, 0, 0);
+        });
+        frame->MenuItem142->Items[2]->Click();
+    }
+    EXPECT_EQ(editors, 2);
+    EXPECT_EQ(Items(frame->MenuItem142),
+              (std::vector<std::string>{"1:券商", "2:经纪商", "-1:-", "100:交易设置(&S)"}));
+    char program[64];
+    GetPrivateProfileStringA("CONSIGN", "Exe0", "", program, sizeof program, (cfg / "TRADING.INI").c_str());
+    EXPECT_STREQ(program, "/opt/broker");
 }
 
 TEST_F(FrameTradingTest, TheHotKeyStartsTheFirstCompleteEntry)
