@@ -1,5 +1,7 @@
 #include "platform/forms/WindowHost.h"
 
+#include "platform/forms/KeyState.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QImage>
@@ -351,6 +353,51 @@ int QtKeyOf(WORD vk)
         if (p.vk == vk)
             return p.qt;
     return 0;
+}
+
+// The character a key-down types on a US keyboard, as the message loop's
+// translation of a queued key-down makes it: printable keys only, and none while
+// Ctrl or Alt is held (those are commands, not typing).
+QString TypedText(WORD vk, TShiftState shift)
+{
+    if (shift.Contains(ssCtrl) || shift.Contains(ssAlt))
+        return QString();
+    const bool upper = shift.Contains(ssShift);
+    char c = 0;
+    if (vk >= 'A' && vk <= 'Z')
+        c = upper ? char(vk) : char(vk - 'A' + 'a');
+    else if (vk >= '0' && vk <= '9')
+        c = upper ? ")!@#$%^&*("[vk - '0'] : char(vk);
+    else if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)
+        c = char('0' + (vk - VK_NUMPAD0));
+    else {
+        static const struct {
+            WORD vk;
+            char plain, shifted;
+        } keys[] = {{VK_SPACE, ' ', ' '},      {VK_MULTIPLY, '*', '*'},  {VK_ADD, '+', '+'},
+                    {VK_SUBTRACT, '-', '-'},   {VK_DECIMAL, '.', '.'},   {VK_DIVIDE, '/', '/'},
+                    {VK_OEM_1, ';', ':'},      {VK_OEM_PLUS, '=', '+'},  {VK_OEM_COMMA, ',', '<'},
+                    {VK_OEM_MINUS, '-', '_'},  {VK_OEM_PERIOD, '.', '>'}, {VK_OEM_2, '/', '?'},
+                    {VK_OEM_3, '`', '~'},      {VK_OEM_4, '[', '{'},     {VK_OEM_5, '\\', '|'},
+                    {VK_OEM_6, ']', '}'},      {VK_OEM_7, '\'', '"'}};
+        for (const auto &k : keys)
+            if (k.vk == vk)
+                c = upper ? k.shifted : k.plain;
+    }
+    return c ? QString(QChar(c)) : QString();
+}
+
+// The modifier keys held for a queued key, as GetKeyState reports them.
+TShiftState HeldKeys()
+{
+    TShiftState held;
+    if (GetKeyState(VK_SHIFT) < 0)
+        held << ssShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        held << ssCtrl;
+    if (GetKeyState(VK_MENU) < 0)
+        held << ssAlt;
+    return held;
 }
 
 HostWidget::HostWidget(QWidget *parent, HWND hwnd) : QWidget(parent), hwnd_(0)
@@ -710,7 +757,10 @@ bool InjectInput(QWidget *widget, UINT msg, WPARAM wParam, LPARAM lParam)
         if (key == 0)
             return false;
         bool down = msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN;
-        QKeyEvent ev(down ? QEvent::KeyPress : QEvent::KeyRelease, key, mods, QString(),
+        // A queued key-down types its character, as the translation of the
+        // program's message loop would have it typed.
+        QKeyEvent ev(down ? QEvent::KeyPress : QEvent::KeyRelease, key, mods,
+                     msg == WM_KEYDOWN ? TypedText(static_cast<WORD>(wParam), HeldKeys()) : QString(),
                      down && (lParam & (LPARAM(1) << 30)) != 0);
         send(ev);
         return true;

@@ -611,10 +611,15 @@ TEST_F(ChatWindowTest, KeysTypedInTheTranscriptGoToTheInputBox)
     EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "ab");
     EXPECT_EQ(GetFocus(), window->InputPane().Input().m_hWnd);
     EXPECT_EQ(Transcript(), before);
+    // A letter typed in the transcript is typed in the input box.
+    transcript->setFocus();
+    key(Qt::Key_X, Qt::NoModifier, "x");
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "abx");
+    EXPECT_EQ(Transcript(), before);
     // With Ctrl held, a key stays with the transcript (Ctrl+A selects in it).
     transcript->setFocus();
     key(Qt::Key_A, Qt::ControlModifier, QString());
-    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "ab");
+    EXPECT_EQ(chatuitest::EditText(window->InputPane().Input()), "abx");
     int start = -1, end = -1;
     window->TranscriptPane().Edit().GetSel(start, end);
     EXPECT_EQ(end - start, window->TranscriptPane().Edit().GetWindowTextLength());

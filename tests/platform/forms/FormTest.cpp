@@ -12,6 +12,7 @@
 #include "platform/forms/TButton.h"
 #include "platform/forms/TCustomControl.h"
 #include "platform/forms/TEdit.h"
+#include "platform/forms/KeyState.h"
 #include "platform/forms/TForm.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/Cursor.h"
@@ -110,6 +111,35 @@ TEST_F(FormTest, PostedCharactersLandInTheEdit)
     ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("ab中文"); }));
     PostMessageA(edit, WM_CHAR, '\b', 1);
     ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("ab中"); }));
+}
+
+// A queued key-down types its character, as the message loop's translation
+// would; keys that edit (Backspace) act once, and Ctrl keys type nothing.
+TEST_F(FormTest, PostedKeyDownsTypeTheirCharacters)
+{
+    HWND edit = form->Edit->Handle;
+    form->Edit->Text = "";
+    const WORD keys[] = {'A', '7', VK_SPACE, VK_OEM_PERIOD, VK_NUMPAD3, VK_SUBTRACT};
+    for (WORD k : keys)
+        PostMessageA(edit, WM_KEYDOWN, k, 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("a7 .3-"); }))
+        << AnsiString(form->Edit->Text).c_str();
+    PostMessageA(edit, WM_KEYDOWN, VK_BACK, 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("a7 .3"); }));
+    SetTestKeyDown(VK_SHIFT, true);
+    PostMessageA(edit, WM_KEYDOWN, 'B', 1);
+    PostMessageA(edit, WM_KEYDOWN, '1', 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("a7 .3B!"); }))
+        << AnsiString(form->Edit->Text).c_str();
+    SetTestKeyDown(VK_SHIFT, false);
+    // The held keys count when the key is served, as GetKeyState tells them.
+    SetTestKeyDown(VK_CONTROL, true);
+    PostMessageA(edit, WM_KEYDOWN, 'C', 1);
+    PumpUntil([] { return false; }, 200);
+    SetTestKeyDown(VK_CONTROL, false);
+    PostMessageA(edit, WM_KEYDOWN, 'E', 1);
+    ASSERT_TRUE(PumpUntil([&] { return form->Edit->Text == AnsiString("a7 .3B!e"); }))
+        << AnsiString(form->Edit->Text).c_str();
 }
 
 TEST_F(FormTest, KeyHandlersSeeTheKeyAndTheHookCanDropIt)
