@@ -135,19 +135,12 @@ void TAlarmWin::SpeedButton1Click(TObject *)
     }
 }
 
-void TAlarmWin::SpeedButton2Click(TObject *)
-{
-    if (TAlarm *store = AlarmStore())
-        store->WindowFlag = 0;
-    Hide();
-}
+// Closing only hides the window. The store's window flag is also the saved
+// pop-up switch, whose box the alarm list keeps hidden: clearing it here would
+// silence every later alarm's window for good, with no way to turn it back on.
+void TAlarmWin::SpeedButton2Click(TObject *) { Hide(); }
 
-void TAlarmWin::FormClose(TObject *, TCloseAction &Action)
-{
-    if (TAlarm *store = AlarmStore())
-        store->WindowFlag = 0;
-    Action = caHide;
-}
+void TAlarmWin::FormClose(TObject *, TCloseAction &Action) { Action = caHide; }
 
 void TAlarmWin::SpeedButton3Click(TObject *)
 {
