@@ -5,7 +5,10 @@
 
 #include "lumon/core/DataIO.h"
 #include "lumon/core/UtilData.h"
+#include "lumon/shell/EditBlock.h"
 #include "lumon/shell/MFrame.h"
+#include "platform/forms/TButton.h"
+#include "platform/win/MessageBox.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/TFont.h"
 
@@ -330,6 +333,49 @@ StockId TChildView::PrevStockInBlock(const TBlockGroup *blocks, int blockId, Sto
 StockId TChildView::NextStockInBlock(int blockId, StockId stock) { return StepInBlock(FrameBlocks(), blockId, stock, 1); }
 
 StockId TChildView::PrevStockInBlock(int blockId, StockId stock) { return StepInBlock(FrameBlocks(), blockId, stock, -1); }
+
+bool TChildView::AppendToBlock(TBlockGroup &blocks, BlockRecord &block, StockId stock)
+{
+    if (!block.Members || block.MemberCount >= MaxAddedMembers)
+        return false;
+    // The class byte is not compared: a stock is the same whatever class it was filed under.
+    for (int i = 0; i < block.MemberCount; ++i)
+        if (StockMarket(block.Members[i].Id) == StockMarket(stock) && StockIndex(block.Members[i].Id) == StockIndex(stock))
+            return false;
+    block.Members[block.MemberCount] = BlockMember{stock, block.MemberCount, 0, 0};
+    ++block.MemberCount;
+    blocks.SaveBlockToIni(&block);
+    return true;
+}
+
+void TChildView::AddStockToBlock(TComponent *owner, StockId stock)
+{
+    TMFrame *frame = MainFrame();
+    TEdtBlk chooser(owner, 5, FirstUserBlockKind);
+    chooser.Caption = "选择板块";
+    chooser.Button3->Visible = false;
+    chooser.Button4->Visible = false;
+    const uint8_t busy = DialogBusy;
+    DialogBusy = 1;
+    for (;;) {
+        chooser.Chosen = 0;
+        if (chooser.ShowModal() != mrOk || !chooser.Chosen)
+            break;
+        TBlockGroup *blocks = frame ? frame->Blocks : nullptr;
+        BlockRecord *block = blocks ? blocks->FindBlock(chooser.ChosenBlock) : nullptr;
+        if (!block)
+            break;
+        if (block->Kind < BLOCK_USER) {
+            MessageBoxA(chooser.Handle, "不能加入到系统板块.  ", "警告", MB_ICONERROR | MB_TOPMOST);
+            continue;
+        }
+        AppendToBlock(*blocks, *block, stock);
+        break;
+    }
+    DialogBusy = busy;
+    if (frame)
+        frame->NotifyViews(10, int32_t(stock), 0, 0);
+}
 
 COLORREF TChildView::GetChangeColor(int32_t value, int32_t reference)
 {

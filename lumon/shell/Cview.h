@@ -38,6 +38,15 @@ public:
     // The same in the frame's block table.
     static StockId NextStockInBlock(int blockId, StockId stock);
     static StockId PrevStockInBlock(int blockId, StockId stock);
+    // The user picks a user block in the block chooser (a system block is
+    // refused and the chooser shows again) and the stock joins it unless it is
+    // there already or the block is full; every pane then hears code 10.
+    static void AddStockToBlock(win::TComponent *owner, StockId stock);
+    // Appends the stock to the block's members and rewrites its section of the
+    // blocks file, unless a member has its market and stock index or the block
+    // holds MaxAddedMembers; true when it was added.
+    static bool AppendToBlock(TBlockGroup &blocks, BlockRecord &block, StockId stock);
+    static constexpr int MaxAddedMembers = 2048;
     static win::COLORREF GetChangeColor(int32_t value, int32_t reference);
     static void DrawTextInRect(win::HDC dc, const win::RECT &rect, const char *text, int hMode, int vMode);
     static void DrawPairText(win::HDC dc, const win::RECT &rect, win::COLORREF first, win::COLORREF second,

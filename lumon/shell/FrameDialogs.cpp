@@ -1,8 +1,9 @@
-// The frame's commands that open the alarm windows, the message window and the
-// cyclic-display dialog, and its answer to message 2530.
+// The frame's commands that open the alarm windows, the message window, the
+// cyclic-display dialog and the block dialog, and its answer to message 2530.
 #include "lumon/core/Alarm.h"
 #include "lumon/shell/AlarmForm.h"
 #include "lumon/shell/AlarmWindow.h"
+#include "lumon/shell/EditBlock.h"
 #include "lumon/shell/InputNumber.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/SysMsg.h"
@@ -101,3 +102,12 @@ void TMFrame::N55Click(TObject *Sender)
 void TMFrame::N52Click(TObject *) { ShowMessageWindow(97, "系统消息"); }
 
 void TMFrame::N63Click(TObject *) { ShowMessageWindow(99, "免责公告"); }
+
+void TMFrame::MenuItem144Click(TObject *)
+{
+    TEdtBlk dialog(this, 5, FirstUserBlockKind);
+    const uint8_t busy = DialogBusy;
+    DialogBusy = 1;
+    dialog.ShowModal();
+    DialogBusy = busy;
+}

@@ -105,6 +105,8 @@ void TMFrame::CreateMenus()
     MenuItem143 = NewItem(this, bar, "工具");
     O1 = NewCheckItem(this, MenuItem143, "预警开关(&O)", true);
     O1->OnClick = [this](TObject *s) { O1Click(s); };
+    MenuItem144 = NewItem(this, MenuItem143, "板块设置(&B)");
+    MenuItem144->OnClick = [this](TObject *s) { MenuItem144Click(s); };
     HelpMenu = NewItem(this, bar, "帮助");
     TMenuItem *userInfo = NewItem(this, HelpMenu, "用户信息(&I)");
     userInfo->OnClick = [this](TObject *s) { MenuItem170Click(s); };

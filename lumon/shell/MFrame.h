@@ -383,6 +383,8 @@ public:
     void N55Click(win::TObject *Sender);  // 循环报价
     void N52Click(win::TObject *Sender);  // 系统消息(&B)
     void N63Click(win::TObject *Sender);  // 免责条款(&N)
+    void MenuItem144Click(win::TObject *Sender);  // 板块设置(&B): the block dialog
+    win::TMenuItem *MenuItem144 = nullptr;
 };
 
 // The frame, as the shell reaches it; null while there is none.

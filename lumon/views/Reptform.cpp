@@ -17,6 +17,7 @@
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/BrowseList.h"
+#include "lumon/shell/EditBlock.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/ViewFactory.h"
@@ -350,8 +351,10 @@ void TReport::BuildMenu()
     N8 = item(PopupMenu1->Items, "加入预警(&B)", nullptr);
     N8->Enabled = false;
     N9 = item(PopupMenu1->Items, "删除商品", [this] { N9Click(N9); });
-    N12 = item(PopupMenu1->Items, "板块设置", nullptr);
-    N12->Enabled = false;
+    N12 = item(PopupMenu1->Items, "板块设置", [this] {
+        TEdtBlk dialog(this, 5, FirstUserBlockKind);
+        dialog.ShowModal();
+    });
     // The column editor is not built yet.
     N10 = item(PopupMenu1->Items, "编辑栏目(&E)", nullptr);
     N10->Enabled = false;

@@ -5,12 +5,19 @@
 #include <QImage>
 #include <QWidget>
 
+#include <QTimer>
+
 #include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "lumon/core/BlockGroup.h"
 #include "lumon/core/DataIO.h"
 #include "lumon/shell/AboutBox.h"
+#include "lumon/shell/Cview.h"
+#include "lumon/shell/EditBlock.h"
+#include "lumon/shell/MFrame.h"
 #include "lumon/shell/ModiBk.h"
 #include "lumon/shell/SelBk.h"
 #include "lumon/shell/SelStockDlg.h"
@@ -19,7 +26,10 @@
 #include "platform/forms/TEdit.h"
 #include "platform/forms/TLabel.h"
 #include "platform/forms/TListBox.h"
+#include "platform/forms/TMenuItem.h"
+#include "platform/win/Sound.h"
 #include "tests/lumon/shell/FrameFixture.h"
+#include "tests/lumon/shell/FrameViews.h"
 
 using namespace framefixture;
 using namespace win;
@@ -27,6 +37,57 @@ using namespace win;
 namespace {
 
 std::string Text(const AnsiString &s) { return s.c_str(); }
+
+std::vector<std::string> Lines(TListBox *list)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < list->Items->Count(); ++i)
+        out.push_back(Text(list->Items->Strings(i)));
+    return out;
+}
+
+// The modal dialog of type D among the components under `root`, or null.
+template <typename D>
+D *ModalDialog(TComponent *root)
+{
+    if (auto *d = dynamic_cast<D *>(root); d && d->Modal())
+        return d;
+    for (int i = 0; i < root->ComponentCount(); ++i)
+        if (D *d = ModalDialog<D>(root->Components(i)))
+            return d;
+    return nullptr;
+}
+
+// Works each showing of a modal dialog of type D under `root` with the next
+// step, from the dialog's own modal loop; every step ends its showing. A
+// showing past the steps is cancelled and counted, so that a test never hangs.
+template <typename D>
+class EachShowing {
+public:
+    EachShowing(TComponent *root, std::vector<std::function<void(D *)>> steps) : steps_(std::move(steps))
+    {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this, root] {
+            D *d = ModalDialog<D>(root);
+            if (!d || d->ModalResult != mrNone)
+                return;
+            if (next_ < steps_.size()) {
+                steps_[next_++](d);
+            } else {
+                ++extra;
+                d->ModalResult = mrCancel;
+            }
+        });
+        timer_.start();
+    }
+    size_t Done() const { return next_; }
+    int extra = 0;
+
+private:
+    std::vector<std::function<void(D *)>> steps_;
+    size_t next_ = 0;
+    QTimer timer_;
+};
 
 class BlockDialogsTest : public FrameTest {
 protected:
@@ -235,6 +296,261 @@ TEST_F(BlockDialogsTest, TheUserBoxShowsTheUserOnlyWhenConnected)
     EXPECT_TRUE(box.Label5->Enabled);
 }
 
+// The block dialog and adding a stock to a block, with test views on a page
+// of the frame that hear the notifications and the deleted blocks.
+std::vector<int> removedTabs;
+
+class BlockEditorTest : public BlockDialogsTest {
+protected:
+    void SetUp() override
+    {
+        BlockDialogsTest::SetUp();
+        page = framefixture::NewTestPage(frame);
+        view = framefixture::AddTestView(page);
+        removedTabs.clear();
+        ViewHooks.RemoveBlockTab = [](TMultiViewChild *, int id) { removedTabs.push_back(id); };
+        RecordSounds(true);
+    }
+    void TearDown() override
+    {
+        RecordSounds(false);
+        BlockDialogsTest::TearDown();
+    }
+    // The captions of the frame's user-block menu.
+    std::vector<std::string> UserMenu()
+    {
+        std::vector<std::string> out;
+        TMenuItem *last = frame->N2->Count ? frame->N2->Items[frame->N2->Count - 1] : nullptr;
+        for (int i = 0; last && last->Caption == "自选板块" && i < last->Count; ++i)
+            out.push_back(Text(last->Items[i]->Caption));
+        return out;
+    }
+    std::vector<std::array<int32_t, 4>> Notes10() { return view->Notes(10); }
+    // Picks the row of the block in the chooser and presses 确定.
+    static void Choose(TEdtBlk *d, int id)
+    {
+        d->ListBox1->ItemIndex = -1;
+        for (int i = 0; i < d->ListCount; ++i)
+            if (d->ListBlocks[i] == id)
+                d->ListBox1->ItemIndex = i;
+        d->Button1Click(d);
+    }
+
+    framefixture::TestViews views;
+    TMultiViewMain *page = nullptr;
+    framefixture::FrameTestView *view = nullptr;
+};
+
+TEST_F(BlockEditorTest, TheDialogDeletesMakesAndEditsUserBlocksAndOthersKeepTheirIds)
+{
+    const int jia = FindUser("甲"), yi = FindUser("乙");
+    TEdtBlk dialog(frame, 5, 3);
+    EXPECT_EQ(Text(dialog.Caption), "编辑板块");
+    EXPECT_EQ(Lines(dialog.ListBox1), (std::vector<std::string>{"甲", "乙"}));
+    EXPECT_EQ(dialog.ListBox1->ItemIndex, 0);
+    EXPECT_TRUE(dialog.Button4->Enabled);
+    App().ProcessMessages();
+    dialog.Show();
+    App().ProcessMessages();
+    dialog.Widget()->window()->grab().toImage().save(QString::fromUtf8(LUMO_TEST_BINARY_DIR "/edtblk.png"));
+    dialog.Hide();
+
+    // 删除, answered No and then Yes: the slot is freed, the section goes, the
+    // quote lists hear the id, 乙 keeps its id.
+    ScriptMessageBoxAnswers({IDNO});
+    dialog.Button5Click(&dialog);
+    EXPECT_EQ(FindUser("甲"), jia);
+    EXPECT_EQ(ShownMessageBoxes().back().text, "您确认删除所选择的板块吗？");
+    EXPECT_EQ(ShownMessageBoxes().back().caption, "提示");
+    EXPECT_EQ(ShownMessageBoxes().back().buttons, UINT(MB_YESNO));
+    ScriptMessageBoxAnswers({IDYES});
+    dialog.Button5Click(&dialog);
+    EXPECT_EQ(FindUser("甲"), -1);
+    EXPECT_EQ(FindUser("乙"), yi);
+    EXPECT_EQ(frame->Blocks->FindBlock(yi)->MemberCount, 1);
+    EXPECT_EQ(Blocks(), "[乙]\r\n01600001\r\n");
+    EXPECT_EQ(removedTabs, std::vector<int>{jia});
+    EXPECT_EQ(UserMenu(), std::vector<std::string>{"乙"});
+    EXPECT_EQ(Lines(dialog.ListBox1), std::vector<std::string>{"乙"});
+
+    // 新建: the member editor's new block takes the freed slot and joins the
+    // list at its end, selected.
+    {
+        EachShowing<TModiBk> editor(frame, {[this](TModiBk *d) {
+                                        EXPECT_EQ(d->BlockNo, -1);
+                                        d->AddMember(Member("600009"));
+                                        d->Edit1->Text = "新的";
+                                        d->Button7Click(d);
+                                    }});
+        dialog.Button3Click(&dialog);
+        EXPECT_EQ(editor.Done(), 1u);
+    }
+    EXPECT_EQ(FindUser("新的"), jia);
+    EXPECT_EQ(Lines(dialog.ListBox1), (std::vector<std::string>{"乙", "新的"}));
+    EXPECT_EQ(dialog.ListBox1->ItemIndex, 1);
+    EXPECT_EQ(Blocks(), "[乙]\r\n01600001\r\n[新的]\r\n01600009\r\n");
+    EXPECT_EQ(UserMenu(), (std::vector<std::string>{"新的", "乙"}));
+    EXPECT_TRUE(Notes10().empty());
+
+    // 编辑 (a double click) renames 乙 and adds a member; the panes hear code 10.
+    dialog.ListBox1->ItemIndex = 0;
+    {
+        EachShowing<TModiBk> editor(frame, {[this, yi](TModiBk *d) {
+                                        EXPECT_EQ(d->BlockNo, yi);
+                                        d->AddMember(Member("600005"));
+                                        d->Edit1->Text = "乙二";
+                                        d->Button7Click(d);
+                                    }});
+        dialog.ListBox1DblClick(dialog.ListBox1);
+        EXPECT_EQ(editor.Done(), 1u);
+    }
+    EXPECT_EQ(FindUser("乙二"), yi);
+    EXPECT_EQ(Lines(dialog.ListBox1), (std::vector<std::string>{"乙二", "新的"}));
+    EXPECT_EQ(Blocks(), "[新的]\r\n01600009\r\n[乙二]\r\n01600001\r\n01600005\r\n");
+    EXPECT_EQ(Notes10(), (std::vector<std::array<int32_t, 4>>{{10, 0, 0, 0}}));
+    // An edit cancelled changes nothing and tells nobody.
+    {
+        EachShowing<TModiBk> editor(frame, {[](TModiBk *d) { d->ModalResult = mrCancel; }});
+        dialog.Button4Click(&dialog);
+    }
+    EXPECT_EQ(Notes10().size(), 1u);
+
+    // 确定 gives the selected row's block, block 0 without a selection.
+    dialog.ListBox1->ItemIndex = 1;
+    dialog.Button1Click(&dialog);
+    EXPECT_EQ(dialog.Chosen, 1);
+    EXPECT_EQ(dialog.ChosenBlock, jia);
+    EXPECT_EQ(int(dialog.ModalResult), mrOk);
+    dialog.ListBox1->ItemIndex = -1;
+    dialog.Button1Click(&dialog);
+    EXPECT_EQ(dialog.ChosenBlock, 0);
+}
+
+TEST_F(BlockEditorTest, TheDataBlocksAreNeitherEditedNorDeleted)
+{
+    TEdtBlk all(frame, 5, 0);
+    ASSERT_GT(all.ListCount, 2);
+    EXPECT_EQ(frame->Blocks->FindBlock(all.ListBlocks[0])->Kind, BLOCK_MARKET);
+    EXPECT_EQ(all.ListBox1->ItemIndex, 0);
+    const std::string before = Blocks();
+    const int count = all.ListCount;
+    EachShowing<TModiBk> editor(frame, {});
+    all.Button4Click(&all);
+    all.ListBox1DblClick(all.ListBox1);
+    ScriptMessageBoxAnswers({IDYES});
+    const size_t boxes = ShownMessageBoxes().size();
+    all.Button5Click(&all);
+    App().ProcessMessages();
+    EXPECT_EQ(editor.extra, 0);
+    EXPECT_EQ(RecordedMessageBeeps().size(), 3u);
+    EXPECT_EQ(ShownMessageBoxes().size(), boxes);
+    EXPECT_EQ(all.ListCount, count);
+    ASSERT_NE(frame->Blocks->FindBlock(all.ListBlocks[0]), nullptr);
+    EXPECT_EQ(Blocks(), before);
+
+    // Deleting a user block leaves the user blocks listed, whatever the range.
+    all.ListBox1->ItemIndex = all.ListBox1->Items->IndexOf("乙");
+    ScriptMessageBoxAnswers({IDYES});
+    all.Button5Click(&all);
+    EXPECT_EQ(Lines(all.ListBox1), std::vector<std::string>{"甲"});
+}
+
+TEST_F(BlockEditorTest, AddingAStockRefusesSystemBlocksAndIgnoresDuplicatesAndFullBlocks)
+{
+    const int jia = FindUser("甲"), yi = FindUser("乙");
+    // A kind-3 block counts as the system's when a stock joins a block.
+    frame->Blocks->FindBlock(jia)->Kind = 3;
+    const StockId stock = Member("600009").Id;
+    uint8_t busy = 0;
+    std::string caption;
+    bool hidden = false;
+    const size_t before = ShownMessageBoxes().size();
+    {
+        EachShowing<TEdtBlk> chooser(frame, {[&](TEdtBlk *d) {
+                                                 busy = DialogBusy;
+                                                 caption = Text(d->Caption);
+                                                 hidden = !d->Button3->Visible && !d->Button4->Visible;
+                                                 Choose(d, -1); // no row: block 0, a market's
+                                             },
+                                             [jia](TEdtBlk *d) { Choose(d, jia); },
+                                             [yi](TEdtBlk *d) { Choose(d, yi); }});
+        TChildView::AddStockToBlock(frame, stock);
+        EXPECT_EQ(chooser.Done(), 3u);
+    }
+    EXPECT_EQ(busy, 1);
+    EXPECT_EQ(DialogBusy, 0);
+    EXPECT_EQ(caption, "选择板块");
+    EXPECT_TRUE(hidden);
+    auto boxes = ShownMessageBoxes();
+    boxes.erase(boxes.begin(), boxes.begin() + long(before));
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto &box : boxes) {
+        EXPECT_EQ(box.text, "不能加入到系统板块.  ");
+        EXPECT_EQ(box.caption, "警告");
+        EXPECT_EQ(box.icon, UINT(MB_ICONERROR));
+    }
+    EXPECT_EQ(Blocks(), "[甲]\r\n01600000\r\n01600004\r\n[乙]\r\n01600001\r\n01600009\r\n");
+    const BlockRecord *b = frame->Blocks->FindBlock(yi);
+    ASSERT_EQ(b->MemberCount, 2);
+    EXPECT_EQ(b->Members[1].Id, stock);
+    EXPECT_EQ(b->Members[1].Order, 1);
+    EXPECT_EQ(Notes10(), (std::vector<std::array<int32_t, 4>>{{10, int32_t(stock), 0, 0}}));
+
+    // A stock held already (under another class byte), a block of 2048 members
+    // and a cancelled chooser leave the block alone; the panes still hear 10.
+    const BlockMember held = Member("600001");
+    const StockId otherClass = MakeStockId(StockMarket(held.Id), uint8_t(StockClass(held.Id) + 1), StockIndex(held.Id));
+    struct Case {
+        const char *what;
+        StockId stock;
+        int fill; // members the block is filled to first, 0: as it is
+        bool cancel;
+    } cases[] = {{"duplicate", otherClass, 0, false},
+                 {"full", Member("600005").Id, TChildView::MaxAddedMembers, false},
+                 {"cancelled", Member("600005").Id, 0, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        BlockRecord *block = frame->Blocks->FindBlock(yi);
+        for (int i = block->MemberCount; i < c.fill; ++i)
+            block->Members[i] = block->Members[0];
+        if (c.fill)
+            block->MemberCount = uint16_t(c.fill);
+        const int members = block->MemberCount;
+        const std::string file = Blocks();
+        view->notes.clear();
+        EachShowing<TEdtBlk> chooser(frame, {[yi, c](TEdtBlk *d) {
+                                         if (c.cancel)
+                                             d->Button2->Click();
+                                         else
+                                             Choose(d, yi);
+                                     }});
+        TChildView::AddStockToBlock(frame, c.stock);
+        EXPECT_EQ(chooser.Done(), 1u);
+        EXPECT_EQ(block->MemberCount, members);
+        EXPECT_EQ(Blocks(), file);
+        EXPECT_EQ(Notes10(), (std::vector<std::array<int32_t, 4>>{{10, int32_t(c.stock), 0, 0}}));
+    }
+}
+
+TEST_F(BlockEditorTest, TheToolsMenuOpensTheBlockDialogWhileTheFrameIsBusy)
+{
+    TMenuItem *item = frame->MenuItem144;
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(Text(item->Caption), "板块设置(&B)");
+    uint8_t busy = 0;
+    std::vector<std::string> rows;
+    EachShowing<TEdtBlk> dialog(frame, {[&](TEdtBlk *d) {
+        busy = DialogBusy;
+        rows = Lines(d->ListBox1);
+        d->Button2->Click();
+    }});
+    item->Click();
+    EXPECT_EQ(dialog.Done(), 1u);
+    EXPECT_EQ(busy, 1);
+    EXPECT_EQ(DialogBusy, 0);
+    EXPECT_EQ(rows, (std::vector<std::string>{"甲", "乙"}));
+}
+
 // A blocks.ini at the table's limits: more sections than slots, a section of
 // more members than a block holds.
 class FullBlockTableTest : public BlockDialogsTest {
@@ -277,6 +593,13 @@ TEST_F(FullBlockTableTest, TheDialogsKeepToTheLimits)
     EXPECT_EQ(ShownMessageBoxes().back().text, "设计的板块太多!   ");
     TSelBk chooser(frame, 5, 0, false);
     EXPECT_EQ(chooser.RowCount, MaxBlocks);
+    // Every slot holds a block: the block dialog's 新建 says so before any editor.
+    TEdtBlk blocks(frame, 5, 3);
+    EachShowing<TModiBk> editor(frame, {});
+    blocks.Button3Click(&blocks);
+    EXPECT_EQ(ShownMessageBoxes().back().text, "设计的板块太多!   ");
+    EXPECT_EQ(ShownMessageBoxes().back().caption, "系统提示");
+    EXPECT_EQ(editor.extra, 0);
     TSelStockDlg stocks(frame);
     EXPECT_LE(stocks.BlockCount, MaxBlocks);
 }
