@@ -5,8 +5,6 @@
 #include <QImage>
 #include <QWidget>
 
-#include <QTimer>
-
 #include <fstream>
 #include <functional>
 #include <string>
@@ -30,9 +28,11 @@
 #include "platform/win/Sound.h"
 #include "tests/lumon/shell/FrameFixture.h"
 #include "tests/lumon/shell/FrameViews.h"
+#include "tests/support/ModalSteps.h"
 
 using namespace framefixture;
 using namespace win;
+using testsupport::ModalSteps;
 
 namespace {
 
@@ -45,49 +45,6 @@ std::vector<std::string> Lines(TListBox *list)
         out.push_back(Text(list->Items->Strings(i)));
     return out;
 }
-
-// The modal dialog of type D among the components under `root`, or null.
-template <typename D>
-D *ModalDialog(TComponent *root)
-{
-    if (auto *d = dynamic_cast<D *>(root); d && d->Modal())
-        return d;
-    for (int i = 0; i < root->ComponentCount(); ++i)
-        if (D *d = ModalDialog<D>(root->Components(i)))
-            return d;
-    return nullptr;
-}
-
-// Works each showing of a modal dialog of type D under `root` with the next
-// step, from the dialog's own modal loop; every step ends its showing. A
-// showing past the steps is cancelled and counted, so that a test never hangs.
-template <typename D>
-class EachShowing {
-public:
-    EachShowing(TComponent *root, std::vector<std::function<void(D *)>> steps) : steps_(std::move(steps))
-    {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this, root] {
-            D *d = ModalDialog<D>(root);
-            if (!d || d->ModalResult != mrNone)
-                return;
-            if (next_ < steps_.size()) {
-                steps_[next_++](d);
-            } else {
-                ++extra;
-                d->ModalResult = mrCancel;
-            }
-        });
-        timer_.start();
-    }
-    size_t Done() const { return next_; }
-    int extra = 0;
-
-private:
-    std::vector<std::function<void(D *)>> steps_;
-    size_t next_ = 0;
-    QTimer timer_;
-};
 
 class BlockDialogsTest : public FrameTest {
 protected:
@@ -376,7 +333,7 @@ TEST_F(BlockEditorTest, TheDialogDeletesMakesAndEditsUserBlocksAndOthersKeepThei
     // 新建: the member editor's new block takes the freed slot and joins the
     // list at its end, selected.
     {
-        EachShowing<TModiBk> editor(frame, {[this](TModiBk *d) {
+        ModalSteps<TModiBk> editor(frame, {[this](TModiBk *d) {
                                         EXPECT_EQ(d->BlockNo, -1);
                                         d->AddMember(Member("600009"));
                                         d->Edit1->Text = "新的";
@@ -395,7 +352,7 @@ TEST_F(BlockEditorTest, TheDialogDeletesMakesAndEditsUserBlocksAndOthersKeepThei
     // 编辑 (a double click) renames 乙 and adds a member; the panes hear code 10.
     dialog.ListBox1->ItemIndex = 0;
     {
-        EachShowing<TModiBk> editor(frame, {[this, yi](TModiBk *d) {
+        ModalSteps<TModiBk> editor(frame, {[this, yi](TModiBk *d) {
                                         EXPECT_EQ(d->BlockNo, yi);
                                         d->AddMember(Member("600005"));
                                         d->Edit1->Text = "乙二";
@@ -410,7 +367,7 @@ TEST_F(BlockEditorTest, TheDialogDeletesMakesAndEditsUserBlocksAndOthersKeepThei
     EXPECT_EQ(Notes10(), (std::vector<std::array<int32_t, 4>>{{10, 0, 0, 0}}));
     // An edit cancelled changes nothing and tells nobody.
     {
-        EachShowing<TModiBk> editor(frame, {[](TModiBk *d) { d->ModalResult = mrCancel; }});
+        ModalSteps<TModiBk> editor(frame, {[](TModiBk *d) { d->ModalResult = mrCancel; }});
         dialog.Button4Click(&dialog);
     }
     EXPECT_EQ(Notes10().size(), 1u);
@@ -434,7 +391,7 @@ TEST_F(BlockEditorTest, TheDataBlocksAreNeitherEditedNorDeleted)
     EXPECT_EQ(all.ListBox1->ItemIndex, 0);
     const std::string before = Blocks();
     const int count = all.ListCount;
-    EachShowing<TModiBk> editor(frame, {});
+    ModalSteps<TModiBk> editor(frame, {});
     all.Button4Click(&all);
     all.ListBox1DblClick(all.ListBox1);
     ScriptMessageBoxAnswers({IDYES});
@@ -466,7 +423,7 @@ TEST_F(BlockEditorTest, AddingAStockRefusesSystemBlocksAndIgnoresDuplicatesAndFu
     bool hidden = false;
     const size_t before = ShownMessageBoxes().size();
     {
-        EachShowing<TEdtBlk> chooser(frame, {[&](TEdtBlk *d) {
+        ModalSteps<TEdtBlk> chooser(frame, {[&](TEdtBlk *d) {
                                                  busy = DialogBusy;
                                                  caption = Text(d->Caption);
                                                  hidden = !d->Button3->Visible && !d->Button4->Visible;
@@ -518,7 +475,7 @@ TEST_F(BlockEditorTest, AddingAStockRefusesSystemBlocksAndIgnoresDuplicatesAndFu
         const int members = block->MemberCount;
         const std::string file = Blocks();
         view->notes.clear();
-        EachShowing<TEdtBlk> chooser(frame, {[yi, c](TEdtBlk *d) {
+        ModalSteps<TEdtBlk> chooser(frame, {[yi, c](TEdtBlk *d) {
                                          if (c.cancel)
                                              d->Button2->Click();
                                          else
@@ -539,7 +496,7 @@ TEST_F(BlockEditorTest, TheToolsMenuOpensTheBlockDialogWhileTheFrameIsBusy)
     EXPECT_EQ(Text(item->Caption), "板块设置(&B)");
     uint8_t busy = 0;
     std::vector<std::string> rows;
-    EachShowing<TEdtBlk> dialog(frame, {[&](TEdtBlk *d) {
+    ModalSteps<TEdtBlk> dialog(frame, {[&](TEdtBlk *d) {
         busy = DialogBusy;
         rows = Lines(d->ListBox1);
         d->Button2->Click();
@@ -595,7 +552,7 @@ TEST_F(FullBlockTableTest, TheDialogsKeepToTheLimits)
     EXPECT_EQ(chooser.RowCount, MaxBlocks);
     // Every slot holds a block: the block dialog's 新建 says so before any editor.
     TEdtBlk blocks(frame, 5, 3);
-    EachShowing<TModiBk> editor(frame, {});
+    ModalSteps<TModiBk> editor(frame, {});
     blocks.Button3Click(&blocks);
     EXPECT_EQ(ShownMessageBoxes().back().text, "设计的板块太多!   ");
     EXPECT_EQ(ShownMessageBoxes().back().caption, "系统提示");

@@ -1,0 +1,86 @@
+// The quote list's "板块设置" opens the block dialog; a user block deleted there
+// leaves the list's tabs, and the other tabs keep their blocks.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+
+#include "lumon/core/BlockGroup.h"
+#include "lumon/shell/EditBlock.h"
+#include "lumon/views/Reptform.h"
+#include "lumon/views/TableDefs.h"
+#include "platform/forms/TButton.h"
+#include "platform/forms/TListBox.h"
+#include "platform/forms/TMenuItem.h"
+#include "platform/forms/TTabSet.h"
+#include "platform/win/MessageBox.h"
+#include "tests/lumon/shell/FrameFixture.h"
+#include "tests/lumon/shell/FrameViews.h"
+#include "tests/support/ModalSteps.h"
+
+using namespace win;
+
+namespace {
+
+class QuoteListBlockDialogTest : public framefixture::FrameTest {
+protected:
+    void TearDown() override
+    {
+        FrameTest::TearDown();
+        ClearViewMakers();
+        ViewHooks = TViewHooks();
+        delete[] TableDefs;
+        TableDefs = nullptr;
+    }
+    int FindUser(const char *name)
+    {
+        for (int i = 0; i < frame->Blocks->BlockCount; ++i) {
+            const BlockRecord &b = frame->Blocks->Blocks[i];
+            if (b.InUse && b.Kind == BLOCK_USER && std::string(b.Name) == name)
+                return b.Id;
+        }
+        return -1;
+    }
+};
+
+TEST_F(QuoteListBlockDialogTest, ABlockDeletedInTheDialogLeavesTheTabs)
+{
+    std::ofstream(root / "CFG" / "blocks.ini", std::ios::binary) << "[甲]\r\n01600000\r\n[乙]\r\n01600001\r\n";
+    RegisterQuoteList();
+    StartOffline();
+    ASSERT_EQ(frame->StartAborted, 0);
+    frame->Timer1->Enabled = false;
+    frame->Timer2->Enabled = false;
+    TMultiViewMain *page = framefixture::NewTestPage(frame);
+    VIEW_ATTR attr;
+    InitViewAttr(VIEW_REPORT, &attr);
+    auto *list = dynamic_cast<TReport *>(page->ReplaceView(page->Panes->GetAt(0)->Node, &attr, 0));
+    ASSERT_NE(list, nullptr);
+    list->Timer1->Enabled = false;
+    const int jia = FindUser("甲"), yi = FindUser("乙");
+    list->ShowBlockTab(0);
+    list->ShowBlockTab(jia);
+    list->ShowBlockTab(yi);
+    const std::vector<int32_t> before(list->TabIds, list->TabIds + list->TabCount);
+
+    ASSERT_TRUE(list->N12->Enabled);
+    std::vector<std::string> rows;
+    testsupport::ModalSteps<TEdtBlk> dialog(frame, {[&](TEdtBlk *d) {
+        for (int i = 0; i < d->ListBox1->Items->Count(); ++i)
+            rows.push_back(d->ListBox1->Items->Strings(i).c_str());
+        d->ListBox1->ItemIndex = 0;
+        ScriptMessageBoxAnswers({IDYES});
+        d->Button5Click(d);
+        d->Button2->Click();
+    }});
+    list->N12->Click();
+    ASSERT_EQ(dialog.Done(), 1u);
+    EXPECT_EQ(rows, (std::vector<std::string>{"甲", "乙"}));
+    std::vector<int32_t> kept = before;
+    std::erase(kept, jia);
+    EXPECT_EQ(std::vector<int32_t>(list->TabIds, list->TabIds + list->TabCount), kept);
+    EXPECT_EQ(list->Tabs->Tabs->Count(), int(kept.size()));
+    EXPECT_EQ(FindUser("乙"), yi);
+}
+
+} // namespace
