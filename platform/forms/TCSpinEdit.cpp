@@ -1,5 +1,6 @@
 #include "platform/forms/TCSpinEdit.h"
 
+#include <QLineEdit>
 #include <QSpinBox>
 
 #include <algorithm>
@@ -61,6 +62,12 @@ void TCSpinEdit::SetIncrement(int value)
     Apply();
 }
 
+void TCSpinEdit::SetEditorEnabled(bool value)
+{
+    editorEnabled_ = value;
+    Apply();
+}
+
 void TCSpinEdit::Apply()
 {
     if (!HandleAllocated())
@@ -73,6 +80,9 @@ void TCSpinEdit::Apply()
         box->setRange(std::min(minValue_, maxValue_), maxValue_);
     box->setSingleStep(increment_);
     box->setValue(value_);
+    // The text field refuses typing; the arrows still step the value.
+    if (auto *line = box->findChild<QLineEdit *>())
+        line->setReadOnly(!editorEnabled_);
     applying_ = false;
 }
 

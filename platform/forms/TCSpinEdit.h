@@ -1,6 +1,7 @@
 // The spin edit: an integer Value stepped by Increment and kept within
 // MinValue..MaxValue (no limit while the two are equal); OnChange follows every
-// new value.
+// new value. With EditorEnabled off the number cannot be typed, only stepped by
+// the arrows (buttons and keys).
 #pragma once
 
 #include "platform/forms/TWinControl.h"
@@ -20,11 +21,14 @@ public:
     void SetMaxValue(int value);
     int GetIncrement() const { return increment_; }
     void SetIncrement(int value);
+    bool GetEditorEnabled() const { return editorEnabled_; }
+    void SetEditorEnabled(bool value);
 
     Property<TCSpinEdit, int, &TCSpinEdit::GetValue, &TCSpinEdit::SetValue> Value{this};
     Property<TCSpinEdit, int, &TCSpinEdit::GetMinValue, &TCSpinEdit::SetMinValue> MinValue{this};
     Property<TCSpinEdit, int, &TCSpinEdit::GetMaxValue, &TCSpinEdit::SetMaxValue> MaxValue{this};
     Property<TCSpinEdit, int, &TCSpinEdit::GetIncrement, &TCSpinEdit::SetIncrement> Increment{this};
+    Property<TCSpinEdit, bool, &TCSpinEdit::GetEditorEnabled, &TCSpinEdit::SetEditorEnabled> EditorEnabled{this};
     TNotifyEvent OnChange;
 
 protected:
@@ -39,6 +43,7 @@ private:
     int minValue_ = 0;
     int maxValue_ = 0;
     int increment_ = 1;
+    bool editorEnabled_ = true;
     bool applying_ = false;
 };
 

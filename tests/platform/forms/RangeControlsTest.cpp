@@ -6,6 +6,8 @@
 
 #include <QAbstractSlider>
 #include <QGroupBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QSpinBox>
 
 #include <vector>
@@ -81,6 +83,34 @@ TEST_F(RangeControlsTest, ProgressSpinAndGroupBox)
     spin->MaxValue = 1;
     spin->Value = 5000;
     EXPECT_EQ(spin->Value, 5000);
+
+    // Typing off: keys that type change nothing, the arrow keys still step.
+    auto *stepped = Add<TCSpinEdit>();
+    stepped->MinValue = 1;
+    stepped->MaxValue = 20;
+    stepped->Value = 8;
+    stepped->EditorEnabled = false;
+    auto *steppedBox = static_cast<QSpinBox *>(stepped->Widget());
+    auto key = [steppedBox](int k, const char *text = "") {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, QString::fromLatin1(text));
+        QCoreApplication::sendEvent(steppedBox, &press);
+        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, QString::fromLatin1(text));
+        QCoreApplication::sendEvent(steppedBox, &release);
+    };
+    key(Qt::Key_End);
+    key(Qt::Key_Backspace);
+    key(Qt::Key_5, "5");
+    key(Qt::Key_Return);
+    EXPECT_EQ(stepped->Value, 8);
+    key(Qt::Key_Up);
+    EXPECT_EQ(stepped->Value, 9);
+    // Typing on again: the typed number is taken.
+    stepped->EditorEnabled = true;
+    key(Qt::Key_End);
+    key(Qt::Key_Backspace);
+    key(Qt::Key_4, "4");
+    key(Qt::Key_Return);
+    EXPECT_EQ(stepped->Value, 4);
 
     auto *group = Add<TGroupBox>();
     group->Caption = "步长";
