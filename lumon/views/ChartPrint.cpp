@@ -16,9 +16,7 @@ using namespace win;
 
 namespace {
 
-const char kAsk[] = "是否打印当前画面?";
 const char kNoResources[] = "资源不足，无法打印！  ";
-const char kFailed[] = "打印出错.  ";
 
 // The truncation of a print size, bounded so that no page size or window size
 // can make it overflow.
@@ -146,9 +144,9 @@ PrintPlacement PlacePrintPicture(int pageWidth, int pageHeight, int W, int H)
     return p;
 }
 
-void PrintWindowPicture(TWinControl *view, TPrintDialog *dialog, COLORREF background)
+void PrintWindowPicture(TWinControl *view, TPrintDialog *dialog, COLORREF background, const PrintTexts &texts)
 {
-    if (MessageBoxA(0, kAsk, "查询", MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) != IDYES)
+    if (MessageBoxA(0, texts.Ask, "查询", MB_YESNO | MB_ICONQUESTION | MB_TOPMOST) != IDYES)
         return;
     view->Repaint();
     RECT r{};
@@ -160,12 +158,12 @@ void PrintWindowPicture(TWinControl *view, TPrintDialog *dialog, COLORREF backgr
     // The printer reports a failed step by its result: any of them is the
     // print error; a picture that could not be made is the resource error.
     if (!printer->BeginDoc()) {
-        MessageBoxA(view->Handle, kFailed, "提示", MB_ICONERROR | MB_TOPMOST);
+        MessageBoxA(view->Handle, texts.Failed, "提示", MB_ICONERROR | MB_TOPMOST);
         return;
     }
     const bool drawn = W > 0 && H > 0 && DrawPage(view, printer, W, H, background);
     if (!printer->EndDoc()) {
-        MessageBoxA(view->Handle, kFailed, "提示", MB_ICONERROR | MB_TOPMOST);
+        MessageBoxA(view->Handle, texts.Failed, "提示", MB_ICONERROR | MB_TOPMOST);
         return;
     }
     if (!drawn)

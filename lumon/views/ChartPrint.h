@@ -21,8 +21,16 @@ struct PrintPlacement {
 };
 PrintPlacement PlacePrintPicture(int pageWidth, int pageHeight, int W, int H);
 
-// The whole print command of a view: the question "是否打印当前画面?", a repaint,
+// The texts a view's print command shows: its question and the message of a
+// failed print job (the charts' by default).
+struct PrintTexts {
+    const char *Ask = "是否打印当前画面?";
+    const char *Failed = "打印出错.  ";
+};
+
+// The whole print command of a view: the question (titled "查询"), a repaint,
 // the print dialog, then one page on the program's printer. Every outcome is
 // shown to the user; nothing is printed when the user says no or cancels.
 // `background` is the colour that prints white.
-void PrintWindowPicture(win::TWinControl *view, win::TPrintDialog *dialog, win::COLORREF background);
+void PrintWindowPicture(win::TWinControl *view, win::TPrintDialog *dialog, win::COLORREF background,
+                        const PrintTexts &texts = {});

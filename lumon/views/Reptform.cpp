@@ -21,11 +21,15 @@
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/ViewFactory.h"
+#include "lumon/shell/SelBk.h"
+#include "lumon/views/Adjtt.h"
+#include "lumon/views/ChartPrint.h"
 #include "lumon/views/RankFile.h"
 #include "lumon/views/TableDefs.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPanel.h"
 #include "platform/forms/TPopupMenu.h"
+#include "platform/forms/TPrintDialog.h"
 #include "platform/forms/TScrollBar.h"
 #include "platform/forms/TTabSet.h"
 #include "platform/forms/TTimer.h"
@@ -341,10 +345,8 @@ void TReport::BuildMenu()
         }
     });
     NSync->Visible = false;
-    // 添加板块 needs the block chooser, which this program does not have yet.
-    N1 = item(PopupMenu1->Items, "添加板块(&M)", nullptr);
+    N1 = item(PopupMenu1->Items, "添加板块(&M)", [this] { N1Click(N1); });
     N1->ShortCut = ShortCut('M', TShiftState() << ssCtrl);
-    N1->Enabled = false;
     N3 = item(PopupMenu1->Items, "关闭板块(&C)", [this] { N3Click(N3); });
     N3->ShortCut = ShortCut('C', TShiftState() << ssCtrl);
     A1 = item(PopupMenu1->Items, "加入自选板块", nullptr);
@@ -355,13 +357,11 @@ void TReport::BuildMenu()
         TEdtBlk dialog(this, 5, FirstUserBlockKind);
         dialog.ShowModal();
     });
-    // The column editor is not built yet.
-    N10 = item(PopupMenu1->Items, "编辑栏目(&E)", nullptr);
-    N10->Enabled = false;
+    N10 = item(PopupMenu1->Items, "编辑栏目(&E)", [this] { N10Click(N10); });
     N4 = item(PopupMenu1->Items, "引入栏目", nullptr);
     N4->Visible = false;
-    N11 = item(PopupMenu1->Items, "打印(&P)...", nullptr);
-    N11->Enabled = false;
+    N11 = item(PopupMenu1->Items, "打印(&P)...", [this] { PrintView(); });
+    PrintDialog1 = new TPrintDialog(this);
     PopupMenu1->OnPopup = [this](TObject *s) { PopupMenu1Popup(s); };
     PopupMenu = PopupMenu1;
     DrawGrid1->PopupMenu = PopupMenu1;
@@ -1422,6 +1422,35 @@ void TReport::N3Click(TObject *)
     Tabs->TabIndex = -1;
     Tabs->OnChange = saved;
     Tabs->TabIndex = at > 0 ? at - 1 : 0;
+}
+
+void TReport::N1Click(TObject *)
+{
+    DialogBusy = 1;
+    auto *chooser = new TSelBk(this, 5, 0, false);
+    chooser->ShowModal();
+    const bool chosen = chooser->Chosen != 0;
+    const int block = chooser->BlockNo;
+    delete chooser;
+    DialogBusy = 0;
+    if (chosen)
+        ShowBlockTab(block);
+}
+
+void TReport::N10Click(TObject *)
+{
+    EditColumnTables(this);
+    // The new layout applies to the block shown, also after Cancel.
+    bool allow = true;
+    TabsChange(Tabs, Tabs->TabIndex >= 0 ? int(Tabs->TabIndex) : -1, allow);
+}
+
+void TReport::PrintView()
+{
+    PrintTexts texts;
+    texts.Ask = "是否打印当前画面?  ";
+    texts.Failed = "打印出错";
+    PrintWindowPicture(this, PrintDialog1, KeyColor(1), texts);
 }
 
 void TReport::AddToBlockClick(TObject *Sender)

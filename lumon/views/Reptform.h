@@ -17,6 +17,7 @@ class TTabSet;
 class TTimer;
 class TPopupMenu;
 class TMenuItem;
+class TPrintDialog;
 } // namespace win
 
 struct TableDef;
@@ -70,7 +71,13 @@ public:
     void ScrollBar1Scroll(win::TObject *Sender, win::TScrollCode ScrollCode, int &ScrollPos);
     void ScrollBar2Scroll(win::TObject *Sender, win::TScrollCode ScrollCode, int &ScrollPos);
     void PopupMenu1Popup(win::TObject *Sender);
+    // 添加板块: a block chosen in the block chooser gets its tab.
+    void N1Click(win::TObject *Sender);
     void N3Click(win::TObject *Sender);
+    // 编辑栏目: the column editor, then the block shown again.
+    void N10Click(win::TObject *Sender);
+    // 打印: the list's picture on one page.
+    void PrintView() override;
     void N9Click(win::TObject *Sender);
     void AddToBlockClick(win::TObject *Sender);
 
@@ -100,6 +107,7 @@ public:
     win::TMenuItem *NSync = nullptr, *N1 = nullptr, *N3 = nullptr, *A1 = nullptr, *N8 = nullptr, *N9 = nullptr,
                    *N12 = nullptr, *N10 = nullptr, *N4 = nullptr, *N11 = nullptr;
     win::TTimer *Timer1 = nullptr;
+    win::TPrintDialog *PrintDialog1 = nullptr;
 
     uint16_t ViewStamp = 0;
     uint8_t SortDescending = 1;

@@ -16,6 +16,7 @@
 #include "platform/forms/TPanel.h"
 #include "platform/win/MessageBox.h"
 #include "tests/lumon/views/ChartFixture.h"
+#include "tests/support/PdfPages.h"
 
 using namespace win;
 using namespace chartfixture;
@@ -47,39 +48,8 @@ TEST(PrintPlacementTest, TurnsOnlyWhenPageAndWindowLieDifferently)
     }
 }
 
-// A PGM file's size and grey bytes.
-struct Grey {
-    int width = 0, height = 0;
-    std::vector<unsigned char> pixels;
-    unsigned char At(int x, int y) const { return pixels[size_t(y) * width + x]; }
-};
-
-Grey ReadPgm(const fs::path &path)
-{
-    Grey g;
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int max = 0;
-    in >> magic >> g.width >> g.height >> max;
-    in.get();
-    g.pixels.resize(size_t(g.width) * g.height);
-    in.read(reinterpret_cast<char *>(g.pixels.data()), std::streamsize(g.pixels.size()));
-    return g;
-}
-
-int PdfPages(const fs::path &pdf)
-{
-    std::string command = "pdfinfo '" + pdf.string() + "' 2>/dev/null";
-    FILE *pipe = popen(command.c_str(), "r");
-    char line[256];
-    int pages = -1;
-    while (pipe && std::fgets(line, sizeof line, pipe))
-        if (std::string(line).rfind("Pages:", 0) == 0)
-            pages = std::atoi(line + 6);
-    if (pipe)
-        pclose(pipe);
-    return pages;
-}
+using testsupport::Grey;
+using testsupport::PdfPages;
 
 class ChartPrintTest : public ChartTest {
 protected:
@@ -115,13 +85,9 @@ protected:
     // The page rendered at 60 dpi without smoothing.
     Grey Rendered()
     {
-        std::string command = "pdftoppm -r 60 -aa no -aaVector no -gray '" + pdf.string() + "' page > /dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-        for (const char *name : {"page-1.pgm", "page-01.pgm", "page-001.pgm"})
-            if (fs::exists(name))
-                return ReadPgm(name);
-        ADD_FAILURE() << "no page picture";
-        return {};
+        Grey g = testsupport::RenderedPage(pdf);
+        EXPECT_GT(g.width, 0) << "no page picture";
+        return g;
     }
     fs::path pdf;
 };

@@ -9,22 +9,36 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <vector>
 
 #include "lumon/core/BlockGroup.h"
 #include "lumon/core/DataIO.h"
+#include "lumon/views/Adjtt.h"
 #include "lumon/views/RankFile.h"
 #include "lumon/views/Reptform.h"
 #include "lumon/views/TableDefs.h"
+#include "platform/forms/TCSpinEdit.h"
+#include "platform/forms/TCommonDialog.h"
+#include "platform/forms/TEdit.h"
+#include "platform/forms/TListBox.h"
+#include "platform/forms/TMenuItem.h"
+#include "platform/forms/TPageControl.h"
 #include "platform/forms/TTabSet.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/Sound.h"
 #include "tests/lumon/shell/FrameFixture.h"
 #include "tests/lumon/shell/FrameViews.h"
+#include "tests/support/ModalScript.h"
+#include "tests/support/PdfPages.h"
 
 using namespace win;
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // ---- ranking answers -----------------------------------------------------------------
 
@@ -151,6 +165,29 @@ protected:
             if (frame->Blocks->Blocks[id].InUse && frame->Blocks->Blocks[id].Kind >= 3)
                 return id;
         return -1;
+    }
+    // The lines of the installation's SETTING.INI.
+    std::vector<std::string> SettingLines()
+    {
+        std::vector<std::string> lines;
+        for (const auto &entry : fs::recursive_directory_iterator(root))
+            if (entry.path().filename() == "SETTING.INI") {
+                std::ifstream in(entry.path(), std::ios::binary);
+                for (std::string line; std::getline(in, line);)
+                    lines.push_back(line);
+            }
+        return lines;
+    }
+    // The indexes of the lines that differ between two versions of a file of the
+    // same length.
+    static std::vector<size_t> Changed(const std::vector<std::string> &a, const std::vector<std::string> &b)
+    {
+        EXPECT_EQ(a.size(), b.size());
+        std::vector<size_t> out;
+        for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            if (a[i] != b[i])
+                out.push_back(i);
+        return out;
     }
     TMultiViewMain *page = nullptr;
 };
@@ -292,6 +329,183 @@ TEST_F(QuoteListTest, DeletingAMemberOfASortedUserBlockRemovesTheSelectedStock)
     const int members = frame->Blocks->FindBlock(0)->MemberCount;
     list->N9Click(nullptr);
     EXPECT_EQ(frame->Blocks->FindBlock(0)->MemberCount, members);
+}
+
+// ---- the column editor ----------------------------------------------------------------------
+
+TEST_F(QuoteListTest, ColumnEditorKeepsSixteenColumnsAndWritesOnlyNamesOnOk)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    RecordSounds(true);
+    const std::vector<std::string> before = SettingLines();
+    ASSERT_FALSE(before.empty());
+    auto *editor = new TAdjTitle(frame);
+    editor->Show();
+    QCoreApplication::processEvents();
+    editor->Widget()->grab().save(QString::fromUtf8(LUMO_TEST_BINARY_DIR "/column_editor.png"));
+    // The sheets carry the tables' names; the first is shown.
+    EXPECT_EQ(std::string(AnsiString(editor->TabSheets[2]->Caption).c_str()), "股票经典");
+    TAdjTitle::Record &r = editor->Records[0];
+    ASSERT_EQ(r.Count, 16);
+    ASSERT_EQ(editor->ListBox1->Items->Count(), 16);
+    ASSERT_EQ(editor->ListBox2->Items->Count(), 34 - 16);
+    EXPECT_FALSE(editor->CSpinEdit1->EditorEnabled);
+    EXPECT_FALSE(editor->CSpinEdit2->EditorEnabled);
+
+    // A 17th column beeps and adds nothing; the last column stays the last.
+    const int last = r.Ids[15];
+    editor->ListBox2->SetSelected(0, true);
+    editor->Button3Click(nullptr);
+    EXPECT_EQ(RecordedMessageBeeps(), std::vector<UINT>{0});
+    EXPECT_EQ(r.Count, 16);
+    EXPECT_EQ(r.Ids[15], last);
+    EXPECT_EQ(editor->ListBox1->Items->Count(), 16);
+
+    // One column out, three chosen: the last chosen goes in, then a beep.
+    editor->ListBox1->ItemIndex = 2;
+    const int removed = r.Ids[2];
+    editor->Button4Click(nullptr);
+    EXPECT_EQ(r.Count, 15);
+    EXPECT_EQ(editor->ListBox1->ItemIndex, 2);
+    EXPECT_EQ(editor->Unused.back(), removed);
+    const int n2 = editor->ListBox2->Items->Count();
+    for (int i : {0, 1, 2})
+        editor->ListBox2->SetSelected(i, true);
+    const int added = editor->Unused[2];
+    editor->Button3Click(nullptr);
+    EXPECT_EQ(r.Count, 16);
+    EXPECT_EQ(r.Ids[15], added);
+    EXPECT_EQ(r.Widths[15], 8);
+    EXPECT_EQ(editor->ListBox2->Items->Count(), n2 - 1);
+    EXPECT_EQ(RecordedMessageBeeps(), (std::vector<UINT>{0, 0}));
+
+    // Two out, one moved up, a width, a name of ten characters.
+    editor->ListBox1->ItemIndex = 0;
+    editor->Button4Click(nullptr);
+    editor->Button4Click(nullptr);
+    ASSERT_EQ(r.Count, 14);
+    const int second = r.Ids[1];
+    editor->ListBox1->ItemIndex = 1;
+    editor->Button7Click(nullptr);
+    EXPECT_EQ(r.Ids[0], second);
+    EXPECT_EQ(editor->ListBox1->ItemIndex, 0);
+    EXPECT_EQ(std::string(editor->ListBox1->Items->Strings(0).c_str()), QuoteFieldEditorTitles[second]);
+    editor->CSpinEdit2->Value = 25;
+    EXPECT_EQ(r.Widths[0], 20) << "widths stay within 1..20";
+    editor->Edit2->Text = "ABCDEFGHIJ";
+    EXPECT_STREQ(r.Name, "ABCDEFGH");
+    EXPECT_EQ(std::string(AnsiString(editor->TabSheets[0]->Caption).c_str()), "ABCDEFGH");
+
+    // Another sheet shows its own table.
+    editor->PageControl1->ActivePageIndex = 3;
+    EXPECT_EQ(editor->Current, &editor->Records[3]);
+    EXPECT_EQ(editor->ListBox1->Items->Count(), editor->Records[3].Count);
+
+    editor->Button5Click(nullptr);
+    EXPECT_EQ(editor->ModalResult, mrOk);
+    delete editor;
+    EXPECT_EQ(TableDefs[0].Count, 14);
+    EXPECT_EQ(TableDefs[0].Ids[0], second);
+    EXPECT_EQ(TableDefs[0].Ids[14], 0);
+    // On OK only the changed name reaches the file.
+    const std::vector<std::string> named = SettingLines();
+    std::vector<size_t> changed = Changed(before, named);
+    ASSERT_EQ(changed.size(), 1u);
+    EXPECT_EQ(named[changed[0]].substr(0, 13), "Name=ABCDEFGH");
+    // The frame's close writes the rest: Count, Id and ColWidth of that table.
+    WriteTableDefs();
+    const std::vector<std::string> closed = SettingLines();
+    changed = Changed(named, closed);
+    ASSERT_EQ(changed.size(), 3u);
+    EXPECT_EQ(closed[changed[0]].substr(0, 8), "Count=14");
+    EXPECT_EQ(closed[changed[1]].rfind("Id=" + std::to_string(second) + ",", 0), 0u) << closed[changed[1]];
+    EXPECT_EQ(closed[changed[2]].rfind("ColWidth=20,", 0), 0u) << closed[changed[2]];
+    RecordSounds(false);
+}
+
+TEST_F(QuoteListTest, ColumnEditorRefusesToRemoveTheLastColumnAndCancelStillReloads)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    TAdjTitle editor(frame);
+    TAdjTitle::Record &r = editor.Records[0];
+    while (r.Count > 1) {
+        editor.ListBox1->ItemIndex = 0;
+        editor.Button4Click(nullptr);
+    }
+    const int only = r.Ids[0];
+    editor.Button4Click(nullptr);
+    EXPECT_EQ(r.Count, 1);
+    EXPECT_EQ(r.Ids[0], only);
+    EXPECT_EQ(editor.ListBox2->Items->Count(), 33);
+
+    // 编辑栏目 from the menu: Cancel changes no table, the block is shown again.
+    const TableDef kept = TableDefs[list->TableIndex() - 1];
+    const int changes = list->ChangeCounter;
+    testsupport::ModalScript cancel("编辑栏目", [](HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); });
+    list->N10->Click();
+    EXPECT_EQ(cancel.Count(), 1);
+    EXPECT_EQ(std::memcmp(&TableDefs[list->TableIndex() - 1], &kept, sizeof kept), 0);
+    EXPECT_GT(list->ChangeCounter, changes);
+    EXPECT_EQ(DialogBusy, 0);
+}
+
+// ---- printing ------------------------------------------------------------------------------
+
+TEST_F(QuoteListTest, WideListPrintsOnOnePortraitPageTurnedInBlackAndWhite)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    const fs::path pdf = fs::absolute("list.pdf");
+    setenv("LUMO_PRINT_PDF", pdf.c_str(), 1);
+    RecordDialogs(true);
+    frame->SetBounds(0, 0, 1200, 500);
+    frame->Show();
+    page->LayoutPage();
+    framefixture::App().ProcessMessages();
+    ASSERT_GT(list->Width, list->Height);
+    const size_t shown = ShownMessageBoxes().size();
+    // No prints nothing.
+    ScriptMessageBoxAnswers({IDNO});
+    list->N11->Click();
+    EXPECT_FALSE(fs::exists(pdf));
+    ScriptMessageBoxAnswers({IDYES});
+    ScriptDialogAnswers({DialogAnswer{true}});
+    list->N11->Click();
+    RecordDialogs(false);
+    unsetenv("LUMO_PRINT_PDF");
+    const auto boxes = ShownMessageBoxes();
+    ASSERT_EQ(boxes.size(), shown + 2) << "the two questions, no error";
+    EXPECT_EQ(boxes.back().text, "是否打印当前画面?  ");
+    EXPECT_EQ(boxes.back().caption, "查询");
+    ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_EQ(testsupport::PdfPages(pdf), 1);
+    // Finer than the picture, so that no pixel of it is averaged with another.
+    const testsupport::Grey g = testsupport::RenderedPage(pdf, 200);
+    ASSERT_GT(g.height, g.width) << "A4 portrait";
+    int grey = 0, black = 0, white = 0;
+    int left = g.width, right = -1, top = g.height, bottom = -1;
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+            const unsigned char p = g.At(x, y);
+            grey += p > 60 && p < 190;
+            white += p >= 190;
+            if (p <= 60) {
+                ++black;
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+        }
+    EXPECT_GT(black, 0);
+    EXPECT_GT(white, int(g.pixels.size()) / 2) << "the list's background prints white";
+    // Grey only where the scaled picture's edges meet.
+    EXPECT_LT(grey, int(g.pixels.size()) * 3 / 100);
+    // The framed picture of the wide window stands upright on the page: turned.
+    const double shape = double(bottom - top) / double(right - left);
+    EXPECT_NEAR(shape, double(list->Width) / list->Height, 0.05);
 }
 
 } // namespace
