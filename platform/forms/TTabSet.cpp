@@ -11,6 +11,8 @@ namespace {
 // Space left of the first tab, and inside each tab beside its caption.
 constexpr int kStartMargin = 5;
 constexpr int kTabMargin = 6;
+// The width of each scroll arrow's button.
+constexpr int kArrowWidth = 16;
 
 } // namespace
 
@@ -105,12 +107,53 @@ TRect TTabSet::ItemRect(int index)
     return TRect(x, 0, x + TabWidth(index), GetClientHeight() - 1);
 }
 
+bool TTabSet::Scrolls()
+{
+    if (firstIndex_ > 0)
+        return true;
+    int x = kStartMargin;
+    for (int i = 0; i < Tabs->Count(); ++i) {
+        x += TabWidth(i);
+        if (x > GetClientWidth())
+            return true;
+    }
+    return false;
+}
+
+int TTabSet::TabAreaWidth()
+{
+    return Scrolls() ? std::max(0, GetClientWidth() - 2 * kArrowWidth) : GetClientWidth();
+}
+
+bool TTabSet::LastTabShown()
+{
+    return Tabs->Count() == 0 || ItemRect(Tabs->Count() - 1).Right <= TabAreaWidth();
+}
+
+TRect TTabSet::ScrollLeftRect()
+{
+    if (!Scrolls())
+        return TRect();
+    const int right = GetClientWidth() - kArrowWidth;
+    return TRect(right - kArrowWidth, 1, right, GetClientHeight());
+}
+
+TRect TTabSet::ScrollRightRect()
+{
+    if (!Scrolls())
+        return TRect();
+    return TRect(GetClientWidth() - kArrowWidth, 1, GetClientWidth(), GetClientHeight());
+}
+
 int TTabSet::ItemAtPos(TPoint pos)
 {
     if (pos.y < 0 || pos.y >= GetClientHeight())
         return -1;
     int x = kStartMargin;
-    for (int i = firstIndex_; i < Tabs->Count() && x < GetClientWidth(); ++i) {
+    const int area = TabAreaWidth();
+    if (pos.x >= area)
+        return -1;
+    for (int i = firstIndex_; i < Tabs->Count() && x < area; ++i) {
         int w = TabWidth(i);
         if (pos.x >= x && pos.x < x + w)
             return i;
@@ -127,7 +170,7 @@ void TTabSet::FixTabPos()
         firstIndex_ = tabIndex_;
         return;
     }
-    while (firstIndex_ < tabIndex_ && ItemRect(tabIndex_).Right > GetClientWidth())
+    while (firstIndex_ < tabIndex_ && ItemRect(tabIndex_).Right > TabAreaWidth())
         ++firstIndex_;
 }
 
@@ -140,10 +183,13 @@ void TTabSet::Paint()
     Canvas->Pen->Color = clBlack;
     Canvas->MoveTo(0, 0);
     Canvas->LineTo(client.Right, 0);
+    const int area = TabAreaWidth();
     for (int i = firstIndex_; i < Tabs->Count(); ++i) {
         TRect r = ItemRect(i);
-        if (r.Left >= client.Right)
+        if (r.Left >= area)
             break;
+        // A tab cut by the arrows ends at them.
+        r.Right = std::min<int>(r.Right, area - 1);
         bool selected = i == tabIndex_;
         Canvas->Brush->Style = bsSolid;
         Canvas->Brush->Color = selected ? selectedColor_ : unselectedColor_;
@@ -157,11 +203,41 @@ void TTabSet::Paint()
         int textHeight = Canvas->TextHeight(Tabs->Strings(i));
         Canvas->TextOut(r.Left + kTabMargin, r.Top + std::max(0, (r.Height() - textHeight) / 2), Tabs->Strings(i));
     }
+    if (area < client.Right)
+        PaintArrows();
+}
+
+void TTabSet::PaintArrows()
+{
+    const bool canLeft = firstIndex_ > 0, canRight = !LastTabShown();
+    for (int k = 0; k < 2; ++k) {
+        const TRect r = k == 0 ? ScrollLeftRect() : ScrollRightRect();
+        Canvas->Brush->Style = bsSolid;
+        Canvas->Brush->Color = clBtnFace;
+        Canvas->Pen->Color = clBtnShadow;
+        Canvas->Rectangle(r.Left, r.Top, r.Right, r.Bottom);
+        // A triangle pointing its way, grey when there is nothing to scroll to.
+        const bool enabled = k == 0 ? canLeft : canRight;
+        const TColor ink = enabled ? clBlack : clBtnShadow;
+        Canvas->Pen->Color = ink;
+        Canvas->Brush->Color = ink;
+        const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+        if (k == 0)
+            Canvas->Polygon({TPoint(cx - 2, cy), TPoint(cx + 2, cy - 4), TPoint(cx + 2, cy + 4)});
+        else
+            Canvas->Polygon({TPoint(cx + 2, cy), TPoint(cx - 2, cy - 4), TPoint(cx - 2, cy + 4)});
+    }
 }
 
 void TTabSet::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
-    if (Button == mbLeft) {
+    if (Button == mbLeft && Scrolls() && X >= TabAreaWidth()) {
+        // The arrows scroll the strip; they select nothing.
+        if (X < ScrollRightRect().Left && firstIndex_ > 0)
+            SetFirstIndex(firstIndex_ - 1);
+        else if (X >= ScrollRightRect().Left && !LastTabShown())
+            SetFirstIndex(firstIndex_ + 1);
+    } else if (Button == mbLeft) {
         int index = ItemAtPos(TPoint(X, Y));
         if (index >= 0)
             SetTabIndex(index);

@@ -3,7 +3,9 @@
 // UnselectedColor on BackgroundColor. TabIndex -1 shows no tab selected. Every
 // change of TabIndex (a click on a tab or the program) asks OnChange first,
 // which may refuse it, and is followed by OnClick; a click that changes nothing
-// clicks nothing.
+// clicks nothing. When the tabs do not all fit, two arrows at the right end of
+// the strip scroll it a tab left or right (FirstIndex), so that every tab can be
+// reached however narrow the strip is.
 #pragma once
 
 #include <functional>
@@ -48,6 +50,10 @@ public:
     // shown tab at a client point (-1 for none).
     TRect ItemRect(int index);
     int ItemAtPos(TPoint pos);
+    // The scroll arrows' rectangles (left arrow, right arrow); empty while all
+    // tabs fit.
+    TRect ScrollLeftRect();
+    TRect ScrollRightRect();
 
 protected:
     bool PaintsItself() const override { return false; }
@@ -59,6 +65,12 @@ private:
     // Makes the selected tab fully shown when it fits.
     void FixTabPos();
     int TabWidth(int index);
+    // Whether the arrows show, and the width left to the tabs.
+    bool Scrolls();
+    int TabAreaWidth();
+    // Whether the last tab ends within the tab area.
+    bool LastTabShown();
+    void PaintArrows();
 
     std::unique_ptr<TControlItems> tabs_;
     int tabIndex_ = -1;

@@ -132,6 +132,47 @@ TEST_F(ViewsTest, TabSetShowsNoSelectedTabAtMinusOneAndOnChangeMayRefuse)
     EXPECT_EQ(tabs->FirstIndex, 0);
 }
 
+TEST_F(ViewsTest, TabSetScrollsByItsArrowsWhenTheTabsDoNotFit)
+{
+    auto *tabs = Add<TTabSet>();
+    tabs->SetBounds(0, 0, 220, 20);
+    tabs->UnselectedColor = clWhite;
+    tabs->BackgroundColor = clBlue;
+    for (int i = 0; i < 16; ++i)
+        tabs->Tabs->Add(("板块" + std::to_string(i + 1)).c_str());
+    form->Show();
+    const TRect left = tabs->ScrollLeftRect(), right = tabs->ScrollRightRect();
+    ASSERT_EQ(right.Right, 220);
+    ASSERT_GT(left.Width(), 0);
+    // No tab lies under the arrows, and the arrows are drawn there.
+    EXPECT_EQ(tabs->ItemAtPos(TPoint(right.Left + 3, 10)), -1);
+    EXPECT_FALSE(Shows(tabs, right.Left + 3, 10, clBlue));
+    // Left at the start does nothing; right walks the strip up to the last tab.
+    LeftClick(tabs, left.Left + 4, 10);
+    EXPECT_EQ(tabs->FirstIndex, 0);
+    int steps = 0;
+    while (tabs->ItemRect(15).Right > left.Left && steps < 20) {
+        LeftClick(tabs, right.Left + 4, 10);
+        ++steps;
+    }
+    EXPECT_LT(steps, 16);
+    const int first = tabs->FirstIndex;
+    LeftClick(tabs, right.Left + 4, 10);
+    EXPECT_EQ(tabs->FirstIndex, first) << "the last tab shown: no further";
+    EXPECT_EQ(tabs->TabIndex, -1) << "the arrows select no tab";
+    const TRect last = tabs->ItemRect(15);
+    LeftClick(tabs, last.Left + 3, 5);
+    EXPECT_EQ(tabs->TabIndex, 15);
+    for (int i = 0; i < 20; ++i)
+        LeftClick(tabs, left.Left + 4, 10);
+    EXPECT_EQ(tabs->FirstIndex, 0);
+    EXPECT_EQ(tabs->ItemAtPos(TPoint(tabs->ItemRect(0).Left + 2, 5)), 0);
+
+    // Wide enough for every tab: no arrows.
+    tabs->SetBounds(0, 0, 2000, 20);
+    EXPECT_EQ(tabs->ScrollRightRect().Width(), 0);
+}
+
 TEST_F(ViewsTest, ToolButtonsKeepOneDownPerGroupAndShowTheBarsImages)
 {
     auto *bar = Add<TToolBar>();
