@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -16,6 +18,10 @@
 
 #include "lumon/core/BlockGroup.h"
 #include "lumon/core/DataIO.h"
+#include "lumon/core/Alarm.h"
+#include "lumon/core/MarketData.h"
+#include "lumon/core/TRealDataClnt.h"
+#include "lumon/shell/BrowseList.h"
 #include "lumon/views/Adjtt.h"
 #include "lumon/views/RankFile.h"
 #include "lumon/views/Reptform.h"
@@ -27,7 +33,10 @@
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPageControl.h"
 #include "platform/forms/TTabSet.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/GdiTesting.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/Messages.h"
 #include "platform/win/Sound.h"
 #include "tests/lumon/shell/FrameFixture.h"
 #include "tests/lumon/shell/FrameViews.h"
@@ -319,7 +328,8 @@ TEST_F(QuoteListTest, DeletingAMemberOfASortedUserBlockRemovesTheSelectedStock)
     ASSERT_EQ(block->MemberCount, count - 1);
     for (int i = 0; i < block->MemberCount; ++i)
         EXPECT_NE(block->Members[i].Id, selected);
-    const std::string ini = framefixture::ReadFile(root / "cfg" / "blocks.ini");
+    const std::string ini = framefixture::ReadFile(root / "CFG" / "blocks.ini");
+    ASSERT_NE(ini.find(block->Name), std::string::npos) << "the block is saved";
     const StockStaticRecord *s = TDataIO::GetStock(selected);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(ini.find(s->Code), std::string::npos);
@@ -506,6 +516,288 @@ TEST_F(QuoteListTest, WideListPrintsOnOnePortraitPageTurnedInBlackAndWhite)
     // The framed picture of the wide window stands upright on the page: turned.
     const double shape = double(bottom - top) / double(right - left);
     EXPECT_NEAR(shape, double(list->Width) / list->Height, 0.05);
+}
+
+// ---- cells, rows and commands ----------------------------------------------------------------
+
+// What one cell shows: its background, its text and the text's colour; a mark
+// fills the cell a second time.
+struct DrawnCell {
+    std::string text;
+    COLORREF colour = 0;
+    COLORREF back = 0;
+    COLORREF mark = CLR_INVALID;
+};
+
+DrawnCell DrawCell(TReport *list, int field, int row)
+{
+    HDC dc = CreateRecordingDC(200, 40);
+    HDC saved = list->DrawGrid1->Canvas->Handle;
+    list->DrawGrid1->Canvas->Handle = dc;
+    const int32_t kept = list->Attr.Items[4];
+    list->Attr.Items[4] = field;
+    list->DrawGrid1DrawCell(list->DrawGrid1, 4, row, TRect(0, 0, 120, 20), TGridDrawState());
+    list->Attr.Items[4] = kept;
+    list->DrawGrid1->Canvas->Handle = saved;
+    DrawnCell cell;
+    COLORREF colour = 0;
+    int fills = 0;
+    for (const std::string &call : RecordedCalls(dc)) {
+        auto hex = [&call](size_t at) { return COLORREF(std::stoul(call.substr(at, 8), nullptr, 16)); };
+        if (call.rfind("SetTextColor(", 0) == 0) {
+            colour = hex(13);
+        } else if (call.rfind("FillRect(", 0) == 0) {
+            const COLORREF c = hex(call.find("brush(") + 6);
+            (fills++ == 0 ? cell.back : cell.mark) = c;
+        } else if (call.rfind("TextOutA(", 0) == 0) {
+            const size_t open = call.find('"');
+            std::string t = call.substr(open + 1, call.size() - open - 3);
+            t.erase(0, t.find_first_not_of(' '));
+            if (cell.text.empty())
+                cell.colour = colour;
+            cell.text += t;
+        }
+    }
+    DeleteDC(dc);
+    return cell;
+}
+
+COLORREF Key(int n) { return KeyColor(n) & 0xFFFFFF; }
+
+TEST_F(QuoteListTest, CellsShowTheFieldsInTheirFormatsAndColours)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    ASSERT_GT(list->RowCount, 0);
+    // A stock, not an index: the last row.
+    const int at = list->RowCount - 1;
+    const StockId id = list->Rows[at].Id;
+    TMarketData *md = MarketTable.Markets[StockMarket(id)];
+    StockStaticRecord &st = md->Statics[StockIndex(id)];
+    RealQuoteRecord &q = md->Quotes[StockIndex(id)];
+    st.Decimals = 3;
+    st.ScaleDivisor = 1000;
+    st.VolumeUnit = 100;
+    q = RealQuoteRecord{};
+    q.PrevClose = 250000;
+    q.Open = 249000;
+    q.Last = 251234;
+    q.High = 250010;
+    q.Low = 250000;
+    q.Amount = 123456789.0f;
+    q.Bid[0].Price = 251000;
+    md->Info.Type = 1;
+    struct Case {
+        int field;
+        const char *text;
+        int colour;
+    } cases[] = {
+        {2, "250.000", 18},   {3, "249.000", 19}, {6, "251.234", 21},
+        {11, "0.49", 21},      // two decimals whatever the stock's
+        {12, "+0.00", 20},     // +0.004: flat
+        {8, "12345.68", 49},   // a kind-1 market's amounts in ten-thousands
+        {25, "251.000", 21},
+    };
+    for (const Case &c : cases) {
+        const DrawnCell cell = DrawCell(list, c.field, at + 1);
+        EXPECT_EQ(cell.text, c.text) << "field " << c.field;
+        EXPECT_EQ(cell.colour, Key(c.colour)) << "field " << c.field;
+        EXPECT_EQ(cell.mark, CLR_INVALID) << "field " << c.field;
+    }
+    q.High = 249990; // -0.004: fall
+    DrawnCell amplitude = DrawCell(list, 12, at + 1);
+    EXPECT_EQ(amplitude.text, "-0.00");
+    EXPECT_EQ(amplitude.colour, Key(19));
+
+    // The sort column's title carries the direction.
+    list->Attr.Mode = 6;
+    list->SortDescending = 1;
+    DrawnCell title = DrawCell(list, 6, 0);
+    EXPECT_EQ(title.text, "最新↓");
+    EXPECT_EQ(title.colour, Key(23));
+    list->SortDescending = 0;
+    EXPECT_EQ(DrawCell(list, 6, 0).text, "最新↑");
+    title = DrawCell(list, 3, 0);
+    EXPECT_EQ(title.text, "开盘");
+    EXPECT_EQ(title.colour, Key(22));
+
+    // Marks: the last price always on the mark background; a bid only changes
+    // its colour under BackGroup 0 and is filled under 1.
+    list->Rows[at].Mask = 0x01 | 0x08;
+    list->Rows[at].Stamp = list->ViewStamp;
+    list->ColourMode = 0;
+    DrawnCell last = DrawCell(list, 6, at + 1), bid = DrawCell(list, 25, at + 1);
+    EXPECT_EQ(last.mark, Key(25));
+    EXPECT_EQ(last.colour, Key(42));
+    EXPECT_EQ(bid.mark, CLR_INVALID);
+    EXPECT_EQ(bid.colour, Key(38));
+    list->ColourMode = 1;
+    bid = DrawCell(list, 25, at + 1);
+    EXPECT_EQ(bid.mark, Key(25));
+    EXPECT_EQ(bid.colour, Key(42));
+    // An unmarked open stays as it was.
+    EXPECT_EQ(DrawCell(list, 3, at + 1).mark, CLR_INVALID);
+}
+
+// The picture of a window's image.
+QImage Picture(TWinControl *control)
+{
+    HDC dc = GetDC(control->Handle);
+    const std::string path = (fs::current_path() / "grid.png").string();
+    EXPECT_TRUE(SaveDCToPng(dc, path.c_str()));
+    ReleaseDC(control->Handle, dc);
+    QImage image(QString::fromStdString(path));
+    fs::remove(path);
+    return image;
+}
+
+TEST_F(QuoteListTest, AQuoteChangeRepaintsOnlyItsRowAndTheHighlightLeavesTheFixedColumns)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    frame->SetBounds(0, 0, 900, 500);
+    frame->Show();
+    page->LayoutPage();
+    framefixture::App().ProcessMessages();
+    ASSERT_GT(list->RowCount, 4);
+    const int fixed = list->DrawGrid1->FixedCols;
+    ASSERT_GT(fixed, 0);
+    ASSERT_EQ(list->DrawGrid1->Row, 1);
+    const QImage before = Picture(list->DrawGrid1);
+    ASSERT_FALSE(before.isNull());
+    // The current row: its scrolled cells highlighted, its fixed ones not.
+    const TRect name = list->DrawGrid1->CellRect(0, 1), price = list->DrawGrid1->CellRect(fixed, 1);
+    EXPECT_NE(before.pixel(name.Left + 2, name.Top + 2) & 0xFFFFFF, QColor(GetRValue(Key(64)), GetGValue(Key(64)), GetBValue(Key(64))).rgb() & 0xFFFFFF);
+    EXPECT_EQ(before.pixel(price.Left + 2, price.Top + 2) & 0xFFFFFF, QColor(GetRValue(Key(64)), GetGValue(Key(64)), GetBValue(Key(64))).rgb() & 0xFFFFFF);
+
+    list->Notify(0, int32_t(list->Rows[2].Id), 0, 0x01);
+    const QImage after = Picture(list->DrawGrid1);
+    const TRect row = list->DrawGrid1->CellRect(0, 3);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (before.pixel(x, y) != after.pixel(x, y))
+                ++(y >= row.Top && y < row.Bottom ? inside : outside);
+    EXPECT_GT(inside, 0) << "the marked last price";
+    EXPECT_EQ(outside, 0);
+}
+
+// Posted messages of a kind waiting for the frame, taken from its queue.
+int TakePosted(HWND frame, UINT msg, std::vector<LPARAM> *params = nullptr)
+{
+    MSG m;
+    int n = 0;
+    while (PeekMessageA(&m, frame, msg, msg, PM_REMOVE)) {
+        ++n;
+        if (params)
+            params->push_back(m.lParam);
+    }
+    return n;
+}
+
+TEST_F(QuoteListTest, EnterOpensTheChartWithTheRowsAndReleasedKeysAndDragsAskOnce)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    frame->SetBounds(0, 0, 900, 300);
+    frame->Show();
+    page->LayoutPage();
+    framefixture::App().ProcessMessages();
+    HWND handle = frame->Handle;
+    TakePosted(handle, WM_SUBSCRIBE_VIEWS);
+    TakePosted(handle, WM_DATA_CHANGED);
+    // Rows tall enough that the block does not fit.
+    list->DrawGrid1->DefaultRowHeight = 40;
+    ASSERT_GT(list->RowCount, list->DrawGrid1->VisibleRowCount);
+
+    // Enter: 2026 with a record of its own each time, the rows as browse list.
+    list->DrawGrid1->Row = 3;
+    std::vector<LPARAM> records;
+    for (int k = 0; k < 2; ++k) {
+        WORD key = VK_RETURN;
+        list->DrawGrid1KeyDown(list->DrawGrid1, key, TShiftState());
+    }
+    ASSERT_EQ(TakePosted(handle, WM_DATA_CHANGED, &records), 2);
+    EXPECT_NE(records[0], records[1]);
+    const VIEW_ATTR &a = *reinterpret_cast<VIEW_ATTR *>(records[1]);
+    EXPECT_EQ(StockId(a.Stock), list->Rows[2].Id);
+    EXPECT_EQ(BrowseIndex(const_cast<VIEW_ATTR &>(a)), 2);
+    const TBrowseList *browse = FindBrowseList(BrowseListHandle(a));
+    ASSERT_NE(browse, nullptr);
+    ASSERT_EQ(int(browse->Stocks.size()), list->RowCount);
+    for (int i = 0; i < list->RowCount; ++i)
+        EXPECT_EQ(browse->Stocks[size_t(i)], list->Rows[i].Id);
+
+    // PgDn held scrolls without asking; its release asks once.
+    list->DrawGrid1->SetFocus();
+    list->DrawGrid1->Perform(WM_KEYDOWN, VK_NEXT, 0);
+    list->DrawGrid1->Perform(WM_KEYDOWN, VK_NEXT, 0);
+    EXPECT_GT(list->DrawGrid1->TopRow, 1);
+    EXPECT_EQ(TakePosted(handle, WM_SUBSCRIBE_VIEWS), 0);
+    list->DrawGrid1->Perform(WM_KEYUP, VK_NEXT, 0);
+    EXPECT_EQ(TakePosted(handle, WM_SUBSCRIBE_VIEWS), 1);
+
+    // A drag through the grid: asked once, when the button goes up.
+    QWidget *w = list->DrawGrid1->Widget();
+    const TRect from = list->DrawGrid1->CellRect(4, list->DrawGrid1->TopRow + 1);
+    auto send = [w](QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y) {
+        QMouseEvent e(type, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from.Left + 5, from.Top + 5);
+    send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, from.Left + 5, w->height() + 40);
+    send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, from.Left + 5, from.Bottom + 30);
+    TakePosted(handle, WM_SUBSCRIBE_VIEWS);
+    const std::string blocks = framefixture::ReadFile(root / "CFG" / "blocks.ini");
+    send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, from.Left + 5, from.Bottom + 30);
+    EXPECT_EQ(TakePosted(handle, WM_SUBSCRIBE_VIEWS), 1);
+    EXPECT_EQ(framefixture::ReadFile(root / "CFG" / "blocks.ini"), blocks) << "a system block is not rewritten";
+}
+
+TEST_F(QuoteListTest, DraggingARowReordersAndSavesOnlyAUserBlock)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    const int user = UserBlock();
+    ASSERT_GE(user, 0);
+    list->ShowBlockTab(user);
+    ASSERT_GE(list->RowCount, 3);
+    const BlockRecord *block = frame->Blocks->FindBlock(user);
+    const StockId first = list->Rows[0].Id, third = list->Rows[2].Id;
+    const std::string before = framefixture::ReadFile(root / "CFG" / "blocks.ini");
+    // Row 1 dropped on row 3.
+    list->DragRow = 1;
+    TRect target = list->DrawGrid1->CellRect(4, 3);
+    list->DrawGrid1MouseUp(list->DrawGrid1, mbLeft, TShiftState(), target.Left + 2, target.Top + 2);
+    EXPECT_EQ(list->Rows[2].Id, first);
+    EXPECT_EQ(list->Rows[1].Id, third);
+    EXPECT_EQ(block->Members[2].Id, first);
+    const std::string after = framefixture::ReadFile(root / "CFG" / "blocks.ini");
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after.size(), before.size()) << "the same members in another order";
+}
+
+TEST_F(QuoteListTest, EscapeLeavesTheRankingForTheSavedTabAndStock)
+{
+    TReport *list = StartList(0);
+    ASSERT_NE(list, nullptr);
+    const int user = UserBlock();
+    list->ShowBlockTab(user);
+    const int tab = list->Tabs->TabIndex;
+    list->DrawGrid1->Row = 2;
+    list->DrawGrid1Click(list->DrawGrid1);
+    const StockId stock = list->Attr.Stock;
+    ASSERT_EQ(stock, list->Rows[1].Id);
+    // The frame's ranking of block 0 by 幅度%.
+    list->Notify(1, 0, (1 << 16) | 0, 11);
+    EXPECT_EQ(list->RankingBlock(), 0);
+    EXPECT_EQ(list->Tabs->TabIndex, -1);
+    WORD key = VK_ESCAPE;
+    list->DrawGrid1KeyDown(list->DrawGrid1, key, TShiftState());
+    EXPECT_EQ(list->RankingBlock(), -1);
+    EXPECT_EQ(list->Tabs->TabIndex, tab);
+    EXPECT_EQ(StockId(list->Attr.Stock), stock);
+    EXPECT_EQ(list->DrawGrid1->Row, 2);
 }
 
 } // namespace
