@@ -229,6 +229,27 @@ void TTabSet::PaintArrows()
     }
 }
 
+void TTabSet::Resize()
+{
+    TCustomControl::Resize();
+    const int width = GetClientWidth();
+    if (firstIndex_ > 0 && width > 0) {
+        // The tabs from `first` on, all of them, within the width.
+        auto fits = [this, width](int first) {
+            int x = kStartMargin;
+            for (int i = first; i < Tabs->Count(); ++i)
+                x += TabWidth(i);
+            return x <= width;
+        };
+        while (firstIndex_ > 0 && fits(firstIndex_ - 1))
+            --firstIndex_;
+    }
+    // A narrower one keeps the selected tab in view.
+    if (width > 0)
+        FixTabPos();
+    Invalidate();
+}
+
 void TTabSet::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (Button == mbLeft && Scrolls() && X >= TabAreaWidth()) {

@@ -59,6 +59,9 @@ protected:
     bool PaintsItself() const override { return false; }
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    // A strip grown wider shows the tabs before FirstIndex again where they fit;
+    // a narrower one keeps the selected tab in view.
+    void Resize() override;
 
 private:
     void TabsChanged();

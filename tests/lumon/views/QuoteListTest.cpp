@@ -193,6 +193,25 @@ TEST_F(QuoteListTest, SeventeenthBlockReplacesTheLastTabAndDeletedBlocksKeepTheO
     EXPECT_EQ(list->Tabs->Tabs->Count(), 16);
     EXPECT_EQ(list->Attr.BlockCount, 16);
     (void)before;
+    // In a pane too narrow for 16 tabs the strip's arrows reach the first one.
+    frame->SetBounds(0, 0, 900, 500);
+    frame->Show();
+    page->LayoutPage();
+    QCoreApplication::processEvents();
+    list->Widget()->grab().save(QString::fromUtf8(LUMO_TEST_BINARY_DIR "/quote_list_tabs.png"));
+    const TRect left = list->Tabs->ScrollLeftRect();
+    ASSERT_GT(left.Width(), 0) << "the strip is " << list->Tabs->Width << " wide";
+    EXPECT_GT(list->Tabs->FirstIndex, 0) << "the selected last tab is shown";
+    for (int i = 0; i < 16 && list->Tabs->FirstIndex > 0; ++i) {
+        list->Tabs->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(left.Left + 4, 8));
+        list->Tabs->Perform(WM_LBUTTONUP, 0, MAKELONG(left.Left + 4, 8));
+    }
+    EXPECT_EQ(list->Tabs->FirstIndex, 0);
+    const TRect first = list->Tabs->ItemRect(0);
+    list->Tabs->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELONG(first.Left + 3, 8));
+    list->Tabs->Perform(WM_LBUTTONUP, 0, MAKELONG(first.Left + 3, 8));
+    EXPECT_EQ(list->Tabs->TabIndex, 0);
+    EXPECT_EQ(list->Attr.BlockId, list->TabIds[0]);
 
     // A deleted block's tab goes; the other tabs keep their ids.
     std::vector<int32_t> kept(list->TabIds, list->TabIds + 16);

@@ -168,9 +168,19 @@ TEST_F(ViewsTest, TabSetScrollsByItsArrowsWhenTheTabsDoNotFit)
     EXPECT_EQ(tabs->FirstIndex, 0);
     EXPECT_EQ(tabs->ItemAtPos(TPoint(tabs->ItemRect(0).Left + 2, 5)), 0);
 
-    // Wide enough for every tab: no arrows.
+    // Wide enough for every tab: no arrows, and the strip starts at the first
+    // tab again.
+    tabs->TabIndex = 0;
+    tabs->TabIndex = 15;
+    EXPECT_GT(tabs->FirstIndex, 0);
     tabs->SetBounds(0, 0, 2000, 20);
+    EXPECT_EQ(tabs->FirstIndex, 0);
     EXPECT_EQ(tabs->ScrollRightRect().Width(), 0);
+    EXPECT_EQ(tabs->ItemAtPos(TPoint(tabs->ItemRect(15).Left + 3, 5)), 15);
+    // Narrow again: the selected last tab stays in view.
+    tabs->SetBounds(0, 0, 220, 20);
+    EXPECT_GT(tabs->FirstIndex, 0);
+    EXPECT_LE(tabs->ItemRect(15).Right, tabs->ScrollLeftRect().Left);
 }
 
 TEST_F(ViewsTest, ToolButtonsKeepOneDownPerGroupAndShowTheBarsImages)
