@@ -498,16 +498,7 @@ void TDrawView::AddBkItemClick(TObject *Sender)
         return;
     BlockRecord &block = frame->Blocks->Blocks[item->Tag];
     const StockId stock = Attr.Stock;
-    bool held = false;
-    for (int i = 0; i < block.MemberCount && block.Members; ++i) {
-        const StockId m = block.Members[i].Id;
-        held = held || (StockMarket(m) == StockMarket(stock) && StockIndex(m) == StockIndex(stock));
-    }
-    if (!held && block.Members && block.MemberCount < 2048) {
-        block.Members[block.MemberCount] = BlockMember{stock, block.MemberCount, 0, 0};
-        ++block.MemberCount;
-        frame->Blocks->SaveBlockToIni(&block);
-    }
+    AppendToBlock(*frame->Blocks, block, stock);
     frame->NotifyViews(10, int32_t(stock), 0, 0);
 }
 

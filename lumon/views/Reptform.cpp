@@ -1192,6 +1192,11 @@ void TReport::DrawGrid1KeyDown(TObject *, WORD &Key, TShiftState Shift)
             OpenChart();
         }
         break;
+    case 'Z':
+        // Alt+Z, either case: the current stock into a block of the user's choice.
+        if (Shift.Contains(ssAlt) && RowCount >= 1 && DrawGrid1->Row >= 1 && DrawGrid1->Row <= RowCount)
+            AddStockToBlock(this, Rows[DrawGrid1->Row - 1].Id);
+        break;
     case VK_ESCAPE:
         if (RankingBlock() != -1) {
             SetRankingBlock(-1);
@@ -1461,16 +1466,8 @@ void TReport::AddToBlockClick(TObject *Sender)
     if (!block || !block->Members || r < 1 || r > RowCount)
         return;
     const StockId stock = Rows[r - 1].Id;
-    bool member = false;
-    for (int i = 0; i < block->MemberCount && !member; ++i)
-        member = block->Members[i].Id == stock;
-    if (!member && block->MemberCount < 2048) {
-        BlockMember &m = block->Members[block->MemberCount];
-        m = BlockMember{stock, block->MemberCount, 0, 0};
-        ++block->MemberCount;
-        if (TBlockGroup *blocks = FrameBlocks())
-            blocks->SaveBlockToIni(block);
-    }
+    if (TBlockGroup *blocks = FrameBlocks())
+        AppendToBlock(*blocks, *block, stock);
     if (MainFrame())
         MainFrame()->NotifyViews(10, int32_t(stock), 0, 0);
 }

@@ -1,5 +1,6 @@
 // The quote list's "板块设置" opens the block dialog; a user block deleted there
-// leaves the list's tabs, and the other tabs keep their blocks.
+// leaves the list's tabs, and the other tabs keep their blocks. Alt+Z puts the
+// current row's stock into a user block chosen in the same dialog.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -32,6 +33,23 @@ protected:
         delete[] TableDefs;
         TableDefs = nullptr;
     }
+    // A quote list in a new page of the started frame, showing market block 0.
+    TReport *StartList()
+    {
+        RegisterQuoteList();
+        StartOffline();
+        if (frame->StartAborted != 0)
+            return nullptr;
+        frame->Timer1->Enabled = false;
+        frame->Timer2->Enabled = false;
+        TMultiViewMain *page = framefixture::NewTestPage(frame);
+        VIEW_ATTR attr;
+        InitViewAttr(VIEW_REPORT, &attr);
+        auto *list = dynamic_cast<TReport *>(page->ReplaceView(page->Panes->GetAt(0)->Node, &attr, 0));
+        if (list)
+            list->Timer1->Enabled = false;
+        return list;
+    }
     int FindUser(const char *name)
     {
         for (int i = 0; i < frame->Blocks->BlockCount; ++i) {
@@ -46,17 +64,8 @@ protected:
 TEST_F(QuoteListBlockDialogTest, ABlockDeletedInTheDialogLeavesTheTabs)
 {
     std::ofstream(root / "CFG" / "blocks.ini", std::ios::binary) << "[甲]\r\n01600000\r\n[乙]\r\n01600001\r\n";
-    RegisterQuoteList();
-    StartOffline();
-    ASSERT_EQ(frame->StartAborted, 0);
-    frame->Timer1->Enabled = false;
-    frame->Timer2->Enabled = false;
-    TMultiViewMain *page = framefixture::NewTestPage(frame);
-    VIEW_ATTR attr;
-    InitViewAttr(VIEW_REPORT, &attr);
-    auto *list = dynamic_cast<TReport *>(page->ReplaceView(page->Panes->GetAt(0)->Node, &attr, 0));
+    TReport *list = StartList();
     ASSERT_NE(list, nullptr);
-    list->Timer1->Enabled = false;
     const int jia = FindUser("甲"), yi = FindUser("乙");
     list->ShowBlockTab(0);
     list->ShowBlockTab(jia);
@@ -81,6 +90,38 @@ TEST_F(QuoteListBlockDialogTest, ABlockDeletedInTheDialogLeavesTheTabs)
     EXPECT_EQ(std::vector<int32_t>(list->TabIds, list->TabIds + list->TabCount), kept);
     EXPECT_EQ(list->Tabs->Tabs->Count(), int(kept.size()));
     EXPECT_EQ(FindUser("乙"), yi);
+}
+
+TEST_F(QuoteListBlockDialogTest, AltZPutsTheCurrentStockIntoTheChosenBlock)
+{
+    std::ofstream(root / "CFG" / "blocks.ini", std::ios::binary) << "[甲]\r\n01600001\r\n";
+    TReport *list = StartList();
+    ASSERT_NE(list, nullptr);
+    list->ShowBlockTab(0);
+    ASSERT_GE(list->RowCount, 2);
+    // A row whose stock the block does not hold yet.
+    const BlockRecord &before = frame->Blocks->Blocks[FindUser("甲")];
+    ASSERT_EQ(before.MemberCount, 1);
+    const int row = StockIndex(list->Rows[0].Id) == StockIndex(before.Members[0].Id) ? 2 : 1;
+    list->DrawGrid1->Row = row;
+    const StockId stock = list->Rows[row - 1].Id;
+    std::vector<std::string> captions;
+    testsupport::ModalSteps<TEdtBlk> dialog(frame, {[&](TEdtBlk *d) {
+        captions.push_back(AnsiString(d->Caption).c_str());
+        d->ListBox1->ItemIndex = 0;
+        d->Button1->Click();
+    }});
+    WORD key = 'Z';
+    list->DrawGrid1KeyDown(list->DrawGrid1, key, TShiftState() << ssAlt);
+    ASSERT_EQ(dialog.Done(), 1u);
+    EXPECT_EQ(captions, std::vector<std::string>{"选择板块"});
+    const BlockRecord &jia = frame->Blocks->Blocks[FindUser("甲")];
+    ASSERT_EQ(jia.MemberCount, 2);
+    EXPECT_EQ(StockIndex(jia.Members[1].Id), StockIndex(stock));
+    // Without Alt the key does nothing.
+    key = 'Z';
+    list->DrawGrid1KeyDown(list->DrawGrid1, key, TShiftState());
+    EXPECT_EQ(dialog.Done(), 1u);
 }
 
 } // namespace
