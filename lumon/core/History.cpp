@@ -42,6 +42,8 @@ bool EnsureRecords(T *&buffer, int records)
     return buffer != nullptr;
 }
 
+} // namespace
+
 // A code names one file in a market's folder: no separators, no "." or "..".
 bool IsFileCode(const char *code)
 {
@@ -62,6 +64,8 @@ bool DataFilePath(char *path, size_t size, const TMarketData &market, const char
     std::snprintf(path, size, "%sdata\\%s\\%s\\%s.%s", DataRoot, market.Info.Dir, folder, code, ext);
     return true;
 }
+
+namespace {
 
 void StockCode(const TMarketData &market, int stock, char (&code)[8])
 {

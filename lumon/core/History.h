@@ -3,7 +3,11 @@
 // dated record (the ex-rights records of a weight file).
 #pragma once
 
+#include <cstddef>
+
 #include "lumon/core/HistoryRecords.h"
+
+class TMarketData;
 
 // Period codes: 1 1-minute, 2 3-minute, 3 Cycmins minutes, 4 5-minute, 5 15-,
 // 6 30-, 7 60-minute, 8 day, 9 week, 10 month, 11 quarter, 12 Cycdays days.
@@ -21,3 +25,10 @@ void AggregateBars(int period, const KLineRecord *raw, int count, KLineRecord *o
 // first word, date part) is not later than the date of `date`: copied to `out`;
 // 1, or 0 when there is none.
 int FindRecordOnOrBeforeDate(const void *records, int count, PackedDateTime date, void *out);
+
+// A code names one file in a market's folder: no separators, not "." or "..".
+bool IsFileCode(const char *code);
+// "%sdata\<market dir>\<folder>\<code>.<ext>" under the data root; false (and
+// nothing written) for a code that is no file code.
+bool DataFilePath(char *path, size_t size, const TMarketData &market, const char *folder, const char *code,
+                  const char *ext);

@@ -7,6 +7,8 @@
 #include "lumon/core/SysTimeTable.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/NoticeForm.h"
+#include "lumon/views/Dview.h"
+#include "lumon/views/Rendform.h"
 #include "lumon/views/Reptform.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
@@ -18,6 +20,9 @@ int main(int argc, char **argv)
     WorkFromProgramFolder();
     UtilDataStaticInit();
     RegisterQuoteList();
+    // The charts: each registers its view type; their shared hooks once.
+    RegisterIntradayChart();
+    InstallDrawViewHooks();
     TApplication app(argc, argv);
     TMFrame *frame = nullptr;
     try {

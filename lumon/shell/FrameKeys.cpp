@@ -25,7 +25,7 @@ namespace {
 
 bool Repeated(LPARAM lParam) { return (lParam & (LPARAM(1) << 30)) != 0; }
 bool AltContext(LPARAM lParam) { return (lParam & (LPARAM(1) << 29)) != 0; }
-bool InTickMode(const TMultiViewChild *pane) { return (pane->Attr.Flags & VIEW_FLAG_TICK) != 0; }
+bool InTickMode(const TMultiViewChild *pane) { return (pane->Attr.Flags & VIEW_FLAG_TREND) == 0; }
 
 // The keys after which a visible keyboard wizard closes.
 bool ClosesWizard(WPARAM key)

@@ -239,7 +239,7 @@ void TMFrame::OpenRequestedView(VIEW_ATTR &attr)
         return;
     TMultiViewChild *view = CurrentPage->ReplaceView(active->Node, &attr, 1);
     if (view && view->Attr.ViewType == VIEW_TREND && ViewHooks.SwitchTickMode &&
-        ((view->Attr.Flags & VIEW_FLAG_TICK) != 0) != T1->Checked)
+        ((view->Attr.Flags & VIEW_FLAG_TREND) == 0) != T1->Checked)
         ViewHooks.SwitchTickMode(view);
 }
 

@@ -602,7 +602,7 @@ void TMultiViewMain::PushHistory(EArray<VIEW_ATTR> *history, const VIEW_ATTR &ol
     for (int i = history->GetCount() - 1; i >= 0; --i) {
         VIEW_ATTR e = history->GetAt(i);
         if (e.ViewType == old.ViewType &&
-            (old.ViewType != VIEW_TREND || (e.Flags & VIEW_FLAG_TICK) == (old.Flags & VIEW_FLAG_TICK))) {
+            (old.ViewType != VIEW_TREND || (e.Flags & VIEW_FLAG_TREND) == (old.Flags & VIEW_FLAG_TREND))) {
             history->RemoveAt(i, 1);
             break;
         }
@@ -661,7 +661,7 @@ void TMultiViewMain::ChangeView(TMultiViewChild *pane, UINT command)
     default: return;
     }
     if (pane->Attr.ViewType == type) {
-        bool tick = (pane->Attr.Flags & VIEW_FLAG_TICK) != 0;
+        bool tick = (pane->Attr.Flags & VIEW_FLAG_TREND) == 0;
         if (type == VIEW_TREND && ViewHooks.SwitchTickMode &&
             ((command == WM_PANE_TICK && !tick) || (command == WM_PANE_TREND && tick)))
             ViewHooks.SwitchTickMode(pane);
@@ -669,14 +669,12 @@ void TMultiViewMain::ChangeView(TMultiViewChild *pane, UINT command)
     }
     VIEW_ATTR attr;
     InitViewAttr(type, &attr);
-    if (command == WM_PANE_TICK)
-        attr.Flags |= VIEW_FLAG_TICK;
     if (pane->Attr.ViewType != VIEW_EMPTY) {
         attr.Stock = pane->Attr.Stock;
         attr.BlockId = pane->Attr.BlockId;
     }
     TMultiViewChild *added = ReplaceView(pane->Node, &attr, 1);
-    if (command == WM_PANE_TREND && (added->Attr.Flags & VIEW_FLAG_TICK) && ViewHooks.SwitchTickMode)
+    if (command == WM_PANE_TREND && !(added->Attr.Flags & VIEW_FLAG_TREND) && ViewHooks.SwitchTickMode)
         ViewHooks.SwitchTickMode(added);
 }
 

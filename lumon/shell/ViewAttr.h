@@ -16,8 +16,9 @@ constexpr uint16_t VIEW_NEWS = 0x2003;
 constexpr uint16_t VIEW_TEXT = 0x2004;     // company text
 constexpr uint16_t VIEW_NOTES = 0x2005;
 
-// The intraday chart's tick-mode bit of Flags.
-constexpr uint32_t VIEW_FLAG_TICK = 0x80000000u;
+// The intraday chart's mode bit of Flags: set while it shows the minute trend,
+// clear for the tick chart (the mode a new chart comes up in).
+constexpr uint32_t VIEW_FLAG_TREND = 0x80000000u;
 
 #pragma pack(push, 1)
 struct VIEW_ATTR {

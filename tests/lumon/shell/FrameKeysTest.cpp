@@ -133,7 +133,7 @@ TEST_F(FrameKeysTest, ALinkedIntradayPaneComesForwardAndAgreesWithTheTickPrefere
     frame->T1->Checked = false;
     FrameTestView *kline = Show(VIEW_KLINE);
     FrameTestView *chart = framefixture::AddTestView(page, VIEW_TREND);
-    chart->Attr.Flags |= VIEW_FLAG_TICK;
+    chart->Attr.Flags &= ~VIEW_FLAG_TREND; // in the tick chart
     chart->Link = 1;
     kline->Activate();
     Settle();
@@ -142,7 +142,7 @@ TEST_F(FrameKeysTest, ALinkedIntradayPaneComesForwardAndAgreesWithTheTickPrefere
     ASSERT_EQ(chart->Notes(1).size(), 1u);
     EXPECT_EQ(chart->Notes(1)[0][1], int32_t(MakeStockId(0, 0, 3)));
     EXPECT_EQ(chart->tickSwitches, 1);
-    EXPECT_EQ(chart->Attr.Flags & VIEW_FLAG_TICK, 0u);
+    EXPECT_NE(chart->Attr.Flags & VIEW_FLAG_TREND, 0u);
     EXPECT_EQ(page->Panes->GetCount(), 2);
 }
 

@@ -94,7 +94,7 @@ struct TestViews {
             return view ? view->second : 0;
         };
         ViewHooks.SwitchTickMode = [](TMultiViewChild *chart) {
-            chart->Attr.Flags ^= VIEW_FLAG_TICK;
+            chart->Attr.Flags ^= VIEW_FLAG_TREND;
             if (auto *view = dynamic_cast<FrameTestView *>(chart))
                 ++view->tickSwitches;
         };

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -143,6 +146,28 @@ protected:
             if (md->Statics[s].Class == cls)
                 return MakeStockId(market, cls, s);
         return 0;
+    }
+    // Writes the stock's tick file, with extra bytes of a partial record.
+    void WriteTicks(StockId id, const std::vector<TickRecord> &ticks, size_t extraBytes = 0)
+    {
+        TMarketData *md = MarketTable.Markets[StockMarket(id)];
+        std::filesystem::path dir = root / "data" / md->Info.Dir / "tick";
+        std::filesystem::create_directories(dir);
+        std::ofstream out(dir / (std::string(Static(id).Code, strnlen(Static(id).Code, 7)) + ".tik"),
+                          std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char *>(ticks.data()), std::streamsize(ticks.size() * sizeof(TickRecord)));
+        std::string tail(extraBytes, '\x7F');
+        out.write(tail.data(), std::streamsize(tail.size()));
+    }
+    static TickRecord Tick(int hour, int minute, uint32_t price, float volume, float amount, uint8_t side)
+    {
+        TickRecord t{};
+        t.Time = PackedDateTime(hour << 6 | minute);
+        t.Price = price;
+        t.Volume = volume;
+        t.Amount = amount;
+        t.Side = side;
+        return t;
     }
     RealQuoteRecord &Quote(StockId id) { return MarketTable.Markets[StockMarket(id)]->Quotes[StockIndex(id)]; }
     StockStaticRecord &Static(StockId id) { return MarketTable.Markets[StockMarket(id)]->Statics[StockIndex(id)]; }

@@ -285,27 +285,6 @@ TEST_F(QuotePanelTest, ZeroScaleUnitAndHugeDecimalsFormatSafely)
 
 class TickTest : public ChartTest {
 protected:
-    // Writes the stock's tick file.
-    void WriteTicks(StockId id, const std::vector<TickRecord> &ticks, size_t extraBytes = 0)
-    {
-        TMarketData *md = MarketTable.Markets[StockMarket(id)];
-        fs::path dir = root / "data" / md->Info.Dir / "tick";
-        fs::create_directories(dir);
-        std::ofstream out(dir / (std::string(Static(id).Code) + ".tik"), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(ticks.data()), std::streamsize(ticks.size() * sizeof(TickRecord)));
-        std::string tail(extraBytes, '\x7F');
-        out.write(tail.data(), std::streamsize(tail.size()));
-    }
-    static TickRecord Tick(int hour, int minute, uint32_t price, float volume, float amount, uint8_t side)
-    {
-        TickRecord t{};
-        t.Time = PackedDateTime(hour << 6 | minute);
-        t.Price = price;
-        t.Volume = volume;
-        t.Amount = amount;
-        t.Side = side;
-        return t;
-    }
     // The kept rows of the tick list: (time, price, volume) texts.
     std::vector<std::string> ListRows(TestChart *chart)
     {
