@@ -161,7 +161,7 @@ void TAlarmWin::SpeedButton3Click(TObject *)
     } else if (TMultiViewChild *active = page->ActivePane; active && page->HasPane(active)) {
         view = page->ReplaceView(active->Node, &attr, 1);
     }
-    if (view && ViewHooks.SwitchTickMode && ((view->Attr.Flags & VIEW_FLAG_TICK) != 0) != frame->T1->Checked)
+    if (view && ViewHooks.SwitchTickMode && ((view->Attr.Flags & VIEW_FLAG_TREND) == 0) != frame->T1->Checked)
         ViewHooks.SwitchTickMode(view);
     Hide();
     BringWindowToTop(frame->Handle);
