@@ -529,6 +529,31 @@ TEST_F(IntradayTest, ASplitterStaysTwoPixelsInsideItsPanesAndArrowsMoveThePointe
     EXPECT_EQ(chart->CursorIndex, chart->Panes[0]->FirstVisible);
 }
 
+TEST_F(IntradayTest, TheDefaultPageShowsItsIntradayChart)
+{
+    StartOffline();
+    ASSERT_EQ(frame->StartAborted, 0);
+    frame->Timer1->Enabled = false;
+    frame->Timer2->Enabled = false;
+    frame->SetBounds(0, 0, 1400, 900);
+    frame->Show();
+    ASSERT_NE(frame->CurrentPage, nullptr);
+    TRendForm *chart = nullptr;
+    ASSERT_TRUE(PumpUntil(framefixture::App(), [&] {
+        for (int i = 0; i < frame->CurrentPage->Panes->GetCount() && !chart; ++i)
+            if (auto *c = dynamic_cast<TRendForm *>(frame->CurrentPage->Panes->GetAt(i)); c && c->Painted)
+                chart = c;
+        return chart != nullptr;
+    }, 5000));
+    EXPECT_FALSE(chart->TitleText().empty());
+    EXPECT_GT(chart->Panes[0]->PointTotal(), 0);
+    const std::vector<COLORREF> picture = Picture(chart);
+    int drawn = 0;
+    for (COLORREF c : picture)
+        drawn += c != KeyColor(1);
+    EXPECT_GT(drawn, 500);
+}
+
 // ---- against the data server ---------------------------------------------------------
 
 class IntradayServerTest : public IntradayTest {
