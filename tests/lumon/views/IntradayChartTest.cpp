@@ -15,6 +15,7 @@
 
 #include "lumon/core/MarketData.h"
 #include "lumon/core/TNormalClnt.h"
+#include "lumon/core/TRealDataClnt.h"
 #include "lumon/formula/DynIndex.h"
 #include "lumon/formula/TBarChart.h"
 #include "lumon/shell/BrowseList.h"
@@ -552,6 +553,39 @@ TEST_F(IntradayTest, TheDefaultPageShowsItsIntradayChart)
     for (COLORREF c : picture)
         drawn += c != KeyColor(1);
     EXPECT_GT(drawn, 500);
+}
+
+TEST_F(IntradayTest, TheFrameOpensChartsInThePreferredModeAndReloadsTheActiveOne)
+{
+    StartQuiet();
+    const StockId id = ByCode(0, "600000");
+    Open(ByCode(0, "600036"));
+    struct Case {
+        bool tickFirst;
+        int tickMode;
+    } cases[] = {{false, 0}, {true, 1}};
+    for (const Case &c : cases) {
+        frame->T1->Checked = c.tickFirst;
+        // A pane asks the frame for a chart of the stock (2026): the active
+        // pane makes way for it, in the mode 闪电图优先 prefers.
+        VIEW_ATTR attr;
+        InitViewAttr(VIEW_TREND, &attr);
+        attr.Stock = id;
+        page->SetActivePane(page->Panes->GetAt(0));
+        SendMessageA(frame->Handle, WM_DATA_CHANGED, 0, LPARAM(&attr));
+        auto *chart = dynamic_cast<TRendForm *>(page->ActivePane);
+        ASSERT_NE(chart, nullptr);
+        EXPECT_EQ(StockId(chart->Attr.Stock), id);
+        EXPECT_EQ(chart->TickMode, c.tickMode) << c.tickFirst;
+        EXPECT_EQ((chart->Attr.Flags & VIEW_FLAG_TREND) == 0, c.tickMode == 1);
+        chart->Drawn = 1;
+        chart->ReloadView();
+        TRendForm::ReloadedOnce = false;
+        // 数据刷新 reloads the active chart (offline: only the throttle moves).
+        frame->N22->Click();
+        EXPECT_TRUE(TRendForm::ReloadedOnce);
+        EXPECT_EQ(TRendForm::LastReloadStock, id);
+    }
 }
 
 // ---- against the data server ---------------------------------------------------------
