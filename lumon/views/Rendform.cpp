@@ -753,18 +753,18 @@ void TRendForm::DrawCrossHair(HDC dc, int x, int y, bool keepPrevious)
     DeleteObject(pen);
     // The tag areas come back from the buffer.
     const int H = ThemeFontHeight(10) > 0 ? ThemeFontHeight(10) : 12;
-    static RECT valueTag{}, timeTag{};
     if (BackDC) {
         if (TagWidth1 > 0)
-            BitBlt(dc, valueTag.left, valueTag.top, valueTag.right - valueTag.left, valueTag.bottom - valueTag.top,
-                   BackDC, valueTag.left, valueTag.top, SRCCOPY);
+            BitBlt(dc, ValueTag.left, ValueTag.top, ValueTag.right - ValueTag.left, ValueTag.bottom - ValueTag.top,
+                   BackDC, ValueTag.left, ValueTag.top, SRCCOPY);
         if (TagWidth2 > 0)
-            BitBlt(dc, timeTag.left, timeTag.top, timeTag.right - timeTag.left, timeTag.bottom - timeTag.top, BackDC,
-                   timeTag.left, timeTag.top, SRCCOPY);
+            BitBlt(dc, TimeTag.left, TimeTag.top, TimeTag.right - TimeTag.left, TimeTag.bottom - TimeTag.top, BackDC,
+                   TimeTag.left, TimeTag.top, SRCCOPY);
     }
     TagWidth1 = TagWidth2 = 0;
+    const bool erasing = CrossShown && keepPrevious;
     CrossAt = POINT{x, y};
-    if (!PointInRect(x, y, c.left, c.top, c.right, c.bottom) || pane < 0)
+    if (!PointInRect(x, y, c.left, c.top, c.right, c.bottom))
         return;
     pen = CreatePen(PS_SOLID, 1, KeyColor(16));
     oldPen = SelectObject(dc, pen);
@@ -773,6 +773,9 @@ void TRendForm::DrawCrossHair(HDC dc, int x, int y, bool keepPrevious)
     SetROP2(dc, rop);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
+    // Drawn again at the same point the cross came off: no tags then.
+    if (erasing || pane < 0)
+        return;
     char valueText[32], timeText[32];
     const StockView v = Look();
     FormatCursorTags(pane, pane == 0 ? v.Decimals : 0, x, y, valueText, timeText);
@@ -792,17 +795,17 @@ void TRendForm::DrawCrossHair(HDC dc, int x, int y, bool keepPrevious)
     };
     const int half = std::max(H / 2, 1);
     const int w1 = int(std::strlen(valueText)) * half + 2;
-    valueTag = RECT{c.right - w1, y - H - 1, c.right, y};
-    if (valueTag.left <= x)
-        valueTag = RECT{c.left, y - H - 1, c.left + w1, y};
-    tag(valueTag, valueText);
+    ValueTag = RECT{c.right - w1, y - H - 1, c.right, y};
+    if (ValueTag.left <= x)
+        ValueTag = RECT{c.left, y - H - 1, c.left + w1, y};
+    tag(ValueTag, valueText);
     TagWidth1 = w1;
     const int w2 = int(std::strlen(timeText)) * half + 2;
     int left = x;
     if (left + w2 > c.right)
         left = c.right - w2;
-    timeTag = RECT{left, AxisRect.top, left + w2, AxisRect.top + H + 1};
-    tag(timeTag, timeText);
+    TimeTag = RECT{left, AxisRect.top, left + w2, AxisRect.top + H + 1};
+    tag(TimeTag, timeText);
     TagWidth2 = w2;
     DeleteObject(frameBrush);
     SetBkMode(dc, oldMode);

@@ -122,6 +122,8 @@ public:
     uint8_t PageKeyHeld = 0;
     // y of the splitter guide line while a border is dragged.
     int32_t SplitY = 0;
+    // Where the value and time tags of the cross-hair were drawn.
+    win::RECT ValueTag{}, TimeTag{};
 
     // The reload throttle: the stock last reloaded and when (GetTickCount).
     static StockId LastReloadStock;

@@ -113,9 +113,11 @@ protected:
         q.Last = last;
         q.Volume = volume;
     }
-    std::vector<COLORREF> Picture(TWinControl *control)
+    // The control's picture, painted first unless `repaint` is false.
+    std::vector<COLORREF> Picture(TWinControl *control, bool repaint = true)
     {
-        control->Repaint();
+        if (repaint)
+            control->Repaint();
         HDC dc = GetDC(control->Handle);
         std::vector<COLORREF> out;
         for (int y = 0; y < control->ClientHeight; ++y)
@@ -512,6 +514,21 @@ TEST_F(IntradayTest, ASplitterStaysTwoPixelsInsideItsPanesAndArrowsMoveThePointe
         EXPECT_EQ(chart->PaneRect[0].bottom, c.expectY - 1);
         EXPECT_EQ(chart->PaneRect[1].top, c.expectY + 1);
     }
+
+    // Enter shows the information column with the cross-hair and its tags;
+    // again, both come off and the picture is what it was.
+    chart->RepaintChart(nullptr, false);
+    const std::vector<COLORREF> before = Picture(chart);
+    chart->MousePos = POINT{x, (upper.top + upper.bottom) / 2};
+    Key(chart, VK_RETURN);
+    EXPECT_TRUE(chart->WatchPage->Visible);
+    EXPECT_TRUE(chart->CrossShown);
+    EXPECT_GT(chart->TagWidth1, 0);
+    EXPECT_NE(Picture(chart, false), before);
+    Key(chart, VK_RETURN);
+    EXPECT_FALSE(chart->WatchPage->Visible);
+    EXPECT_FALSE(chart->CrossShown);
+    EXPECT_EQ(Picture(chart, false), before);
 
     // The arrow keys take the cursor from record to record and the pointer along.
     chart->CursorIndex = -1;
