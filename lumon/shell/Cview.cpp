@@ -27,7 +27,7 @@ const char QuoteFieldLongTitles[34][16] = {
 
 TFont *TChildView::Fonts[16] = {};
 
-TChildView::TChildView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TMultiViewChild(page, node, attr)
+void TChildView::ConfigureFonts()
 {
     for (int i = 0; i < 16; ++i) {
         if (!Fonts[i])
@@ -42,6 +42,11 @@ TChildView::TChildView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) 
             f.Size = e.Size;
         f.Pitch = fpFixed;
     }
+}
+
+TChildView::TChildView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TMultiViewChild(page, node, attr)
+{
+    ConfigureFonts();
     PopupMenu = nullptr;
     OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };
 }

@@ -54,6 +54,9 @@ public:
 
     // The 16 display fonts the views share, made from the font theme.
     static win::TFont *Fonts[16];
+    // Makes the shared fonts (when missing) and sets them from the font table:
+    // entries 5, 6, 9 and 10 by pixel height, the others by point size.
+    static void ConfigureFonts();
 
     int32_t TextStep = 1;
 };

@@ -12,7 +12,6 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
-#include "lumon/shell/NoticeForm.h"
 #include "lumon/shell/ViewFactory.h"
 #include "platform/forms/TMainMenu.h"
 #include "platform/forms/TMenuItem.h"
@@ -62,68 +61,121 @@ TMenuItem *NewCheckItem(TMFrame *frame, TMenuItem *parent, const char *caption, 
 
 void TMFrame::CreateMenus()
 {
+    auto on = [this](TMenuItem *item, void (TMFrame::*handler)(TObject *)) {
+        item->OnClick = [this, handler](TObject *s) { (this->*handler)(s); };
+        return item;
+    };
     MainMenu1 = new TMainMenu(this);
     TMenuItem *bar = MainMenu1->Items;
-    N1 = NewItem(this, bar, "系统");
-    N1->OnClick = [this](TObject *s) { N1Click(s); };
-    C1 = NewItem(this, N1, "连接主站(&C)");
-    C1->OnClick = [this](TObject *s) { C1Click(s); };
+    N1 = on(NewItem(this, bar, "系统"), &TMFrame::N1Click);
+    C1 = on(NewItem(this, N1, "连接主站(&C)"), &TMFrame::C1Click);
     NewItem(this, N1, "-");
-    ToolBarItem = NewCheckItem(this, N1, "工具栏", true);
-    MenuItem103 = NewCheckItem(this, N1, "状态栏", true);
-    MenuItem103->OnClick = [this](TObject *s) { MenuItem103Click(s); };
-    MenuItem95 = NewCheckItem(this, N1, "全屏显示(&F)", false);
-    MenuItem95->OnClick = [this](TObject *s) { MenuItem95Click(s); };
-    N36 = NewCheckItem(this, N1, "画线工具", false);
-    N37 = NewCheckItem(this, N1, "周期选择", false);
-    N61 = NewCheckItem(this, N1, "直接买卖", false);
-    N61->OnClick = [this](TObject *s) { N61Click(s); };
+    ToolBarItem = on(NewCheckItem(this, N1, "工具栏", true), &TMFrame::MenuItem100Click);
+    MenuItem103 = on(NewCheckItem(this, N1, "状态栏", true), &TMFrame::MenuItem103Click);
+    MenuItem95 = on(NewCheckItem(this, N1, "全屏显示(&F)", false), &TMFrame::MenuItem95Click);
+    N36 = on(NewCheckItem(this, N1, "画线工具", false), &TMFrame::N36Click);
+    N37 = on(NewCheckItem(this, N1, "周期选择", false), &TMFrame::N37Click);
+    N61 = on(NewCheckItem(this, N1, "直接买卖", false), &TMFrame::N61Click);
     NewItem(this, N1, "-");
     ThemeMenu = NewItem(this, N1, "风格选择");
     ZoneMenu = NewItem(this, N1, "时区设定");
+    NewItem(this, N1, "-");
+    on(NewItem(this, N1, "保存为图片(&B)"), &TMFrame::N71Click);
+    on(NewItem(this, N1, "打印(&P)"), &TMFrame::MenuItem90Click);
+    NewItem(this, N1, "-");
+    on(NewItem(this, N1, "退出系统(&X)"), &TMFrame::MenuItem109Click);
 
     PageMenu = NewItem(this, bar, "页面管理");
     N3 = NewItem(this, PageMenu, "导入页面(&I)");
     NewItem(this, PageMenu, "-");
-    NewItem(this, PageMenu, "新建页面(&N)")->OnClick = [this](TObject *s) { N10Click(s); };
-    NewItem(this, PageMenu, "保存页面(&S)")->OnClick = [this](TObject *s) { N12Click(s); };
-    NewItem(this, PageMenu, "另存页面(&A)")->OnClick = [this](TObject *s) { N19Click(s); };
-    NewItem(this, PageMenu, "删除页面(&D)")->OnClick = [this](TObject *s) { N53Click(s); };
+    on(NewItem(this, PageMenu, "新建页面(&N)"), &TMFrame::N10Click);
+    on(NewItem(this, PageMenu, "保存页面(&S)"), &TMFrame::N12Click);
+    on(NewItem(this, PageMenu, "另存页面(&A)"), &TMFrame::N19Click);
+    on(NewItem(this, PageMenu, "删除页面(&D)"), &TMFrame::N53Click);
     N2 = NewItem(this, bar, "板块选择");
+
     ChartMenu = NewItem(this, bar, "图表分析");
-    T1 = NewCheckItem(this, ChartMenu, "闪电图优先(&T)", true);
-    MenuItem94 = NewCheckItem(this, ChartMenu, "动态优先(&D)", true);
-    N51 = NewCheckItem(this, ChartMenu, "报价网格(&G)", false);
-    N22 = NewItem(this, ChartMenu, "数据刷新(&R)");
-    N22->OnClick = [this](TObject *s) { N22Click(s); };
-    MenuItem117 = NewItem(this, bar, "技术分析");
+    T1 = on(NewCheckItem(this, ChartMenu, "闪电图优先(&T)", true), &TMFrame::T1Click);
+    MenuItem94 = on(NewCheckItem(this, ChartMenu, "动态优先(&D)", true), &TMFrame::MenuItem94Click);
+    N51 = on(NewCheckItem(this, ChartMenu, "报价网格(&G)", false), &TMFrame::N51Click);
+    N22 = on(NewItem(this, ChartMenu, "数据刷新(&R)"), &TMFrame::N22Click);
+    NewItem(this, ChartMenu, "-");
+    N14 = on(NewItem(this, ChartMenu, "报价画面(&P)"), &TMFrame::N14Click);
+    TICK1 = on(NewItem(this, ChartMenu, "闪电图(&T)"), &TMFrame::TICK1Click);
+    N15 = on(NewItem(this, ChartMenu, "分时图(&M)"), &TMFrame::N15Click);
+    N16 = on(NewItem(this, ChartMenu, "K线图(&K)"), &TMFrame::N16Click);
+    on(NewItem(this, ChartMenu, "F10资料(F10)"), &TMFrame::F101Click);
+    NewItem(this, ChartMenu, "-");
+    on(NewItem(this, ChartMenu, "窗口放大/还原"), &TMFrame::N54Click);
+    on(NewItem(this, ChartMenu, "横切"), &TMFrame::N58Click);
+    on(NewItem(this, ChartMenu, "纵切"), &TMFrame::N59Click);
+    on(NewItem(this, ChartMenu, "关闭本窗口"), &TMFrame::N57Click);
+    N11 = on(NewCheckItem(this, ChartMenu, "联动(&S)", false), &TMFrame::N11Click);
+
+    MenuItem117 = on(NewItem(this, bar, "技术分析"), &TMFrame::MenuItem117Click);
+    on(NewItem(this, MenuItem117, "选择指标(&I)"), &TMFrame::I1Click);
+    on(NewItem(this, MenuItem117, "指标叠加(&A)"), &TMFrame::A1Click);
+    on(NewItem(this, MenuItem117, "指标参数(&P)"), &TMFrame::MenuItem127Click);
+    on(NewItem(this, MenuItem117, "设置参考线(&S)"), &TMFrame::N32Click);
+    on(NewItem(this, MenuItem117, "均线显/隐(&H)"), &TMFrame::N17Click);
+    on(NewItem(this, MenuItem117, "跨品种分析"), &TMFrame::N65Click);
+    NewItem(this, MenuItem117, "-");
+    N40Menu = NewItem(this, MenuItem117, "除权状态 ");
+    static const char *const exRights[4] = {"还原", "复合除权", "后复权", "前复权"};
+    for (int i = 0; i < 4; ++i) {
+        N40Items[i] = on(NewItem(this, N40Menu, exRights[i], i), &TMFrame::N40Click);
+        N40Items[i]->GroupIndex = 3;
+        N40Items[i]->RadioItem = true;
+    }
+    TMenuItem *periods = NewItem(this, MenuItem117, "分析周期");
+    static const struct {
+        const char *Caption;
+        int Tag;
+    } periodItems[11] = {{"日线", 8},  {"周线", 9},  {"月线", 10},  {"季线", 11},  {"任意天", 12}, {"1分钟", 1},
+                         {"3分钟", 2}, {"5分钟", 4}, {"15分钟", 5}, {"30分钟", 6}, {"60分钟", 7}};
+    for (const auto &p : periodItems)
+        on(NewItem(this, periods, p.Caption, p.Tag), &TMFrame::MenuItem119Click);
+    MenuItem128 = on(NewItem(this, MenuItem117, "画线工具"), &TMFrame::MenuItem128Click);
+    static const char *const tools[19] = {"两点直线", "两点线段",   "平行线",       "正弦线", "黄金分割线",
+                                          "百分比线", "圆弧",       "股票箱",       "甘氏线", "费波拉契周期",
+                                          "周期线",   "速阻线",     "线形回归带",   "回归通道", "文字",
+                                          "上箭头",   "下箭头",     "擦除划线",     "全部删除"};
+    for (int i = 0; i < 19; ++i)
+        Line[i] = on(NewItem(this, MenuItem128, tools[i], i + 1), &TMFrame::LineClick);
+    Line[19] = on(NewCheckItem(this, MenuItem128, "螺历", false), &TMFrame::Line20Click);
+
     NewsMenu = NewItem(this, bar, "新闻资讯");
+    on(NewItem(this, NewsMenu, "即时新闻(F9)"), &TMFrame::N26Click);
+    on(NewItem(this, NewsMenu, "上证所信息(71)"), &TMFrame::N44Click);
+    on(NewItem(this, NewsMenu, "深证所信息(72)"), &TMFrame::N45Click);
     WebMenu = NewItem(this, bar, "-");
     MobileMenu = NewItem(this, bar, "手机行情");
-    N70 = NewItem(this, bar, "在线互动");
+    N70 = on(NewItem(this, bar, "在线互动"), &TMFrame::N70Click);
     MenuItem142 = NewItem(this, bar, "网上交易");
-    MenuItem143 = NewItem(this, bar, "工具");
-    O1 = NewCheckItem(this, MenuItem143, "预警开关(&O)", true);
-    O1->OnClick = [this](TObject *s) { O1Click(s); };
-    MenuItem144 = NewItem(this, MenuItem143, "板块设置(&B)");
-    MenuItem144->OnClick = [this](TObject *s) { MenuItem144Click(s); };
+    MenuItem143 = on(NewItem(this, bar, "工具"), &TMFrame::MenuItem143Click);
+    O1 = on(NewCheckItem(this, MenuItem143, "预警开关(&O)", true), &TMFrame::O1Click);
+    MenuItem145 = on(NewItem(this, MenuItem143, "编辑栏目(&E)"), &TMFrame::MenuItem145Click);
+    MenuItem144 = on(NewItem(this, MenuItem143, "板块设置(&B)"), &TMFrame::MenuItem144Click);
+    NewItem(this, MenuItem143, "-");
+    on(NewItem(this, MenuItem143, "计算器(&C)"), &TMFrame::N21Click);
+    on(NewItem(this, MenuItem143, "设置工具"), &TMFrame::N67Click);
+    on(NewItem(this, MenuItem143, "自动升级(&U)"), &TMFrame::N24Click);
     HelpMenu = NewItem(this, bar, "帮助");
-    TMenuItem *userInfo = NewItem(this, HelpMenu, "用户信息(&I)");
-    userInfo->OnClick = [this](TObject *s) { MenuItem170Click(s); };
-    TMenuItem *about = NewItem(this, HelpMenu, "关于(&A)");
-    about->OnClick = [](TObject *) {
-        if (Right)
-            Right->ShowModal();
-    };
+    on(NewItem(this, HelpMenu, "使用说明(&H)"), &TMFrame::MenuItem167Click);
+    N47 = on(NewItem(this, HelpMenu, "热键说明(&K)"), &TMFrame::N47Click);
+    N47->Visible = false;
+    N64 = on(NewItem(this, HelpMenu, "在线支持(&Q)"), &TMFrame::N64Click);
+    N64->Visible = false;
+    NewItem(this, HelpMenu, "-");
+    on(NewItem(this, HelpMenu, "用户信息(&I)"), &TMFrame::MenuItem170Click);
+    on(NewItem(this, HelpMenu, "关于(&A)"), &TMFrame::N72Click);
 
     PopupMenu1 = new TPopupMenu(this);
     TMenuItem *popup = PopupMenu1->Items;
-    MenuItem99 = NewCheckItem(this, popup, "菜单栏(&M)", true);
-    N4 = NewCheckItem(this, popup, "全屏显示(&F)", false);
-    N4->OnClick = [this](TObject *s) { MenuItem95Click(s); };
-    MenuItem100 = NewCheckItem(this, popup, "工具栏(&T)", true);
-    PopupStatusBar = NewCheckItem(this, popup, "状态栏(&S)", true);
-    PopupStatusBar->OnClick = [this](TObject *s) { MenuItem103Click(s); };
+    MenuItem99 = on(NewCheckItem(this, popup, "菜单栏(&M)", true), &TMFrame::MenuItem99Click);
+    N4 = on(NewCheckItem(this, popup, "全屏显示(&F)", false), &TMFrame::MenuItem95Click);
+    MenuItem100 = on(NewCheckItem(this, popup, "工具栏(&T)", true), &TMFrame::MenuItem100Click);
+    PopupStatusBar = on(NewCheckItem(this, popup, "状态栏(&S)", true), &TMFrame::MenuItem103Click);
 
     PopupMenu2 = new TPopupMenu(this);
 }
@@ -235,6 +287,7 @@ void TMFrame::BuildThemeMenu()
         item->GroupIndex = 1;
         item->RadioItem = true;
         item->Checked = n == LastTheme;
+        item->OnClick = [this](TObject *s) { ColorClick(s); };
     }
 }
 
@@ -249,6 +302,7 @@ void TMFrame::BuildZoneMenu()
         item->GroupIndex = 2;
         item->RadioItem = true;
         item->Checked = i == TimeZoneTable.CurrentPreset;
+        item->OnClick = [this](TObject *s) { ReferZoneClick(s); };
     }
 }
 
@@ -262,6 +316,8 @@ void TMFrame::BuildWebMenu()
             break;
         size_t colon = value.find(':');
         if (colon != std::string::npos)
-            NewItem(this, WebMenu, value.substr(0, colon).c_str(), n - 1);
+            NewItem(this, WebMenu, value.substr(0, colon).c_str(), n - 1)->OnClick = [this](TObject *s) {
+                WebClick(s);
+            };
     }
 }

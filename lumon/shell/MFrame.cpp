@@ -98,6 +98,7 @@ TMFrame::TMFrame(TComponent *Owner) : TForm(Owner)
     OnClose = [this](TObject *s, TCloseAction &a) { FormClose(s, a); };
     BuildToolBar();
     BuildStatusBar();
+    ConnectCommands();
     StatusBox2->OnPaint = [this](TObject *s) { StatusBox2Paint(s); };
     StatusBox2->OnClick = [this](TObject *s) { StatusBox2Click(s); };
     // Timer1 starts once the frame is created; the ticker scrolls from the start.

@@ -20,6 +20,7 @@ namespace win {
 class TMainMenu;
 class TMenuItem;
 class TPopupMenu;
+class TSavePictureDialog;
 class TToolBar;
 class TToolButton;
 } // namespace win
@@ -357,8 +358,111 @@ public:
     void MenuItem170Click(win::TObject *Sender);
     TSmartKB *SmartKB = nullptr;
 
+    // ---- Themes, time zones, web links, helper programs (FrameThemes.cpp) ----
+    // Makes theme n current: its colours and fonts, the shared fonts set again,
+    // every pane of the page recoloured (last first) and the page repainted.
+    void ApplyTheme(int n);
+    void ColorClick(win::TObject *Sender);
+    // "显示风格": the next theme, or theme 0 after the last one.
+    void ToolButton15Click(win::TObject *Sender);
+    void ReferZoneClick(win::TObject *Sender);
+    void WebClick(win::TObject *Sender);
+    void N21Click(win::TObject *Sender);
+    void N24Click(win::TObject *Sender);
+    void N47Click(win::TObject *Sender);
+    void ToolButton11Click(win::TObject *Sender);
+    void MenuItem167Click(win::TObject *Sender);
+    void N67Click(win::TObject *Sender);
+    // Opens the file through the shell; on failure shows `failure` and answers false.
+    bool StartHelper(const char *file, const char *failure);
+    void HelperFailed(const char *text);
+
+    // ---- Menu and tool-button commands (FrameCommands.cpp) -----------------
+    // Gives the tool buttons and the frame's events their command handlers.
+    void ConnectCommands();
+    // The page's active pane while it is on the page, else null.
+    TMultiViewChild *ActiveView() const;
+    // The active pane when it shows a view of the type, else null.
+    TMultiViewChild *ActiveViewOf(uint16_t type) const;
+    // Calls a view operation of the commands on the pane (0 without one).
+    int ViewCommand(TMultiViewChild *pane, int command, int arg = 0);
+    void MenuItem94Click(win::TObject *Sender);
+    void T1Click(win::TObject *Sender);
+    void N51Click(win::TObject *Sender);
+    void MenuItem99Click(win::TObject *Sender);
+    void MenuItem100Click(win::TObject *Sender);
+    void N36Click(win::TObject *Sender);
+    void N37Click(win::TObject *Sender);
+    void N54Click(win::TObject *Sender);
+    void N11Click(win::TObject *Sender);
+    void N71Click(win::TObject *Sender);
+    void MenuItem90Click(win::TObject *Sender);
+    void MenuItem109Click(win::TObject *Sender);
+    void N58Click(win::TObject *Sender);
+    void N59Click(win::TObject *Sender);
+    void N57Click(win::TObject *Sender);
+    void N14Click(win::TObject *Sender);
+    void TICK1Click(win::TObject *Sender);
+    void N15Click(win::TObject *Sender);
+    void N16Click(win::TObject *Sender);
+    void MenuItem117Click(win::TObject *Sender);
+    void I1Click(win::TObject *Sender);
+    void ToolButton12Click(win::TObject *Sender);
+    void A1Click(win::TObject *Sender);
+    void MenuItem127Click(win::TObject *Sender);
+    void N32Click(win::TObject *Sender);
+    void N17Click(win::TObject *Sender);
+    void N65Click(win::TObject *Sender);
+    void N40Click(win::TObject *Sender);
+    void MenuItem119Click(win::TObject *Sender);
+    void CycleClick(win::TObject *Sender);
+    void MenuItem128Click(win::TObject *Sender);
+    void LineBtnClick(win::TObject *Sender);
+    void LineClick(win::TObject *Sender);
+    void BClick(win::TObject *Sender);
+    void B20Click(win::TObject *Sender);
+    void Line20Click(win::TObject *Sender);
+    void ToolButton22Click(win::TObject *Sender);
+    void ToolButton9Click(win::TObject *Sender);
+    void ToolButton1Click(win::TObject *Sender);
+    void ToolButton14Click(win::TObject *Sender);
+    void F101Click(win::TObject *Sender);
+    void N26Click(win::TObject *Sender);
+    void N44Click(win::TObject *Sender);
+    void N45Click(win::TObject *Sender);
+    void MenuItem143Click(win::TObject *Sender);
+    void MenuItem145Click(win::TObject *Sender);
+    void N64Click(win::TObject *Sender);
+    void N70Click(win::TObject *Sender);
+    void ToolButton18Click(win::TObject *Sender);
+    void N72Click(win::TObject *Sender);
+    void FormActivate(win::TObject *Sender);
+    void FormResize(win::TObject *Sender);
+    // The drawing tool: -1 none, 0..16 the line kinds, 17 the eraser, 18 delete all.
+    int32_t DrawingTool = -1;
+    // The drawing-tool box, made on first use; null before.
+    win::TForm *LineToolBox = nullptr;
+    win::TMenuItem *N14 = nullptr, *TICK1 = nullptr, *N15 = nullptr, *N16 = nullptr;
+    win::TMenuItem *N11 = nullptr;          // 联动(&S)
+    win::TMenuItem *N40Menu = nullptr;      // 除权状态
+    win::TMenuItem *N40Items[4] = {};       // 还原 .. 前复权
+    win::TMenuItem *MenuItem128 = nullptr;  // 画线工具 (drawing items)
+    win::TMenuItem *Line[20] = {};          // Line1 .. Line20
+    win::TMenuItem *MenuItem145 = nullptr;  // 编辑栏目(&E)
+    win::TMenuItem *N47 = nullptr;          // 热键说明(&K), hidden
+    win::TMenuItem *N64 = nullptr;          // 在线支持(&Q), hidden
+    win::TSavePictureDialog *SavePictureDialog1 = nullptr;
+
 private:
     void CreateMenus();
+    // Shows the stock of the active pane in an intraday pane in tick or minute mode.
+    void ShowTrend(bool tick);
+    // The notes pane of the exchange (0 Shanghai, 2 Shenzhen).
+    void ShowExchangeNotes(int exchange);
+    // Lifts the current tool's buttons and items; the tool becomes `tool`.
+    void SelectDrawingTool(int tool);
+    // Asks and deletes every drawn line of the active K-line pane.
+    void DeleteAllLines();
     void ReadFrameSettings();
     void WriteFrameSettings();
     void StartChatClient();

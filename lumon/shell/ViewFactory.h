@@ -15,6 +15,9 @@ struct MVCS;
 struct VIEW_ATTR;
 class TMultiViewMain;
 class TMultiViewChild;
+namespace win {
+class TForm;
+}
 
 // Makes the view of `attr`'s type for the cell `node` of `page`.
 using ViewMaker = TMultiViewChild *(*)(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr);
@@ -47,6 +50,14 @@ struct TViewHooks {
     void (*RepaintBrokerGrid)(TMultiViewChild *chart) = nullptr;
     // A chart reloads its stock's data ("数据刷新"); false for a pane that is no chart.
     bool (*ReloadChartData)(TMultiViewChild *pane) = nullptr;
+    // A view operation of the frame's commands (ViewCommands.h) on the pane;
+    // the view's answer, 0 for a pane that has no such operation.
+    int (*Command)(TMultiViewChild *pane, int command, int arg) = nullptr;
+    // The K-line chart's drawing-tool box, made as a child window of the frame;
+    // the down state of its button of a tool (0..18) set and read.
+    win::TForm *(*MakeLineToolBox)(win::TForm *frame) = nullptr;
+    void (*SetLineToolDown)(win::TForm *box, int tool, bool down) = nullptr;
+    bool (*LineToolDown)(win::TForm *box, int tool) = nullptr;
     // The frame's keys for a K-line chart (its key handler), Alt held or not.
     void (*KLineKeyDown)(TMultiViewChild *chart, win::WORD key, bool alt) = nullptr;
     // A quote list's rows in their order and its grid's current row (1 = the

@@ -15,7 +15,9 @@ constexpr DWORD KEYEVENTF_KEYUP = 0x0002;
 // key, bit 30 when the key was already down, bit 31 for a release. F10, Alt
 // (VK_MENU) going down and any key while Alt is held through this call come as
 // WM_SYSKEYDOWN and WM_SYSKEYUP, with bit 29 set while Alt is held; Alt's own
-// release is a WM_KEYUP, as after an Alt combination.
+// release is a WM_KEYUP, as after an Alt combination. Print Screen (VK_SNAPSHOT)
+// going down first puts the picture of the program's frame on the clipboard
+// (the active window, else the largest visible top-level window).
 void keybd_event(BYTE bVk, BYTE bScan, DWORD dwFlags, DWORD_PTR dwExtraInfo);
 
 } // namespace win

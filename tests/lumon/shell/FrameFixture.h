@@ -18,6 +18,7 @@
 
 #include "lumon/core/ui/TClientRight.h"
 #include "lumon/shell/MFrame.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Process.h"
@@ -39,6 +40,15 @@ inline std::string ReadFile(const fs::path &path)
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// A pixel of the control's window as it was last painted.
+inline COLORREF Pixel(TControl *control, int x, int y)
+{
+    HDC dc = GetDC(control->Handle);
+    COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(control->Handle, dc);
+    return c;
 }
 
 // Neither client is connected any more.

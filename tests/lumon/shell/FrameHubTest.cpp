@@ -33,6 +33,7 @@ using namespace win;
 using framefixture::App;
 using framefixture::AddTestView;
 using framefixture::FrameTestView;
+using framefixture::Pixel;
 
 namespace {
 
@@ -57,14 +58,6 @@ std::string PicturePath(const char *name)
 {
     const char *folder = std::getenv("LUMO_PICTURES");
     return folder ? std::string(folder) + "/" + name : std::string(name);
-}
-
-COLORREF Pixel(TControl *control, int x, int y)
-{
-    HDC dc = GetDC(control->Handle);
-    COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(control->Handle, dc);
-    return c;
 }
 
 // Whether a pixel of the colour lies in the columns [x0, x1) of the control.

@@ -12,6 +12,7 @@
 #include "lumon/shell/Cview.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/ViewCommands.h"
 #include "lumon/shell/ViewFactory.h"
 
 namespace framefixture {
@@ -37,6 +38,13 @@ public:
                 list->Add(s);
         }
     }
+    void SetColors() override
+    {
+        ++colorsSet;
+        TChildView::SetColors();
+    }
+    void ReloadView() override { ++reloads; }
+    void PrintView() override { ++prints; }
     void WndProc(win::TMessage &m) override
     {
         if (m.Msg == WM_FRAME_ACTIVATED || m.Msg == WM_FRAME_DEACTIVATED || m.Msg == win::WM_NCMOUSEMOVE)
@@ -70,6 +78,11 @@ public:
     int gridRow = 0;
     StockId selected = 0;
     int tickSwitches = 0;
+    int colorsSet = 0, reloads = 0, prints = 0;
+    // The view operations of the frame's commands (command, argument), and the
+    // ex-rights mode a K-line view answers.
+    std::vector<std::pair<int, int>> commands;
+    int exRights = 0;
 };
 
 inline TMultiViewChild *MakeFrameTestView(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
@@ -107,6 +120,13 @@ struct TestViews {
                 rows = view->reportRows;
                 gridRow = view->gridRow;
             }
+        };
+        ViewHooks.Command = [](TMultiViewChild *pane, int command, int arg) {
+            auto *view = dynamic_cast<FrameTestView *>(pane);
+            if (!view)
+                return 0;
+            view->commands.push_back({command, arg});
+            return command == VC_GET_EX_RIGHTS ? view->exRights : 0;
         };
         ViewHooks.RankingSelection = [](TMultiViewChild *ranking, StockId &stock) {
             auto *view = dynamic_cast<FrameTestView *>(ranking);
