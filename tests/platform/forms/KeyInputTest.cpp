@@ -8,6 +8,9 @@
 #include "FormsFixture.h"
 #include "platform/forms/TApplication.h"
 #include "platform/forms/TEdit.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/TBitmap.h"
+#include "platform/gdi/TClipboard.h"
 #include "platform/win/KeyInput.h"
 #include "platform/win/Messages.h"
 #include "platform/win/Window.h"
@@ -77,6 +80,26 @@ TEST_F(KeyInputTest, SynthesisedKeysReachTheFocusedWindow)
         EXPECT_EQ(keys[i].key, expected[i].key) << i;
         EXPECT_EQ(keys[i].lParam, expected[i].lParam) << i;
     }
+}
+
+TEST_F(KeyInputTest, PrintScreenPutsThePictureOfTheFrameOnTheClipboard)
+{
+    form->Color = clRed;
+    form->Show();
+    form->SetFocus();
+    ASSERT_TRUE(formstest::PumpUntil([this] { return bool(form->Visible); }));
+    Clipboard()->AsText = "text before";
+    ASSERT_FALSE(Clipboard()->HasFormat(CF_BITMAP));
+    constexpr BYTE snapshot = 0x2C;
+    keybd_event(snapshot, 0, KEYEVENTF_EXTENDEDKEY, 0);
+    keybd_event(snapshot, 0, KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP, 0);
+    ASSERT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+    TBitmap picture;
+    ASSERT_TRUE(picture.Assign(Clipboard()));
+    EXPECT_EQ(picture.Width, form->Width);
+    EXPECT_EQ(picture.Height, form->Height);
+    EXPECT_EQ(GetPixel(picture.Canvas->Handle, picture.Width / 2, picture.Height / 2), RGB(255, 0, 0));
+    formstest::App().ProcessMessages();
 }
 
 } // namespace
