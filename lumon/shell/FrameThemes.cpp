@@ -82,7 +82,10 @@ void TMFrame::ColorClick(TObject *Sender)
 
 void TMFrame::ToolButton15Click(TObject *)
 {
-    ApplyTheme(ThemeExists(LastTheme + 1) ? LastTheme + 1 : 0);
+    // A current theme read from a hand-edited file may lie anywhere; past the
+    // last theme (or before the first) the cycle starts again at 0.
+    const bool next = LastTheme >= 0 && LastTheme < 1000 && ThemeExists(LastTheme + 1);
+    ApplyTheme(next ? LastTheme + 1 : 0);
     // The ticker, the page label and its background read their colours from
     // the theme when they paint.
     if (StatusBar)

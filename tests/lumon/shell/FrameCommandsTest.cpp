@@ -5,6 +5,7 @@
 // the frame's picture saved as a bitmap.
 #include <gtest/gtest.h>
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <array>
@@ -167,12 +168,21 @@ TEST_F(FrameCommandsTest, DisplayStyleCyclesTheFourThemesRecolouringPanesStatusB
         EXPECT_EQ(TChildView::Fonts[0]->Size, 9 + larger) << expected;
         EXPECT_EQ(TChildView::Fonts[5]->Height, 12 + larger) << expected;
         EXPECT_EQ(TChildView::Fonts[2]->Size, 12 + larger) << expected;
+        frame->Widget()->window()->grab().save(
+            QString::fromUtf8((LUMO_TEST_BINARY_DIR "/frame_theme" + std::to_string(expected) + ".png").c_str()));
         // "显示风格" leaves the theme menu's check mark where it was.
         EXPECT_TRUE(frame->ThemeMenu->Items[0]->Checked);
         EXPECT_FALSE(frame->ThemeMenu->Items[expected]->Checked && expected != 0);
     }
     // Two themes differ where the pane shows them.
     EXPECT_NE(ThemeColour(0, 17), ThemeColour(1, 17));
+
+    // A current theme outside the themes (a hand-edited file) steps to theme 0.
+    for (int outside : {7, -1, 2147483647}) {
+        LastTheme = outside;
+        frame->ToolButton15Click(frame->ToolButton15);
+        EXPECT_EQ(LastTheme, 0) << outside;
+    }
 
     // A theme chosen from the menu is applied and checked.
     frame->ColorClick(frame->ThemeMenu->Items[2]);
@@ -210,6 +220,7 @@ TEST_F(FrameCommandsTest, AWebLinkOpensWhatFollowsTheFirstColon)
     WritePrivateProfileStringA("WEB", "Web2", "站点:./d:e:f", settings);
     WritePrivateProfileStringA("WEB", "Web3", "nocolon", settings);
     WritePrivateProfileStringA("WEB", "Web4", "坏:no-such-program-here", settings);
+    WritePrivateProfileStringA("WEB", "Web5", "空:", settings);
     MakeProgram(root / "bin" / "b:c");
     MakeProgram(root / "bin" / "d:e:f");
     struct Case {
@@ -222,6 +233,8 @@ TEST_F(FrameCommandsTest, AWebLinkOpensWhatFollowsTheFirstColon)
         {1, "/bin/d:e:f", "", false},
         {2, "", "", false},
         {3, "", "", true},
+        // A value ending in its colon opens nothing and says so.
+        {4, "", "", true},
     };
     for (const Case &c : cases) {
         RecordLaunches(true);
