@@ -62,6 +62,7 @@ void TMFrame::ConnectCommands()
     ToolButton14->OnClick = [this](TObject *s) { ToolButton14Click(s); };
     ToolButton15->OnClick = [this](TObject *s) { ToolButton15Click(s); };
     ToolButton18->OnClick = [this](TObject *s) { ToolButton18Click(s); };
+    ToolButton19->OnClick = [this](TObject *s) { L1Click(s); };
     ToolButton22->OnClick = [this](TObject *s) { ToolButton22Click(s); };
     LineBtn->OnClick = [this](TObject *s) { LineBtnClick(s); };
     for (int i = 0; i < 19; ++i)

@@ -154,8 +154,12 @@ void TMFrame::CreateMenus()
     MenuItem142 = NewItem(this, bar, "网上交易");
     MenuItem143 = on(NewItem(this, bar, "工具"), &TMFrame::MenuItem143Click);
     O1 = on(NewCheckItem(this, MenuItem143, "预警开关(&O)", true), &TMFrame::O1Click);
+    on(NewItem(this, MenuItem143, "预警设置(&S)"), &TMFrame::S1Click);
+    on(NewItem(this, MenuItem143, "预警列表(&L)"), &TMFrame::L1Click);
+    NewItem(this, MenuItem143, "-");
     MenuItem145 = on(NewItem(this, MenuItem143, "编辑栏目(&E)"), &TMFrame::MenuItem145Click);
     MenuItem144 = on(NewItem(this, MenuItem143, "板块设置(&B)"), &TMFrame::MenuItem144Click);
+    on(NewCheckItem(this, MenuItem143, "循环报价", false), &TMFrame::N55Click);
     NewItem(this, MenuItem143, "-");
     on(NewItem(this, MenuItem143, "计算器(&C)"), &TMFrame::N21Click);
     on(NewItem(this, MenuItem143, "设置工具"), &TMFrame::N67Click);
@@ -166,6 +170,8 @@ void TMFrame::CreateMenus()
     N47->Visible = false;
     N64 = on(NewItem(this, HelpMenu, "在线支持(&Q)"), &TMFrame::N64Click);
     N64->Visible = false;
+    on(NewItem(this, HelpMenu, "系统消息(&B)"), &TMFrame::N52Click);
+    on(NewItem(this, HelpMenu, "免责条款(&N)"), &TMFrame::N63Click);
     NewItem(this, HelpMenu, "-");
     on(NewItem(this, HelpMenu, "用户信息(&I)"), &TMFrame::MenuItem170Click);
     on(NewItem(this, HelpMenu, "关于(&A)"), &TMFrame::N72Click);

@@ -28,6 +28,7 @@
 #include "platform/forms/TMainMenu.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPaintBox.h"
+#include "platform/forms/TPopupMenu.h"
 #include "platform/forms/TToolBar.h"
 #include "platform/forms/TToolButton.h"
 #include "platform/gdi/TBitmap.h"
@@ -401,6 +402,30 @@ TEST_F(FrameCommandsTest, ForwardingCommandsReachOnlyTheirViewType)
                       &TMFrame::N11Click, &TMFrame::N51Click, &TMFrame::LineBtnClick, &TMFrame::FormActivate})
         Run(h);
     frame->CurrentPage = saved;
+}
+
+// Every command item of the started frame's menus does something.
+TEST_F(FrameCommandsTest, EveryMenuCommandHasItsHandler)
+{
+    std::vector<std::string> silent;
+    std::function<void(TMenuItem *)> walk = [&](TMenuItem *menu) {
+        for (int i = 0; i < menu->Count; ++i) {
+            TMenuItem *item = menu->Items[i];
+            const std::string caption = AnsiString(item->Caption).c_str();
+            if (item->Count > 0)
+                walk(item);
+            else if (caption != "-" && !item->OnClick)
+                silent.push_back(caption);
+        }
+    };
+    walk(frame->MainMenu1->Items);
+    walk(frame->PopupMenu1->Items);
+    // The mobile-quotes menu has no command of its own.
+    EXPECT_EQ(silent, (std::vector<std::string>{"手机行情"}));
+    for (TToolButton *button : {frame->ToolButton1, frame->ToolButton9, frame->ToolButton11, frame->ToolButton12,
+                                frame->ToolButton14, frame->ToolButton15, frame->ToolButton18, frame->ToolButton19,
+                                frame->ToolButton22, frame->LineBtn, frame->B[0], frame->B[19], frame->Cycle[0]})
+        EXPECT_TRUE(bool(button->OnClick)) << AnsiString(button->Hint).c_str();
 }
 
 TEST_F(FrameCommandsTest, MenusOpeningFollowTheActiveView)
