@@ -87,7 +87,7 @@ TMultiViewChild *TMFrame::ActiveViewOf(uint16_t type) const
 
 int TMFrame::ViewCommand(TMultiViewChild *pane, int command, int arg)
 {
-    return pane && ViewHooks.Command ? ViewHooks.Command(pane, command, arg) : 0;
+    return pane ? pane->Command(command, arg) : 0;
 }
 
 // ---- check marks -----------------------------------------------------------------

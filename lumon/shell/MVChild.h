@@ -84,6 +84,9 @@ public:
     // Writes the view's own bytes of the cell's view state before a save; the
     // page has written the bytes it derives from the attributes.
     virtual void WriteViewState(VIEW_STATE &state) {}
+    // A view operation that the frame's menu and tool-button commands call by
+    // name (ViewCommands.h); the view's answer, 0 where the view has none.
+    virtual int Command(int command, int arg) { return 0; }
 
     // Makes the pane the page's active pane and clears the frame's busy flag.
     void Activate();

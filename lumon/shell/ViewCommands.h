@@ -1,5 +1,5 @@
 // The view operations that the frame's menu and tool-button commands call on
-// a pane by name. The views implement them behind TViewHooks::Command; the
+// a pane by name. The views implement them in TMultiViewChild::Command; the
 // shell only names them.
 #pragma once
 

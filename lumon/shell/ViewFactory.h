@@ -50,9 +50,6 @@ struct TViewHooks {
     void (*RepaintBrokerGrid)(TMultiViewChild *chart) = nullptr;
     // A chart reloads its stock's data ("数据刷新"); false for a pane that is no chart.
     bool (*ReloadChartData)(TMultiViewChild *pane) = nullptr;
-    // A view operation of the frame's commands (ViewCommands.h) on the pane;
-    // the view's answer, 0 for a pane that has no such operation.
-    int (*Command)(TMultiViewChild *pane, int command, int arg) = nullptr;
     // The K-line chart's drawing-tool box, made as a child window of the frame;
     // the down state of its button of a tool (0..18) set and read.
     win::TForm *(*MakeLineToolBox)(win::TForm *frame) = nullptr;

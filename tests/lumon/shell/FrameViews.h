@@ -44,6 +44,11 @@ public:
         TChildView::SetColors();
     }
     void ReloadView() override { ++reloads; }
+    int Command(int command, int arg) override
+    {
+        commands.push_back({command, arg});
+        return command == VC_GET_EX_RIGHTS ? exRights : 0;
+    }
     void PrintView() override { ++prints; }
     void WndProc(win::TMessage &m) override
     {
@@ -120,13 +125,6 @@ struct TestViews {
                 rows = view->reportRows;
                 gridRow = view->gridRow;
             }
-        };
-        ViewHooks.Command = [](TMultiViewChild *pane, int command, int arg) {
-            auto *view = dynamic_cast<FrameTestView *>(pane);
-            if (!view)
-                return 0;
-            view->commands.push_back({command, arg});
-            return command == VC_GET_EX_RIGHTS ? view->exRights : 0;
         };
         ViewHooks.RankingSelection = [](TMultiViewChild *ranking, StockId &stock) {
             auto *view = dynamic_cast<FrameTestView *>(ranking);
