@@ -165,24 +165,11 @@ int TNewsIndex::MarkRead(int type, const char *line, NewsRecord &record)
 {
     if (!line)
         return 0;
-    // The records carry no year: the current one is taken, so that a time moved
-    // across a month or year end by the zone shift lands on a real date.
-    SYSTEMTIME now;
-    GetLocalTime(&now);
     for (int i = m_Count - 1; i >= 0; --i) {
         NewsRecord &r = m_Records[i];
         if (!OfType(r, type))
             continue;
-        uint32_t date = r.DateTime & 0xFFFFF;
-        uint32_t hhmm = r.DateTime >> 20;
-        PackedDateTime t = MakePackedDateTime(now.wYear, int(date % 10000 / 100), int(date % 100),
-                                              int(hhmm / 100), int(hhmm % 100));
-        ShiftPackedTimeByZone(0, 0, t);
-        std::string_view title = TitleOf(r);
-        char text[160];
-        std::snprintf(text, sizeof text, "%2d/%02d %2d:%02d %.*s", PackedMonth(t), PackedDay(t), PackedHour(t),
-                      PackedMinute(t), int(title.size()), title.data());
-        if (GbkEqualNoCase(text, line)) {
+        if (GbkEqualNoCase(NewsLineText(r.DateTime, r.Title, sizeof r.Title), line)) {
             r.TypeRead |= 1;
             m_Dirty = 1;
             record = r;
@@ -191,6 +178,22 @@ int TNewsIndex::MarkRead(int type, const char *line, NewsRecord &record)
         }
     }
     return 0;
+}
+
+std::string NewsLineText(uint32_t dateTime, const char *title, size_t titleSize)
+{
+    // The records carry no year: the current one is taken, so that a time moved
+    // across a month or year end by the zone shift lands on a real date.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const uint32_t date = dateTime & 0xFFFFF, hhmm = dateTime >> 20;
+    PackedDateTime t =
+        MakePackedDateTime(now.wYear, int(date % 10000 / 100), int(date % 100), int(hhmm / 100), int(hhmm % 100));
+    ShiftPackedTimeByZone(0, 0, t);
+    char text[160];
+    std::snprintf(text, sizeof text, "%2d/%02d %2d:%02d %.*s", PackedMonth(t), PackedDay(t), PackedHour(t),
+                  PackedMinute(t), int(strnlen(title, titleSize)), title);
+    return text;
 }
 
 void MakeNewsIndexPath(char *path, size_t size)

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #pragma pack(push, 1)
 struct NewsRecord {
@@ -71,3 +72,8 @@ private:
 // The path of the index under DataRoot (data\info\news.ntl) into `path`, with
 // the folders data and data\info made when missing.
 void MakeNewsIndexPath(char *path, size_t size);
+
+// The list line of a record's date-time word (date in bits 0-19, hhmm in bits
+// 20-31) and title of at most titleSize bytes: "%2d/%02d %2d:%02d %s", moved
+// into the display time zone (market 0, entry 0) in the current year.
+std::string NewsLineText(uint32_t dateTime, const char *title, size_t titleSize);

@@ -246,6 +246,7 @@ void TMFrame::OpenRequestedView(VIEW_ATTR &attr)
 void TMFrame::OnNewsFlash(const NewsRecord &record)
 {
     AddTickerItem(record.Title, TickerTextLength(record.Title, sizeof record.Title));
+    NewsFlashToPanes(record);
 }
 
 void TMFrame::OnChatLink(WPARAM command, LPARAM window)
@@ -304,6 +305,8 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
             // New day statistics: the quote lists show them.
             if (view == VIEW_REPORT && ViewHooks.RedrawGrid)
                 ViewHooks.RedrawGrid(pane);
+        } else if (type == 15 || type == 16 || type == 21) {
+            RouteTextAnswer(pane, type, detail, key);
         } else if (type == 20) {
             if ((view == VIEW_KLINE || view == VIEW_TREND) && shown == stock)
                 pane->Notify(view == VIEW_KLINE ? 12 : 11, int32_t(stock), 0, 0);

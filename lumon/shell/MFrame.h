@@ -128,6 +128,8 @@ public:
     int StartRealDataClient(win::HWND dialog) override;
     win::HWND FindPaneWindow(const void *requester) override;
     void RedrawFastChangeColumn(const void *requester) override;
+    // Every notes pane of the page whose pending note is `name` shows it (FrameNews.cpp).
+    void ShowNote(const char *name) override;
     // Message 2627: every quote list of the page drops the deleted block's tabs.
     void RemoveBlockTabs(int blockId);
 
@@ -163,6 +165,11 @@ public:
     void StatusBox4Paint(win::TObject *Sender);
     void StatusBox5Paint(win::TObject *Sender);
     void StatusBox6Paint(win::TObject *Sender);
+    // The text views' answers and news flashes, and the ticker double-click,
+    // which opens the news view on the item clicked (FrameNews.cpp).
+    void RouteTextAnswer(TMultiViewChild *pane, int type, int detail, win::LPARAM key);
+    void NewsFlashToPanes(const NewsRecord &record);
+    void StatusBox6DblClick(win::TObject *Sender);
     // Draws the four status letters, letter `red` in red (-1: none).
     void DrawStatusLetters(int red);
     void AddTickerItem(const char *text, int length);
@@ -175,8 +182,9 @@ public:
     win::TPaintBox *StatusBox5 = nullptr;
     win::TTimer *Timer1 = nullptr;
     win::TTimer *Timer2 = nullptr;
-    // Where the last press in status box 1 was.
+    // Where the last press in status box 1 (the ticker) was.
     int32_t StatusClickX = 0;
+    int32_t TickerClickX = 0;
     TickerItem *TickerList = nullptr;
     int32_t TickerOffset = 0;
     int32_t ServerMinutes = 0;

@@ -124,6 +124,8 @@ void TMFrame::BuildStatusBar()
     StatusBox4->OnPaint = [this](TObject *s) { StatusBox4Paint(s); };
     StatusBox5->OnPaint = [this](TObject *s) { StatusBox5Paint(s); };
     StatusBox6->OnPaint = [this](TObject *s) { StatusBox6Paint(s); };
+    StatusBox6->OnMouseDown = [this](TObject *, TMouseButton, TShiftState, int x, int) { TickerClickX = x; };
+    StatusBox6->OnDblClick = [this](TObject *s) { StatusBox6DblClick(s); };
 }
 
 void TMFrame::StatusBox1Paint(TObject *)

@@ -12,6 +12,7 @@
 #include "platform/win/WinTypes.h"
 
 struct MVCS;
+struct NewsRecord;
 struct VIEW_ATTR;
 class TMultiViewMain;
 class TMultiViewChild;
@@ -73,5 +74,18 @@ struct TViewHooks {
     void (*RedrawGrid)(TMultiViewChild *list) = nullptr;
     void (*ShowBlockTab)(TMultiViewChild *list, int blockId) = nullptr;
     void (*WriteTableDefs)() = nullptr;
+    // The text views' reloads when the data server's answers arrive: a news
+    // pane's list (new titles; the pane makes its news index when it has none),
+    // its article when it shows the text file `name`, a news flash at the top
+    // of its list, the file name of the item a 1025 will open; a company text
+    // pane's text; a notes pane's list of the kind, and its text when its
+    // pending note is `name`.
+    void (*RefreshNewsList)(TMultiViewChild *news) = nullptr;
+    void (*ReloadNewsArticle)(TMultiViewChild *news, const char *name) = nullptr;
+    void (*AddNewsFlash)(TMultiViewChild *news, const NewsRecord &record) = nullptr;
+    void (*SetNewsArticleName)(TMultiViewChild *news, const char *name) = nullptr;
+    void (*ReloadCompanyText)(TMultiViewChild *text) = nullptr;
+    void (*ReloadNoteList)(TMultiViewChild *notes, int kind) = nullptr;
+    void (*ShowPendingNote)(TMultiViewChild *notes, const char *name) = nullptr;
 };
 extern TViewHooks ViewHooks;
