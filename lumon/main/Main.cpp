@@ -6,10 +6,15 @@
 
 #include "lumon/core/SysTimeTable.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/NewsTypes.h"
 #include "lumon/shell/NoticeForm.h"
 #include "lumon/views/Dview.h"
 #include "lumon/views/Rendform.h"
+#include "lumon/views/F10form.h"
+#include "lumon/views/IntegSort.h"
+#include "lumon/views/Msgeform.h"
 #include "lumon/views/Reptform.h"
+#include "lumon/views/ZQNote.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
 
@@ -19,10 +24,15 @@ int main(int argc, char **argv)
 {
     WorkFromProgramFolder();
     UtilDataStaticInit();
+    LoadNewsTypes();
     RegisterQuoteList();
     // The charts: each registers its view type; their shared hooks once.
     RegisterIntradayChart();
     InstallDrawViewHooks();
+    RegisterIntegratedRanking();
+    RegisterNewsView();
+    RegisterCompanyText();
+    RegisterNotesView();
     TApplication app(argc, argv);
     TMFrame *frame = nullptr;
     try {
