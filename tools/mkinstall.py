@@ -1815,6 +1815,24 @@ def pack_alarm(alarm):
                                                         alarm.amount)))
 
 
+# The news types of the demo's news (type id: name), all shown, and the one
+# branch of type 1: its title, then the keywords that pick its titles.
+NEWS_TYPES = [(1, '财经要闻'), (2, '证券市场'), (3, '上市公司'), (4, '期货资讯')]
+NEWS_BRANCHES = [(1, 1, ['大盘', '上证指数', '两市'])]
+
+
+def write_news_types(cfg_dir, model):
+    """CFG/NEWSTYPE.INI: the filter of the types shown, their names and branches."""
+    mask = [0, 0, 0, 0]
+    for type_id, _ in NEWS_TYPES:
+        mask[(type_id - 1) // 32] |= 1 << ((type_id - 1) % 32)
+    signed = [m - (1 << 32) if m >= 1 << 31 else m for m in mask]
+    entries = [('Filter', ','.join(str(m) for m in signed))]
+    entries += [('ID%d' % type_id, name) for type_id, name in NEWS_TYPES]
+    entries += [('ID%d_BRANCH%d' % (type_id, k), ','.join(words)) for type_id, k, words in NEWS_BRANCHES]
+    return [write_text(os.path.join(cfg_dir, 'NEWSTYPE.INI'), ini_lines([('NEWSTYPE', entries)]))]
+
+
 def write_alarms(cfg_dir, model):
     """CFG/ALARM.SET: magic, flags, then the pending and the triggered alarms."""
     alarms = model.pending_alarms + model.triggered_alarms
@@ -2349,6 +2367,7 @@ def make_installation(root, seed=1, large=False, registry=True, describe_to=None
                + write_user_blocks(cfg, model) + write_broker_list(cfg, model)
                + write_trading_dates(data, model) + write_alarms(cfg, model)
                + write_reflines(cfg, model) + write_news(data, model)
+               + write_news_types(cfg, model)
                + write_day_history(data, model) + write_min5_history(data, model)
                + write_min1_history(data, model) + write_ticks(data, model)
                + write_weights(data, model) + write_indicator_tables(cfg, model)
