@@ -101,6 +101,7 @@ void TTextForm::SetColors()
     RichEdit1->Font->Name = FontTable[1].Face;
     RichEdit1->Font->Size = FontTable[1].Size;
     RichEdit1->Font->Color = TColor(KeyColor(46));
+    RichEdit1->FontChanged();
     Panel1->Color = RichEdit1->Color;
     if (CmdBox) {
         CmdBox->Background = back & 0xFFFFFF;
@@ -178,8 +179,10 @@ int TTextForm::Notify(int code, int a, int b, intptr_t c)
     case 15: {
         int step = TextStep;
         TFont *fonts[1] = {RichEdit1->Font};
-        if (StepTextFont(step, b, fonts, 1))
+        if (StepTextFont(step, b, fonts, 1)) {
             TextStep = step;
+            RichEdit1->FontChanged();
+        }
         break;
     }
     }

@@ -222,11 +222,13 @@ void TMsgForm::SetColors()
     RichEdit1->Font->Name = FontTable[1].Face;
     RichEdit1->Font->Size = FontTable[1].Size;
     RichEdit1->Font->Color = TColor(KeyColor(46));
+    RichEdit1->FontChanged();
     NewsList->Color = back;
     NewsList->Font->Charset = DEFAULT_CHARSET;
     NewsList->Font->Name = FontTable[1].Face;
     NewsList->Font->Size = FontTable[1].Size;
     NewsList->Font->Color = TColor(KeyColor(28));
+    NewsList->FontChanged();
     SetItemHeight("啊");
     Panel2->Color = back;
     SearchPageTab->Color = back;
@@ -542,6 +544,8 @@ int TMsgForm::Notify(int code, int a, int b, intptr_t c)
         TFont *fonts[3] = {RichEdit1->Font, NewsList->Font, nullptr};
         if (StepTextFont(step, b, fonts, 2)) {
             TextStep = step;
+            RichEdit1->FontChanged();
+            NewsList->FontChanged();
             SetItemHeight("证");
         }
     }

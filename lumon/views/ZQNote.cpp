@@ -148,6 +148,7 @@ void TZQNote::SetColors()
         font->Size = FontTable[1].Size;
         font->Charset = DEFAULT_CHARSET;
         font->Color = text;
+        c->FontChanged();
     }
     SetItemHeight("啊");
     NoteList->Invalidate();
@@ -305,6 +306,8 @@ int TZQNote::Notify(int code, int a, int b, intptr_t c)
         TFont *fonts[3] = {RichEdit1->Font, NoteList->Font, nullptr};
         if (StepTextFont(step, b, fonts, 2)) {
             TextStep = step;
+            RichEdit1->FontChanged();
+            NoteList->FontChanged();
             SetItemHeight("证");
         }
         break;

@@ -136,6 +136,8 @@ TEST_F(NewsViewTest, TheMakersIndexListsNewestFirstWithDaySeparatorsAndReadMarks
     int month = 0, day = 0;
     ASSERT_EQ(std::sscanf(below.c_str(), "%d/%d", &month, &day), 2);
     EXPECT_EQ(lines[3], std::string(kSeparatorStart) + std::to_string(month) + "/" + std::to_string(day) + " ---");
+    // The titles in the theme's list colour, a read mark's star among them.
+    EXPECT_GT(PixelsOf(news->NewsList, KeyColor(28)), 200);
     SavePicture(news, "news.png");
 }
 

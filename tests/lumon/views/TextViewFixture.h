@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -124,6 +125,19 @@ protected:
     {
         QCoreApplication::processEvents();
         control->Widget()->grab().save(QString::fromUtf8((std::string(LUMO_TEST_BINARY_DIR "/") + name).c_str()));
+    }
+
+    // How many pixels of the control's picture have the colour.
+    int PixelsOf(win::TControl *control, win::COLORREF colour)
+    {
+        QCoreApplication::processEvents();
+        const QImage image = control->Widget()->grab().toImage();
+        const QRgb want = qRgb(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                n += (image.pixel(x, y) & 0xFFFFFF) == (want & 0xFFFFFF);
+        return n;
     }
 
     peer::DataServer server;
