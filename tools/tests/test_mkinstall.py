@@ -684,6 +684,24 @@ class Installation(unittest.TestCase):
         self.assertTrue(any(r['read'] for r in records))
         self.assertTrue(any(c.isascii() and c.isalpha() for r in records for c in r['title']))
 
+    def test_news_types(self):
+        """Every type of the demo news is named and shown; type 1 has a branch
+        whose keywords pick titles of that type."""
+        entries = dict(line.split('=', 1) for line in
+                       ini_sections(os.path.join(self.root, 'CFG', 'NEWSTYPE.INI'))['NEWSTYPE'])
+        words = [int(w) for w in entries['Filter'].split(',')]
+        self.assertEqual(len(words), 4)
+        shown = {32 * w + b + 1 for w in range(4) for b in range(32) if words[w] & (1 << b)}
+        types = {r['type'] for r in self.desc['news']['records']}
+        self.assertEqual(shown, types)
+        for t in types:
+            self.assertTrue(entries['ID%d' % t])
+        branch = entries['ID1_BRANCH1'].split(',')
+        self.assertGreaterEqual(len(branch), 2)
+        picked = [r for r in self.desc['news']['records']
+                  if r['type'] == 1 and any(k in r['title'] for k in branch[1:])]
+        self.assertTrue(picked)
+
     def test_alarm_file(self):
         data = self.read('CFG/ALARM.SET')
         alarms = self.desc['alarms']
