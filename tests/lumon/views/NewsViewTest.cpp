@@ -241,6 +241,12 @@ TEST_F(NewsViewTest, OpenSaveAndPrint)
     EXPECT_EQ(std::string((*news->RichEdit1->Lines)[0].c_str()), "QFII额度再获批准");
     EXPECT_EQ(news->NewsList->ItemIndex, LineWith(news, "QFII"));
 
+    // A type without a tab opens under "所有类型".
+    SendMessageA(news->Handle, WM_OPEN_NEWS, 9, LPARAM(qfii.Id));
+    EXPECT_EQ(news->CurrentType, 0);
+    EXPECT_EQ(TMsgForm::TypeFilter, 0);
+    EXPECT_TRUE(news->ArticleShown());
+
     // Save as: plain CRLF lines for ".txt", rich text with ".doc" added to a bare name.
     const fs::path folder = fs::current_path();
     ScriptDialogAnswers({{true, (folder / "a.txt").c_str()}, {true, (folder / "b").c_str()},

@@ -12,6 +12,7 @@
 #include "lumon/core/DataIO.h"
 #include "lumon/core/MarketData.h"
 #include "lumon/core/UtilData.h"
+#include "lumon/shell/BrowseList.h"
 #include "lumon/views/NoteList.h"
 #include "platform/forms/TListBox.h"
 #include "platform/forms/TMenuItem.h"
@@ -135,6 +136,52 @@ TEST_F(TextNotesTest, CompanyTextIsShownCopiedZoomedAndReloadedForItsStock)
     ScriptDialogAnswers({{true, saved.c_str()}});
     text->N2->Click();
     EXPECT_EQ(ReadAll(saved).rfind("{\\rtf", 0), 0u);
+}
+
+TEST_F(TextNotesTest, ShowingAStockTakesOverTheCreatorsBrowseListAndReleasesTheOldOne)
+{
+    Offline();
+    fs::path path;
+    const StockId stock = TextStock(&path);
+    TTextForm *text = OpenText(stock);
+    ASSERT_NE(text, nullptr);
+    const StockId stocks[3] = {stock, MakeStockId(0, 0, 2), MakeStockId(0, 0, 3)};
+    const uint32_t list = NewBrowseList(stocks, 3);
+    VIEW_ATTR source;
+    InitViewAttr(VIEW_KLINE, &source);
+    source.Stock = stocks[2];
+    SetBrowseListHandle(source, list);
+    BrowseIndex(source) = 2;
+    // The page gives the view a reference of its own before it notifies it.
+    AddBrowseListRef(list);
+    text->Notify(1, int(stocks[2]), 0, reinterpret_cast<intptr_t>(&source));
+    EXPECT_EQ(text->BrowseList, list);
+    EXPECT_EQ(text->BrowseIndex, 2);
+    EXPECT_EQ(StockId(text->Attr.Stock), stocks[2]);
+    EXPECT_EQ(FindBrowseList(list)->RefCount, 2);
+    text->Notify(1, int(stocks[1]), 0, 0);
+    EXPECT_EQ(text->BrowseList, 0u);
+    EXPECT_EQ(FindBrowseList(list)->RefCount, 1);
+    ReleaseBrowseList(list);
+}
+
+TEST(NoteListTest, AListAboveThreeThousandKeepsItsNewestRecords)
+{
+    std::vector<uint8_t> bytes(8 + 3002 * sizeof(NoteRecord));
+    const int32_t header[2] = {3002, 5};
+    std::memcpy(bytes.data(), header, 8);
+    for (int i = 0; i < 3002; ++i) {
+        const NoteRecord r = Note(i, "R" + std::to_string(i));
+        std::memcpy(&bytes[8 + size_t(i) * sizeof r], &r, sizeof r);
+    }
+    std::vector<NoteRecord> records;
+    ASSERT_TRUE(ParseNoteList(bytes.data(), bytes.size(), records));
+    ASSERT_EQ(records.size(), size_t(NoteListCapacity));
+    // The oldest is at 5; the two oldest of the ring (5 and 6) are dropped.
+    EXPECT_STREQ(records.front().Title, "R7");
+    EXPECT_STREQ(records.back().Title, "R4");
+    EXPECT_FALSE(ParseNoteList(bytes.data(), bytes.size() - 1, records));
+    EXPECT_TRUE(records.empty());
 }
 
 TEST_F(TextNotesTest, AMissingCompanyTextIsAskedForAndShownOnArrival)
