@@ -44,18 +44,6 @@ bool EnsureRecords(T *&buffer, int records)
 
 } // namespace
 
-// A code names one file in a market's folder: no separators, no "." or "..".
-bool IsFileCode(const char *code)
-{
-    size_t n = strnlen(code, 16);
-    if (n == 0 || n == 16 || std::strcmp(code, ".") == 0 || std::strcmp(code, "..") == 0)
-        return false;
-    for (size_t i = 0; i < n; ++i)
-        if (code[i] == '\\' || code[i] == '/' || code[i] == ':')
-            return false;
-    return true;
-}
-
 bool DataFilePath(char *path, size_t size, const TMarketData &market, const char *folder, const char *code,
                   const char *ext)
 {
@@ -808,4 +796,18 @@ void TDataIO::BuildMin5FromTicks(KLineRecord *bars, StockId stock, int &n)
     }
     EMemFree(scratch);
     n = built;
+}
+
+bool IsFileCode(const char *code)
+{
+    if (!code)
+        return false;
+    size_t n = strnlen(code, 16);
+    if (n == 0 || n == 16 || std::strcmp(code, ".") == 0 || std::strcmp(code, "..") == 0 ||
+        std::strstr(code, "..") != nullptr)
+        return false;
+    for (size_t i = 0; i < n; ++i)
+        if (code[i] == '\\' || code[i] == '/' || code[i] == ':')
+            return false;
+    return true;
 }

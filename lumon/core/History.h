@@ -15,6 +15,10 @@ constexpr int PeriodMin1 = 1;
 constexpr int PeriodMin5 = 4;
 constexpr int PeriodDay = 8;
 
+// Whether a stock code names one file in a market's folder: not empty, shorter
+// than 16 bytes, no path separator or drive colon and no "..".
+bool IsFileCode(const char *code);
+
 // Writes the bars of `period` made from `count` raw bars into `out` (room for
 // `count` bars); outCount is their number. Amounts are summed in markets of type
 // 1 and otherwise (open interest) the newest is kept.
@@ -26,8 +30,6 @@ void AggregateBars(int period, const KLineRecord *raw, int count, KLineRecord *o
 // 1, or 0 when there is none.
 int FindRecordOnOrBeforeDate(const void *records, int count, PackedDateTime date, void *out);
 
-// A code names one file in a market's folder: no separators, not "." or "..".
-bool IsFileCode(const char *code);
 // "%sdata\<market dir>\<folder>\<code>.<ext>" under the data root; false (and
 // nothing written) for a code that is no file code.
 bool DataFilePath(char *path, size_t size, const TMarketData &market, const char *folder, const char *code,

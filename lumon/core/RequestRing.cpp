@@ -23,6 +23,18 @@ bool SameStock(const DataRequest &a, const DataRequest &b)
     return a.Market == b.Market && std::strncmp(a.Code, b.Code, 12) == 0;
 }
 
+// The history file a request fills: 0 the 1-minute bars, 1 the 5-minute bars, 2
+// the day bars.
+int HistoryFile(const DataRequest &r)
+{
+    return r.SubKind < 4 ? 0 : r.SubKind < 8 ? 1 : 2;
+}
+
+bool SameHistoryFile(const DataRequest &a, const DataRequest &b)
+{
+    return SameStock(a, b) && HistoryFile(a) == HistoryFile(b);
+}
+
 bool SameWeights(const DataRequest &a, const DataRequest &b)
 {
     return TypeOf(a) == kRequestWeights && SameStock(a, b);
@@ -137,13 +149,14 @@ bool RequestRing::MergeRepeated(DataRequest &request)
     }
 }
 
-// Minute and day requests alike: one already waiting or in flight for the stock
-// makes the new one a duplicate; otherwise the requester's waiting request gives
-// way to its newer wish.
+// Minute and day requests alike: one already waiting or in flight for the same
+// file of the stock makes the new one a duplicate (a 5-minute request behind the
+// day request of the stock is not one); otherwise the requester's waiting
+// request gives way to its newer wish.
 bool RequestRing::DropOrMergeHistory(DataRequest &request)
 {
     for (int i = FirstInFlight(); i < End(); ++i)
-        if (IsHistory(At(i)) && SameStock(At(i), request))
+        if (IsHistory(At(i)) && SameHistoryFile(At(i), request))
             return true;
     for (int i = End() - 1; i >= FirstWaiting(); --i) {
         if (IsHistory(At(i)) && At(i).Requester == request.Requester) {

@@ -50,7 +50,7 @@ private:
 
 void TIndex::DrawPriceBars(HDC hdc, const RECT *rect)
 {
-    if (SubPane || !Records)
+    if (SubPane || !Records || NoBars)
         return;
     HPEN fallPen = CreatePen(PS_SOLID, 1, ThemeColor(2));
     HBRUSH fallBrush = CreateSolidBrush(ThemeColor(2));
@@ -96,7 +96,7 @@ void TIndex::DrawPriceBars(HDC hdc, const RECT *rect)
 
 void TIndex::DrawOhlcBars(HDC hdc, const RECT *rect, bool tick)
 {
-    if (SubPane || !Records)
+    if (SubPane || !Records || NoBars)
         return;
     HPEN fallPen = CreatePen(PS_SOLID, 1, ThemeColor(2));
     HPEN risePen = CreatePen(PS_SOLID, 1, ThemeColor(3));
@@ -128,7 +128,7 @@ void TIndex::DrawOhlcBars(HDC hdc, const RECT *rect, bool tick)
 
 void TIndex::DrawVolumeBars(HDC hdc, const RECT *rect, int line)
 {
-    if (!Records || line < 0 || line >= MaxIndexLines || !Lines[line])
+    if (!Records || NoBars || line < 0 || line >= MaxIndexLines || !Lines[line])
         return;
     HPEN fallPen = CreatePen(PS_SOLID, 1, ThemeColor(2));
     HBRUSH fallBrush = CreateSolidBrush(ThemeColor(2));
@@ -191,7 +191,7 @@ void TIndex::DrawLineStyle(HDC hdc, const RECT *rect, int line, int start)
 
 void TIndex::DrawBarStyle(HDC hdc, const RECT *rect, int line, int start)
 {
-    if (line < 0 || line >= MaxIndexLines || !Lines[line])
+    if (NoBars || line < 0 || line >= MaxIndexLines || !Lines[line])
         return;
     SelectedObject pen(hdc, CreatePen(PS_SOLID, 1, ThemeColor(4 + line)));
     SelectionSquares squares(hdc, Selection & 2);
@@ -209,7 +209,7 @@ void TIndex::DrawBarStyle(HDC hdc, const RECT *rect, int line, int start)
 
 void TIndex::DrawTBarStyle(HDC hdc, const RECT *rect, int line, float base, int start)
 {
-    if (line < 0 || line >= MaxIndexLines || !Lines[line])
+    if (NoBars || line < 0 || line >= MaxIndexLines || !Lines[line])
         return;
     HPEN upPen = CreatePen(PS_SOLID, 1, ThemeColor(21));
     HPEN downPen = CreatePen(PS_SOLID, 1, ThemeColor(19));

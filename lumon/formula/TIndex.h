@@ -187,6 +187,9 @@ public:
     uint8_t Selection = 0;                // bit 0 lines, bit 1 bars
     uint8_t SubPane = 0;
     uint8_t NoLines = 0;
+    // The bars erased (删除指标 on a selected bar series): the bar painters draw
+    // nothing; Init leaves it as the chart set it.
+    uint8_t NoBars = 0;
     float BarWidth = 5.0f;
     float BarGap = 1.0f;
     int32_t VisibleCount = 0;

@@ -15,6 +15,7 @@
 #include "lumon/views/Msgeform.h"
 #include "lumon/views/Reptform.h"
 #include "lumon/views/ZQNote.h"
+#include "lumon/views/Techfm.h"
 #include "platform/forms/TApplication.h"
 #include "platform/win/File.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char **argv)
     RegisterNewsView();
     RegisterCompanyText();
     RegisterNotesView();
+    RegisterKLineChart();
     TApplication app(argc, argv);
     TMFrame *frame = nullptr;
     try {

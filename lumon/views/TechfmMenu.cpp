@@ -1,0 +1,412 @@
+// The K-line chart's commands: the period (with the free minute and day
+// periods), choosing, overlaying, editing and erasing indicators, the number of
+// panes, the ex-rights mode and the chart's switches. The frame's menu and
+// tool buttons of the same meaning call the same handlers on the active chart.
+#include <algorithm>
+#include <cstdio>
+
+#include "lumon/core/DataIO.h"
+#include "lumon/core/MarketData.h"
+#include "lumon/core/UtilData.h"
+#include "lumon/formula/IndexDefs.h"
+#include "lumon/formula/IndexFactory.h"
+#include "lumon/formula/TIndex.h"
+#include "lumon/formula/TScrIndex.h"
+#include "lumon/shell/MFrame.h"
+#include "lumon/views/Selindex.h"
+#include "lumon/views/Setpara.h"
+#include "lumon/views/Setrefl.h"
+#include "lumon/views/Techfm.h"
+#include "platform/forms/TDrawGrid.h"
+#include "platform/forms/TMenuItem.h"
+#include "platform/forms/TToolButton.h"
+#include "platform/win/Profile.h"
+
+using namespace win;
+
+namespace {
+
+// A chart object's layer bytes, selection mark and horizontal view.
+struct KeptState {
+    uint8_t StackCount = 1, StackPos = 1, Selection = 0;
+    float Width = 5, Gap = 1;
+    int Visible = 0, First = 0;
+    bool Have = false;
+};
+
+KeptState Keep(const TIndex *p)
+{
+    KeptState k;
+    if (!p)
+        return k;
+    k.StackCount = p->StackCount;
+    k.StackPos = p->StackPos;
+    k.Selection = p->Selection;
+    p->GetViewState(k.Width, k.Gap, k.Visible, k.First);
+    k.Have = true;
+    return k;
+}
+
+// Modal dialogs of the chart keep the frame's keys away meanwhile.
+struct DialogOpen {
+    DialogOpen() { DialogBusy = 1; }
+    ~DialogOpen() { DialogBusy = 0; }
+};
+
+// The indicator chooser, modal.
+bool ChooseWithDialog(TTechForm *chart, int &id)
+{
+    DialogOpen busy;
+    auto *dialog = new TSelIdxDlg(chart);
+    dialog->ShowModal();
+    const bool chosen = dialog->Chosen != 0;
+    id = dialog->ChosenId;
+    delete dialog;
+    return chosen;
+}
+
+} // namespace
+
+// The number dialog of the free periods comes with the order-program bridge's
+// dialogs; until it is attached the free periods are refused (the period stays).
+int (*TTechForm::AskPeriodNumber)(int code) = [](int) { return 0; };
+bool (*TTechForm::ChooseIndicator)(TTechForm *chart, int &id) = ChooseWithDialog;
+
+int TTechForm::TargetObject() const
+{
+    int first = -1;
+    for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects; ++i) {
+        const TIndex *p = Panes[i];
+        if (!p || p->AreaIndex != CurPane)
+            continue;
+        if (first < 0)
+            first = i;
+        if (p->Selection)
+            return i;
+    }
+    return first;
+}
+
+// ---- periods ---------------------------------------------------------------------------------------
+
+void TTechForm::SetPeriod(int code)
+{
+    if (code < 0 || code > 12)
+        return;
+    if (code == Attr.Param && code != 3 && code != 12)
+        return;
+    if (code == 3 || code == 12) {
+        int n = 0;
+        {
+            DialogOpen busy;
+            n = AskPeriodNumber ? AskPeriodNumber(code) : 0;
+        }
+        if (code == 3)
+            n -= n % 5;
+        if (n <= 0) {
+            SyncPeriodButton();
+            return;
+        }
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", n);
+        if (code == 3)
+            Cycmins = n;
+        else
+            Cycdays = n;
+        WritePrivateProfileStringA("Parameter", code == 3 ? "Cycmins" : "Cycdays", text, SettingFile);
+    }
+    Period = code;
+    Attr.Param = code;
+    ResetObjects(code);
+    RepaintChart(this, false);
+    SyncPeriodButton();
+}
+
+void TTechForm::N12Click(TObject *Sender)
+{
+    if (auto *item = dynamic_cast<TMenuItem *>(Sender))
+        SetPeriod(int(item->Tag));
+}
+
+void TTechForm::SyncPeriodButton()
+{
+    const int code = Attr.Param;
+    if (code < 1 || code > 12)
+        return;
+    if (PeriodItems[code])
+        PeriodItems[code]->Checked = true;
+    if (TMFrame *frame = MainFrame())
+        for (TToolButton *button : frame->Cycle)
+            if (button)
+                button->Down = button->Tag == code;
+}
+
+// ---- indicators -------------------------------------------------------------------------------------
+
+void TTechForm::ReplaceIndicator(int id)
+{
+    int t = TargetObject();
+    if (t < 0)
+        t = CurPane >= 0 && CurPane < Attr.ItemCount && CurPane < MaxChartObjects ? CurPane : -1;
+    if (t < 0)
+        return;
+    const KeptState kept = Keep(Panes[t]);
+    int32_t resolved = id;
+    ResolveIndicatorId(resolved, Panes[t] ? Panes[t]->AreaIndex : CurPane);
+    if (!CreateIndex(Panes[t], resolved, Attr.Stock, SecondStock))
+        return;
+    TIndex *p = Panes[t];
+    SetUpObject(p, resolved);
+    if (resolved != IndexIdWrap) {
+        bool wrap = false;
+        for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects; ++i)
+            wrap = wrap || (Panes[i] && Panes[i]->Id == IndexIdWrap);
+        if (!wrap)
+            SecondStock = (SecondStock & ~0xFFu) | 0xFFu;
+    }
+    Attr.Items[t] = resolved;
+    p->StackCount = kept.StackCount;
+    p->StackPos = kept.StackPos;
+    p->Selection = kept.Selection;
+    p->AreaIndex = CurPane;
+    p->Period = uint16_t(Attr.Param);
+    p->ScrollToEnd = 1;
+    p->Compute();
+    if (kept.Have)
+        p->SetViewState(kept.Width, kept.Gap, kept.Visible, kept.First);
+    RepaintChart(this, false);
+}
+
+void TTechForm::N11Click(TObject *)
+{
+    int id = 0;
+    if (ChooseIndicator(this, id))
+        ReplaceIndicator(id);
+}
+
+bool TTechForm::OverlayIndicator(int id)
+{
+    const int n = Attr.ItemCount;
+    if (n >= MaxChartObjects || n < 0)
+        return false;
+    const KeptState base = CurPane >= 0 && CurPane < MaxChartObjects ? Keep(Panes[CurPane]) : KeptState{};
+    if (!CreateIndex(Panes[n], id, Attr.Stock, SecondStock))
+        return false;
+    TIndex *p = Panes[n];
+    SetUpObject(p, id);
+    Attr.ItemCount = n + 1;
+    p->AreaIndex = CurPane;
+    int count = 1;
+    for (int i = 0; i < n; ++i) {
+        TIndex *o = Panes[i];
+        if (!o || o->AreaIndex != CurPane)
+            continue;
+        o->StackCount = uint8_t(o->StackCount + 1);
+        count = o->StackCount;
+    }
+    p->StackCount = uint8_t(count);
+    p->StackPos = uint8_t(count);
+    Attr.Items[n] = id;
+    p->Period = uint16_t(Attr.Param);
+    p->Compute();
+    if (base.Have)
+        p->SetViewState(base.Width, base.Gap, base.Visible, base.First);
+    RepaintChart(this, false);
+    return true;
+}
+
+void TTechForm::N20Click(TObject *)
+{
+    if (Attr.ItemCount >= MaxChartObjects)
+        return;
+    int id = 0;
+    if (ChooseIndicator(this, id))
+        OverlayIndicator(id);
+}
+
+void TTechForm::N3Click(TObject *)
+{
+    const int t = TargetObject();
+    if (t < 0)
+        return;
+    TIndex *old = Panes[t];
+    bool changed = false;
+    {
+        DialogOpen busy;
+        auto *dialog = new TModiPara(this, old, Attr.Param, old->Id);
+        dialog->ShowModal();
+        changed = dialog->Accepted != 0;
+        delete dialog;
+    }
+    if (!changed)
+        return;
+    const KeptState kept = Keep(old);
+    // A formula indicator keeps its parameters in the object: the new object
+    // takes the values the dialog set.
+    float formulaValues[8] = {};
+    int formulaCount = 0;
+    if (auto *formula = dynamic_cast<TScrIndex *>(old)) {
+        formulaCount = std::clamp(formula->ParamCount, 0, 8);
+        for (int i = 0; i < formulaCount; ++i)
+            formulaValues[i] = formula->Descriptors[i].Value;
+    }
+    int32_t id = old->Id;
+    ResolveIndicatorId(id, old->AreaIndex);
+    if (!CreateIndex(Panes[t], id, Attr.Stock, SecondStock))
+        return;
+    TIndex *p = Panes[t];
+    SetUpObject(p, id);
+    if (auto *formula = dynamic_cast<TScrIndex *>(p))
+        for (int i = 0; i < formulaCount && i < formula->ParamCount; ++i)
+            formula->Descriptors[i].Value = formulaValues[i];
+    Attr.Items[t] = id;
+    p->StackCount = kept.StackCount;
+    p->StackPos = kept.StackPos;
+    p->Selection = kept.Selection;
+    p->AreaIndex = CurPane;
+    p->Period = uint16_t(Attr.Param);
+    p->ScrollToEnd = 1;
+    p->Compute();
+    if (kept.Have)
+        p->SetViewState(kept.Width, kept.Gap, kept.Visible, kept.First);
+    RepaintChart(this, false);
+}
+
+void TTechForm::N15Click(TObject *)
+{
+    if (CurPane < 0 || CurPane >= MaxChartObjects || !Panes[CurPane])
+        return;
+    bool changed = false;
+    {
+        DialogOpen busy;
+        changed = EditRefLines(Panes[CurPane]);
+    }
+    if (changed)
+        RepaintChart(this, false);
+}
+
+void TTechForm::EraseIdxClick(TObject *)
+{
+    int c = -1;
+    for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects && c < 0; ++i)
+        if (Panes[i] && Panes[i]->Selection)
+            c = i;
+    if (c < 0)
+        return;
+    TIndex *p = Panes[c];
+    const bool a = p->NoBars || (p->Selection & 2);
+    const bool b = p->NoLines || (p->Selection & 1);
+    if (p->StackCount > 1 && a && b) {
+        for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects; ++i) {
+            TIndex *o = Panes[i];
+            if (i == c || !o || o->AreaIndex != p->AreaIndex)
+                continue;
+            o->StackCount = uint8_t(std::max(o->StackCount - 1, 1));
+            if (o->StackPos > p->StackPos)
+                o->StackPos = uint8_t(o->StackPos - 1);
+        }
+        delete p;
+        const int n = std::min<int>(Attr.ItemCount, MaxChartObjects);
+        for (int i = c; i + 1 < n; ++i) {
+            Panes[i] = Panes[i + 1];
+            Attr.Items[i] = Attr.Items[i + 1];
+        }
+        Panes[n - 1] = nullptr;
+        Attr.ItemCount = n - 1;
+    } else if (!(a && b)) {
+        p->NoBars = a;
+        p->NoLines = b;
+        p->Selection = 0;
+    }
+    RepaintChart(this, false);
+}
+
+void TTechForm::N24Click(TObject *)
+{
+    for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects; ++i) {
+        TIndex *p = Panes[i];
+        if (!p || p->AreaIndex != CurPane)
+            continue;
+        if (p->PriceScale && p->LineCount >= 1 && !p->NoBars)
+            p->NoLines = !p->NoLines;
+        RepaintChart(this, false);
+        return;
+    }
+}
+
+void TTechForm::SetPaneCount(int count)
+{
+    if (count < 1 || count > MaxChartAreas)
+        return;
+    if (CountItems[count])
+        CountItems[count]->Checked = true;
+    PaneCount = count;
+    for (int i = count; i < Attr.ItemCount && i < MaxChartObjects; ++i) {
+        delete Panes[i];
+        Panes[i] = nullptr;
+    }
+    Attr.ItemCount = count;
+    DefaultSplit = 1;
+    ReloadChart(false);
+    RepaintChart(this, false);
+}
+
+void TTechForm::N7Click(TObject *Sender)
+{
+    if (auto *item = dynamic_cast<TMenuItem *>(Sender))
+        SetPaneCount(int(item->Tag));
+}
+
+void TTechForm::N5Click(TObject *Sender)
+{
+    TDrawView::N5Click(Sender);
+    RepaintChart(Sender, true);
+}
+
+void TTechForm::N25Click(TObject *Sender)
+{
+    auto *item = dynamic_cast<TMenuItem *>(Sender);
+    if (!item || item->Tag < 0 || item->Tag > 3)
+        return;
+    for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects; ++i)
+        if (Panes[i])
+            Panes[i]->WeightMode = int32_t(item->Tag);
+    ReloadChart(true);
+    RepaintChart(this, false);
+}
+
+void TTechForm::NLineClick(TObject *)
+{
+    TMFrame *frame = MainFrame();
+    if (frame && frame->LineBtn)
+        frame->LineBtn->Click();
+}
+
+void TTechForm::MinfmClick(TObject *) { PostToPage(WM_PANE_TREND); }
+
+void TTechForm::PopupMenu1Popup(TObject *Sender)
+{
+    const bool grid = DrawGrid1->Visible;
+    Nanaly->Visible = !grid;
+    N6->Visible = !grid;
+    if (!grid && Attr.Param >= 1 && Attr.Param <= 12 && PeriodItems[Attr.Param])
+        PeriodItems[Attr.Param]->Checked = true;
+    EraseIdx->Visible = false;
+    N24->Visible = false;
+    for (int i = 0; i < Attr.ItemCount && i < MaxChartObjects; ++i) {
+        const TIndex *p = Panes[i];
+        if (!p || p->AreaIndex != CurPane)
+            continue;
+        if (p->Selection && (p->StackCount >= 2 || (p->StackCount == 1 && !p->NoBars && !p->NoLines)))
+            EraseIdx->Visible = true;
+        if (p->PriceScale && p->LineCount >= 1 && !p->NoBars)
+            N24->Visible = true;
+    }
+    NWeight->Visible = Look().Kind == 1;
+    if (NWeight->Visible && Panes[0]) {
+        const int mode = std::clamp<int>(Panes[0]->WeightMode, 0, 3);
+        for (int m = 0; m < 4; ++m)
+            WeightItems[m]->Checked = m == mode;
+    }
+    TDrawView::PopupMenu1Popup(Sender);
+}
