@@ -19,20 +19,22 @@ using namespace win;
 
 int TTechForm::StepPeriod(int code, bool forward)
 {
+    // A free period without a usable size (0, or a negative number from the
+    // settings file) is skipped.
     if (forward) {
         code = (code + 1) % 13;
-        if (code == 3 && Cycmins == 0)
+        if (code == 3 && Cycmins <= 0)
             code = 4;
-        if (code == 12 && Cycdays == 0)
+        if (code == 12 && Cycdays <= 0)
             code = 1;
         if (code == 0)
             code = 1;
     } else {
         code -= 1;
-        if (code == 3 && Cycmins == 0)
+        if (code == 3 && Cycmins <= 0)
             code = 2;
         if (code < 1)
-            code = Cycdays == 0 ? 11 : 12;
+            code = Cycdays <= 0 ? 11 : 12;
     }
     return code;
 }

@@ -187,7 +187,8 @@ std::string TTechForm::TitleText() const
 
 void TTechForm::DrawTitle(HDC dc)
 {
-    if (ClientHeight <= ChartTop || !dc)
+    // A window lower than the title row has no title.
+    if (ChartTop <= 0 || ClientHeight <= ChartTop || !dc)
         return;
     const std::string text = TitleText();
     if (text.empty())
