@@ -310,6 +310,10 @@ void TMFrame::OnServerData(WPARAM kind, LPARAM key)
         } else if (type == 20) {
             if ((view == VIEW_KLINE || view == VIEW_TREND) && shown == stock)
                 pane->Notify(view == VIEW_KLINE ? 12 : 11, int32_t(stock), 0, 0);
+        } else if (type == 18) {
+            // The stock's ex-rights events arrived: the K-line charts repaint.
+            if (view == VIEW_KLINE && shown == stock && ViewHooks.KLineCommand)
+                ViewHooks.KLineCommand(pane, KLineRepaint, 1);
         }
         // The charts' quote panel (day statistics) and broker grid (stock information).
         const bool chart = view == VIEW_KLINE || view == VIEW_TREND;

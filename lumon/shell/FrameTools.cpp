@@ -7,6 +7,7 @@
 #include "lumon/core/EToolTip.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/ViewFactory.h"
 #include "platform/forms/TApplication.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TToolBar.h"
@@ -99,6 +100,13 @@ void TMFrame::BuildToolBar()
     for (int i = 0; i < 12; ++i) {
         Cycle[i] = add(periods[i].Caption, i == 11 ? "任意分钟" : nullptr);
         Cycle[i]->Tag = periods[i].Tag;
+        // A period button sets the period of the active K-line chart.
+        Cycle[i]->OnClick = [this](TObject *s) {
+            TMultiViewChild *active = CurrentPage ? CurrentPage->ActivePane : nullptr;
+            auto *button = dynamic_cast<TToolButton *>(s);
+            if (button && active && active->Attr.ViewType == VIEW_KLINE && ViewHooks.KLineCommand)
+                ViewHooks.KLineCommand(active, KLineSetPeriod, int(button->Tag));
+        };
     }
     ToolButton2->OnClick = [this](TObject *s) { ToolButton2Click(s); };
     ToolButton3->OnClick = [this](TObject *s) { ToolButton3Click(s); };

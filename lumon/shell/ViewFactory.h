@@ -58,6 +58,9 @@ struct TViewHooks {
     bool (*LineToolDown)(win::TForm *box, int tool) = nullptr;
     // The frame's keys for a K-line chart (its key handler), Alt held or not.
     void (*KLineKeyDown)(TMultiViewChild *chart, win::WORD key, bool alt) = nullptr;
+    // The K-line chart's commands from the frame (period buttons, server data):
+    // KLineSetPeriod with the period code, KLineRepaint with 1 for a first paint.
+    void (*KLineCommand)(TMultiViewChild *chart, int command, int argument) = nullptr;
     // A quote list's rows in their order and its grid's current row (1 = the
     // first row under the heading).
     void (*ReportRows)(TMultiViewChild *list, std::vector<StockId> &rows, int &gridRow) = nullptr;
@@ -89,3 +92,7 @@ struct TViewHooks {
     void (*ShowPendingNote)(TMultiViewChild *notes, const char *name) = nullptr;
 };
 extern TViewHooks ViewHooks;
+
+// The commands of TViewHooks::KLineCommand.
+constexpr int KLineSetPeriod = 1;
+constexpr int KLineRepaint = 2;

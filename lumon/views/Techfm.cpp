@@ -680,6 +680,17 @@ StockId KLineSecondStock(TMultiViewChild *pane)
     return chart->SecondStock;
 }
 
+void KLineCommand(TMultiViewChild *pane, int command, int argument)
+{
+    TTechForm *chart = AsKLineChart(pane);
+    if (!chart)
+        return;
+    if (command == KLineSetPeriod)
+        chart->SetPeriod(argument);
+    else if (command == KLineRepaint)
+        chart->RepaintChart(chart, argument != 0);
+}
+
 TMultiViewChild *MakeTechForm(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)
 {
     return new TTechForm(page, node, attr);
@@ -693,6 +704,7 @@ void RegisterKLineChart()
     InstallDrawViewHooks();
     ViewHooks.SecondStock = KLineSecondStock;
     ViewHooks.KLineKeyDown = KLineKeyDown;
+    ViewHooks.KLineCommand = KLineCommand;
     if (ViewHooks.ChartKeyDown != KLineScrollKey)
         OtherChartKeyDown = ViewHooks.ChartKeyDown;
     ViewHooks.ChartKeyDown = KLineScrollKey;

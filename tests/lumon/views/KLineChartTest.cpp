@@ -219,6 +219,35 @@ TEST_F(KLineTest, FrameRowsReachTheCharts)
     EXPECT_LT(Price(chart)->FirstVisible, first);
 }
 
+TEST_F(KLineTest, PeriodButtonsAndWeightAnswersOfTheFrame)
+{
+    StartQuiet();
+    const StockId stock = Stock(0, "600000");
+    TTechForm *chart = AddChart(stock);
+    ASSERT_NE(chart, nullptr);
+    chart->Activate();
+    TToolButton *week = nullptr;
+    for (TToolButton *b : frame->Cycle)
+        if (b->Tag == 9)
+            week = b;
+    ASSERT_NE(week, nullptr);
+    week->Click();
+    EXPECT_EQ(int(chart->Attr.Param), 9);
+    EXPECT_EQ(Price(chart)->Period, 9);
+    EXPECT_TRUE(week->Down);
+    // The stock's weight answer repaints the chart over whatever the window showed.
+    const std::vector<COLORREF> shown = Picture(chart);
+    HDC dc = GetDC(chart->Handle);
+    RECT spot{100, 100, 140, 140};
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    FillRect(dc, &spot, brush);
+    DeleteObject(brush);
+    ReleaseDC(chart->Handle, dc);
+    EXPECT_NE(Picture(chart), shown);
+    frame->OnServerData(WPARAM(18 << 16), LPARAM(uint32_t(stock)));
+    EXPECT_EQ(Picture(chart), shown);
+}
+
 // ---- keys ------------------------------------------------------------------------------------------------
 
 TEST_F(KLineTest, PeriodSteppingSkipsFreePeriodsWithoutASize)
