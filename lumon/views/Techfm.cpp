@@ -371,9 +371,15 @@ void TTechForm::RebuildPanes()
         if (id == 0 && i < MaxChartAreas)
             id = DefaultAreaIds[i];
         ResolveIndicatorId(id, i);
+        if (!CreateIndex(Panes[i], id, Attr.Stock, SecondStock)) {
+            // An id no indicator has (a page file from elsewhere) gives the
+            // area's default indicator.
+            if (i >= MaxChartAreas || id == DefaultAreaIds[i] ||
+                !CreateIndex(Panes[i], DefaultAreaIds[i], Attr.Stock, SecondStock))
+                continue;
+            id = DefaultAreaIds[i];
+        }
         Attr.Items[i] = id;
-        if (!CreateIndex(Panes[i], id, Attr.Stock, SecondStock))
-            continue;
         TIndex *p = Panes[i];
         SetUpObject(p, id);
         if (i < PaneCount) {
@@ -469,7 +475,7 @@ int TTechForm::Notify(int code, int a, int b, intptr_t c)
         return 0;
     }
     case kShowStock: {
-        if (SameStock(id) && StockClass(id) == StockClass(Attr.Stock))
+        if (SameStock(id))
             return 0;
         if (!BrowseMoved)
             ReleaseBrowseList();

@@ -771,10 +771,9 @@ TEST_F(KLineTest, BadViewStatesOpenWithDefaults)
         framefixture::App().ProcessMessages();
         EXPECT_EQ(view->PaneCount, c.panes) << c.count;
         EXPECT_EQ(int(view->Attr.Param), c.period) << c.param;
-        if (c.id0 != 9999) {
-            ASSERT_NE(view->Panes[0], nullptr) << c.count << " " << c.param << " " << c.id0;
-            EXPECT_EQ(view->Panes[0]->Id, c.firstId);
-        }
+        ASSERT_NE(view->Panes[0], nullptr) << c.count << " " << c.param << " " << c.id0;
+        EXPECT_EQ(view->Panes[0]->Id, c.firstId);
+        EXPECT_EQ(int32_t(view->Attr.Items[0]), c.firstId);
         view->RepaintChart(view, true);
     }
 }

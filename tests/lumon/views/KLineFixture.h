@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lumon/core/DataPool.h"
 #include "lumon/core/MarketData.h"
 #include "lumon/formula/TIndex.h"
 #include "lumon/shell/MFrame.h"
@@ -65,6 +66,9 @@ protected:
         RegisterViewMaker(VIEW_REPORT, framefixture::MakeFrameTestView);
         RegisterKLineChart();
         TTechForm::ResetReloadThrottle();
+        // The bar caches live for the process: each test starts as a new
+        // program does, with none.
+        ClearDataCaches();
     }
     void TearDown() override
     {
