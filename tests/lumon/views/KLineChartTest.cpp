@@ -795,3 +795,43 @@ TEST_F(KLineTest, BadFreePeriodSettingsOpenTheChart)
 }
 
 } // namespace
+
+namespace {
+
+// The start page of the maker's installation holds a K-line chart: it shows its
+// stock's bars (the picture is kept for a person to look at).
+TEST_F(KLineTest, TheStartPagesChart)
+{
+    StartOffline();
+    ASSERT_EQ(frame->StartAborted, 0);
+    frame->FormShow(frame);
+    frame->Timer1->Enabled = false;
+    frame->Timer2->Enabled = false;
+    frame->SetBounds(0, 0, 1600, 1000);
+    framefixture::App().ProcessMessages();
+    ASSERT_NE(frame->CurrentPage, nullptr);
+    auto *chart = dynamic_cast<TTechForm *>(frame->CurrentPage->FindPaneByType(VIEW_KLINE, 1));
+    ASSERT_NE(chart, nullptr);
+    if (!chart->Drawn)
+        chart->Perform(WM_PANE_FIRST_SHOW, 0, 0);
+    framefixture::App().ProcessMessages();
+    chart->RepaintChart(chart, true);
+    ASSERT_NE(chart->Panes[0], nullptr);
+    EXPECT_EQ(chart->PaneCount, 3);
+    HDC dc = GetDC(chart->Handle);
+    SaveDCToPng(dc, "start-page-kline.png");
+    ReleaseDC(chart->Handle, dc);
+    // The quote block and the cross-hair with its tags at a bar of the price pane.
+    const RECT &r = chart->PaneRects[0];
+    chart->FormMouseMove(chart, TShiftState(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Key(chart, VK_RETURN);
+    EXPECT_TRUE(chart->Panel2->Visible);
+    chart->FormMouseMove(chart, TShiftState(), (r.left + r.right) / 2 + 9, (r.top + r.bottom) / 2 + 20);
+    EXPECT_NE(Caption(chart->Values[3]), "------");
+    framefixture::App().ProcessMessages();
+    dc = GetDC(chart->Handle);
+    SaveDCToPng(dc, "start-page-kline-cross.png");
+    ReleaseDC(chart->Handle, dc);
+}
+
+} // namespace
