@@ -212,8 +212,7 @@ void TTechForm::BuildChartMenu()
 {
     TMenuItem *root = PopupMenu1->Items;
     N29 = NewItem(this, root, "跨品种分析");
-    // The cross-variety chooser is attached when the order-program bridge's
-    // dialogs are there; the item stays without a command until then.
+    N29->OnClick = [this](TObject *s) { N29Click(s); };
     NLine = NewItem(this, root, "画线工具");
     NLine->OnClick = [this](TObject *s) { NLineClick(s); };
     N11->Enabled = true;

@@ -91,6 +91,7 @@ public:
     void N7Click(win::TObject *Sender);
     void N5Click(win::TObject *Sender);
     void N25Click(win::TObject *Sender);
+    void N29Click(win::TObject *Sender);
     void NLineClick(win::TObject *Sender);
     void MinfmClick(win::TObject *Sender);
     void PopupMenu1Popup(win::TObject *Sender);

@@ -4,6 +4,8 @@
 // tool buttons of the same meaning call the same handlers on the active chart.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "lumon/core/DataIO.h"
 #include "lumon/core/MarketData.h"
@@ -12,12 +14,18 @@
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/TIndex.h"
 #include "lumon/formula/TScrIndex.h"
+#include "lumon/shell/InputNumber.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/shell/SelWrap.h"
 #include "lumon/views/Selindex.h"
 #include "lumon/views/Setpara.h"
 #include "lumon/views/Setrefl.h"
 #include "lumon/views/Techfm.h"
+#include "platform/forms/TButton.h"
 #include "platform/forms/TDrawGrid.h"
+#include "platform/forms/TEdit.h"
+#include "platform/forms/TLabel.h"
+#include "platform/forms/TRadioButton.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TToolButton.h"
 #include "platform/win/Profile.h"
@@ -65,11 +73,25 @@ bool ChooseWithDialog(TTechForm *chart, int &id)
     return chosen;
 }
 
+// The number dialog of the free periods: minutes (code 3) or days; 0 when it is
+// cancelled or left empty. The text counts as far as it is a number.
+int AskWithDialog(int code)
+{
+    TInputNumberDlg dialog(MainFrame());
+    dialog.Caption = code == 3 ? "任意分钟技术分析" : "任意天技术分析";
+    dialog.Label1->Caption = code == 3 ? "请输入分钟数(5的倍数):" : "请输入天数:";
+    if (dialog.ShowModal() != mrOk)
+        return 0;
+    const std::string text = AnsiString(dialog.Edit_Day->Text).c_str();
+    if (text.empty())
+        return 0;
+    const long n = std::strtol(text.c_str(), nullptr, 10);
+    return n > 0 && n < 100000 ? int(n) : 0;
+}
+
 } // namespace
 
-// The number dialog of the free periods comes with the order-program bridge's
-// dialogs; until it is attached the free periods are refused (the period stays).
-int (*TTechForm::AskPeriodNumber)(int code) = [](int) { return 0; };
+int (*TTechForm::AskPeriodNumber)(int code) = AskWithDialog;
 bool (*TTechForm::ChooseIndicator)(TTechForm *chart, int &id) = ChooseWithDialog;
 
 int TTechForm::TargetObject() const
@@ -373,6 +395,24 @@ void TTechForm::N25Click(TObject *Sender)
             Panes[i]->WeightMode = int32_t(item->Tag);
     ReloadChart(true);
     RepaintChart(this, false);
+}
+
+void TTechForm::N29Click(TObject *)
+{
+    bool chosen = false;
+    {
+        DialogOpen busy;
+        TSelStockDlg1 dialog(this);
+        chosen = dialog.ShowModal() == mrOk && dialog.ChosenStock != 0;
+        if (chosen) {
+            SecondStock = dialog.ChosenStock;
+            WrapPriceField = dialog.RadioButton8->Checked ? 0 : 3;
+            WrapMode = dialog.RadioButton1->Checked ? 0 : dialog.RadioButton3->Checked ? 1 : 2;
+            WrapOption = dialog.RadioButton5->Checked ? 1 : 0;
+        }
+    }
+    if (chosen)
+        ReplaceIndicator(IndexIdWrap);
 }
 
 void TTechForm::NLineClick(TObject *)

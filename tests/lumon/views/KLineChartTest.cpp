@@ -9,8 +9,13 @@
 #include "lumon/core/Alarm.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexSupport.h"
+#include "lumon/shell/InputNumber.h"
+#include "lumon/shell/SelWrap.h"
 #include "lumon/shell/BrowseList.h"
+#include "platform/forms/TButton.h"
 #include "platform/forms/TDrawGrid.h"
+#include "platform/forms/TEdit.h"
+#include "platform/forms/TRadioButton.h"
 #include "platform/forms/TLabel.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPanel.h"
@@ -20,6 +25,8 @@
 #include "platform/win/Cursor.h"
 #include "platform/win/Profile.h"
 #include "tests/lumon/views/KLineFixture.h"
+#include "tests/support/FormOfWindow.h"
+#include "tests/support/ModalScript.h"
 
 using namespace win;
 using namespace klinefixture;
@@ -832,6 +839,67 @@ TEST_F(KLineTest, TheStartPagesChart)
     dc = GetDC(chart->Handle);
     SaveDCToPng(dc, "start-page-kline-cross.png");
     ReleaseDC(chart->Handle, dc);
+}
+
+} // namespace
+
+namespace {
+
+// The number dialog asks for the days of the free day period; the cross-variety
+// chooser gives the spread chart its second stock, whose history then reaches
+// the chart.
+TEST_F(KLineTest, FreeDaysAndCrossVarietyThroughTheirDialogs)
+{
+    StartQuiet();
+    const StockId stock = Stock(0, "600000"), second = Stock(0, "600036");
+    TTechForm *chart = AddChart(stock);
+    ASSERT_NE(chart, nullptr);
+    {
+        testsupport::ModalScript script("任意天技术分析", [](HWND h) {
+            auto *dialog = dynamic_cast<TInputNumberDlg *>(testsupport::FormOfWindow(h));
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(std::string(AnsiString(dialog->Label1->Caption).c_str()), "请输入天数:");
+            dialog->Edit_Day->Text = "20";
+            dialog->Button1->Click();
+        });
+        chart->SetPeriod(12);
+    }
+    EXPECT_EQ(int(chart->Attr.Param), 12);
+    EXPECT_EQ(Cycdays, 20);
+    EXPECT_EQ(Setting("Parameter", "Cycdays"), "20");
+    {
+        testsupport::ModalScript script("任意分钟技术分析", [](HWND h) {
+            auto *dialog = dynamic_cast<TInputNumberDlg *>(testsupport::FormOfWindow(h));
+            ASSERT_NE(dialog, nullptr);
+            dialog->Button2->Click();
+        });
+        chart->SetPeriod(3);
+    }
+    EXPECT_EQ(int(chart->Attr.Param), 12) << "cancelled: the period stays";
+
+    chart->CurPane = 1;
+    {
+        testsupport::ModalScript script("跨品种分析选择", [&](HWND h) {
+            auto *dialog = dynamic_cast<TSelStockDlg1 *>(testsupport::FormOfWindow(h, {chart}));
+            ASSERT_NE(dialog, nullptr);
+            dialog->ChosenStock = second;
+            dialog->RadioButton2->Checked = true;
+            dialog->RadioButton3->Checked = true;
+            dialog->Button1->Click();
+        });
+        chart->N29Click(chart->N29);
+    }
+    EXPECT_EQ(StockId(chart->SecondStock), second);
+    ASSERT_NE(chart->Panes[1], nullptr);
+    EXPECT_EQ(chart->Panes[1]->Id, 601);
+    EXPECT_EQ(chart->WrapMode, 1);
+    EXPECT_EQ(ViewHooks.SecondStock(chart), second);
+    const int arrivals = chart->HistoryArrivals;
+    frame->OnServerData(WPARAM(12 << 16 | 8), LPARAM(uint32_t(second)));
+    EXPECT_EQ(chart->HistoryArrivals, arrivals + 1);
+    // Another indicator in its place: no second stock any more.
+    chart->ReplaceIndicator(322);
+    EXPECT_EQ(ViewHooks.SecondStock(chart), 0u);
 }
 
 } // namespace

@@ -63,6 +63,7 @@ protected:
     void SetUp() override
     {
         FrameTest::SetUp();
+        DefaultAsk = TTechForm::AskPeriodNumber;
         RegisterViewMaker(VIEW_REPORT, framefixture::MakeFrameTestView);
         RegisterKLineChart();
         TTechForm::ResetReloadThrottle();
@@ -75,7 +76,7 @@ protected:
         FrameTest::TearDown();
         ClearViewMakers();
         ViewHooks = TViewHooks{};
-        TTechForm::AskPeriodNumber = [](int) { return 0; };
+        TTechForm::AskPeriodNumber = DefaultAsk;
     }
     void StartQuiet()
     {
@@ -119,6 +120,7 @@ protected:
     }
 
     TMultiViewMain *page = nullptr;
+    int (*DefaultAsk)(int) = nullptr;
 };
 
 } // namespace klinefixture
