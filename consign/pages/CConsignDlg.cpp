@@ -84,6 +84,7 @@ CConsignDlg::CConsignDlg(LPCSTR caption, CWnd *pParent, UINT selectPage)
     m_OrderPage.m_pPreOrderPage = &m_PreOrderPage;
     m_OrderPage.m_pOrdersPage = &m_QOrderPage;
     m_QOrderPage.m_pOrderPage = &m_OrderPage;
+    m_QContractPage.m_pOrderPage = &m_OrderPage;
 }
 
 CConsignDlg::~CConsignDlg()
@@ -423,6 +424,10 @@ BOOL CConsignDlg::PreTranslateMessage(MSG *pMsg)
         }
         if (key == VK_DIVIDE || key == VK_OEM_2) {
             RefreshCurrentPage();
+            return TRUE;
+        }
+        if (key == VK_SUBTRACT && active == 1) {
+            m_QOrderPage.CancelByNumber();
             return TRUE;
         }
         if (key >= VK_F1 && key <= VK_F9) {
@@ -768,6 +773,7 @@ void CConsignDlg::CloseSheet()
     m_OtherPage.TakeOptions();
     m_OtherPage.SaveOptions();
     m_QOrderPage.SaveFilters();
+    m_QDealPage.SaveMerge();
     DestroyWindow();
 }
 
@@ -784,15 +790,36 @@ void CConsignDlg::SaveListLayouts()
         SaveListLayout(SettingsPath, "PreOrder", m_PreOrderPage.m_List, order, CPreOrderPage::COLUMNS);
     if (m_BatchPage.m_MemberList.m_hWnd)
         SaveListLayout(SettingsPath, "Plsz", m_BatchPage.m_MemberList, order, CPLSZDlg::COLUMNS);
+    const struct {
+        const char *name;
+        CListCtrl &list;
+        int columns;
+    } queries[] = {
+        {"QOrder", m_QOrderPage.m_List, CQOrderPage::COLUMNS},
+        {"QDeal", m_QDealPage.m_List, CQDealPage::COLUMNS},
+        {"QFund", m_QFundPage.m_List, CQFundPage::COLUMNS},
+        {"QContract", m_QContractPage.m_List, CQContractPage::COLUMNS},
+    };
+    for (const auto &q : queries)
+        if (q.list.m_hWnd)
+            SaveListLayout(SettingsPath, q.name, q.list, order, q.columns);
 }
 
 void CConsignDlg::RefreshList(SessionList list)
 {
     switch (list) {
     case SessionList::orders:
+        m_QOrderPage.RefreshList();
         m_OrderPage.RefreshOrderList();
-        if (m_StatusButton.m_hWnd)
-            m_StatusButton.EnableWindow(TRUE);
+        break;
+    case SessionList::deals:
+        m_QDealPage.RefreshList();
+        break;
+    case SessionList::funds:
+        m_QFundPage.RefreshList();
+        break;
+    case SessionList::contracts:
+        m_QContractPage.RefreshList();
         break;
     case SessionList::batchGroups:
         m_BatchPage.RefreshGroups();
@@ -800,31 +827,36 @@ void CConsignDlg::RefreshList(SessionList list)
     default:
         break;
     }
+    // The answer is complete: the status button may ask again.
+    if (m_StatusButton.m_hWnd)
+        m_StatusButton.EnableWindow(TRUE);
 }
 
 void CConsignDlg::OnOrderAnswer(const COrderRecord &order)
 {
-    AddAcceptedOrder(order);
+    m_QOrderPage.OnOrderAnswer(order);
     m_OrderPage.RefreshOrderList();
 }
 
 void CConsignDlg::OnOrderRejected(const COrderRecord &order, LPCSTR text)
 {
-    AddRejectedOrder(order, text);
+    m_QOrderPage.OnOrderRejected(order, text);
     m_OrderPage.RefreshOrderList();
 }
 
 void CConsignDlg::OnCancelReport(const COrderRecord &order)
 {
-    if (ApplyCancelReport(order))
+    if (m_QOrderPage.OnCancelReport(order))
         m_OrderPage.OnCancelReport(order);
 }
 
 void CConsignDlg::OnDealReport(BYTE *record)
 {
-    // The order list first: it writes the order's new status into the report.
-    if (ApplyDealReport(record))
+    // The orders page first: it writes the order's new status into the report,
+    // which the deals page reads.
+    if (m_QOrderPage.OnDealReport(record))
         m_OrderPage.OnDealReport(record);
+    m_QDealPage.OnDealReport(record);
 }
 
 void CConsignDlg::AddFailedBatchOrder(const COrderRecord &order)

@@ -17,6 +17,7 @@
 #include "consign/pages/OrderWords.h"
 #include "consign/pages/PageTemplates.h"
 #include "consign/pages/PreOrderStore.h"
+#include "consign/pages/QueryList.h"
 #include "consign/pages/SheetStatus.h"
 #include "consign/session/ConsignState.h"
 #include "platform/appframe/CColorDialog.h"
@@ -165,21 +166,12 @@ BOOL COrderPage::OnInitDialog()
     UpdateHedgeFlag();
 
     m_OrderList.SetExtendedStyle(m_OrderList.GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    struct Column {
-        const char *title;
-        int format, width;
-    };
-    static const Column columns[] = {
-        {"委托号", LVCFMT_RIGHT, 100}, {"客户号", LVCFMT_LEFT, 100},   {"合约号", LVCFMT_LEFT, 100},
-        {"委托状态", LVCFMT_LEFT, 120}, {"方向", LVCFMT_LEFT, 60},     {"开平", LVCFMT_LEFT, 60},
-        {"数量", LVCFMT_RIGHT, 100},   {"委托价", LVCFMT_RIGHT, 100}, {"系统号", LVCFMT_LEFT, 100},
-        {"交易编码", LVCFMT_LEFT, 100}, {"备注", LVCFMT_LEFT, 100},
-    };
-    constexpr int count = static_cast<int>(std::size(columns));
+    constexpr int count = static_cast<int>(std::size(OrderColumns));
     int order[count], widths[count];
     ReadListLayout(SettingsPath, "QOrder", order, widths, count);
     for (int i = 0; i < count; ++i)
-        m_OrderList.InsertColumn(i, columns[i].title, columns[i].format, widths[i] == -1 ? columns[i].width : widths[i]);
+        m_OrderList.InsertColumn(i, OrderColumns[i].title, OrderColumns[i].format,
+                                 widths[i] == -1 ? OrderColumns[i].width : widths[i]);
     m_OrderList.SetColumnOrderArray(count, order);
 
     ShowCustomerField();
@@ -933,37 +925,6 @@ bool COrderPage::SendCommandLineOrder(const CCmdLineOrder &record)
     return true;
 }
 
-void COrderPage::AddOrderRow(const BYTE *record, const char *status, const char *remark, bool select)
-{
-    namespace F = OrderQueryField;
-    const int row = m_OrderList.GetItemCount();
-    char text[64];
-    std::snprintf(text, sizeof text, "%d", RecordNumber(record, F::number));
-    m_OrderList.InsertItem(row, text);
-    auto field = [record](int at, size_t width) {
-        return FieldText(reinterpret_cast<const char *>(record + at), width);
-    };
-    m_OrderList.SetItemText(row, 1, field(F::customer, 10));
-    m_OrderList.SetItemText(row, 2, field(F::contract, 10));
-    m_OrderList.SetItemText(row, 3, status);
-    m_OrderList.SetItemText(row, 4, DirectionLetterWord(static_cast<char>(record[F::direction])));
-    m_OrderList.SetItemText(row, 5, OpenCloseLetterWord(static_cast<char>(record[F::openClose]),
-                                                        static_cast<char>(record[F::closeToday])));
-    std::snprintf(text, sizeof text, "%d:%d", RecordNumber(record, F::volume), RecordNumber(record, F::remaining));
-    m_OrderList.SetItemText(row, 6, text);
-    m_OrderList.SetItemText(row, 7, field(F::price, 8));
-    const CString system = field(F::system, 10);
-    if (!system.IsEmpty())
-        m_OrderList.SetItemText(row, 8, system);
-    m_OrderList.SetItemText(row, 9, field(F::tradeCode, 188 - F::tradeCode));
-    if (remark)
-        m_OrderList.SetItemText(row, 10, remark);
-    m_OrderList.SetItemData(row, reinterpret_cast<DWORD_PTR>(record));
-    if (select)
-        m_OrderList.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    m_OrderList.EnsureVisible(row, FALSE);
-}
-
 void COrderPage::RefreshOrderList()
 {
     if (!m_OrderList.m_hWnd)
@@ -974,7 +935,7 @@ void COrderPage::RefreshOrderList()
     const bool cancelled = m_pOrdersPage && m_pOrdersPage->m_bShowCancelled;
     if (m_pOrdersPage && m_pOrdersPage->m_bShowErrors)
         for (const CRejectedOrderRecord &r : RejectedOrderList)
-            AddOrderRow(r.data, "错误委托", FieldText(reinterpret_cast<const char *>(r.data + F::errorText), 444 - F::errorText),
+            AddOrderRow(m_OrderList, r.data, "错误委托", FieldText(reinterpret_cast<const char *>(r.data + F::errorText), 444 - F::errorText),
                         false);
     for (const COrderQueryRecord &r : OrderList) {
         const char status = static_cast<char>(r.data[F::status]);
@@ -982,21 +943,11 @@ void COrderPage::RefreshOrderList()
             continue;
         if ((status == 'd' || status == 'm' || status == 'q') && !cancelled)
             continue;
-        AddOrderRow(r.data,
+        AddOrderRow(m_OrderList, r.data,
                     StatusWord(status, static_cast<uint32_t>(RecordNumber(r.data, F::dealt)),
                                static_cast<uint32_t>(RecordNumber(r.data, F::volume))),
                     nullptr, true);
     }
-}
-
-int COrderPage::FindRow(int32_t orderNumber) const
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", orderNumber);
-    for (int row = 0; row < m_OrderList.GetItemCount(); ++row)
-        if (m_OrderList.GetItemText(row, 0) == text)
-            return row;
-    return -1;
 }
 
 void COrderPage::OnDealReport(BYTE *report)
@@ -1004,7 +955,7 @@ void COrderPage::OnDealReport(BYTE *report)
     if (!m_OrderList.m_hWnd)
         return;
     namespace F = OrderQueryField;
-    const int row = FindRow(RecordNumber(report, 68));
+    const int row = FindNumberRow(m_OrderList, 0, RecordNumber(report, 68));
     if (row < 0)
         return;
     const auto *order = reinterpret_cast<const BYTE *>(m_OrderList.GetItemData(row));
@@ -1016,16 +967,14 @@ void COrderPage::OnDealReport(BYTE *report)
         return;
     }
     m_OrderList.SetItemText(row, 3, StatusWord(status, 0, 0));
-    char text[32];
-    std::snprintf(text, sizeof text, "%d:%d", RecordNumber(order, F::volume), RecordNumber(order, F::remaining));
-    m_OrderList.SetItemText(row, 6, text);
+    m_OrderList.SetItemText(row, 6, OrderVolumeText(order));
 }
 
 void COrderPage::OnCancelReport(const COrderRecord &report)
 {
     if (!m_OrderList.m_hWnd)
         return;
-    const int row = FindRow(report.orderNumber);
+    const int row = FindNumberRow(m_OrderList, 0, report.orderNumber);
     if (row < 0)
         return;
     const char status = report.status;

@@ -120,8 +120,6 @@ private:
     void ClearAfterOrder(bool preOrder);
     void FocusField(int id, bool selectAll = true);
     int RowOf(int controlId) const;
-    void AddOrderRow(const win::BYTE *record, const char *status, const char *remark, bool select);
-    int FindRow(int32_t orderNumber) const;
     void SetQuoteTexts(const char *texts[6]);
     bool changingContract_ = false;
     bool inKillFocus_ = false;
