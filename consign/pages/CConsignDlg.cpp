@@ -85,6 +85,7 @@ CConsignDlg::CConsignDlg(LPCSTR caption, CWnd *pParent, UINT selectPage)
     m_OrderPage.m_pOrdersPage = &m_QOrderPage;
     m_QOrderPage.m_pOrderPage = &m_OrderPage;
     m_QContractPage.m_pOrderPage = &m_OrderPage;
+    m_QPositionPage.m_pOrderPage = &m_OrderPage;
 }
 
 CConsignDlg::~CConsignDlg()
@@ -798,6 +799,7 @@ void CConsignDlg::SaveListLayouts()
         {"QOrder", m_QOrderPage.m_List, CQOrderPage::COLUMNS},
         {"QDeal", m_QDealPage.m_List, CQDealPage::COLUMNS},
         {"QFund", m_QFundPage.m_List, CQFundPage::COLUMNS},
+        {"QPosition", m_QPositionPage.m_List, CQPositionPage::COLUMNS},
         {"QContract", m_QContractPage.m_List, CQContractPage::COLUMNS},
     };
     for (const auto &q : queries)
@@ -820,6 +822,9 @@ void CConsignDlg::RefreshList(SessionList list)
         break;
     case SessionList::contracts:
         m_QContractPage.RefreshList();
+        break;
+    case SessionList::positions:
+        m_QPositionPage.RefreshList();
         break;
     case SessionList::batchGroups:
         m_BatchPage.RefreshGroups();

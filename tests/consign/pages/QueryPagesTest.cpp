@@ -350,9 +350,9 @@ TEST_F(QueryPagesTest, DealsMergeByOrderAndPrice)
 
 TEST_F(QueryPagesTest, FundsAndContractsFromTheGateway)
 {
+    Open();
     WritePrivateProfileStringA("Variety key", "0", "m", settings.c_str());
     WritePrivateProfileStringA("Variety name", "0", "豆粕", settings.c_str());
-    Open();
     Show(4);
     ASSERT_TRUE(TheTradeSession().QueryFunds());
     ASSERT_TRUE(PumpUntil([&] { return sheet->m_QFundPage.m_List.GetItemCount() == 3; }));
@@ -382,6 +382,83 @@ TEST_F(QueryPagesTest, FundsAndContractsFromTheGateway)
     EXPECT_EQ(sheet->GetActiveIndex(), 0);
     EXPECT_EQ(Text(Page(), 1012), "m2601");
     EXPECT_EQ(Text(Page(), 1025), "豆粕");
+}
+
+} // namespace
+
+namespace {
+
+class PositionPageTest : public QueryPagesTest {};
+
+TEST_F(PositionPageTest, DoubleClickOnAVolumeFillsTheClosingOrder)
+{
+    Open();
+    WritePrivateProfileStringA("Variety key", "0", "m", settings.c_str());
+    WritePrivateProfileStringA("Variety name", "0", "豆粕", settings.c_str());
+    // Three more lots of m2601 sold to open and dealt today.
+    Page().m_DirectionBox.SetCurSel(1);
+    Page().UpdateDirectionFlag();
+    const int32_t sold = PlaceOrder("10000001", "m2601", "3", "3500");
+    ASSERT_GT(sold, 0);
+    GatewayCommand(gateway.ControlPort(), "{\"cmd\": \"deal\", \"order\": " + std::to_string(sold) + "}");
+    ASSERT_TRUE(PumpUntil([&] { return !DealList.empty() || RecordNumber(OrderList.back().data, F::remaining) == 0; }));
+    Show(3);
+    CQPositionPage &positions = sheet->m_QPositionPage;
+    ASSERT_TRUE(TheTradeSession().QueryPositions());
+    // The day's seed deal sold 2 lots of it already: 5 today, 15 in all.
+    int row = -1;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (int i = 0; i < positions.m_List.GetItemCount(); ++i)
+            if (positions.m_List.GetItemText(i, 0) == "10000001" && positions.m_List.GetItemText(i, 1) == "m2601")
+                row = i;
+        return row >= 0 && positions.m_List.GetItemText(row, 7) == "5";
+    }));
+    EXPECT_EQ(positions.m_List.GetItemText(row, 2), "投机");
+    EXPECT_EQ(positions.m_List.GetItemText(row, 6), "15");
+    KeepPicture("positions-page.png");
+
+    // The totals row, a volume of 0 and 买均价 do nothing.
+    const int totals = RowOf(positions.m_List, 0, "{合计}");
+    struct Inert {
+        int row, column;
+    } inert[] = {{totals, 3}, {row, 4}, {row, 5}, {row, 9}, {-1, 3}};
+    for (const Inert &i : inert) {
+        positions.MakeClosingOrder(i.row, i.column);
+        EXPECT_EQ(sheet->GetActiveIndex(), 3) << i.row << "," << i.column;
+    }
+
+    Page().SetDlgItemText(1005, "");
+    Page().SetDlgItemText(1012, "");
+    positions.MakeClosingOrder(row, 7);
+    EXPECT_EQ(sheet->GetActiveIndex(), 0);
+    EXPECT_EQ(Page().m_DirectionBox.GetCurSel(), 0);
+    EXPECT_EQ(Text(Page(), 1004), "5");
+    EXPECT_EQ(Page().m_OpenCloseBox.GetCurSel(), 1) << "平今";
+    EXPECT_EQ(Page().m_HedgeBox.GetCurSel(), 0) << "投机";
+    EXPECT_EQ(Text(Page(), 1011), "10000001");
+    EXPECT_EQ(Text(Page(), 1012), "m2601");
+    EXPECT_EQ(Text(Page(), 1025), "豆粕");
+    ASSERT_EQ(Page().m_TradeCodeBox.GetCount(), 1);
+    CString code;
+    Page().m_TradeCodeBox.GetLBText(0, code);
+    EXPECT_EQ(code, "01000001");
+    EXPECT_EQ(Page().m_Order.flags, 0x09) << "buy, close today, speculation";
+    CWnd *focus = CWnd::GetFocus();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus->GetDlgCtrlID(), 1004);
+    EXPECT_EQ(static_cast<DWORD>(Page().SendDlgItemMessage(1004, EM_GETSEL)), MAKELONG(0, 1));
+    // The next quote puts the ask into the price.
+    ASSERT_TRUE(PumpUntil([&] { return !Text(Page(), 1005).IsEmpty(); }));
+    EXPECT_EQ(Text(Page(), 1005), Text(Page(), 1155));
+
+    // A header click sorts the volumes.
+    const int before = PositionSortDirection;
+    PositionSortDirection = 1; // as at start: the first click sorts numbers upwards
+    Notify(positions, positions.m_List, LVN_COLUMNCLICK, 6);
+    const std::vector<std::string> volumes = Column(positions.m_List, 6);
+    EXPECT_TRUE(std::is_sorted(volumes.begin(), volumes.end(),
+                               [](const std::string &a, const std::string &b) { return std::stoi(a) < std::stoi(b); }));
+    PositionSortDirection = before;
 }
 
 } // namespace
