@@ -1,5 +1,6 @@
 #include "consign/pages/CConsignDlg.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -578,8 +579,26 @@ void CConsignDlg::Reconnect()
     Log("重连成功");
     m_OrderPage.m_TradeCodeBox.ResetContent();
     session.QueryContracts();
-    if (ClientMode != 7)
+    if (ClientMode != 7) {
         session.QueryClients(false);
+    } else {
+        // A customer trades for himself only: the customer list is his own
+        // account, and so is the order page's customer.
+        ClientList.clear();
+        CClientRecord own{};
+        const int length = LoginAccount.GetLength();
+        std::memcpy(own.customer, static_cast<LPCSTR>(LoginAccount), std::min<size_t>(length, sizeof own.customer));
+        std::memcpy(own.code, static_cast<LPCSTR>(LoginAccount), std::min<size_t>(length, sizeof own.code));
+        std::memcpy(own.code2, static_cast<LPCSTR>(LoginAccount), std::min<size_t>(length, sizeof own.code2));
+        ClientList.push_back(own);
+        if (m_OrderPage.m_hWnd) {
+            m_OrderPage.SetDlgItemText(1011, LoginAccount);
+            std::memset(m_OrderPage.m_Order.customer, 0, sizeof m_OrderPage.m_Order.customer);
+            std::memcpy(m_OrderPage.m_Order.customer, static_cast<LPCSTR>(LoginAccount),
+                        std::min<size_t>(length, sizeof m_OrderPage.m_Order.customer));
+            m_OrderPage.UpdateData(FALSE);
+        }
+    }
     session.QueryOrders();
     session.QueryDeals();
     session.QueryFunds();

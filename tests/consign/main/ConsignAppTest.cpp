@@ -553,3 +553,33 @@ TEST_F(ConsignAppTest, EnterLooksTheCustomerUp)
     }
     ClientList.clear();
 }
+
+TEST_F(ConsignAppTest, ReconnectionInClientModeTakesTheAccountAsTheOnlyCustomer)
+{
+    WriteSettings(1, 0);
+    ASSERT_TRUE(Start("", "10000002", "222222"));
+    ASSERT_TRUE(Sheet().m_hWnd);
+    COrderPage &page = Sheet().m_OrderPage;
+    // What the reconnection must put right: a stray customer and another text.
+    CClientRecord stray{};
+    std::memcpy(stray.customer, "10000003", 8);
+    ClientList.push_back(stray);
+    page.SetDlgItemText(1011, "10000003");
+    std::memcpy(page.m_Order.customer, "10000003", 8);
+
+    ScriptMessageBoxAnswers({IDOK});
+    GatewayCommand(gateway.ControlPort(), "{\"cmd\": \"close\"}");
+    ASSERT_TRUE(PumpUntil([&] { return Status() == "网络连接中断"; }));
+    Sheet().SendMessage(WM_SYSCOMMAND, 32, 0);
+    EXPECT_EQ(Status(), "重连成功");
+    EXPECT_EQ(Logged("\"code\": 50,"), 2u);
+    ASSERT_EQ(ClientList.size(), 1u);
+    EXPECT_STREQ(ClientList.front().customer, "10000002");
+    EXPECT_EQ(std::string(ClientList.front().code, 8), "10000002");
+    CString customer;
+    page.GetDlgItemText(1011, customer);
+    EXPECT_EQ(customer, "10000002");
+    EXPECT_EQ(std::string(page.m_Order.customer), "10000002");
+    // The lists come again.
+    ASSERT_TRUE(PumpUntil([&] { return Logged("\"code\": 60,") >= 1 && Logged("\"code\": 63,") >= 1; }));
+}
