@@ -1,8 +1,11 @@
 #include "consign/main/CConsignApp.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "consign/pages/CSettleConfirmDlg.h"
+#include "consign/pages/StatementFiles.h"
 #include "consign/session/ConsignState.h"
 #include "consign/session/Des.h"
 #include "consign/session/Helpers.h"
@@ -10,6 +13,7 @@
 #include "consign/session/ui/LoginLoop.h"
 #include "platform/appframe/HotKey.h"
 #include "platform/gdi/Resources.h"
+#include "platform/win/File.h"
 #include "platform/win/Mutex.h"
 #include "platform/win/Process.h"
 #include "platform/win/Profile.h"
@@ -23,6 +27,47 @@ using namespace win;
 namespace {
 
 void Log(const char *text) { ConsignLog().WriteLine(text, 1); }
+
+// A customer starting the client sees today's settlement statement and, when
+// his broker requires it, must accept it before he can trade. False ends the
+// start.
+bool ConfirmTodaysStatement()
+{
+    CTradeSession &session = TheTradeSession();
+    const CString customer = LoginAccount;
+    session.m_SettleFlag = 0;
+    if (!session.QuerySettleFlag(customer, 0, "T_SETTLE") || session.m_SettleFlag == 0 || session.m_SettleFlag == '0')
+        return true;
+    session.m_strSettleConfirm.Empty();
+    if (!session.QuerySettleConfirm(customer))
+        return true;
+    // "<date>:0" while today's statement waits for its confirmation.
+    if (session.m_strSettleConfirm.GetLength() < 10 || session.m_strSettleConfirm[9] != '0')
+        return true;
+    if (!IsStatementCustomer(customer) || !session.RequestSettlementStatement(customer, ""))
+        return true;
+    UnpackStatement(customer);
+    std::string text;
+    const bool read = ReadStatementFile(StatementTextPath(customer), text);
+    DeleteFileA(StatementArchivePath(customer));
+    DeleteFileA(StatementTextPath(customer));
+    if (!read) {
+        AfxMessageBox("结帐单文件打开失败");
+        return false;
+    }
+    Log("登录过程中取结帐单成功");
+    CSettleConfirmDlg dialog;
+    dialog.m_strStatement = JoinStatementLines(text.data(), text.size());
+    if (dialog.DoModal() == IDOK) {
+        Log(session.ConfirmSettlement(customer) ? "确认结帐单成功" : "确认结帐单失败");
+        return true;
+    }
+    if (session.m_SettleFlag == '2') {
+        Log("没有确认结帐单");
+        return false;
+    }
+    return true;
+}
 
 int ConfigInt(const char *key, int defaultValue)
 {
@@ -179,6 +224,8 @@ BOOL CConsignApp::StartUp(const char *line)
     const HWND caller = static_cast<HWND>(static_cast<uint32_t>(CmdLineRecord.callerWnd));
     if (caller != 0)
         ::win::SendMessageA(caller, static_cast<UINT>(CmdLineRecord.announceMsg), 0, 0);
+    if (ClientMode == 7 && !ConfirmTodaysStatement())
+        return FALSE;
 
     m_pMainWnd = m_pMainDlg;
     m_pMainDlg->m_strCustom = StartSettings.custom;

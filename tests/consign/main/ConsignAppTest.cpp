@@ -557,7 +557,10 @@ TEST_F(ConsignAppTest, EnterLooksTheCustomerUp)
 TEST_F(ConsignAppTest, ReconnectionInClientModeTakesTheAccountAsTheOnlyCustomer)
 {
     WriteSettings(1, 0);
+    // Its broker shows the day's statement at the start, without asking.
+    ModalScript statement("结帐单确认", [](HWND h) { PostMessageA(h, WM_COMMAND, IDCANCEL, 0); });
     ASSERT_TRUE(Start("", "10000002", "222222"));
+    EXPECT_EQ(statement.Count(), 1);
     ASSERT_TRUE(Sheet().m_hWnd);
     COrderPage &page = Sheet().m_OrderPage;
     // What the reconnection must put right: a stray customer and another text.
@@ -582,4 +585,63 @@ TEST_F(ConsignAppTest, ReconnectionInClientModeTakesTheAccountAsTheOnlyCustomer)
     EXPECT_EQ(std::string(page.m_Order.customer), "10000002");
     // The lists come again.
     ASSERT_TRUE(PumpUntil([&] { return Logged("\"code\": 60,") >= 1 && Logged("\"code\": 63,") >= 1; }));
+}
+
+// A customer whose broker requires the statement's confirmation starts only
+// once he has accepted it; the statement comes in several packets.
+TEST_F(ConsignAppTest, ClientModeStartAsksForTheStatementsConfirmation)
+{
+    gateway.Stop();
+    ASSERT_TRUE(gateway.StartGateway({"--control", "0", "--records-per-packet", "1"}, "gateway.log"));
+    WriteSettings(1, 0);
+    const std::string confirm = [] {
+        std::string hex;
+        for (unsigned char c : std::string("sp_settle_confirm")) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02x", c);
+            hex += two;
+        }
+        return hex;
+    }();
+
+    // Refused: 确认 stays disabled under 不认可, so only 取消 ends the dialog.
+    std::string shown;
+    bool okEnabled = true;
+    {
+        ModalScript dialog("结帐单确认", [&](HWND h) {
+            CWnd *d = CWnd::FromHandle(h);
+            CString text;
+            d->GetDlgItem(1150)->GetWindowText(text);
+            shown = static_cast<const char *>(text);
+            okEnabled = d->GetDlgItem(IDOK)->IsWindowEnabled();
+            PostMessageA(h, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_FALSE(Start("", "10000001", "111111"));
+        EXPECT_EQ(dialog.Count(), 1);
+    }
+    EXPECT_FALSE(okEnabled);
+    EXPECT_NE(shown.find("10000001"), std::string::npos);
+    EXPECT_NE(shown.find("\r\n"), std::string::npos);
+    EXPECT_EQ(Logged(confirm), 0u);
+    EXPECT_FALSE(App().m_pMainDlg && App().m_pMainDlg->m_hWnd);
+    EXPECT_FALSE(std::filesystem::exists("settle/10000001.rar"));
+    EXPECT_FALSE(std::filesystem::exists("settle/10000001.txt"));
+    if (App().m_pMainDlg)
+        App().ExitInstance();
+
+    // Accepted: 认可 enables 确认, the confirmation goes out and the sheet opens.
+    ModalScript dialog("结帐单确认", [&](HWND h) {
+        CWnd *d = CWnd::FromHandle(h);
+        d->SendMessage(WM_COMMAND, static_cast<WPARAM>(MAKELONG(1112, BN_CLICKED)), 0);
+        okEnabled = d->GetDlgItem(IDOK)->IsWindowEnabled();
+        d->CheckRadioButton(1111, 1112, 1111);
+        d->SendMessage(WM_COMMAND, static_cast<WPARAM>(MAKELONG(1111, BN_CLICKED)), 0);
+        if (d->GetDlgItem(IDOK)->IsWindowEnabled())
+            PostMessageA(h, WM_COMMAND, IDOK, 0);
+    });
+    ASSERT_TRUE(Start("", "10000001", "111111"));
+    EXPECT_EQ(dialog.Count(), 1);
+    EXPECT_FALSE(okEnabled);
+    EXPECT_EQ(Logged(confirm), 1u);
+    ASSERT_TRUE(Sheet().m_hWnd);
 }
