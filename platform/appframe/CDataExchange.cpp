@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CWinApp.h"
 
 namespace win {
@@ -260,6 +261,21 @@ void DDX_Check(CDataExchange *pDX, int nIDC, int &value)
         value = static_cast<int>(control->SendMessage(BM_GETCHECK));
     else
         control->SendMessage(BM_SETCHECK, value >= 0 && value <= 2 ? static_cast<WPARAM>(value) : 0);
+}
+
+void DDX_DateTimeCtrl(CDataExchange *pDX, int nIDC, CTime &value)
+{
+    CWnd *control = ExchangeControl(pDX, nIDC);
+    if (!control)
+        return;
+    SYSTEMTIME st{};
+    if (pDX->m_bSaveAndValidate) {
+        if (control->SendMessage(DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) == GDT_VALID)
+            value = CTime(st);
+    } else {
+        value.GetAsSystemTime(st);
+        control->SendMessage(DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    }
 }
 
 void DDX_Radio(CDataExchange *pDX, int nIDC, int &value)

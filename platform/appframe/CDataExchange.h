@@ -6,6 +6,7 @@
 
 #include "platform/appframe/CWnd.h"
 #include "platform/win/CString.h"
+#include "platform/win/CTime.h"
 
 namespace win {
 
@@ -57,6 +58,9 @@ void DDX_CBString(CDataExchange *pDX, int nIDC, CString &value);
 void DDX_LBIndex(CDataExchange *pDX, int nIDC, int &index);
 // Attaches `control` to the dialog's control `nIDC` (once).
 void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &control);
+// A date and time picker's time; a picker without a valid time leaves the
+// member as it is.
+void DDX_DateTimeCtrl(CDataExchange *pDX, int nIDC, CTime &value);
 
 void DDV_MinMaxInt(CDataExchange *pDX, int value, int minVal, int maxVal);
 void DDV_MinMaxUInt(CDataExchange *pDX, UINT value, UINT minVal, UINT maxVal);

@@ -24,6 +24,11 @@ public:
     // The time in a strftime format ("%Y%m%d", "%m%d", "%H:%M:%S"...); the
     // empty text for a format that gives nothing.
     CString Format(LPCTSTR format) const;
+    BOOL GetAsSystemTime(SYSTEMTIME &st) const
+    {
+        st = st_;
+        return TRUE;
+    }
 
 private:
     SYSTEMTIME st_{};

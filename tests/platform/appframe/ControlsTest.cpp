@@ -374,6 +374,20 @@ TEST_F(ControlsTest, ControlsMadeAtRunTime)
     EXPECT_EQ(back.wDay, 29);
     st.wMonth = 13;
     EXPECT_FALSE(date.SetTime(&st));
+
+    // The data exchange carries the picker's date both ways.
+    CTime picked;
+    CDataExchange save(&dlg, TRUE);
+    DDX_DateTimeCtrl(&save, 2003, picked);
+    EXPECT_EQ(picked.Format("%Y%m%d"), "20240229");
+    st.wMonth = 12;
+    st.wDay = 31;
+    CTime lastDay(st);
+    CDataExchange load(&dlg, FALSE);
+    DDX_DateTimeCtrl(&load, 2003, lastDay);
+    ASSERT_EQ(date.GetTime(&back), static_cast<DWORD>(GDT_VALID));
+    EXPECT_EQ(back.wMonth, 12);
+    EXPECT_EQ(back.wDay, 31);
 }
 
 } // namespace
