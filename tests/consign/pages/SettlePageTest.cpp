@@ -63,6 +63,8 @@ TEST_F(SettlePageTest, QueryShowsTheStatementAndLeavesNoFile)
     picker.Detach();
     Query("10000001");
     EXPECT_NE(Shown().find("结算日期：20251103"), std::string::npos) << Shown();
+    EXPECT_EQ(Text(Settle(), 1105), "10000001");
+    EXPECT_EQ(Text(Settle(), 1116), "8");
     KeepPicture("settle-page.png");
 
     // A customer that is no plain code never reaches a path or the gateway.
