@@ -9,6 +9,7 @@
 #include "consign/session/Helpers.h"
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CDataExchange.h"
+#include "platform/appframe/CFileDialog.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/appframe/DialogTemplate.h"
 #include "platform/win/Cursor.h"
@@ -16,6 +17,10 @@
 #include "platform/win/Profile.h"
 
 using namespace win;
+
+BEGIN_MESSAGE_MAP(CQSettlePage, cdxCSizingPropPage)
+    ON_BN_CLICKED(1143, OnSaveToFile)
+END_MESSAGE_MAP()
 
 namespace {
 
@@ -149,4 +154,34 @@ void CQSettlePage::OnOK()
     FetchStatement();
     if (!m_strTextPath.IsEmpty())
         DeleteFileA(m_strTextPath);
+}
+
+void CQSettlePage::OnSaveToFile()
+{
+    FetchStatement();
+    std::string text;
+    if (m_strTextPath.IsEmpty() || !ReadStatementFile(m_strTextPath, text)) {
+        MessageBox("您的对账单文件不存在", "错误", MB_ICONERROR);
+        return;
+    }
+    UpdateData(TRUE);
+    CString customer;
+    GetDlgItemText(1105, customer);
+    const CString suggestion = customer + "_" + m_Date.Format("%Y%m%d");
+    char folder[201] = {};
+    GetCurrentDirectoryA(sizeof folder - 1, folder);
+    CFileDialog dialog(FALSE, "txt", suggestion, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "文本文件 (*.txt)|*.txt|全部文件 (*.*)|*.*||", this);
+    if (dialog.DoModal() == IDOK) {
+        SetCurrentDirectoryA(folder);
+        const CString path = dialog.GetPathName();
+        if (CopyFileA(m_strTextPath, path, FALSE)) {
+            CString done;
+            done.Format("输出到文件 %s 成功", static_cast<LPCSTR>(path));
+            MessageBox(done, "信息", MB_ICONINFORMATION);
+        } else {
+            MessageBox("输出到文件失败", "错误", MB_ICONERROR);
+        }
+    }
+    DeleteFileA(m_strTextPath);
 }

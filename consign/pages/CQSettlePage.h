@@ -23,10 +23,16 @@ public:
     // read (empty when nothing came). The archive never stays; the text file
     // stays for the caller. False when no text file resulted.
     bool FetchStatement();
+    // 输出到文件: the statement copied to a file the user names, suggested as
+    // "<customer>_<date>.txt".
+    void OnSaveToFile();
 
     win::CString m_strStatement; // 1106
     win::CString m_strFontSize;  // 1116
     win::CTime m_Date;           // 1148
     win::CString m_strTextPath;
     win::CComboBox m_CustomerBox; // 1105
+
+protected:
+    DECLARE_MESSAGE_MAP()
 };

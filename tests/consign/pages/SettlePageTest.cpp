@@ -100,3 +100,34 @@ TEST(StatementJoinTest, OnlyARealLineFeedBecomesALineEnd)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SettlePageTest, SaveToFileSuggestsCustomerAndDateAndCopiesTheStatement)
+{
+    Open();
+    sheet->SetActivePage(10);
+    Pump(20);
+    const std::string today = static_cast<const char *>(CTime::GetCurrentTime().Format("%Y%m%d"));
+    const std::string target = std::filesystem::current_path().string() + "/saved";
+    ScriptDialogAnswers({{.accepted = true, .fileName = target.c_str()}});
+    Settle().SetDlgItemText(1105, "10000002");
+    Click(Settle(), 1143);
+    ASSERT_FALSE(ShownDialogs().empty());
+    EXPECT_EQ(ShownDialogs().back().initial, AnsiString(("10000002_" + today).c_str()));
+    EXPECT_EQ(LastBox(), "输出到文件 " + target + ".txt 成功");
+    EXPECT_EQ(ShownMessageBoxes().back().caption, "信息");
+    EXPECT_NE(pagestest::ReadFile("saved.txt").find("客户号：10000002"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists("settle/10000002.txt"));
+    EXPECT_FALSE(std::filesystem::exists("settle/10000002.rar"));
+
+    // A refused statement: no file, the message, no dialog.
+    const size_t dialogs = ShownDialogs().size();
+    ScriptMessageBoxAnswers({IDOK, IDOK});
+    Settle().SetDlgItemText(1105, "99999999");
+    Click(Settle(), 1143);
+    EXPECT_EQ(LastBox(), "您的对账单文件不存在");
+    EXPECT_EQ(ShownDialogs().size(), dialogs);
+}
+
+} // namespace
