@@ -212,7 +212,7 @@ void TMFrame::ShowTrend(bool tick)
     TMultiViewChild *pane = ActiveView();
     if (!pane)
         return;
-    auto inTick = [](TMultiViewChild *p) { return (p->Attr.Flags & VIEW_FLAG_TICK) != 0; };
+    auto inTick = [](TMultiViewChild *p) { return (p->Attr.Flags & VIEW_FLAG_TREND) == 0; };
     if (pane->Attr.ViewType != VIEW_TREND) {
         ShowStockInView(VIEW_TREND, true);
         pane = CurrentPage ? CurrentPage->FindPaneByType(VIEW_TREND, 0) : nullptr;

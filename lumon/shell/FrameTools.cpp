@@ -99,14 +99,8 @@ void TMFrame::BuildToolBar()
                      {"3分钟", 2}, {"5分钟", 4}, {"15分钟", 5}, {"30分钟", 6}, {"60分钟", 7}, {"任意分", 3}};
     for (int i = 0; i < 12; ++i) {
         Cycle[i] = add(periods[i].Caption, i == 11 ? "任意分钟" : nullptr);
+        // A period button sets the period of the active K-line chart (CycleClick).
         Cycle[i]->Tag = periods[i].Tag;
-        // A period button sets the period of the active K-line chart.
-        Cycle[i]->OnClick = [this](TObject *s) {
-            TMultiViewChild *active = CurrentPage ? CurrentPage->ActivePane : nullptr;
-            auto *button = dynamic_cast<TToolButton *>(s);
-            if (button && active && active->Attr.ViewType == VIEW_KLINE && ViewHooks.KLineCommand)
-                ViewHooks.KLineCommand(active, KLineSetPeriod, int(button->Tag));
-        };
     }
     ToolButton2->OnClick = [this](TObject *s) { ToolButton2Click(s); };
     ToolButton3->OnClick = [this](TObject *s) { ToolButton3Click(s); };

@@ -9,6 +9,7 @@
 #include "lumon/shell/BrowseList.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/ViewCommands.h"
 #include "lumon/views/Rendform.h"
 #include "platform/forms/TDrawGrid.h"
 #include "platform/forms/TMenuItem.h"
@@ -541,6 +542,14 @@ void TRendForm::N14Click(TObject *)
     }
     MoreHistory = 1;
     RepaintChart(this, false);
+}
+
+int TRendForm::Command(int command, int)
+{
+    if (command != VC_INFO_WINDOW)
+        return 0;
+    N5Click(this);
+    return 1;
 }
 
 void TRendForm::N5Click(TObject *Sender)

@@ -86,6 +86,7 @@ public:
     void N13Click(win::TObject *Sender);
     void N14Click(win::TObject *Sender);
     void N5Click(win::TObject *Sender);
+    int Command(int command, int arg) override;
     void PopupMenu1Popup(win::TObject *Sender);
     void WatchPageMouseDown(win::TObject *Sender, win::TMouseButton Button, win::TShiftState Shift, int X, int Y);
 

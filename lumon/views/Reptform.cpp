@@ -16,6 +16,7 @@
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
+#include "lumon/shell/ViewCommands.h"
 #include "lumon/shell/BrowseList.h"
 #include "lumon/shell/EditBlock.h"
 #include "lumon/shell/MFrame.h"
@@ -1427,6 +1428,21 @@ void TReport::N3Click(TObject *)
     Tabs->TabIndex = -1;
     Tabs->OnChange = saved;
     Tabs->TabIndex = at > 0 ? at - 1 : 0;
+}
+
+int TReport::Command(int command, int arg)
+{
+    switch (command) {
+    case VC_EDIT_COLUMNS:
+        N10Click(this);
+        return 1;
+    case VC_GRID_LINES:
+        GridLines = arg ? 1 : 0;
+        DrawGrid1->Invalidate();
+        return 1;
+    default:
+        return 0;
+    }
 }
 
 void TReport::N1Click(TObject *)

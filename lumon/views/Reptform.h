@@ -76,6 +76,7 @@ public:
     void N3Click(win::TObject *Sender);
     // 编辑栏目: the column editor, then the block shown again.
     void N10Click(win::TObject *Sender);
+    int Command(int command, int arg) override;
     // 打印: the list's picture on one page.
     void PrintView() override;
     void N9Click(win::TObject *Sender);

@@ -14,6 +14,7 @@
 #include "lumon/formula/IndexFactory.h"
 #include "lumon/formula/TIndex.h"
 #include "lumon/formula/WrapIndex.h"
+#include "lumon/shell/ViewCommands.h"
 #include "lumon/shell/BrowseList.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVCmdBox.h"
@@ -713,4 +714,48 @@ void RegisterKLineChart()
     if (ViewHooks.ChartKeyDown != KLineScrollKey)
         OtherChartKeyDown = ViewHooks.ChartKeyDown;
     ViewHooks.ChartKeyDown = KLineScrollKey;
+}
+
+// The frame's menu and tool-button commands that reach the chart.
+int TTechForm::Command(int command, int arg)
+{
+    switch (command) {
+    case VC_CHOOSE_INDICATOR:
+        N11Click(this);
+        break;
+    case VC_OVERLAY_INDICATOR:
+        N20Click(this);
+        break;
+    case VC_INDICATOR_PARAMS:
+        N3Click(this);
+        break;
+    case VC_REFERENCE_LINES:
+        N15Click(this);
+        break;
+    case VC_TOGGLE_AVERAGES:
+        N24Click(this);
+        break;
+    case VC_CROSS_ANALYSIS:
+        N29Click(this);
+        break;
+    case VC_SET_EX_RIGHTS:
+        if (arg >= 0 && arg <= 3 && WeightItems[arg])
+            N25Click(WeightItems[arg]);
+        break;
+    case VC_GET_EX_RIGHTS:
+        for (int i = 0; i <= 3; ++i)
+            if (WeightItems[i] && WeightItems[i]->Checked)
+                return i;
+        return 0;
+    case VC_SET_PERIOD:
+        if (arg >= 1 && arg <= 12)
+            SetPeriod(arg);
+        break;
+    case VC_INFO_WINDOW:
+        N5Click(this);
+        break;
+    default:
+        return 0;
+    }
+    return 1;
 }

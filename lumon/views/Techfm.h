@@ -49,6 +49,7 @@ public:
     void SetColors() override;
     void AddRequestStocks(EArray<STKMS> *list) override;
     void ReloadData() override;
+    int Command(int command, int arg) override;
     void LayoutPanes() override;
     void DrawCrossHair(win::HDC dc, int x, int y, bool keepPrevious) override;
 

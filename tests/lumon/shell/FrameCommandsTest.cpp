@@ -493,13 +493,13 @@ TEST_F(FrameCommandsTest, ViewCommandsShowTheStockInTheChartOrNotesView)
     Settle();
     TMultiViewChild *trend = page->FindPaneByType(VIEW_TREND, 1);
     ASSERT_NE(trend, nullptr);
-    EXPECT_TRUE(trend->Attr.Flags & VIEW_FLAG_TICK);
+    EXPECT_FALSE(trend->Attr.Flags & VIEW_FLAG_TREND);
     EXPECT_EQ(StockId(trend->Attr.Stock), MakeStockId(0, 0, 3));
     page->SetActivePane(trend);
     frame->N15Click(nullptr);
-    EXPECT_FALSE(trend->Attr.Flags & VIEW_FLAG_TICK);
+    EXPECT_TRUE(trend->Attr.Flags & VIEW_FLAG_TREND);
     frame->TICK1Click(nullptr);
-    EXPECT_TRUE(trend->Attr.Flags & VIEW_FLAG_TICK);
+    EXPECT_FALSE(trend->Attr.Flags & VIEW_FLAG_TREND);
     // K-line from the intraday chart; nothing from a K-line chart.
     frame->N16Click(nullptr);
     Settle();
