@@ -279,7 +279,10 @@ TEST_F(ChatWindowTest, AMessageFromAnotherBlinksUntilSelectedAndAUserGoneKeepsHi
     EXPECT_EQ(Recent().UserAt(0), other);
     EXPECT_TRUE(other->status & 2);
     EXPECT_NE(Transcript().find(std::string("已下线。")), std::string::npos);
-    // Sending to him now is refused with its line.
+    // Sending to him now is refused with its line (chosen in the recent list,
+    // whether or not the window had the focus to make him the partner above).
+    Recent().SetSel(0, TRUE);
+    ASSERT_EQ(CurrentPartner, other);
     TypeAndPress("hello", true);
     EXPECT_NE(Transcript().find(std::string("该用户已下线。")), std::string::npos);
 }
