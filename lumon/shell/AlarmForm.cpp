@@ -258,24 +258,7 @@ void TAlartfm::BAddClick(TObject *)
     StockId stock = 0u;
     if (!ChooseAlarmStock || !ChooseAlarmStock(this, stock))
         return;
-    const StockStaticRecord *s = TDataIO::GetStock(stock);
-    const int market = StockMarket(stock), index = StockIndex(stock);
-    if (!s || market >= MarketTable.Count || !MarketTable.Markets[market] || !MarketTable.Markets[market]->Quotes ||
-        index >= MarketTable.Markets[market]->StockCount)
-        return;
-    AlarmData alarm{};
-    alarm.Market = uint16_t(market);
-    alarm.Stock = uint16_t(index);
-    alarm.Price = float(MarketTable.Markets[market]->Quotes[index].Last) / PriceScaleOf(*s);
-    alarm.Upper = alarm.Lower = alarm.DealLimit = alarm.VolumeLimit = alarm.AmountLimit = AlarmLimitOff;
-    TModifyAlert editor(this, alarm);
-    editor.Label1->Caption = Field(s->Name, sizeof s->Name) + "(" + Field(s->Code, sizeof s->Code) + ")";
-    FrameBusy = 1;
-    const int result = editor.ShowModal();
-    FrameBusy = 0;
-    if (result != mrOk)
-        return;
-    if (store->AddAlarm(editor.Alarm) >= 0)
+    if (AddAlarmForStock(this, stock) >= 0)
         ListChanged();
 }
 

@@ -5,9 +5,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "lumon/core/DataIO.h"
 #include "lumon/core/MarketData.h"
+#include "lumon/shell/AlarmForm.h"
+#include "lumon/shell/MFrame.h"
 #include "platform/forms/FormBuilding.h"
 #include "platform/forms/TButton.h"
 #include "platform/forms/TCheckBox.h"
@@ -19,7 +23,31 @@ namespace {
 
 bool Unset(float value) { return value <= 1e-10f; }
 
+std::string Text(const char *field, size_t size) { return std::string(field, strnlen(field, size)); }
+
 } // namespace
+
+int AddAlarmForStock(TComponent *owner, StockId stock)
+{
+    TAlarm *store = AlarmStore();
+    const StockStaticRecord *s = TDataIO::GetStock(stock);
+    const int market = StockMarket(stock), index = StockIndex(stock);
+    if (!store || !s || market >= MarketTable.Count || !MarketTable.Markets[market] ||
+        !MarketTable.Markets[market]->Quotes || index >= MarketTable.Markets[market]->StockCount)
+        return -1;
+    AlarmData alarm{};
+    alarm.Market = uint16_t(market);
+    alarm.Stock = uint16_t(index);
+    alarm.Price = float(MarketTable.Markets[market]->Quotes[index].Last) / PriceScaleOf(*s);
+    alarm.Upper = alarm.Lower = alarm.DealLimit = alarm.VolumeLimit = alarm.AmountLimit = AlarmLimitOff;
+    TModifyAlert editor(owner, alarm);
+    editor.Label1->Caption =
+        (Text(s->Name, sizeof s->Name) + "(" + Text(s->Code, sizeof s->Code) + ")").c_str();
+    FrameBusy = 1;
+    const int result = editor.ShowModal();
+    FrameBusy = 0;
+    return result == mrOk ? store->AddAlarm(editor.Alarm) : -1;
+}
 
 int AlarmDecimals(const AlarmData &alarm)
 {

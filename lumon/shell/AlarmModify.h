@@ -3,6 +3,7 @@
 #pragma once
 
 #include "lumon/core/Alarm.h"
+#include "lumon/core/MarketRecords.h"
 #include "platform/forms/TForm.h"
 
 namespace win {
@@ -22,6 +23,11 @@ int AlarmDecimals(const AlarmData &alarm);
 // for an empty text or a value of 1e-10 or less; false for a text that is not a
 // finite number a float can hold.
 bool ParseAlarmLimit(const char *text, float &value);
+
+// A new alarm on `stock`: its last price and no limit set, edited in the alarm
+// editor shown modally over `owner` and added to the alarm store on OK. The new
+// alarm's index in the store, or -1 (no store, no such stock, cancelled, full).
+int AddAlarmForStock(win::TComponent *owner, StockId stock);
 
 class TModifyAlert : public win::TForm {
 public:

@@ -17,6 +17,7 @@
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/shell/ViewCommands.h"
+#include "lumon/shell/AlarmModify.h"
 #include "lumon/shell/BrowseList.h"
 #include "lumon/shell/EditBlock.h"
 #include "lumon/shell/MFrame.h"
@@ -351,8 +352,12 @@ void TReport::BuildMenu()
     N3 = item(PopupMenu1->Items, "关闭板块(&C)", [this] { N3Click(N3); });
     N3->ShortCut = ShortCut('C', TShiftState() << ssCtrl);
     A1 = item(PopupMenu1->Items, "加入自选板块", nullptr);
-    N8 = item(PopupMenu1->Items, "加入预警(&B)", nullptr);
-    N8->Enabled = false;
+    // A price alarm for the current row's stock; a new one joins the subscription.
+    N8 = item(PopupMenu1->Items, "加入预警(&B)", [this] {
+        const int r = DrawGrid1->Row;
+        if (r >= 1 && r <= RowCount && AddAlarmForStock(this, Rows[r - 1].Id) >= 0 && MainFrame())
+            PostMessageA(MainFrame()->Handle, WM_SUBSCRIBE_VIEWS, 0, 0);
+    });
     N9 = item(PopupMenu1->Items, "删除商品", [this] { N9Click(N9); });
     N12 = item(PopupMenu1->Items, "板块设置", [this] {
         TEdtBlk dialog(this, 5, FirstUserBlockKind);

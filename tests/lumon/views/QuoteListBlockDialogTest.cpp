@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "lumon/core/BlockGroup.h"
+#include "lumon/shell/AlarmModify.h"
 #include "lumon/shell/EditBlock.h"
 #include "lumon/views/Reptform.h"
 #include "lumon/views/TableDefs.h"
 #include "platform/forms/TButton.h"
+#include "platform/forms/TCheckBox.h"
+#include "platform/forms/TEdit.h"
 #include "platform/forms/TListBox.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TTabSet.h"
@@ -122,6 +125,37 @@ TEST_F(QuoteListBlockDialogTest, AltZPutsTheCurrentStockIntoTheChosenBlock)
     key = 'Z';
     list->DrawGrid1KeyDown(list->DrawGrid1, key, TShiftState());
     EXPECT_EQ(dialog.Done(), 1u);
+}
+
+TEST_F(QuoteListBlockDialogTest, AddAlarmEditsANewAlarmForTheCurrentRow)
+{
+    TReport *list = StartList();
+    ASSERT_NE(list, nullptr);
+    list->ShowBlockTab(0);
+    ASSERT_GE(list->RowCount, 2);
+    list->DrawGrid1->Row = 2;
+    const StockId stock = list->Rows[1].Id;
+    TAlarm *store = frame->Alarms;
+    ASSERT_NE(store, nullptr);
+    store->ListLock().Enter();
+    const int before = store->Pending().GetCount();
+    store->ListLock().Leave();
+    testsupport::ModalSteps<TModifyAlert> editor(frame, {[&](TModifyAlert *d) {
+        d->CheckBox[0]->Checked = true;
+        d->Edit_Up->Text = "99";
+        d->Button1->Click();
+    }});
+    ASSERT_TRUE(list->N8->Enabled);
+    list->N8->Click();
+    ASSERT_EQ(editor.Done(), 1u);
+    store->ListLock().Enter();
+    ASSERT_EQ(store->Pending().GetCount(), before + 1);
+    const AlarmData added = store->Pending().GetAt(before);
+    store->ListLock().Leave();
+    EXPECT_EQ(added.Market, StockMarket(stock));
+    EXPECT_EQ(added.Stock, StockIndex(stock));
+    EXPECT_EQ(added.Upper, 99.0f);
+    EXPECT_EQ(added.Lower, AlarmLimitOff);
 }
 
 } // namespace
