@@ -302,10 +302,12 @@ void TRendForm::FormKeyDown(TObject *, WORD &Key, TShiftState Shift)
         if (DisplayMode == 0)
             ToggleWatchPage();
         break;
+    case 'Z':
+        // The chart's stock into a block of the user's choice.
+        if (alt)
+            AddStockToBlock(this, Attr.Stock);
+        break;
     default:
-        // Alt+Z (adding the stock to a user block) goes through the chart menu's
-        // 加入自选板块 here.
-        (void)alt;
         break;
     }
     if (modeChanged || barsMoved)

@@ -323,6 +323,14 @@ void TTechForm::FormKeyDown(TObject *, WORD &Key, TShiftState Shift)
         }
         Key = 0;
         return;
+    case 'Z':
+    case VK_F11:
+        if (!alt)
+            return;
+        // The chart's stock into a block of the user's choice.
+        AddStockToBlock(this, Attr.Stock);
+        Key = 0;
+        return;
     case 'W':
     case VK_F10:
         if (!alt)

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "lumon/core/Alarm.h"
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexSupport.h"
+#include "lumon/shell/EditBlock.h"
 #include "lumon/shell/InputNumber.h"
 #include "lumon/shell/SelWrap.h"
 #include "lumon/shell/BrowseList.h"
@@ -27,6 +29,7 @@
 #include "tests/lumon/views/KLineFixture.h"
 #include "tests/support/FormOfWindow.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/ModalSteps.h"
 
 using namespace win;
 using namespace klinefixture;
@@ -224,6 +227,30 @@ TEST_F(KLineTest, FrameRowsReachTheCharts)
     const int first = Price(chart)->FirstVisible;
     ViewHooks.ChartKeyDown(chart, VK_LEFT, true);
     EXPECT_LT(Price(chart)->FirstVisible, first);
+}
+
+// Alt+Z (and Alt+F11) offers the chart's stock to a block through the block
+// chooser; without Alt the key is the chart's own.
+TEST_F(KLineTest, AltZOffersTheStockToABlock)
+{
+    StartQuiet();
+    TTechForm *chart = AddChart(Stock(0, "600000"));
+    ASSERT_NE(chart, nullptr);
+    std::vector<std::string> captions;
+    auto cancel = [&](TEdtBlk *d) {
+        captions.push_back(AnsiString(d->Caption).c_str());
+        d->Button2->Click();
+    };
+    testsupport::ModalSteps<TEdtBlk> chooser(frame, {cancel, cancel});
+    for (WORD key : {WORD('Z'), WORD(VK_F11)}) {
+        WORD k = key;
+        chart->FormKeyDown(chart, k, TShiftState() << ssAlt);
+        EXPECT_EQ(k, 0) << key;
+    }
+    WORD plain = 'Z';
+    chart->FormKeyDown(chart, plain, TShiftState());
+    EXPECT_EQ(chooser.Done(), 2u);
+    EXPECT_EQ(captions, (std::vector<std::string>{"选择板块", "选择板块"}));
 }
 
 TEST_F(KLineTest, PeriodButtonsAndWeightAnswersOfTheFrame)
