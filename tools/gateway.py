@@ -2,7 +2,7 @@
 """Simulated trade gateway for the order client's tests and the demo.
 
     gateway.py [--host 127.0.0.1] [--port 0] [--encipher on|off] [--log FILE]
-               [--control PORT] [--records-per-packet N] [fault switches]
+               [--control PORT] [--records-per-packet N] [--demo] [fault switches]
 
 Serves any number of connections on a loopback address: the hello (enciphering on or
 off), the session key chains in both directions, checksums, and the answers to every
@@ -15,6 +15,10 @@ that is not the session's, a customer or contract the session may not use, a tex
 that is not GBK, a request before the login, and a packet sealed under another key than
 the chain expects are each refused under the request's answer code with status 1 and a
 text; the connection stays.
+
+--demo also lists the contracts of the demo installation's futures market (the installation
+maker's --demo): the contract codes the terminal's order bridge derives from its 6-digit
+codes on today's date (demomarket.py), priced at the market's previous closes.
 
 --log FILE writes one JSON line per packet received and sent and per connection event
 (tradegw/server.py describes the fields). --control PORT opens a loopback port that takes
@@ -44,6 +48,7 @@ import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import demomarket  # noqa: E402
 from tradegw.server import Control, Faults, Gateway, PacketSelector  # noqa: E402
 
 
@@ -55,6 +60,8 @@ def parse_args(argv):
     parser.add_argument('--log')
     parser.add_argument('--control', type=int, metavar='PORT')
     parser.add_argument('--records-per-packet', type=int, metavar='N')
+    parser.add_argument('--demo', action='store_true',
+                        help="also list the contracts of the demo installation's futures market")
     parser.add_argument('--split', type=int, default=0, metavar='N')
     parser.add_argument('--split-pause', type=int, default=20, metavar='MS')
     for name in ('bad-checksum', 'bad-text-length', 'bad-body-length', 'stall'):
@@ -82,7 +89,8 @@ def parse_args(argv):
 def main(argv=None):
     args, faults = parse_args(sys.argv[1:] if argv is None else argv)
     gateway = Gateway(args.host, args.port, args.encipher == 'on', faults, args.log,
-                      args.records_per_packet)
+                      args.records_per_packet,
+                      demomarket.gateway_contracts() if args.demo else ())
     ports = [str(gateway.port)]
     if args.control is not None:
         control = Control(gateway, args.host, args.control)

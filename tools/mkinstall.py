@@ -4,7 +4,7 @@ tests, the demo and the benchmarks.
 
     mkinstall.py ROOT [--seed N] [--large] [--today YYYYMMDD] [--now HHMM]
                       [--data-server HOST:BALANCE:DATA:REALTIME] [--chat-server HOST:PORT]
-                      [--gateway HOST:PORT] [--no-registry] [--describe FILE]
+                      [--gateway HOST:PORT] [--demo] [--no-registry] [--describe FILE]
 
 ROOT receives bin/ (the programs are copied in by other scripts; the maker writes
 server.ini, the terminal's data-server list and ports, and consign.ini, the order
@@ -23,6 +23,10 @@ value Path of HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0.
 The server options point the programs at the simulated servers; by default all
 are on 127.0.0.1 with the conventional ports (balancing 6669, data 6666,
 real-time 6668, chat 6656) and the gateway on 9001.
+--demo makes the demo's installation: the data server's account demo/demo remembered
+in server.ini, trader 8001 remembered as consign.ini's login name, and a third market,
+a futures market whose codes are the order bridge's 6-digit product codes
+(demomarket.py; the gateway's --demo lists their contracts).
 --describe writes a JSON account of everything written (names as UTF-8), so that
 other tests can check what the programs read against what was written.
 
@@ -43,6 +47,9 @@ import random
 import struct
 import sys
 from dataclasses import dataclass, field
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import demomarket  # noqa: E402
 
 # ---------------------------------------------------------------------------
 # Record layouts
@@ -551,6 +558,7 @@ class Installation:
     data_server: Endpoint = None   # ports: balancing, data, real-time
     chat_server: Endpoint = None   # ports: (chat,)
     gateway: Endpoint = None       # ports: (gateway,)
+    demo: bool = False             # accounts remembered, the demo's futures market
 
 
 # ---------------------------------------------------------------------------
@@ -738,6 +746,21 @@ def _futures_market(index, seed, name, directory, count, letter_pairs):
             prev = max(tick, round(price * (1 + rng.uniform(-0.02, 0.02)) / tick) * tick)
             market.stocks.append(Stock(len(market.stocks), 0, code + month, pname + month,
                                        1, 1, 0, _futures_quote(rng, prev, tick), tick))
+    return market
+
+
+def _demo_market(index, seed):
+    """The demo's futures market: its codes are the order bridge's 6-digit product
+    codes, its previous closes those the gateway's --demo prices its contracts at."""
+    rng = _rng(seed, index, 3)
+    market = Market(index, 2, demomarket.MARKET_NAME, demomarket.MARKET_DIRECTORY,
+                    demomarket.MARKET_DIRECTORY, 8, 8 * 60 + 50, DEFAULT_CAPACITY,
+                    [TradingClass('期货合约', False, list(FUTURES_SESSIONS))])
+    for code, product, month in demomarket.contracts():
+        _, _, _, name, price, tick, _, _ = product
+        prev = demomarket.previous_close(price, tick, month)
+        market.stocks.append(Stock(len(market.stocks), 0, code, '%s%02d' % (name, month),
+                                   1, 1, 0, _futures_quote(rng, prev, tick), tick))
     return market
 
 
@@ -1417,6 +1440,10 @@ CHAT_SERVER = Endpoint('127.0.0.1', (6656,))
 GATEWAY = Endpoint('127.0.0.1', (9001,))
 SERVER_NAME = '模拟行情服务器'
 GATEWAY_NAME = '模拟交易网关'
+# What the demo installation remembers: the data server's account (server.ini) and
+# the trader the order client's login dialog offers (consign.ini).
+DEMO_DATA_ACCOUNT = ('demo', 'demo')
+DEMO_TRADER = '8001'
 
 
 def is_dotted_address(text):
@@ -1471,7 +1498,8 @@ def check_today(today, now):
 
 
 def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
-                data_server=DATA_SERVER, chat_server=CHAT_SERVER, gateway=GATEWAY):
+                data_server=DATA_SERVER, chat_server=CHAT_SERVER, gateway=GATEWAY,
+                demo=False):
     """Every value of the installation, decided from the seed, the trading date,
     the markets' clock time and the servers' addresses."""
     check_today(today, now)
@@ -1497,6 +1525,10 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
             _futures_market(1, seed, '上海期货交易所', 'shfe',
                             len(SHFE_PRODUCTS) * len(DEFAULT_MONTHS), []),
         ]
+    if demo:
+        if len(markets) >= MAX_MARKETS:
+            raise ValueError('--demo adds a market: not with --large')
+        markets.append(_demo_market(len(markets), seed))
     groups, user = _blocks()
     days = trading_days_before(today, HISTORY_DAYS)
     model = Installation(seed, large, today, markets, groups, user, list(BROKERS),
@@ -1509,6 +1541,7 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
     model.formulas = _formulas()
     model.indicators = _indicators(model.formulas)
     model.data_server, model.chat_server, model.gateway = data_server, chat_server, gateway
+    model.demo = demo
     return model
 
 
@@ -2063,10 +2096,11 @@ def write_server_list(bin_dir, model):
     A balancing port of 0 makes the terminal log in at the data port directly."""
     server = model.data_server
     balance, data, realtime = server.ports
+    user, password = DEMO_DATA_ACCOUNT if model.demo else ('', '')
     return [write_text(os.path.join(bin_dir, 'server.ini'), ini_lines([
         ('RIGHT', [('svraddr0', server.host), ('company0', SERVER_NAME), ('tel0', ''),
-                   ('webside0', ''), ('user0', ''), ('password0', ''), ('save0', '0'),
-                   ('lastindex', '0')]),
+                   ('webside0', ''), ('user0', user), ('password0', password),
+                   ('save0', '1' if model.demo else '0'), ('lastindex', '0')]),
         ('Server', [('Address', server.host), ('Port', str(data)), ('R_Port', str(realtime)),
                     ('NoJH', '0' if balance else '1')]),
         ('ProxyServer', [('UseProxy', '0')]),
@@ -2087,8 +2121,10 @@ def write_order_client_settings(bin_dir, model):
     group += [('UseValidate', '0'), ('ValidateUsePassword', '0'), ('ValidateDefaultIP', '0'),
               ('ValidateIP', ''), ('ValidatePort', '0'), ('ValidateDll', '')]
     return [write_text(os.path.join(bin_dir, 'consign.ini'), ini_lines([
-        ('Login', [('ServerCount', '1'), ('ServerSelect', '1'), ('SaveName', '0'),
-                   ('LoginName', ''), ('ProxyInuse', '0'), ('ProxyIP', ''), ('ProxyPort', '1080'),
+        ('Login', [('ServerCount', '1'), ('ServerSelect', '1'),
+                   ('SaveName', '1' if model.demo else '0'),
+                   ('LoginName', DEMO_TRADER if model.demo else ''), ('ProxyInuse', '0'),
+                   ('ProxyIP', ''), ('ProxyPort', '1080'),
                    ('ProxyUserName', ''), ('ProxyPassword', '')]),
         ('ServerGroup1', group),
     ]))]
@@ -2353,10 +2389,10 @@ def describe(model, root, files, registry_path):
 
 def make_installation(root, seed=1, large=False, registry=True, describe_to=None,
                       today=TRADING_DATE, now=CLOCK_TIME, data_server=DATA_SERVER,
-                      chat_server=CHAT_SERVER, gateway=GATEWAY):
+                      chat_server=CHAT_SERVER, gateway=GATEWAY, demo=False):
     """Makes the installation tree at `root` and, when asked, the registry entry and
     the description file. Returns the description."""
-    model = build_model(seed, large, today, now, data_server, chat_server, gateway)
+    model = build_model(seed, large, today, now, data_server, chat_server, gateway, demo)
     root = os.path.abspath(root)
     cfg = os.path.join(root, 'CFG')
     data = os.path.join(root, 'data')
@@ -2412,6 +2448,9 @@ def main(argv=None):
     parser.add_argument('--gateway', metavar='HOST:PORT',
                         default='%s:%d' % ((GATEWAY.host,) + GATEWAY.ports),
                         help='trade gateway for bin/consign.ini (default %(default)s)')
+    parser.add_argument('--demo', action='store_true',
+                        help='remember the demo accounts and add the futures market whose '
+                        'contracts the gateway\'s --demo lists')
     parser.add_argument('--describe', metavar='FILE',
                         help='write a JSON description of what was written')
     args = parser.parse_args(argv)
@@ -2422,7 +2461,7 @@ def main(argv=None):
         make_installation(args.root, seed=args.seed, large=args.large,
                           registry=not args.no_registry, describe_to=args.describe,
                           today=args.today, now=args.now, data_server=servers[0],
-                          chat_server=servers[1], gateway=servers[2])
+                          chat_server=servers[1], gateway=servers[2], demo=args.demo)
     except (OSError, ValueError, UnicodeError) as e:
         print('mkinstall: %s' % e, file=sys.stderr)
         return 1

@@ -5,6 +5,7 @@ program over loopback with a small client of its own (hello, login, queries, ord
 statements, the fault switches, the packet log and the control port)."""
 
 import binascii
+import datetime
 import io
 import json
 import os
@@ -31,6 +32,8 @@ TOOLS = os.path.dirname(HERE)
 GATEWAY = os.path.join(TOOLS, 'gateway.py')
 sys.path.insert(0, TOOLS)
 
+import demomarket  # noqa: E402
+import mkinstall  # noqa: E402
 from tradegw import cipher, crc, keys  # noqa: E402
 
 EXEMPT = {68, 158, 161, 204}
@@ -509,6 +512,46 @@ class Answers(unittest.TestCase):
         kicked = self.client.answer(179)
         self.assertEqual((kicked.text, text_at(kicked.body, 21, 20)), ('强制退出', '强制退出'))
         self.assertEqual(self.client.sock.recv(10), b'')
+
+
+class DemoContracts(unittest.TestCase):
+    """--demo: the contracts of the demo installation's futures market, named as the
+    terminal's order bridge names them and priced so that the terminal's ask is taken."""
+
+    def test_exchange_codes(self):
+        cases = [('010003', (2005, 6, 1), 'cu0603'), ('010006', (2005, 6, 30), 'cu0506'),
+                 ('010012', (2026, 12, 11), 'cu2612'), ('020101', (2026, 12, 11), 'm2701'),
+                 ('030509', (2029, 10, 2), 'CF009'), ('030511', (2029, 10, 2), 'CF911')]
+        for code, day, contract in cases:
+            with self.subTest(code=code, day=day):
+                self.assertEqual(demomarket.exchange_code(code, datetime.date(*day))[0], contract)
+        for code in ('990001', '01000', '0100ab', '021001'):
+            self.assertIsNone(demomarket.exchange_code(code, datetime.date(2026, 1, 1)))
+
+    def test_listed_and_ordered_at_the_terminals_ask(self):
+        gateway = GatewayProcess('--demo', '--records-per-packet', '1')
+        self.addCleanup(gateway.stop)
+        client = gateway.client()
+        client.hello()
+        self.assertEqual(client.login('8001', '123456').status, 0)
+        client.query(58)
+        listed = {text_at(p.body, 12, 10) for p in client.answers(186)}
+        today = {row[0] for row in demomarket.gateway_contracts()}
+        self.assertIn('cu2512', listed)
+        self.assertTrue(today <= listed, today - listed)
+        # The ask of each product's contracts in the maker's quote snapshot is a price
+        # the gateway takes.
+        model = mkinstall.build_model(demo=True)
+        codes = {'S': '81000001', 'D': '01000001', 'Z': '11000001'}
+        letters = {p[0]: p[2] for p in demomarket.PRODUCTS}
+        for stock in model.markets[-1].stocks[::5]:
+            contract = demomarket.exchange_code(stock.code, datetime.date.today())[0]
+            ask = str(stock.quote.asks[0][0])
+            with self.subTest(contract=contract, ask=ask):
+                client.send(52, order_body('10000001', contract, 1, ask, 0x03,
+                                           codes[letters[stock.code[:4]]]))
+                answer = client.answer(180)
+                self.assertEqual((answer.status, answer.text), (0, ''))
 
 
 class Refusals(unittest.TestCase):

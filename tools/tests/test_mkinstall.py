@@ -19,6 +19,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 MAKER = os.path.join(os.path.dirname(HERE), 'mkinstall.py')
 sys.path.insert(0, os.path.dirname(HERE))
 
+import demomarket  # noqa: E402
 import mkinstall  # noqa: E402
 
 SECTION = b'[HKEY_CURRENT_USER\\Software\\Lumo\\Ver2.0]'
@@ -1063,6 +1064,40 @@ class Servers(unittest.TestCase):
             self.assertEqual((group['Server1IP'], group['Server1Port']), ('gw-1.example', '7004'))
             chat = ini_values(os.path.join(root, 'CFG', 'SETTING.INI'))['parameter']
             self.assertEqual((chat['OTSServer'], chat['OTSPort']), ('127.0.0.6', '7003'))
+
+    def test_demo(self):
+        # The demo remembers the data server's account and the trader, and adds a
+        # futures market of 6-digit product codes, each one the order bridge turns
+        # into a contract; the other markets stay as they were.
+        with tempfile.TemporaryDirectory() as tmp:
+            root = os.path.join(tmp, 'inst')
+            manifest = os.path.join(tmp, 'manifest.json')
+            result = self.run_maker(root, '--demo', '--describe', manifest)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            right = ini_values(os.path.join(root, 'bin', 'server.ini'))['right']
+            self.assertEqual((right['user0'], right['password0'], right['save0']),
+                             ('demo', 'demo', '1'))
+            login = ini_values(os.path.join(root, 'bin', 'consign.ini'))['login']
+            self.assertEqual((login['SaveName'], login['LoginName']), ('1', '8001'))
+            self.assertEqual(ini_values(os.path.join(root, 'CFG', 'TRADING.INI'))['consign']['Exe0'],
+                             'consign.exe')
+            with open(manifest, encoding='utf-8') as f:
+                desc = json.load(f)
+            plain = mkinstall.build_model()
+            self.assertEqual([m['directory'] for m in desc['markets']],
+                             [m.directory for m in plain.markets] + ['qh'])
+            market = desc['markets'][-1]
+            self.assertEqual((market['index'], market['type']), (len(plain.markets), 2))
+            with open(os.path.join(root, 'data', 'qh', 'nametbl.qh'), 'rb') as f:
+                names = f.read()
+            codes = [names[i + 2:i + 9] for i in range(0, len(names), 32)]
+            self.assertEqual(len(codes), len(market['stocks']))
+            self.assertIn(b'010001\0', codes)
+            self.assertIn(b'020111\0', codes)
+            for code in codes:
+                self.assertRegex(code, rb'^\d{6}\0$')
+                self.assertIsNotNone(demomarket.exchange_code(code[:6].decode(),
+                                                              datetime.date.today()))
 
     def test_bad_options_write_nothing(self):
         cases = [

@@ -147,12 +147,14 @@ class Transfer:
 
 
 class Book:
-    def __init__(self):
+    def __init__(self, contracts=()):
+        """`contracts`: rows like data.CONTRACTS listed besides them (a row of the same
+        code replaces the built-in one)."""
         self.lock = threading.RLock()
         self.accounts = {k: dict(v) for k, v in data.ACCOUNTS.items()}
         self.customers = {k: dict(v, trade_codes=dict(v['trade_codes']))
                           for k, v in data.CUSTOMERS.items()}
-        self.contracts = {c[0]: Contract(*c) for c in data.CONTRACTS}
+        self.contracts = {c[0]: Contract(*c) for c in list(data.CONTRACTS) + list(contracts)}
         self.banks = [dict(customer=b[0], code=b[1], name=b[2], account=b[3], password=b[4],
                            balance=b[5], kind=b[6]) for b in data.BANK_ACCOUNTS]
         self.positions = {}

@@ -294,11 +294,11 @@ def ping_reply(body):
 
 class Gateway:
     def __init__(self, host, port, encipher=True, faults=None, log_path=None,
-                 records_per_packet=None):
+                 records_per_packet=None, contracts=()):
         self.encipher = encipher
         self.faults = faults or Faults()
         self.log = PacketLog(log_path)
-        self.book = Book()
+        self.book = Book(contracts)
         self.handlers = Handlers(self.book, records_per_packet)
         self.connections = []
         self.lock = threading.Lock()
