@@ -73,6 +73,8 @@ _x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_
 _x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
 _x11.XFlush.argtypes = [ctypes.c_void_p]
 _x11.XRaiseWindow.argtypes = [ctypes.c_void_p, _Window]
+_x11.XMoveResizeWindow.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_int,
+                                   ctypes.c_uint, ctypes.c_uint]
 _x11.XSetInputFocus.argtypes = [ctypes.c_void_p, _Window, ctypes.c_int, ctypes.c_ulong]
 _x11.XSetErrorHandler.restype = ctypes.c_void_p
 _ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
@@ -219,6 +221,19 @@ class Display:
         _x11.XSync(self.dpy, 0)
         time.sleep(0.1)
 
+    def screen_size(self):
+        attributes = _WindowAttributes()
+        _x11.XGetWindowAttributes(self.dpy, self.root, ctypes.byref(attributes))
+        return attributes.width, attributes.height
+
+    def place(self, window, x, y, width, height):
+        """Moves and sizes a top-level window, as a window manager does (on a screen
+        without one, a window keeps the size it asked for)."""
+        _x11.XMoveResizeWindow(self.dpy, window.id, x, y, width, height)
+        _x11.XSync(self.dpy, 0)
+        time.sleep(0.3)
+        return self.find_window(window.caption, pid=window.pid) or window
+
     # Input
 
     def move(self, x, y):
@@ -256,8 +271,16 @@ class Display:
             held.append(self._keycode(_x11.XStringToKeysym(b'Shift_L'))[0])
         for m in held:
             _xtst.XTestFakeKeyEvent(self.dpy, m, 1, 0)
+        if held:
+            _x11.XSync(self.dpy, 0)
+            time.sleep(0.05)
         _xtst.XTestFakeKeyEvent(self.dpy, code, 1, 0)
         _xtst.XTestFakeKeyEvent(self.dpy, code, 0, 0)
+        if held:
+            # A program may ask for the modifiers' state when it handles the key, later
+            # than the key came: they stay down a while.
+            _x11.XSync(self.dpy, 0)
+            time.sleep(0.3)
         for m in reversed(held):
             _xtst.XTestFakeKeyEvent(self.dpy, m, 0, 0)
         _x11.XSync(self.dpy, 0)

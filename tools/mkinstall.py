@@ -24,7 +24,8 @@ The server options point the programs at the simulated servers; by default all
 are on 127.0.0.1 with the conventional ports (balancing 6669, data 6666,
 real-time 6668, chat 6656) and the gateway on 9001.
 --demo makes the demo's installation: the data server's account demo/demo remembered
-in server.ini, trader 8001 remembered as consign.ini's login name, and a third market,
+in server.ini, trader 8001 remembered as consign.ini's login name, the tool bar's buy
+and sell buttons shown (SETTING.INI Directbysell), and a third market,
 a futures market whose codes are the order bridge's 6-digit product codes
 (demomarket.py; the gateway's --demo lists their contracts).
 --describe writes a JSON account of everything written (names as UTF-8), so that
@@ -1531,8 +1532,13 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
         markets.append(_demo_market(len(markets), seed))
     groups, user = _blocks()
     days = trading_days_before(today, HISTORY_DAYS)
+    settings = _settings(chat_server)
+    if demo:
+        # The tool bar's 买进 and 卖出 buttons ("直接买卖") are shown.
+        settings = [(section, [(k, '1' if k == 'Directbysell' else v) for k, v in entries])
+                    for section, entries in settings]
     model = Installation(seed, large, today, markets, groups, user, list(BROKERS),
-                         _time_zones(markets), _themes(), _settings(chat_server), now, days)
+                         _time_zones(markets), _themes(), settings, now, days)
     if not large:
         model.histories = _histories(seed, markets, days, today, now)
     model.news = _news(days, today, now)

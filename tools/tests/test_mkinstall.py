@@ -1081,6 +1081,8 @@ class Servers(unittest.TestCase):
             self.assertEqual((login['SaveName'], login['LoginName']), ('1', '8001'))
             self.assertEqual(ini_values(os.path.join(root, 'CFG', 'TRADING.INI'))['consign']['Exe0'],
                              'consign.exe')
+            self.assertEqual(ini_values(os.path.join(root, 'CFG', 'SETTING.INI'))['parameter']
+                             ['Directbysell'], '1')
             with open(manifest, encoding='utf-8') as f:
                 desc = json.load(f)
             plain = mkinstall.build_model()
