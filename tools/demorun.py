@@ -161,8 +161,13 @@ def main(argv):
     libc = ctypes.CDLL(None, use_errno=True)
     libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
 
+    stopping = []
+
     def on_signal(number, frame):
-        raise Stop()
+        # The first signal ends the waiting; the stopping itself is not interrupted.
+        if not stopping:
+            stopping.append(number)
+            raise Stop()
     signal.signal(signal.SIGINT, on_signal)
     signal.signal(signal.SIGTERM, on_signal)
     signal.signal(signal.SIGHUP, on_signal)
@@ -186,12 +191,12 @@ def main(argv):
         while main_program.poll() is None:
             reap_others(started)
             time.sleep(0.2)
+        print('== %s closed: stopping the other programs' % programs[0], flush=True)
     except Stop:
         print('== stopping the programs', flush=True)
         status = 130
     finally:
-        signal.signal(signal.SIGINT, signal.SIG_IGN)
-        signal.signal(signal.SIGTERM, signal.SIG_IGN)
+        stopping.append(0)
         if display:
             display.close()
         stop_all()
