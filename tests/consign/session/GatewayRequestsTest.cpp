@@ -186,7 +186,15 @@ TEST_F(SessionTest, RequestBodiesByteForByte)
         SCOPED_TRACE(c.name);
         const size_t before = CountLogged("\"dir\": \"in\"");
         EXPECT_TRUE(c.send());
-        ASSERT_TRUE(WaitReceived(before + 1));
+        // A query the dispatcher sends by itself can be the packet counted here:
+        // wait for one of the case's own code.
+        ASSERT_TRUE(PumpUntil([&] {
+            const std::vector<GatewayLogEntry> now = Log("in");
+            for (size_t at = before; at < now.size(); ++at)
+                if (now[at].code == c.code)
+                    return true;
+            return false;
+        }));
         first.push_back(before);
     }
     const std::vector<GatewayLogEntry> in = Log("in");
