@@ -35,13 +35,13 @@ public:
 
 protected:
     // The template's height includes the drop-down list; the box shows one line.
+    // The box lays out its edit field for the height it keeps: a field left at the
+    // template's height would centre its text below the box's visible line.
     void resizeEvent(QResizeEvent *e) override
     {
         int h = sizeHint().height();
-        if (height() > h) {
+        if (height() > h)
             resize(width(), h);
-            return;
-        }
         QComboBox::resizeEvent(e);
     }
 

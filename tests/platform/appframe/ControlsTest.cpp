@@ -17,7 +17,10 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QLineEdit>
+
+#include "platform/forms/WindowHost.h"
 
 using namespace win;
 
@@ -273,6 +276,26 @@ TEST_F(ControlsTest, ComboSelectsByLetterAndNotifiesOnlyTheUsersChoice)
     EXPECT_EQ(dlg.log, std::vector<std::string>{"combosel 1"});
     combo.ResetContent();
     EXPECT_EQ(combo.GetCount(), 0);
+}
+
+TEST_F(ControlsTest, EditableComboShowsItsTextInItsOneVisibleLine)
+{
+    // The rectangle's height includes the drop-down list, as in a template.
+    CComboBox editable;
+    // Made hidden and shown later, as a property page's controls are.
+    ASSERT_TRUE(editable.Create(CBS_DROPDOWN | WS_VSCROLL, CRect(200, 5, 300, 140), &dlg, 2010));
+    editable.AddString("10000001");
+    editable.SetCurSel(0);
+    editable.ShowWindow(SW_SHOW);
+    appframetest::Pump(50);
+    auto *box = qobject_cast<QComboBox *>(WindowWidget(editable.m_hWnd));
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(box->lineEdit(), nullptr);
+    EXPECT_EQ(box->lineEdit()->text(), QString("10000001"));
+    // The edit field lies inside the box's one line, so its text is seen.
+    EXPECT_LT(box->height(), 40);
+    EXPECT_LE(box->lineEdit()->geometry().bottom(), box->height());
+    EXPECT_GE(box->lineEdit()->height(), box->fontMetrics().height());
 }
 
 TEST_F(ControlsTest, RadioGroupsCheckBoxesAndTheirDataExchange)
