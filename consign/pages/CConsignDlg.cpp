@@ -19,6 +19,7 @@
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CDC.h"
 #include "platform/appframe/CMenu.h"
+#include "platform/appframe/CView.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/appframe/Tray.h"
 #include "platform/gdi/Gdi.h"
@@ -530,6 +531,13 @@ BOOL CConsignDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     }
     if (id == DefaultSizeCommand) {
         SetDefaultSize();
+        return TRUE;
+    }
+    // The framework's print command (the print preview's print button) goes to
+    // the page in front.
+    if (id == ID_FILE_PRINT && lParam == 0) {
+        if (CPropertyPage *page = GetActivePage())
+            page->SendMessage(WM_COMMAND, ID_FILE_PRINT);
         return TRUE;
     }
     return CPropertySheet::OnCommand(wParam, lParam);

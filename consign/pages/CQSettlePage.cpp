@@ -1,5 +1,6 @@
 #include "consign/pages/CQSettlePage.h"
 
+#include <cstdlib>
 #include <string>
 
 #include "consign/pages/PageTemplates.h"
@@ -10,6 +11,7 @@
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CDataExchange.h"
 #include "platform/appframe/CFileDialog.h"
+#include "platform/appframe/CView.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/appframe/DialogTemplate.h"
 #include "platform/win/Cursor.h"
@@ -20,6 +22,9 @@ using namespace win;
 
 BEGIN_MESSAGE_MAP(CQSettlePage, cdxCSizingPropPage)
     ON_BN_CLICKED(1143, OnSaveToFile)
+    ON_BN_CLICKED(1115, OnPrint)
+    ON_BN_CLICKED(1132, OnPreview)
+    ON_COMMAND(ID_FILE_PRINT, OnPrint)
 END_MESSAGE_MAP()
 
 namespace {
@@ -40,20 +45,20 @@ const DialogItemTemplate SettleItems[] = {
     {"SysDateTimePick32", 1148, 36, 18, 56, 12, WS_TABSTOP, 0, "", TRUE},
 };
 
-// The wait cursor while the gateway answers, the previous one after.
-class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursorA(0, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous_); }
+// The print template's resource id.
+constexpr UINT PrintTemplateId = 166;
 
-private:
-    HCURSOR previous_;
-};
+// The printed statement's margins, in millimetres.
+constexpr int TopMargin = 16;
+constexpr int BottomMargin = 16;
+constexpr int SideMargin = 12;
 
 } // namespace
 
 CQSettlePage::CQSettlePage() : cdxCSizingPropPage(IDD)
 {
+    if (CWinApp *app = AfxGetApp())
+        m_hIcon = app->LoadIcon(128);
     RegisterPageTemplates();
     RegisterDialogResource(IDD, TableTemplate(WS_CHILD | DS_CONTROL | DS_SETFONT, 296, 104, "&B查询帐单", SettleItems));
 }
@@ -131,19 +136,18 @@ bool CQSettlePage::FetchStatement()
     if (date == CTime::GetCurrentTime().Format("%Y%m%d"))
         date.Empty();
     bool unpacked = false;
-    {
-        WaitCursor wait;
-        ShowSheetStatus("");
-        if (TheTradeSession().RequestSettlementStatement(customer, date)) {
-            ShowSheetStatus("接收结帐单成功");
-            unpacked = UnpackStatement(customer);
-            std::string text;
-            if (unpacked && ReadStatementFile(m_strTextPath, text)) {
-                m_strStatement = CString(text.data(), static_cast<int>(text.size()));
-                ConsignLog().WriteLine("查询结帐单成功", 1);
-            }
+    BeginWaitCursor();
+    ShowSheetStatus("");
+    if (TheTradeSession().RequestSettlementStatement(customer, date)) {
+        ShowSheetStatus("接收结帐单成功");
+        unpacked = UnpackStatement(customer);
+        std::string text;
+        if (unpacked && ReadStatementFile(m_strTextPath, text)) {
+            m_strStatement = CString(text.data(), static_cast<int>(text.size()));
+            ConsignLog().WriteLine("查询结帐单成功", 1);
         }
     }
+    EndWaitCursor();
     SetDlgItemText(1106, m_strStatement);
     DeleteFileA(archive);
     return unpacked;
@@ -184,4 +188,90 @@ void CQSettlePage::OnSaveToFile()
         }
     }
     DeleteFileA(m_strTextPath);
+}
+
+bool CQSettlePage::CreatePrintView()
+{
+    std::string text;
+    if (m_strTextPath.IsEmpty() || !ReadStatementFile(m_strTextPath, text)) {
+        MessageBox("您的对账单文件不存在", "错误", MB_ICONERROR);
+        return false;
+    }
+    CWinApp *app = AfxGetApp();
+    if (!m_pPrintTemplate) {
+        m_pPrintTemplate = new CSingleDocTemplate(PrintTemplateId, nullptr, RUNTIME_CLASS(CFrameWnd),
+                                                  RUNTIME_CLASS(CViewPrintPreview));
+        if (app)
+            app->AddDocTemplate(m_pPrintTemplate);
+    }
+    CFrameWnd *frame = m_pPrintTemplate->CreateNewFrame(nullptr, nullptr);
+    if (!frame)
+        return false;
+    m_pPrintTemplate->InitialUpdateFrame(frame, nullptr, FALSE);
+    auto *view = dynamic_cast<CViewPrintPreview *>(frame->GetActiveView());
+    if (!view) {
+        frame->DestroyWindow();
+        return false;
+    }
+    m_pPrintFrame = frame;
+    m_pPrintView = view;
+    m_bPrintView = true;
+    // The preview needs its frame as the main window; the view gives the sheet
+    // its place back when it ends.
+    CWnd *main = app ? app->m_pMainWnd : nullptr;
+    view->m_pReturnWnd = main && !dynamic_cast<CFrameWnd *>(main) ? main : GetParent();
+    if (app)
+        app->m_pMainWnd = frame;
+    frame->SetWindowText("打印预览");
+    if (m_hIcon)
+        frame->SetIcon(m_hIcon, FALSE);
+
+    UpdateData(TRUE);
+    view->m_nFontSize = std::atoi(m_strFontSize);
+    view->m_strFaceName = "宋体";
+    view->m_nTopMargin = TopMargin;
+    view->m_nBottomMargin = BottomMargin;
+    view->m_nLeftMargin = SideMargin;
+    view->m_nRightMargin = SideMargin;
+    view->m_strText = CString(text.data(), static_cast<int>(text.size()));
+    return true;
+}
+
+void CQSettlePage::OnPrint()
+{
+    FetchStatement();
+    if (CreatePrintView()) {
+        CWnd *sheet = m_pPrintView->m_pReturnWnd;
+        if (sheet)
+            sheet->ShowWindow(SW_SHOWMINIMIZED);
+        m_pPrintView->PrintDirect();
+        m_pPrintView->ClosePreview();
+        m_pPrintFrame = nullptr;
+        m_pPrintView = nullptr;
+        m_bPrintView = false;
+        if (sheet)
+            sheet->ShowWindow(SW_RESTORE);
+    }
+    if (!m_strTextPath.IsEmpty())
+        DeleteFileA(m_strTextPath);
+}
+
+void CQSettlePage::OnPreview()
+{
+    FetchStatement();
+    if (CreatePrintView()) {
+        if (CWnd *sheet = m_pPrintView->m_pReturnWnd)
+            sheet->ShowWindow(SW_SHOWMINIMIZED);
+        m_pPrintFrame->ShowWindow(SW_SHOWMAXIMIZED);
+        m_pPrintView->DoFilePrintPreview();
+        // Without a preview (no printer to lay the pages out on) the frame would
+        // stay as the main window: the sheet comes back at once.
+        if (!m_pPrintFrame->GetPreview())
+            m_pPrintView->ClosePreview();
+        m_pPrintFrame = nullptr;
+        m_pPrintView = nullptr;
+        m_bPrintView = false;
+    }
+    if (!m_strTextPath.IsEmpty())
+        DeleteFileA(m_strTextPath);
 }

@@ -1,5 +1,7 @@
 #include "platform/appframe/CCmdTarget.h"
 
+#include "platform/appframe/CWinApp.h"
+
 namespace win {
 
 const AFX_MSGMAP *CCmdTarget::GetThisMessageMap()
@@ -36,5 +38,11 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void *pExtra, void *pHandlerInfo)
     e->pfn(this, nID, 0, pExtra);
     return TRUE;
 }
+
+void CCmdTarget::BeginWaitCursor() { AfxWaitCursor(1); }
+
+void CCmdTarget::EndWaitCursor() { AfxWaitCursor(-1); }
+
+void CCmdTarget::RestoreWaitCursor() { AfxWaitCursor(0); }
 
 } // namespace win

@@ -54,6 +54,14 @@ public:
     virtual const AFX_MSGMAP *GetMessageMap() const;
     static const AFX_MSGMAP *GetThisMessageMap();
 
+    // The wait cursor around a long operation (the application's DoWaitCursor):
+    // nested operations keep it until the outermost one ends, which brings back
+    // the cursor shown before. RestoreWaitCursor shows it again after something
+    // else (a message box) changed the cursor meanwhile.
+    void BeginWaitCursor();
+    void EndWaitCursor();
+    void RestoreWaitCursor();
+
 protected:
     // The first entry of this object's tables (its class's first, then its
     // bases') for the message, code and id; null when none.

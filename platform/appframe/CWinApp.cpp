@@ -9,6 +9,7 @@
 #include "platform/appframe/WindowCreation.h"
 #include "platform/forms/WindowHost.h"
 #include "platform/gdi/Resources.h"
+#include "platform/win/Cursor.h"
 #include "platform/win/File.h"
 #include "platform/win/GuiApplication.h"
 #include "platform/win/Process.h"
@@ -64,6 +65,39 @@ void CWinApp::AddDocTemplate(CSingleDocTemplate *pTemplate)
 {
     if (pTemplate)
         templates_.push_back(pTemplate);
+}
+
+namespace {
+
+// The counted wait cursor: `count` begins not yet ended, `before` the cursor
+// shown before the first.
+void CountWaitCursor(int nCode, int &count, HCURSOR &before)
+{
+    if (nCode < 0 && count == 0)
+        return;
+    count += nCode > 0 ? 1 : nCode < 0 ? -1 : 0;
+    if (count > 0) {
+        HCURSOR previous = SetCursor(LoadCursorA(0, IDC_WAIT));
+        if (nCode > 0 && count == 1)
+            before = previous;
+    } else {
+        SetCursor(before);
+    }
+}
+
+} // namespace
+
+void CWinApp::DoWaitCursor(int nCode) { CountWaitCursor(nCode, waitCursorCount_, cursorBeforeWait_); }
+
+void AfxWaitCursor(int nCode)
+{
+    if (CWinApp *app = AfxGetApp()) {
+        app->DoWaitCursor(nCode);
+        return;
+    }
+    static int count = 0;
+    static HCURSOR before = 0;
+    CountWaitCursor(nCode, count, before);
 }
 
 void CWinApp::InitApplication(int &argc, char **argv)

@@ -11,6 +11,7 @@
 
 #include "platform/appframe/CCmdTarget.h"
 #include "platform/win/MessageBox.h"
+#include "platform/win/Window.h"
 
 namespace win {
 
@@ -56,6 +57,11 @@ public:
     void AddDocTemplate(CSingleDocTemplate *pTemplate);
     const std::vector<CSingleDocTemplate *> &DocTemplates() const { return templates_; }
 
+    // The wait cursor: 1 begins it, -1 ends it, 0 shows it again while it is on.
+    // Begins and ends are counted; the last end shows the cursor of before the
+    // first begin. An end without a begin changes nothing.
+    virtual void DoWaitCursor(int nCode);
+
     // Inside the framework: sets up the GUI and the names from the program's
     // arguments (AfxWinMain, and tests that drive an application object).
     void InitApplication(int &argc, char **argv);
@@ -65,6 +71,8 @@ private:
     std::string exeName_;
     std::string cmdLine_;
     std::vector<CSingleDocTemplate *> templates_;
+    int waitCursorCount_ = 0;
+    HCURSOR cursorBeforeWait_ = 0;
     std::unique_ptr<GuiApplication> gui_;
     int exitCode_ = 0;
 };
@@ -83,6 +91,10 @@ LPCSTR AfxGetAppName();
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 // The text is the program's string resource.
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = 0);
+
+// The application's DoWaitCursor; without an application object the same
+// counted wait cursor, kept by the framework.
+void AfxWaitCursor(int nCode);
 
 // Ends the program's message loop with the code.
 void AfxPostQuitMessage(int nExitCode);

@@ -4,10 +4,23 @@
 #include <filesystem>
 #include <string>
 
+#include <cstdlib>
+
+#include <QWidget>
+
 #include "consign/pages/CSettleConfirmDlg.h"
+#include "consign/pages/CViewPrintPreview.h"
+#include "platform/appframe/CDC.h"
 #include "platform/appframe/CDateTimeCtrl.h"
+#include "platform/appframe/CFrameWnd.h"
+#include "platform/appframe/CPreviewView.h"
+#include "platform/appframe/CPrintDialog.h"
+#include "platform/appframe/CPrintInfo.h"
+#include "platform/appframe/CWinApp.h"
+#include "platform/forms/WindowHost.h"
 #include "platform/win/CTime.h"
 #include "tests/consign/pages/OrderFixture.h"
+#include "tests/support/PdfPages.h"
 
 using namespace win;
 
@@ -128,6 +141,172 @@ TEST_F(SettlePageTest, SaveToFileSuggestsCustomerAndDateAndCopiesTheStatement)
     Click(Settle(), 1143);
     EXPECT_EQ(LastBox(), "您的对账单文件不存在");
     EXPECT_EQ(ShownDialogs().size(), dialogs);
+}
+
+} // namespace
+
+namespace {
+
+// Printing and the preview of the statement: the PDF file that takes the job
+// has as many pages as the print layout counts on the same printer.
+class SettlePrintTest : public SettlePageTest {
+protected:
+    void SetUp() override
+    {
+        SettlePageTest::SetUp();
+        pdf = std::filesystem::current_path() / "statement.pdf";
+        std::filesystem::remove(pdf);
+        setenv("LUMO_PRINT_PDF", pdf.c_str(), 1);
+        oldMain = AfxGetApp()->m_pMainWnd;
+    }
+    void TearDown() override
+    {
+        AfxGetApp()->m_pMainWnd = oldMain;
+        unsetenv("LUMO_PRINT_PDF");
+        SettlePageTest::TearDown();
+    }
+    // The pages the layout gives the statement shown, at `size` points, on the
+    // printer the jobs go to.
+    int CountedPages(int size)
+    {
+        CViewPrintPreview view;
+        view.m_nFontSize = size;
+        view.m_strFaceName = "宋体";
+        view.m_nTopMargin = 16;
+        view.m_nBottomMargin = 16;
+        view.m_nLeftMargin = 12;
+        view.m_nRightMargin = 12;
+        view.m_strText = Settle().m_strStatement;
+        CPrintDialog printer(FALSE);
+        if (!printer.GetDefaults())
+            return -1;
+        CDC dc;
+        dc.Attach(printer.GetPrinterDC());
+        dc.m_bPrinting = TRUE;
+        CPrintInfo info;
+        view.OnBeginPrinting(&dc, &info);
+        dc.Detach();
+        return static_cast<int>(info.GetMaxPage());
+    }
+    void OpenSettlePage()
+    {
+        Open();
+        AfxGetApp()->m_pMainWnd = sheet;
+        sheet->SetActivePage(10);
+        Pump(20);
+    }
+
+    std::filesystem::path pdf;
+    CWnd *oldMain = nullptr;
+};
+
+TEST_F(SettlePrintTest, PrintWritesAsManyPagesAsTheLayoutCounts)
+{
+    OpenSettlePage();
+    for (const char *size : {"8", "16"}) {
+        SCOPED_TRACE(size);
+        std::filesystem::remove(pdf);
+        Settle().SetDlgItemText(1105, "10000002");
+        Settle().SetDlgItemText(1116, size);
+        ScriptDialogAnswers({DialogAnswer{true}});
+        Click(Settle(), 1115);
+        ASSERT_TRUE(std::filesystem::exists(pdf));
+        EXPECT_EQ(ShownDialogs().back().className, "CPrintDialog");
+        const int pages = CountedPages(std::atoi(size));
+        // The statement ends with a form feed before the signatures.
+        EXPECT_GE(pages, 2);
+        EXPECT_EQ(testsupport::PdfPages(pdf), pages);
+        EXPECT_NE(Shown().find("客户号：10000002"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists("settle/10000002.txt"));
+        EXPECT_FALSE(std::filesystem::exists("settle/10000002.rar"));
+        // The sheet is the main window again, shown and not minimised.
+        EXPECT_EQ(AfxGetMainWnd(), sheet);
+        EXPECT_TRUE(sheet->IsWindowVisible());
+        EXPECT_FALSE(sheet->IsIconic());
+    }
+    EXPECT_LT(CountedPages(8), CountedPages(16));
+    // The first page's top: the centred title, then the text at the left margin
+    // (12 mm: 19 pixels at 40 dots per inch).
+    const testsupport::Grey first = testsupport::RenderedPage(pdf, 40);
+    ASSERT_GT(first.width, 0);
+    const auto inkIn = [&](int top, int bottom, int &left, int &right) {
+        left = first.width;
+        right = -1;
+        for (int y = top; y < bottom && y < first.height; ++y)
+            for (int x = 0; x < first.width; ++x)
+                if (first.At(x, y) < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return right >= 0;
+    };
+    int titleTop = 0, left = 0, right = 0;
+    while (titleTop < first.height && !inkIn(titleTop, titleTop + 1, left, right))
+        ++titleTop;
+    ASSERT_TRUE(inkIn(titleTop, titleTop + 8, left, right));
+    EXPECT_NEAR(left + right, first.width, 8);
+    int textTop = titleTop + 8;
+    while (textTop < first.height && !inkIn(textTop, textTop + 1, left, right))
+        ++textTop;
+    ASSERT_TRUE(inkIn(textTop, textTop + 4, left, right));
+    EXPECT_NEAR(left, 19, 3);
+
+    // A cancelled dialog prints nothing and leaves no file behind.
+    std::filesystem::remove(pdf);
+    ScriptDialogAnswers({DialogAnswer{false}});
+    Click(Settle(), 1115);
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_FALSE(std::filesystem::exists("settle/10000002.txt"));
+    EXPECT_EQ(AfxGetMainWnd(), sheet);
+
+    // No statement: the message, no dialog.
+    const size_t dialogs = ShownDialogs().size();
+    ScriptMessageBoxAnswers({IDOK});
+    Settle().SetDlgItemText(1105, "99999999");
+    Click(Settle(), 1115);
+    EXPECT_EQ(LastBox(), "您的对账单文件不存在");
+    EXPECT_EQ(ShownDialogs().size(), dialogs);
+}
+
+TEST_F(SettlePrintTest, PreviewShowsThePagesAndItsPrintButtonPrintsThroughTheSheet)
+{
+    OpenSettlePage();
+    Settle().SetDlgItemText(1105, "10000002");
+    Click(Settle(), 1132);
+    auto *frame = dynamic_cast<CFrameWnd *>(AfxGetMainWnd());
+    ASSERT_NE(frame, nullptr);
+    const HWND frameWindow = frame->m_hWnd;
+    CString title;
+    frame->GetWindowText(title);
+    EXPECT_EQ(title, "打印预览");
+    CPreviewView *preview = frame->GetPreview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_FALSE(std::filesystem::exists("settle/10000002.txt"));
+    // The preview has the pages the layout counts, no more.
+    const int pages = CountedPages(8);
+    EXPECT_TRUE(preview->PageExists(static_cast<UINT>(pages)));
+    EXPECT_FALSE(preview->PageExists(static_cast<UINT>(pages + 1)));
+    Pump(50);
+    if (QWidget *widget = WindowWidget(frameWindow))
+        widget->grab().save(QString::fromStdString(std::string(LUMO_TEST_BINARY_DIR) + "/settle-preview.png"));
+
+    // Its print button ends the preview, gives the sheet back and prints there.
+    ScriptDialogAnswers({DialogAnswer{true}});
+    preview->SendMessage(WM_COMMAND, AFX_ID_PREVIEW_PRINT);
+    EXPECT_FALSE(IsWindow(frameWindow));
+    EXPECT_EQ(AfxGetMainWnd(), sheet);
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_EQ(testsupport::PdfPages(pdf), pages);
+
+    // Closing a preview's frame ends it and gives the sheet back.
+    Click(Settle(), 1132);
+    frame = dynamic_cast<CFrameWnd *>(AfxGetMainWnd());
+    ASSERT_NE(frame, nullptr);
+    const HWND second = frame->m_hWnd;
+    ::win::SendMessage(second, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(second));
+    EXPECT_EQ(AfxGetMainWnd(), sheet);
+    EXPECT_FALSE(sheet->IsIconic());
 }
 
 } // namespace
