@@ -1,7 +1,9 @@
 #include "consign/pages/CQSettlePage.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "consign/pages/PageTemplates.h"
 #include "consign/pages/SheetStatus.h"
@@ -11,6 +13,7 @@
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CDataExchange.h"
 #include "platform/appframe/CFileDialog.h"
+#include "platform/appframe/CRichEditCtrl.h"
 #include "platform/appframe/CView.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/appframe/DialogTemplate.h"
@@ -67,9 +70,94 @@ void CQSettlePage::DoDataExchange(CDataExchange *pDX)
 {
     cdxCSizingPropPage::DoDataExchange(pDX);
     DDX_Control(pDX, 1105, m_CustomerBox);
-    DDX_Text(pDX, 1106, m_strStatement);
     DDX_CBString(pDX, 1116, m_strFontSize);
     DDX_DateTimeCtrl(pDX, 1148, m_Date);
+    // The statement box is read-only and shows the statement formatted: the text
+    // goes one way only, and the page keeps the statement as it came.
+    if (!pDX->m_bSaveAndValidate)
+        ShowStatement();
+}
+
+void CQSettlePage::ShowStatement()
+{
+    // The markup's fonts as the layout asks for them; no line ever wraps.
+    class FontNotes : public CPrintMeasure {
+    public:
+        CSize UseFont(const char *faceName, int size) override
+        {
+            face = faceName;
+            points = size;
+            return CSize(1, 1);
+        }
+        int TextWidth(const char *, int) override { return 0; }
+        std::string face;
+        int points = 0;
+    };
+    // A run of lines shown alike, in byte offsets of the shown text.
+    struct Look {
+        int start, end;
+        bool centred;
+        std::string face;
+        int points;
+    };
+
+    FontNotes notes;
+    CViewPrintPreview layout;
+    layout.m_strText = m_strStatement;
+    layout.m_nFontSize = std::atoi(m_strFontSize);
+    layout.m_strFaceName = "宋体";
+    layout.SetLayoutDevice(&notes, CRect(0, 0, 1 << 30, 1 << 30));
+    layout.StartMarkup();
+    const std::string plainFace = notes.face;
+    const int plainPoints = notes.points;
+    std::string shown;
+    std::vector<Look> looks;
+    bool first = true;
+    for (int pos = 0; pos < m_strStatement.GetLength();) {
+        const CString line = layout.FormatLine(pos);
+        // A form feed only ends a printed page.
+        if (line == "\f")
+            continue;
+        if (!first)
+            shown += "\r\n";
+        first = false;
+        const int start = static_cast<int>(shown.size());
+        shown.append(static_cast<const char *>(line), static_cast<size_t>(line.GetLength()));
+        const Look look{start, static_cast<int>(shown.size()), layout.m_bCenter != FALSE, notes.face, notes.points};
+        if (!looks.empty() && looks.back().centred == look.centred && looks.back().face == look.face &&
+            looks.back().points == look.points)
+            looks.back().end = look.end;
+        else
+            looks.push_back(look);
+    }
+    layout.SetLayoutDevice(nullptr, CRect());
+
+    SetDlgItemText(1106, CString(shown.data(), static_cast<int>(shown.size())));
+    CWnd *box = GetDlgItem(1106);
+    if (!box)
+        return;
+    CRichEditCtrl edit;
+    edit.Attach(box->m_hWnd);
+    for (const Look &look : looks) {
+        if (look.start == look.end)
+            continue;
+        edit.SetSel(look.start, look.end);
+        if (look.centred) {
+            PARAFORMAT centre{};
+            centre.dwMask = PFM_ALIGNMENT;
+            centre.wAlignment = PFA_CENTER;
+            edit.SetParaFormat(centre);
+        }
+        if (look.points != plainPoints || look.face != plainFace) {
+            CHARFORMAT font{};
+            font.dwMask = CFM_SIZE | CFM_FACE;
+            font.yHeight = look.points * 20;
+            std::snprintf(font.szFaceName, sizeof font.szFaceName, "%s", look.face.c_str());
+            edit.SetSelectionCharFormat(font);
+        }
+    }
+    edit.SetSel(0, 0);
+    edit.Detach();
 }
 
 BOOL CQSettlePage::OnInitDialog()
@@ -148,7 +236,7 @@ bool CQSettlePage::FetchStatement()
         }
     }
     EndWaitCursor();
-    SetDlgItemText(1106, m_strStatement);
+    ShowStatement();
     DeleteFileA(archive);
     return unpacked;
 }

@@ -26,6 +26,9 @@ public:
     // read (empty when nothing came). The archive never stays; the text file
     // stays for the caller. False when no text file resulted.
     bool FetchStatement();
+    // The statement in box 1106 as it prints: without its markup, centred lines
+    // centred, lines in another font in theirs.
+    void ShowStatement();
     // 输出到文件: the statement copied to a file the user names, suggested as
     // "<customer>_<date>.txt".
     void OnSaveToFile();

@@ -1,14 +1,20 @@
-// The "Edit" window class (and the rich edit classes, which show plain text
-// here): a one-line QLineEdit or a multi-line QPlainTextEdit, with the edit
-// messages in the Windows text's byte positions (lines end with "\r\n"), the
-// byte limit, and EN_CHANGE, EN_SETFOCUS, EN_KILLFOCUS and EN_MAXTEXT to the
-// parent.
+// The "Edit" window class and the rich edit classes: a one-line QLineEdit or a
+// multi-line QPlainTextEdit (a QTextEdit for a rich edit, whose paragraphs may be
+// centred), with the edit messages in the Windows text's byte positions (lines
+// end with "\r\n"), the byte limit, and EN_CHANGE, EN_SETFOCUS, EN_KILLFOCUS and
+// EN_MAXTEXT to the parent. A rich edit also formats its selection: character
+// size, face and weight, and paragraph alignment.
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include <cstring>
+#include <type_traits>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "platform/appframe/CRichEditCtrl.h"
 #include "platform/appframe/NativeControl.h"
 #include "platform/appframe/StandardControls.h"
 #include "platform/appframe/WindowCreation.h"
@@ -46,9 +52,10 @@ std::string WithCRLF(const std::string &text)
     return out;
 }
 
-class EditControl : public NativeControl {
+template <typename MultiLine>
+class EditControlOf : public NativeControl {
 public:
-    explicit EditControl(bool rich = false) : rich_(rich) {}
+    explicit EditControlOf(bool rich = false) : rich_(rich) {}
 
     QWidget *CreateWidget(QWidget *parent, const CREATESTRUCTA &cs) override
     {
@@ -56,17 +63,18 @@ public:
         bool frame = (style & WS_BORDER) || (cs.dwExStyle & WS_EX_CLIENTEDGE) || rich_;
         std::string text = cs.lpszName ? cs.lpszName : "";
         if ((style & ES_MULTILINE) || rich_) {
-            multi_ = new QPlainTextEdit(parent);
+            multi_ = new MultiLine(parent);
             multi_->setReadOnly(style & ES_READONLY);
-            multi_->setLineWrapMode((style & ES_AUTOHSCROLL) && !rich_ ? QPlainTextEdit::NoWrap
-                                                                     : QPlainTextEdit::WidgetWidth);
+            multi_->setLineWrapMode((style & ES_AUTOHSCROLL) && !rich_ ? MultiLine::NoWrap : MultiLine::WidgetWidth);
             multi_->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             multi_->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
                                                                       : Qt::ScrollBarAlwaysOff);
             if (!frame)
                 multi_->setFrameShape(QFrame::NoFrame);
             multi_->setPlainText(QtText(WithoutCR(text)));
-            QObject::connect(multi_, &QPlainTextEdit::textChanged, multi_, [this] { Changed(); });
+            if constexpr (std::is_same_v<MultiLine, QTextEdit>)
+                multi_->setAcceptRichText(false);
+            QObject::connect(multi_, &MultiLine::textChanged, multi_, [this] { Changed(); });
             last_ = Text();
             return multi_;
         }
@@ -95,10 +103,20 @@ public:
     void SetText(const std::string &text) override
     {
         Programmatic p(this);
-        if (line_)
+        if (line_) {
             line_->setText(QtText(text));
-        else if (multi_)
+        } else if (multi_) {
             multi_->setPlainText(QtText(WithoutCR(text)));
+            // A new text starts plain: a rich edit would otherwise give it the
+            // look of the old text's first character.
+            if constexpr (std::is_same_v<MultiLine, QTextEdit>) {
+                QTextCursor all(multi_->document());
+                all.select(QTextCursor::Document);
+                all.setCharFormat(QTextCharFormat());
+                all.setBlockFormat(QTextBlockFormat());
+                multi_->setCurrentCharFormat(QTextCharFormat());
+            }
+        }
     }
 
     LRESULT DialogCode(WPARAM key) const override
@@ -162,7 +180,11 @@ public:
         case EM_LINESCROLL:
             if (multi_) {
                 QScrollBar *bar = multi_->verticalScrollBar();
-                bar->setValue(bar->value() + static_cast<int>(lParam));
+                // A rich edit scrolls in pixels, a plain one in lines.
+                int step = 1;
+                if constexpr (std::is_same_v<MultiLine, QTextEdit>)
+                    step = multi_->fontMetrics().lineSpacing();
+                bar->setValue(bar->value() + step * static_cast<int>(lParam));
                 return TRUE;
             }
             return FALSE;
@@ -174,7 +196,16 @@ public:
         case EM_GETLINECOUNT:
             return multi_ ? multi_->document()->blockCount() : 1;
         case EM_GETFIRSTVISIBLELINE:
-            return multi_ ? multi_->verticalScrollBar()->value() : 0;
+            if (!multi_)
+                return 0;
+            if constexpr (std::is_same_v<MultiLine, QTextEdit>)
+                return multi_->cursorForPosition(QPoint(0, 0)).blockNumber();
+            else
+                return multi_->verticalScrollBar()->value();
+        case EM_SETCHARFORMAT:
+            return rich_ && multi_ && lParam ? SetCharFormat(*reinterpret_cast<const CHARFORMATA *>(lParam)) : FALSE;
+        case EM_SETPARAFORMAT:
+            return rich_ && multi_ && lParam ? SetParaFormat(*reinterpret_cast<const PARAFORMAT *>(lParam)) : FALSE;
         case EM_SETMARGINS:
             SetMargins(wParam, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
             return 0;
@@ -198,6 +229,40 @@ public:
     }
 
 private:
+    // The selection's characters take the size (twentieths of a point), face and
+    // weight the mask names.
+    BOOL SetCharFormat(const CHARFORMATA &cf)
+    {
+        Programmatic p(this);
+        QTextCharFormat format;
+        if ((cf.dwMask & CFM_SIZE) && cf.yHeight > 0)
+            format.setFontPointSize(cf.yHeight / 20.0);
+        if (cf.dwMask & CFM_FACE) {
+            std::string face(cf.szFaceName, strnlen(cf.szFaceName, sizeof cf.szFaceName));
+            format.setFontFamilies(QStringList{QtText(face)});
+        }
+        if (cf.dwMask & CFM_BOLD)
+            format.setFontWeight((cf.dwEffects & CFE_BOLD) ? QFont::Bold : QFont::Normal);
+        QTextCursor c = multi_->textCursor();
+        c.mergeCharFormat(format);
+        return TRUE;
+    }
+
+    // The paragraphs the selection touches take the alignment.
+    BOOL SetParaFormat(const PARAFORMAT &pf)
+    {
+        if (!(pf.dwMask & PFM_ALIGNMENT))
+            return TRUE;
+        Programmatic p(this);
+        QTextBlockFormat format;
+        format.setAlignment(pf.wAlignment == PFA_CENTER ? Qt::AlignHCenter
+                            : pf.wAlignment == PFA_RIGHT ? Qt::AlignRight
+                                                         : Qt::AlignLeft);
+        QTextCursor c = multi_->textCursor();
+        c.mergeBlockFormat(format);
+        return TRUE;
+    }
+
     void SetMargins(WPARAM which, int left, int right)
     {
         if (which & EC_LEFTMARGIN)
@@ -329,15 +394,15 @@ private:
     // The program's own text (WM_SETTEXT, EM_REPLACESEL) passes the limit, which
     // holds back typing only; appended transcripts lose nothing.
     struct Programmatic {
-        explicit Programmatic(EditControl *c) : c_(c), saved_(c->programmatic_) { c_->programmatic_ = true; }
+        explicit Programmatic(EditControlOf *c) : c_(c), saved_(c->programmatic_) { c_->programmatic_ = true; }
         ~Programmatic() { c_->programmatic_ = saved_; }
-        EditControl *c_;
+        EditControlOf *c_;
         bool saved_;
     };
 
     bool rich_;
     QLineEdit *line_ = nullptr;
-    QPlainTextEdit *multi_ = nullptr;
+    MultiLine *multi_ = nullptr;
     std::string last_;
     int limit_ = kDefaultLimit;
     bool modified_ = false;
@@ -348,9 +413,11 @@ private:
     bool lastStale_ = false;
 };
 
-class RichEditControl : public EditControl {
+using EditControl = EditControlOf<QPlainTextEdit>;
+
+class RichEditControl : public EditControlOf<QTextEdit> {
 public:
-    RichEditControl() : EditControl(true) {}
+    RichEditControl() : EditControlOf<QTextEdit>(true) {}
 };
 
 } // namespace

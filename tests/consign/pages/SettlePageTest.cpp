@@ -6,6 +6,10 @@
 
 #include <cstdlib>
 
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QWidget>
 
 #include "consign/pages/CSettleConfirmDlg.h"
@@ -64,6 +68,19 @@ TEST_F(SettlePageTest, QueryShowsTheStatementAndLeavesNoFile)
     EXPECT_NE(Shown().find("结算日期：" + today), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists("settle/10000002.rar"));
     EXPECT_FALSE(std::filesystem::exists("settle/10000002.txt"));
+    // It shows as it prints: no markup; the title centred in its own size.
+    EXPECT_EQ(Shown().find("<Center>"), std::string::npos);
+    EXPECT_EQ(Shown().find("<Font"), std::string::npos);
+    EXPECT_EQ(Shown().rfind("模拟期货经纪有限公司  交易结算单\r\n", 0), 0u) << Shown();
+    EXPECT_EQ(Settle().m_strStatement.Find("<Center>"), 0);
+    auto *box = qobject_cast<QTextEdit *>(WindowWidget(Settle().GetDlgItem(1106)->m_hWnd));
+    ASSERT_NE(box, nullptr);
+    const QTextBlock title = box->document()->firstBlock();
+    EXPECT_TRUE(title.blockFormat().alignment() & Qt::AlignHCenter);
+    EXPECT_FALSE(title.next().next().blockFormat().alignment() & Qt::AlignHCenter);
+    QTextCursor inTitle(title);
+    inTitle.movePosition(QTextCursor::Right);
+    EXPECT_EQ(inTitle.charFormat().fontPointSize(), 14.0);
 
     // Another day's statement.
     SYSTEMTIME day{};

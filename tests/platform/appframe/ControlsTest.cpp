@@ -19,6 +19,13 @@
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
+
+#include <cstring>
 
 #include "platform/forms/WindowHost.h"
 
@@ -296,6 +303,56 @@ TEST_F(ControlsTest, EditableComboShowsItsTextInItsOneVisibleLine)
     EXPECT_LT(box->height(), 40);
     EXPECT_LE(box->lineEdit()->geometry().bottom(), box->height());
     EXPECT_GE(box->lineEdit()->height(), box->fontMetrics().height());
+}
+
+TEST_F(ControlsTest, RichEditCentresAndSizesItsSelection)
+{
+    CRichEditCtrl statement;
+    ASSERT_TRUE(statement.Create(ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_VISIBLE, CRect(5, 150, 300, 230), &dlg, 2011));
+    statement.SetWindowText("标题\r\n正文");
+    statement.SetSel(0, 4);
+    PARAFORMAT pf{};
+    pf.dwMask = PFM_ALIGNMENT;
+    pf.wAlignment = PFA_CENTER;
+    EXPECT_TRUE(statement.SetParaFormat(pf));
+    CHARFORMAT cf{};
+    cf.dwMask = CFM_SIZE | CFM_FACE | CFM_BOLD;
+    cf.yHeight = 14 * 20;
+    cf.dwEffects = CFE_BOLD;
+    std::strcpy(cf.szFaceName, "黑体");
+    EXPECT_TRUE(statement.SetSelectionCharFormat(cf));
+    statement.SetSel(0, 0);
+    appframetest::Pump(20);
+
+    // The text is what it was; only its look changed.
+    CString text;
+    statement.GetWindowText(text);
+    EXPECT_STREQ(text, "标题\r\n正文");
+    EXPECT_EQ(statement.GetLineCount(), 2);
+    auto *edit = qobject_cast<QTextEdit *>(WindowWidget(statement.m_hWnd));
+    ASSERT_NE(edit, nullptr);
+    QTextBlock title = edit->document()->firstBlock();
+    QTextBlock body = title.next();
+    QTextCursor inTitle(title);
+    inTitle.movePosition(QTextCursor::Right);
+    EXPECT_EQ(inTitle.charFormat().fontPointSize(), 14.0);
+    EXPECT_EQ(inTitle.charFormat().fontWeight(), QFont::Bold);
+    QTextCursor inBody(body);
+    inBody.movePosition(QTextCursor::Right);
+    EXPECT_NE(inBody.charFormat().fontPointSize(), 14.0);
+    // The title's line is laid out in the middle, the body's at the left.
+    ASSERT_GT(title.layout()->lineCount(), 0);
+    const QRectF titleLine = title.layout()->lineAt(0).naturalTextRect();
+    const QRectF bodyLine = body.layout()->lineAt(0).naturalTextRect();
+    EXPECT_GT(titleLine.left(), 40);
+    EXPECT_LT(bodyLine.left(), 5);
+
+    // A new text starts plain, whatever the old one looked like.
+    statement.SetWindowText("新的\r\n文本");
+    QTextCursor first(edit->document()->firstBlock());
+    first.movePosition(QTextCursor::Right);
+    EXPECT_NE(first.charFormat().fontPointSize(), 14.0);
+    EXPECT_FALSE(edit->document()->firstBlock().blockFormat().alignment() & Qt::AlignHCenter);
 }
 
 TEST_F(ControlsTest, RadioGroupsCheckBoxesAndTheirDataExchange)
