@@ -681,6 +681,43 @@ quint64 lastStamp = 0;
 
 void SetHoverHook(std::function<void(HWND)> hook) { HoverHook() = std::move(hook); }
 
+namespace {
+
+// A press on a window whose top-level window is not the active one first asks
+// the window under the pointer (which asks its parents) whether the click
+// activates: MA_ACTIVATE and MA_ACTIVATEANDEAT activate the top-level window,
+// MA_NOACTIVATE and MA_NOACTIVATEANDEAT leave the active window as it is; the
+// ...ANDEAT answers swallow the click.
+bool MouseActivate(HWND hwnd, QWidget *widget, QMouseEvent *m)
+{
+    QWidget *top = widget ? widget->window() : nullptr;
+    QWidget *active = QApplication::activeWindow();
+    if (!top || top == active || top->windowType() == Qt::Popup || top->windowType() == Qt::ToolTip)
+        return TranslateMouse(hwnd, m);
+    UINT msg = WM_LBUTTONDOWN;
+    if (m->button() == Qt::RightButton)
+        msg = WM_RBUTTONDOWN;
+    else if (m->button() == Qt::MiddleButton)
+        msg = WM_MBUTTONDOWN;
+    const HWND topHwnd = WindowOfWidget(top);
+    LRESULT answer = SendMessageA(hwnd, WM_MOUSEACTIVATE, topHwnd, MAKELONG(HTCLIENT, msg));
+    if (answer < MA_ACTIVATE || answer > MA_NOACTIVATEANDEAT)
+        answer = MA_ACTIVATE;
+    const bool activate = answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT;
+    const bool eat = answer == MA_ACTIVATEANDEAT || answer == MA_NOACTIVATEANDEAT;
+    QPointer<QWidget> keep = active;
+    if (activate)
+        top->activateWindow();
+    const bool handled = eat || TranslateMouse(hwnd, m);
+    // Whatever the click did to the activation (the window manager's own
+    // activation on a click included), an inactive window stays inactive.
+    if (!activate && keep && QApplication::activeWindow() != keep)
+        keep->activateWindow();
+    return handled;
+}
+
+} // namespace
+
 bool TranslateQtInput(HWND hwnd, QWidget *widget, QEvent *e)
 {
     if (!hwnd || injecting)
@@ -703,8 +740,9 @@ bool TranslateQtInput(HWND hwnd, QWidget *widget, QEvent *e)
         NoteMouseLeave(hwnd);
         return false;
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
+        return MouseActivate(hwnd, widget, static_cast<QMouseEvent *>(e));
+    case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
         return TranslateMouse(hwnd, static_cast<QMouseEvent *>(e));
     case QEvent::KeyPress:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <type_traits>
 
 namespace win {
 
@@ -20,6 +21,12 @@ public:
         return *this;
     }
     operator T() const { return (owner_->*Get)(); }
+    // A property holding an object pointer reaches the object's members.
+    T operator->() const
+        requires std::is_pointer_v<T>
+    {
+        return (owner_->*Get)();
+    }
 
 private:
     Owner *owner_;

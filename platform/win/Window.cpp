@@ -16,6 +16,7 @@
 #include "platform/win/Handle.h"
 #include "platform/win/Hooks.h"
 #include "platform/win/Remote.h"
+#include "platform/win/SystemInfo.h"
 #include "platform/win/Text.h"
 #include "platform/win/WindowRecord.h"
 #include "platform/win/WindowSurface.h"
@@ -489,8 +490,20 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         buffer[n] = '\0';
         return static_cast<LRESULT>(n);
     }
-    case WM_MOUSEACTIVATE:
+    case WM_MOUSEACTIVATE: {
+        // A child window asks its parent first: a parent's non-zero answer is
+        // the child's.
+        HWND parent = 0;
+        if (auto w = FindLocalWindow(hwnd)) {
+            std::lock_guard<std::mutex> guard(T().lock);
+            if (w->style & WS_CHILD)
+                parent = w->parent;
+        }
+        if (parent)
+            if (LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam))
+                return answer;
         return MA_ACTIVATE;
+    }
     case WM_CANCELMODE:
         // Ends the menu this window owns.
         CancelMenuModeOf(hwnd);
@@ -632,6 +645,33 @@ BOOL IsIconic(HWND hwnd) { return Query(hwnd, kQueryIconic, 0) ? TRUE : FALSE; }
 BOOL IsZoomed(HWND hwnd) { return Query(hwnd, kQueryZoomed, 0) ? TRUE : FALSE; }
 BOOL SetForegroundWindow(HWND hwnd) { return Query(hwnd, kQueryForeground, 0) ? TRUE : FALSE; }
 BOOL BringWindowToTop(HWND hwnd) { return Query(hwnd, kQueryForeground, 0) ? TRUE : FALSE; }
+
+HWND GetActiveWindow() { return GetForegroundWindow(); }
+
+HWND SetActiveWindow(HWND hwnd)
+{
+    // The top-level window of a child is the one activated.
+    HWND top = hwnd;
+    for (int depth = 0; depth < 64; ++depth) {
+        auto w = FindLocalWindow(top);
+        if (!w) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        HWND parent = 0;
+        {
+            std::lock_guard<std::mutex> guard(T().lock);
+            if (w->style & WS_CHILD)
+                parent = w->parent;
+        }
+        if (!parent)
+            break;
+        top = parent;
+    }
+    const HWND before = GetActiveWindow();
+    Query(top, kQueryForeground, 0);
+    return before;
+}
 
 HWND FindWindowA(LPCSTR className, LPCSTR windowName)
 {

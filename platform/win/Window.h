@@ -73,7 +73,12 @@ constexpr int GWL_EXSTYLE = -20;
 constexpr int GWL_USERDATA = -21;
 constexpr int GWLP_USERDATA = -21;
 
+// Answers to WM_MOUSEACTIVATE: activate the window the click is on or not,
+// and deliver the click or swallow it.
 constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LRESULT MA_ACTIVATEANDEAT = 2;
+constexpr LRESULT MA_NOACTIVATE = 3;
+constexpr LRESULT MA_NOACTIVATEANDEAT = 4;
 
 struct WNDCLASSA {
     UINT style;
@@ -164,6 +169,12 @@ BOOL IsIconic(HWND hwnd);
 BOOL IsZoomed(HWND hwnd);
 BOOL SetForegroundWindow(HWND hwnd);
 BOOL BringWindowToTop(HWND hwnd);
+// Makes a top-level window of this process the active one (a child window
+// activates its top-level window); the window active before, or 0 when none
+// was or `hwnd` is no window.
+HWND SetActiveWindow(HWND hwnd);
+// The active top-level window of this process, or 0.
+HWND GetActiveWindow();
 
 // The first top-level window of the user's processes with that class and title
 // (null: any; compared without regard to case), or 0.

@@ -1,5 +1,5 @@
 // Page controls showing the active sheet (OnShow, OnChange, tabs at the
-// bottom) and grouped speed buttons staying down one at a time.
+// bottom), grouped speed buttons staying down one at a time and their glyphs.
 #include <gtest/gtest.h>
 
 #include <QTabBar>
@@ -12,6 +12,8 @@
 #include "platform/forms/TForm.h"
 #include "platform/forms/TPageControl.h"
 #include "platform/forms/TSpeedButton.h"
+#include "platform/gdi/TBitmap.h"
+#include "platform/gdi/TCanvas.h"
 
 using namespace win;
 using formstest::App;
@@ -92,6 +94,53 @@ TEST(PagesTest, GroupedSpeedButtonsStayDownOneAtATime)
     buttons[2]->Click();
     EXPECT_FALSE(buttons[2]->Down);
     EXPECT_EQ(clicks, 4);
+    delete form;
+}
+
+TEST(PagesTest, ASpeedButtonDrawsItsGlyphWithTheBottomLeftColourClear)
+{
+    App();
+    auto *form = new TForm(&App());
+    form->SetBounds(0, 0, 200, 100);
+    auto *button = new TSpeedButton(form);
+    button->Parent = form;
+    button->SetBounds(10, 10, 25, 25);
+    button->Flat = true;
+    // A 16 x 16 glyph: olive background (the clear colour), a red square.
+    TBitmap glyph;
+    glyph.SetSize(16, 16);
+    glyph.Canvas->Brush->Color = TColor(RGB(128, 128, 0));
+    glyph.Canvas->FillRect(TRect(0, 0, 16, 16));
+    glyph.Canvas->Brush->Color = TColor(RGB(255, 0, 0));
+    glyph.Canvas->FillRect(TRect(4, 4, 12, 12));
+    button->Glyph = &glyph;
+    EXPECT_EQ(button->Glyph->Width, 16);
+    form->Show();
+    const QImage shown = button->Widget()->grab().toImage();
+    int red = 0, olive = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb p = shown.pixel(x, y);
+            red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            olive += qRed(p) == 128 && qGreen(p) == 128 && qBlue(p) == 0;
+        }
+    EXPECT_GE(red, 60);
+    EXPECT_EQ(olive, 0);
+    // Drawing on the button's own glyph shows after GlyphChanged; an empty glyph
+    // leaves the caption alone.
+    button->Glyph->Canvas->Brush->Color = TColor(RGB(0, 0, 255));
+    button->Glyph->Canvas->FillRect(TRect(4, 4, 12, 12));
+    button->GlyphChanged();
+    const QImage blue = button->Widget()->grab().toImage();
+    int blues = 0;
+    for (int y = 0; y < blue.height(); ++y)
+        for (int x = 0; x < blue.width(); ++x)
+            blues += qBlue(blue.pixel(x, y)) > 200 && qRed(blue.pixel(x, y)) < 60;
+    EXPECT_GE(blues, 60);
+    TBitmap none;
+    button->Glyph = &none;
+    button->Caption = "字";
+    EXPECT_TRUE(static_cast<QToolButton *>(button->Widget())->icon().isNull());
     delete form;
 }
 
