@@ -473,6 +473,11 @@ void TMFrame::MenuItem128Click(TObject *)
 
 void TMFrame::FormResize(TObject *)
 {
-    if (LineToolBox)
-        LineToolBox->SetBounds(Width - 204, 52, 83, LineToolBox->Height);
+    if (!LineToolBox)
+        return;
+    // A box of its own window stands at the same place over the frame.
+    TPoint at(Width - 204, 52);
+    if (!LineToolBox->Parent && HandleAllocated())
+        at = ClientToScreen(at);
+    LineToolBox->SetBounds(at.x, at.y, 83, LineToolBox->Height);
 }

@@ -51,8 +51,9 @@ struct TViewHooks {
     void (*RepaintBrokerGrid)(TMultiViewChild *chart) = nullptr;
     // A chart reloads its stock's data ("数据刷新"); false for a pane that is no chart.
     bool (*ReloadChartData)(TMultiViewChild *pane) = nullptr;
-    // The K-line chart's drawing-tool box, made as a child window of the frame;
-    // the down state of its button of a tool (0..18) set and read.
+    // The K-line chart's drawing-tool box, made for the frame (a tool window
+    // of its own that never takes the activation from the frame); the down
+    // state of its button of a tool (0..18) set and read.
     win::TForm *(*MakeLineToolBox)(win::TForm *frame) = nullptr;
     void (*SetLineToolDown)(win::TForm *box, int tool, bool down) = nullptr;
     bool (*LineToolDown)(win::TForm *box, int tool) = nullptr;

@@ -142,8 +142,9 @@ void TLine::Draw(HDC dc, int withHandles)
     SetROP2(dc, R2_XORPEN);
     if (State == 0) {
         // The rubber band of a line being placed; only lines of two anchors
-        // are ever drawn before they are complete.
-        if (AnchorCount >= 2)
+        // are ever drawn before they are complete, and only once a move has
+        // given the band its end (before, the end is no point of the pane).
+        if (AnchorCount >= 2 && Anchors[1].flag == 2)
             DrawSolidAnchors(Anchors[0], Anchors[1], dc, withHandles);
     } else {
         DrawFigure(dc, withHandles);

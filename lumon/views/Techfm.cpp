@@ -20,6 +20,7 @@
 #include "lumon/shell/MVCmdBox.h"
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/ViewFactory.h"
+#include "lumon/views/LineTool.h"
 #include "lumon/views/TLine.h"
 #include "platform/forms/KeyState.h"
 #include "platform/forms/TDrawGrid.h"
@@ -293,7 +294,7 @@ void TTechForm::LoadCursors()
 void TTechForm::WndProc(TMessage &Message)
 {
     if (Message.Msg == 2525) {
-        LineStore.SaveDrawnLines(Panes, Attr.ItemCount);
+        SaveDrawnLines();
         return;
     }
     TDrawView::WndProc(Message);
@@ -711,6 +712,7 @@ void RegisterKLineChart()
     ViewHooks.SecondStock = KLineSecondStock;
     ViewHooks.KLineKeyDown = KLineKeyDown;
     ViewHooks.KLineCommand = KLineCommand;
+    InstallLineToolHooks();
     if (ViewHooks.ChartKeyDown != KLineScrollKey)
         OtherChartKeyDown = ViewHooks.ChartKeyDown;
     ViewHooks.ChartKeyDown = KLineScrollKey;
@@ -753,6 +755,18 @@ int TTechForm::Command(int command, int arg)
         break;
     case VC_INFO_WINDOW:
         N5Click(this);
+        break;
+    case VC_SPIRAL:
+        // The cycle-date box shows on pointer moves; switched off it leaves the picture.
+        ShowCursorDate = arg ? 1 : 0;
+        if (!arg)
+            RepaintChart(this, false);
+        break;
+    case VC_DELETE_LINES:
+        // Every drawn line goes, from the chart and from the file.
+        FreeDrawnLines();
+        SaveDrawnLines();
+        RepaintChart(this, false);
         break;
     default:
         return 0;

@@ -126,6 +126,15 @@ public:
     void FormMouseUp(win::TObject *Sender, win::TMouseButton Button, win::TShiftState Shift, int X, int Y);
     void SetMouseState(int state);
 
+    // ---- drawn lines (the frame and the tool box call these) ------------------------------------
+    // Stores the chart's lines in the drawn-line file (message 2525 too).
+    void SaveDrawnLines();
+    // Deletes every line object of the chart (the file is left alone).
+    void FreeDrawnLines();
+    // The tool the frame's tool index chooses: -1 none, 0..16 a line kind - 1,
+    // 17 the eraser; -1 while the line tools are off.
+    int ChosenTool() const;
+
     // ---- components ----------------------------------------------------------------------------
     win::TPanel *Panel2;
     win::TLabel *DateLabel;
@@ -219,6 +228,16 @@ private:
     void ShowInfoGrid();
     // The splitter drag's XOR line at y across the dragged pane.
     void XorSplitter(int y);
+    // Raises the chosen tool's buttons in the tool box and the frame's tool bar;
+    // with `clear` the frame's tool index becomes -1 too.
+    void ReleaseTool(bool clear);
+    // Places, grabs, drops or erases a drawn line for a left press; false when
+    // the press is none of these and the plain click goes on.
+    bool LinePress(int X, int Y);
+    // A grabbed line or one being placed follows the pointer.
+    void LineMove(int X, int Y);
+    // A grabbed line of kinds 1..3 whose anchor moved takes its parallel partner along.
+    void CarryPartner(TLine *line, win::HDC dc);
 };
 
 // Registers the K-line chart for view type 0x1002 and fills its frame hooks.

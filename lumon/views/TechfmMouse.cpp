@@ -1,5 +1,6 @@
-// The K-line chart's mouse: choosing the current pane and the indicator under
-// the pointer, dragging the pane splitters, scrolling by dragging the time axis,
+// The K-line chart's mouse: placing, grabbing, moving and erasing drawn lines
+// with the tool of the drawing-tool box, choosing the current pane and the
+// indicator under the pointer, dragging the pane splitters, scrolling by dragging the time axis,
 // zooming with a dragged box, the cross-hair and the quote block, the cursor
 // titles and the cycle-date box, the pointer's shape and the ex-rights tooltip.
 #include <algorithm>
@@ -9,12 +10,14 @@
 #include "lumon/core/EToolTip.h"
 #include "lumon/formula/TIndex.h"
 #include "lumon/shell/MFrame.h"
+#include "lumon/views/LineTool.h"
 #include "lumon/views/Luoli.h"
 #include "lumon/views/TLine.h"
 #include "lumon/views/Techfm.h"
 #include "platform/forms/TDrawGrid.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPanel.h"
+#include "platform/forms/TToolButton.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/TCanvas.h"
 #include "platform/win/Cursor.h"
@@ -101,6 +104,11 @@ void TTechForm::FormMouseDown(TObject *, TMouseButton Button, TShiftState Shift,
         }
     }
     DrawTool = -1;
+    const int tool = ChosenTool();
+    if (tool >= 0 && tool < LineKindCount)
+        DrawTool = tool + 1;
+    if (LinePress(X, Y))
+        return;
     LeftDown = 1;
     if (DragSplitter == 0) {
         if (In(DateAxisRect, X, Y)) {
@@ -187,18 +195,28 @@ void TTechForm::FormMouseMove(TObject *Sender, TShiftState Shift, int X, int Y)
     if (DrawGrid1->Visible)
         return;
     const int count = std::min<int>(Attr.ItemCount, MaxChartObjects);
-    if (!LeftDown) {
+    if (!LeftDown)
         TDrawView::FormMouseMove(Sender, Shift, X, Y);
-        int state = 0;
-        for (int i = 0; i < LineStore.LineCount && i < MaxDrawnLines && state == 0; ++i) {
-            POINT at{X, Y};
-            if (TLine *line = LineStore.Lines[i]) {
-                const int hit = line->HitTest(at);
-                state = hit == 256 ? 2 : hit >= 0 ? 6 : 0;
+    if (LineStore.LineEditState == 1 || LineStore.LineEditState == 2)
+        LineMove(X, Y);
+    if (!LeftDown) {
+        if (LineStore.LineEditState == 0) {
+            const int tool = ChosenTool();
+            int state = 0;
+            if (tool >= 0 && tool < LineKindCount) {
+                state = 1;
+            } else {
+                const bool eraser = tool == ToolEraser;
+                for (int i = 0; i < LineStore.LineCount && i < MaxDrawnLines && state == 0; ++i) {
+                    POINT at{X, Y};
+                    if (TLine *line = LineStore.Lines[i]) {
+                        const int hit = line->HitTest(at);
+                        state = hit < 0 ? 0 : eraser ? 5 : hit == HIT_BODY ? 2 : 6;
+                    }
+                }
             }
-        }
-        if (LineStore.LineEditState == 0)
             MouseState = state;
+        }
         DragSplitter = 0;
         if (X != LastMoveX) {
             const bool erased = CrossMode && CrossShown;
@@ -382,4 +400,284 @@ void TTechForm::FormMouseUp(TObject *, TMouseButton Button, TShiftState, int X, 
     ZoomBoxStart = POINT{0, 0};
     LeftDown = 0;
     DragMode = 0;
+}
+
+// ---- drawn lines -----------------------------------------------------------------------------
+
+void TTechForm::SaveDrawnLines() { LineStore.SaveDrawnLines(Panes, std::min<int>(Attr.ItemCount, MaxChartObjects)); }
+
+void TTechForm::FreeDrawnLines() { LineStore.FreeDrawnLines(); }
+
+int TTechForm::ChosenTool() const
+{
+    TMFrame *frame = MainFrame();
+    if (!frame || !frame->LineToolBox || !frame->LineBtn || !frame->LineBtn->Down)
+        return -1;
+    return frame->DrawingTool;
+}
+
+void TTechForm::ReleaseTool(bool clear)
+{
+    TMFrame *frame = MainFrame();
+    if (!frame)
+        return;
+    if (auto *box = dynamic_cast<TLineToolBox *>(frame->LineToolBox))
+        box->ReleaseToolButton();
+    else if (frame->DrawingTool >= 0 && frame->DrawingTool < 20 && frame->B[frame->DrawingTool])
+        frame->B[frame->DrawingTool]->Down = false;
+    if (clear)
+        frame->DrawingTool = -1;
+}
+
+void TTechForm::CarryPartner(TLine *line, HDC dc)
+{
+    TDrawnLines &s = LineStore;
+    if (line->Kind < LK_LINE || line->Kind > LK_PARALLEL)
+        return;
+    const int p = line->Partner();
+    if (p < 0 || p >= s.LineCount || !s.Lines[p] || s.Lines[p] == line)
+        return;
+    TLine *partner = s.Lines[p];
+    // The partner keeps going through where its first anchor was.
+    const POINT through{partner->Anchors[0].x, partner->Anchors[0].y};
+    partner->Erase(dc, 0);
+    for (int k = 0; k < 2 && k < partner->AnchorCount && k < line->AnchorCount; ++k) {
+        partner->Anchors[k] = line->Anchors[k];
+        partner->Anchors[k].flag = 1;
+    }
+    partner->PlaceParallel(through.x, through.y);
+    for (int k = 0; k < partner->AnchorCount; ++k)
+        partner->ScreenToAnchor(partner->Anchors[k], partner->Pane, partner->PaneRect, true);
+    partner->ExtendLine();
+    partner->Draw(dc, 0);
+}
+
+bool TTechForm::LinePress(int X, int Y)
+{
+    TDrawnLines &s = LineStore;
+    const bool eraser = ChosenTool() == ToolEraser;
+    if (DrawTool == -1 && s.LineCount > 0) {
+        if (s.LineEditState == 0) {
+            for (int i = 0; i < s.LineCount && i < MaxDrawnLines; ++i) {
+                TLine *line = s.Lines[i];
+                POINT at{X, Y};
+                const int hit = line ? line->HitTest(at) : -1;
+                if (hit == -1)
+                    continue;
+                s.SelLine = i;
+                if (eraser) {
+                    s.DeleteSelectedLine();
+                    SaveDrawnLines();
+                    ReleaseTool(true);
+                    s.SelLine = s.LineCount;
+                    RepaintChart(this, false);
+                    SetMouseState(0);
+                } else {
+                    CrossMode = 0;
+                    Panel2->Visible = false;
+                    if (CrossShown)
+                        EraseCrossHair(0);
+                    SetMouseState(hit == HIT_BODY ? 3 : 6);
+                    line->CurAnchor = hit;
+                    if (HDC back = BackDC()) {
+                        line->Press(X, Y, back);
+                        BlitToWindow(back, 0, 0, ClientWidth, ClientHeight);
+                        ReleaseBackDC(back);
+                    }
+                    s.LineEditState = 2;
+                }
+                DragSplitter = 0;
+                return true;
+            }
+        } else if (s.LineEditState == 2 && s.SelLine >= 0 && s.SelLine < s.LineCount && s.Lines[s.SelLine]) {
+            // The click that drops a grabbed line.
+            TLine *line = s.Lines[s.SelLine];
+            const bool heldAnchor = line->State == 2 && line->EditMode == 1;
+            if (HDC back = BackDC()) {
+                line->Press(X, Y, back);
+                if (heldAnchor)
+                    CarryPartner(line, back);
+                ReleaseBackDC(back);
+            }
+            RepaintChart(this, false);
+            if (line->State == 1) {
+                SaveDrawnLines();
+                s.SelLine = s.LineCount;
+                s.LineEditState = 0;
+            }
+            SetMouseState(2);
+            return true;
+        }
+    }
+    if (DrawTool == -1 || s.LineCount >= MaxDrawnLines)
+        return false;
+
+    // Placing a line with the chosen tool.
+    DragSplitter = 0;
+    const int count = std::min<int>(Attr.ItemCount, MaxChartObjects);
+    TIndex *pane = nullptr;
+    for (int i = 0; i < count && !pane; ++i) {
+        TIndex *p = Panes[i];
+        if (p && p->RecordCount > 0 && p->Records && In(p->PlotRect, X, Y))
+            pane = p;
+    }
+    if (!pane)
+        return true;
+    NewLinePane = 0;
+    for (int i = 0; i < count; ++i)
+        if (Panes[i] == pane)
+            NewLinePane = i;
+    if (s.SelLine < 0 || s.SelLine > s.LineCount)
+        s.SelLine = s.LineCount;
+    const int slot = s.SelLine;
+    const bool made = !s.Lines[slot];
+    if (made) {
+        if (!MakeDrawLine(s.Lines[slot], DrawTool, pane, &pane->PlotRect))
+            return true;
+        ++s.LineCount;
+    }
+    TLine *line = s.Lines[slot];
+    HitPoint = POINT{X, Y};
+    if (made && line->Kind == LK_PARALLEL) {
+        int found = -1;
+        for (int j = s.LineCount - 2; j >= 0 && found < 0; --j) {
+            TLine *o = s.Lines[j];
+            if (o && o != line && o->State == 1 &&
+                (((o->Kind == LK_LINE || o->Kind == LK_SEGMENT) && o->Partner() == -1) ||
+                 (o->Kind == LK_PARALLEL && o->Partner() == -1 && o->Parent() == -1)))
+                found = j;
+        }
+        if (found >= 0) {
+            line->Anchors[0] = s.Lines[found]->Anchors[0];
+            line->Anchors[1] = s.Lines[found]->Anchors[1];
+            s.Lines[found]->Partner() = slot;
+            line->Parent() = found;
+            line->Partner() = -1;
+        } else {
+            const RECT &r = pane->PlotRect;
+            line->Anchors[0].x = r.left;
+            line->Anchors[0].y = r.top;
+            line->Anchors[1].x = r.right;
+            line->Anchors[1].y = r.top;
+            line->Partner() = -1;
+            line->Parent() = -1;
+        }
+    }
+    // Removes the line of this slot again, closing the gap in the list.
+    auto drop = [&] {
+        s.SelLine = slot;
+        s.DeleteSelectedLine();
+        s.SelLine = s.LineCount;
+        s.LineEditState = 0;
+    };
+    POINT at{X, Y};
+    if (line->IsOutsidePane(at, false)) {
+        // Nothing is placed; a line this click made leaves the list again.
+        if (made)
+            drop();
+        return true;
+    }
+    HDC back = BackDC();
+    const int pressed = back ? line->Press(X, Y, back) : 0;
+    if (back) {
+        BlitToWindow(back, 0, 0, ClientWidth, ClientHeight);
+        ReleaseBackDC(back);
+    }
+    if (!pressed) {
+        drop();
+        SetMouseState(0);
+        ReleaseTool(true);
+        if (CanFocus())
+            SetFocus();
+    } else {
+        s.LineEditState = 1;
+        if (line->State == 1) {
+            SetMouseState(0);
+            ReleaseTool(true);
+            SaveDrawnLines();
+            s.SelLine = s.LineCount;
+            s.LineEditState = 0;
+        } else {
+            SetMouseState(1);
+        }
+    }
+    LeftDown = 0;
+    CrossShown = 0;
+    return true;
+}
+
+void TTechForm::LineMove(int X, int Y)
+{
+    TDrawnLines &s = LineStore;
+    if (s.SelLine < 0 || s.SelLine >= s.LineCount || !s.Lines[s.SelLine])
+        return;
+    TLine *line = s.Lines[s.SelLine];
+    HitPoint = POINT{X, Y};
+    if (!line->PaneRect)
+        return;
+    // The pointer stays in the line's pane; a line moved whole keeps all its
+    // anchors inside.
+    RECT r = *line->PaneRect;
+    if (s.LineEditState == 2 && line->EditMode == 2 && line->AnchorCount > 0) {
+        const int n = line->Kind == LK_FIBONACCI ? 1 : line->AnchorCount;
+        int left = line->Anchors[0].x, right = left, top = line->Anchors[0].y, bottom = top;
+        for (int k = 1; k < n; ++k) {
+            left = std::min<int>(left, line->Anchors[k].x);
+            right = std::max<int>(right, line->Anchors[k].x);
+            top = std::min<int>(top, line->Anchors[k].y);
+            bottom = std::max<int>(bottom, line->Anchors[k].y);
+        }
+        r.left += line->DragOrigin.x - left;
+        r.right -= right - line->DragOrigin.x;
+        r.top += line->DragOrigin.y - top;
+        r.bottom -= bottom - line->DragOrigin.y;
+    }
+    if (r.left <= r.right && r.top <= r.bottom) {
+        ClipCursorToRect(&r);
+        X = std::clamp<int>(X, r.left, r.right);
+        Y = std::clamp<int>(Y, r.top, r.bottom);
+    }
+    switch (line->Kind) {
+    case LK_GOLDEN:
+    case LK_PERCENT:
+    case LK_FIBONACCI:
+        if (line->State == 0) {
+            if (HDC back = BackDC()) {
+                line->Drag(X, Y, back);
+                BlitToWindow(back, 0, 0, ClientWidth, ClientHeight);
+                ReleaseBackDC(back);
+            }
+        } else {
+            if (line->EditMode == 2) {
+                line->Translate(X, Y);
+            } else if (line->EditMode == 1 && line->CurAnchor >= 0 && line->CurAnchor < line->AnchorCount) {
+                LineAnchor &held = line->Anchors[line->CurAnchor];
+                held.x = X;
+                held.y = Y;
+                held.flag = 2;
+            }
+            if (line->Kind == LK_GOLDEN)
+                line->BuildGoldenLevels();
+            else if (line->Kind == LK_PERCENT)
+                line->BuildPercentLevels();
+            RepaintChart(this, false);
+        }
+        break;
+    case LK_TEXT:
+    case LK_UPARROW:
+    case LK_DOWNARROW:
+        line->Translate(X, Y);
+        RepaintChart(this, false);
+        break;
+    default:
+        if (HDC back = BackDC()) {
+            line->Drag(X, Y, back);
+            if (line->State == 2 && line->EditMode == 1)
+                CarryPartner(line, back);
+            BlitToWindow(back, 0, 0, ClientWidth, ClientHeight);
+            ReleaseBackDC(back);
+        }
+        break;
+    }
+    ClipCursorToRect(nullptr);
 }

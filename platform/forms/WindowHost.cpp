@@ -938,8 +938,11 @@ void WidgetSurface::BringToFront()
     if (!widget_)
         return;
     widget_->raise();
-    if (widget_->isWindow())
-        widget_->activateWindow();
+    // A form shown in a frame of its own (the one holding its menu bar)
+    // activates that frame.
+    QWidget *top = widget_->window();
+    if (top == widget_ || WindowOfWidget(top) == 0)
+        top->activateWindow();
 }
 
 RECT WidgetSurface::Bounds() const

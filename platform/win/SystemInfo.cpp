@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/win/Window.h"
 #include "platform/win/WindowSurface.h"
 
 namespace win {
@@ -114,7 +115,7 @@ HWND GetForegroundWindow()
 {
     if (!PrimaryScreen() || !qobject_cast<QApplication *>(QCoreApplication::instance()))
         return 0;
-    return WindowOfWidget(QApplication::activeWindow());
+    return GetActiveWindow();
 }
 
 } // namespace win

@@ -646,7 +646,28 @@ BOOL IsZoomed(HWND hwnd) { return Query(hwnd, kQueryZoomed, 0) ? TRUE : FALSE; }
 BOOL SetForegroundWindow(HWND hwnd) { return Query(hwnd, kQueryForeground, 0) ? TRUE : FALSE; }
 BOOL BringWindowToTop(HWND hwnd) { return Query(hwnd, kQueryForeground, 0) ? TRUE : FALSE; }
 
-HWND GetActiveWindow() { return GetForegroundWindow(); }
+HWND GetActiveWindow()
+{
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return 0;
+    QWidget *active = QApplication::activeWindow();
+    if (!active)
+        return 0;
+    // The window of the active top-level widget, or the top-level window shown
+    // inside it (a form within the frame that holds its menu bar).
+    std::lock_guard<std::mutex> guard(T().lock);
+    HWND inside = 0;
+    for (auto &[h, w] : T().windows) {
+        if (!w->surface || w->destroying)
+            continue;
+        QWidget *widget = w->surface->Widget();
+        if (widget == active)
+            return h;
+        if (!inside && widget && !(w->style & WS_CHILD) && widget->window() == active)
+            inside = h;
+    }
+    return inside;
+}
 
 HWND SetActiveWindow(HWND hwnd)
 {
