@@ -62,12 +62,15 @@ public:
         int height = 0;
         int ascent = 0;
     };
-    // Null when there is no GUI application to resolve fonts with.
+    // Null when there is no GUI application to resolve fonts with. Fonts of
+    // the same description share one realization: painters create and delete
+    // the same few fonts on every paint, and resolving one costs far more than
+    // drawing its text.
     const Realized *Realize() const;
 
 private:
     mutable std::mutex lock_;
-    mutable std::unique_ptr<Realized> realized_;
+    mutable std::shared_ptr<const Realized> realized_;
 };
 
 // A bitmap is a 32-bit image; a monochrome one holds only black and white pixels.

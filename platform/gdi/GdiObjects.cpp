@@ -2,11 +2,14 @@
 // delete pens, brushes, fonts and bitmaps.
 #include <QGuiApplication>
 #include <QFontMetricsF>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstddef>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 #include "platform/gdi/DeviceContext.h"
@@ -277,13 +280,80 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
     return CreateFontIndirectA(&lf);
 }
 
+namespace {
+
+// The realized fonts by description, for the application that resolved them.
+struct RealizedFonts {
+    std::mutex lock;
+    const QCoreApplication *application = nullptr;
+    std::unordered_map<std::string, std::shared_ptr<const GdiFont::Realized>> byDescription;
+};
+
+RealizedFonts &FontCache()
+{
+    // Never destroyed: its Qt fonts must not outlive the font database.
+    static auto *cache = new RealizedFonts;
+    return *cache;
+}
+
+// The bytes of a description that make a font: all of it, the face name up to
+// its end.
+std::string FontKey(const LOGFONTA &lf)
+{
+    std::string key(reinterpret_cast<const char *>(&lf), offsetof(LOGFONTA, lfFaceName));
+    key.append(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
+    return key;
+}
+
+std::unique_ptr<GdiFont::Realized> RealizeFont(const LOGFONTA &logFont);
+
+} // namespace
+
 const GdiFont::Realized *GdiFont::Realize() const
 {
     std::lock_guard<std::mutex> guard(lock_);
     if (realized_)
         return realized_.get();
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (!qobject_cast<const QGuiApplication *>(application))
         return nullptr;
+    // Qt fonts are not for sharing between threads: only the application's
+    // own thread shares them.
+    if (QThread::currentThread() != application->thread()) {
+        realized_ = RealizeFont(logFont);
+        return realized_.get();
+    }
+    RealizedFonts &cache = FontCache();
+    const std::string key = FontKey(logFont);
+    {
+        std::lock_guard<std::mutex> cacheGuard(cache.lock);
+        if (cache.application != application) {
+            cache.byDescription.clear();
+            cache.application = application;
+        }
+        auto it = cache.byDescription.find(key);
+        if (it != cache.byDescription.end()) {
+            realized_ = it->second;
+            return realized_.get();
+        }
+    }
+    std::shared_ptr<const Realized> made = RealizeFont(logFont);
+    {
+        std::lock_guard<std::mutex> cacheGuard(cache.lock);
+        // A program that makes fonts of ever new sizes starts the cache afresh
+        // now and then; fonts already realized keep theirs.
+        if (cache.byDescription.size() >= 512)
+            cache.byDescription.clear();
+        cache.byDescription.emplace(key, made);
+    }
+    realized_ = std::move(made);
+    return realized_.get();
+}
+
+namespace {
+
+std::unique_ptr<GdiFont::Realized> RealizeFont(const LOGFONTA &logFont)
+{
     size_t faceLength = strnlen(logFont.lfFaceName, LF_FACESIZE);
     QString family =
         faceLength == 0
@@ -328,7 +398,7 @@ const GdiFont::Realized *GdiFont::Realize() const
         }
     }
     QFontMetrics metrics(font);
-    auto made = std::make_unique<Realized>(Realized{font, metrics, metrics.horizontalAdvance(QLatin1Char('x'))});
+    auto made = std::make_unique<GdiFont::Realized>(GdiFont::Realized{font, metrics, metrics.horizontalAdvance(QLatin1Char('x'))});
     for (int c = 0; c < 128; ++c)
         made->asciiAdvance[size_t(c)] = std::max(0, metrics.horizontalAdvance(QChar(c)));
     // Characters of a fallback font may be wider than this font's widest; twice
@@ -336,9 +406,10 @@ const GdiFont::Realized *GdiFont::Realize() const
     made->wideAdvance = std::max(metrics.maxWidth(), 2 * metrics.height());
     made->height = metrics.height();
     made->ascent = metrics.ascent();
-    realized_ = std::move(made);
-    return realized_.get();
+    return made;
 }
+
+} // namespace
 
 namespace {
 

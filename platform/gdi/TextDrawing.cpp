@@ -159,7 +159,10 @@ private:
             s->boxed = box != nullptr;
             s->box = box ? *box : QRect();
         }
-        if (s->font != dc.font) {
+        // Fonts of one description share their realization: a painter that
+        // makes its font anew for each text keeps the painter's font. The kept
+        // font holds its realization, whose address is thus not reused.
+        if (!s->font || (s->font != dc.font && s->font->Realize() != &font_)) {
             painter.setFont(font_.font);
             s->font = dc.font;
         }

@@ -246,6 +246,10 @@ TEST_F(TextTest, EachTextCallDrawsWithTheStateAndImageOfItsMoment)
 {
     HFONT small = Font(-12, "宋体");
     HFONT big = Font(-20, "黑体");
+    // Fonts of the same descriptions made anew, as painters make theirs for
+    // each text: they share the first ones' realization.
+    HFONT smallAgain = Font(-12, "宋体");
+    HFONT bigAgain = Font(-20, "黑体");
     struct State {
         HFONT font;
         COLORREF color;
@@ -288,6 +292,9 @@ TEST_F(TextTest, EachTextCallDrawsWithTheStateAndImageOfItsMoment)
         {"no rectangle after one", {small, RGB(0, 255, 0), std::nullopt}, text("123456789"), {}},
         {"a larger image", {big, RGB(255, 255, 0), std::nullopt}, text("报价Ag 5678"), QSize(300, 50)},
         {"a smaller image", {small, RGB(255, 255, 0), std::nullopt}, text("报价Ag 5678"), QSize(60, 20)},
+        {"the small font made anew", {smallAgain, RGB(255, 255, 0), std::nullopt}, text("12.34"), QSize(120, 40)},
+        {"the big font made anew", {bigAgain, RGB(255, 255, 0), std::nullopt}, text("报价Ag"), {}},
+        {"back to the first small font", {small, RGB(255, 255, 0), std::nullopt}, text("报价Ag"), {}},
     };
     HDC dc = NewImageDC(120, 40);
     for (const Step &step : steps) {
@@ -330,8 +337,8 @@ TEST_F(TextTest, EachTextCallDrawsWithTheStateAndImageOfItsMoment)
     SelectObject(memory, initial);
     DeleteObject(second);
     DeleteDC(memory);
-    DeleteObject(small);
-    DeleteObject(big);
+    for (HFONT font : {small, big, smallAgain, bigAgain})
+        DeleteObject(font);
 }
 
 // Text drawn without measuring it (left aligned on a clear background) reports
