@@ -78,7 +78,11 @@ void DeviceContext::Changed(const QRect &area)
 
 std::shared_ptr<DeviceContext> FindDC(HDC hdc)
 {
-    return FindGdiObjectAs<DeviceContext>(hdc);
+    std::shared_ptr<GdiObject> found = FindGdiObject(hdc);
+    DeviceContext *dc = found ? found->AsDeviceContext() : nullptr;
+    if (!dc)
+        return nullptr;
+    return std::shared_ptr<DeviceContext>(std::move(found), dc);
 }
 
 HDC AddDeviceContext(std::shared_ptr<DeviceContext> dc)

@@ -44,6 +44,7 @@ public:
     enum class Kind { Memory, Image, Window, Printer, Screen };
     explicit DeviceContext(Kind kind);
     ~DeviceContext() override;
+    DeviceContext *AsDeviceContext() override { return this; }
 
     Kind kind;
     // The window of a window context (GetDC, BeginPaint).

@@ -16,9 +16,14 @@
 
 namespace win {
 
+class DeviceContext;
+
 class GdiObject {
 public:
     virtual ~GdiObject() = default;
+    // The context behind a context handle, without a dynamic cast: every
+    // drawing call looks its context up.
+    virtual DeviceContext *AsDeviceContext() { return nullptr; }
     // Stock objects are never deleted.
     bool stock = false;
     // Set when the handle is deleted: the object may live on where it is

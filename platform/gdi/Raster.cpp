@@ -12,12 +12,32 @@ RasterTarget::RasterTarget(QImage &image, const std::vector<QRect> &clip)
         bounds_ |= r;
 }
 
+namespace {
+
+// QRect::contains without the call: a test made for every pixel of a line.
+inline bool Holds(const QRect &r, int x, int y)
+{
+    return x >= r.left() && x <= r.right() && y >= r.top() && y <= r.bottom();
+}
+
+} // namespace
+
 bool RasterTarget::Visible(int x, int y) const
 {
-    if (!bounds_.contains(x, y))
+    if (!Holds(bounds_, x, y))
         return false;
     for (const QRect &r : clip_) {
-        if (r.contains(x, y))
+        if (Holds(r, x, y))
+            return true;
+    }
+    return false;
+}
+
+bool RasterTarget::Covers(const QRect &box) const
+{
+    for (const QRect &r : clip_) {
+        if (box.left() >= r.left() && box.right() <= r.right() && box.top() >= r.top() &&
+            box.bottom() <= r.bottom())
             return true;
     }
     return false;
@@ -192,10 +212,21 @@ void RasterLine(RasterTarget &target, QPoint a, QPoint b, const LinePen &pen, in
         target.Span(a.y(), x0, x0 + int(n), pen.color, pen.rop2);
         return;
     }
-    target.touched |= QRect(a, b).normalized();
+    const QRect box(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                    QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+    target.touched |= box;
+    // A line inside one clip rectangle (most are) writes its pixels untested.
+    const bool inside = target.Covers(box);
+    auto plot = [&](int x, int y, uint32_t color) {
+        if (!inside) {
+            target.Plot(x, y, color, pen.rop2);
+            return;
+        }
+        uint32_t &p = target.Row(y)[x];
+        p = pen.rop2 == R2_COPYPEN ? color : MixRop2(color, p, pen.rop2);
+    };
     if (!patterned) {
-        WalkLine(a, b, target.Bounds(),
-                 [&](int x, int y, long long) { target.Plot(x, y, pen.color, pen.rop2); });
+        WalkLine(a, b, target.Bounds(), [&](int x, int y, long long) { plot(x, y, pen.color); });
         return;
     }
     int total = 0;
@@ -203,9 +234,9 @@ void RasterLine(RasterTarget &target, QPoint a, QPoint b, const LinePen &pen, in
         total += run;
     WalkLine(a, b, target.Bounds(), [&](int x, int y, long long i) {
         if (PatternOn(*pen.pattern, total, int((phase + i) % total)))
-            target.Plot(x, y, pen.color, pen.rop2);
+            plot(x, y, pen.color);
         else if (pen.opaqueGaps)
-            target.Plot(x, y, pen.gapColor, pen.rop2);
+            plot(x, y, pen.gapColor);
     });
     phase = int((phase + (long long)n) % total);
 }

@@ -46,6 +46,8 @@ public:
     void Plot(int x, int y, uint32_t color, int rop2);
     void Fill(const QRect &rect, uint32_t color, int rop2);
     bool Visible(int x, int y) const;
+    // Whether one clip rectangle holds all of `box`: its pixels need no test.
+    bool Covers(const QRect &box) const;
     uint32_t *Row(int y) { return reinterpret_cast<uint32_t *>(bits_ + y * stride_); }
     const std::vector<QRect> &Clip() const { return clip_; }
     // The bounding box of the clip rectangles.

@@ -336,6 +336,54 @@ TEST_F(GdiTest, ClipRegionLimitsEveryFigure)
     DeleteObject(clip);
 }
 
+TEST_F(GdiTest, LinesCrossingTheClipOrTheImageEdgeDrawOnlyTheirPixelsInside)
+{
+    // Each line drawn whole on a large image, then on a small image (its edge at
+    // 16) and clipped to a rectangle: the clipped pictures are the whole one's
+    // pixels inside, and nothing else. Steep lines one column wide, lines from
+    // or to one pixel beyond an edge, in copy and XOR mode, solid and dotted.
+    struct Case {
+        int x0, y0, x1, y1;
+    } cases[] = {{5, 5, 4, 16},  {5, 5, 4, 17},  {10, 2, 11, 20}, {2, 8, 16, 9},  {15, 15, 0, 16},
+                 {8, 8, 8, 16},  {8, 8, 16, 8},  {3, 12, 6, -1},  {12, 3, -1, 4}, {1, 1, 17, 17},
+                 {6, 10, 5, 3},  {9, 4, 14, 12}, {4, 4, 7, 11},   {11, 11, 4, 4}, {0, 15, 15, 0},
+                 {16, 5, 15, 12}, {3, 16, 10, 15}, {16, 16, 15, 15}, {12, 3, 11, 9}, {2, 12, 9, 11}};
+    const QRect clips[] = {QRect(0, 0, 16, 16), QRect(4, 4, 8, 8), QRect(5, 0, 6, 16)};
+    HPEN dotted = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
+    for (int mode : {R2_COPYPEN, R2_XORPEN})
+        for (HGDIOBJ pen : {GetStockObject(WHITE_PEN), HGDIOBJ(dotted)})
+            for (const Case &c : cases) {
+                SCOPED_TRACE(std::to_string(c.x0) + "," + std::to_string(c.y0) + " to " + std::to_string(c.x1) +
+                             "," + std::to_string(c.y1) + " mode " + std::to_string(mode));
+                HDC whole = NewImageDC(64, 64, 0x202020);
+                SetROP2(whole, mode);
+                SelectObject(whole, pen);
+                Line(whole, c.x0 + 20, c.y0 + 20, c.x1 + 20, c.y1 + 20);
+                const QImage reference = Image().copy(20, 20, 16, 16);
+                DeleteDC(whole);
+                dc_ = 0;
+                for (const QRect &clip : clips) {
+                    HDC dc = NewImageDC(16, 16, 0x202020);
+                    HRGN region = CreateRectRgn(clip.left(), clip.top(), clip.right() + 1, clip.bottom() + 1);
+                    SelectClipRgn(dc, region);
+                    DeleteObject(region);
+                    SetROP2(dc, mode);
+                    SelectObject(dc, pen);
+                    Line(dc, c.x0, c.y0, c.x1, c.y1);
+                    for (int y = 0; y < 16; ++y)
+                        for (int x = 0; x < 16; ++x) {
+                            const uint32_t expected =
+                                clip.contains(x, y) ? reference.pixel(x, y) & 0xFFFFFFu : 0x202020u;
+                            ASSERT_EQ(At(x, y), expected) << x << "," << y << " clip " << clip.left() << ","
+                                                          << clip.top();
+                        }
+                    DeleteDC(dc);
+                    dc_ = 0;
+                }
+            }
+    DeleteObject(dotted);
+}
+
 } // namespace
 } // namespace win
 
