@@ -1,5 +1,6 @@
 #include "lumon/views/TLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -337,19 +338,16 @@ bool TLine::AnchorToScreen(LineAnchor &anchor, TIndex *pane, const RECT *rect)
         anchor.x = anchor.y = -1;
         return false;
     }
-    // An anchor later than every bar stands in the column after the last one.
-    int index = pane->RecordCount;
-    for (int i = 0; i < pane->RecordCount; ++i) {
-        int c = ComparePackedDateTime(pane->Records[i].Time, anchor.time);
-        if (c == 0) {
-            index = i;
-            break;
-        }
-        if (c > 0) {
-            index = i - 1;
-            break;
-        }
-    }
+    // The anchor's bar, or the last one before it; an anchor later than every
+    // bar stands in the column after the last one. The bars are in time order:
+    // a binary search, as every repaint places every drawn line.
+    const KLineRecord *first = pane->Records, *end = pane->Records + pane->RecordCount;
+    const KLineRecord *at = std::lower_bound(first, end, anchor.time, [](const KLineRecord &r, PackedDateTime t) {
+        return ComparePackedDateTime(r.Time, t) < 0;
+    });
+    int index = int(at - first);
+    if (at != end && ComparePackedDateTime(at->Time, anchor.time) != 0)
+        --index;
     double w = pane->BarWidth, g = pane->BarGap;
     anchor.x = TruncToInt(rect->left + w / 2 + (w + g) * (index - pane->FirstVisible));
     anchor.y = TruncToInt(rect->bottom - (double(anchor.value) - pane->ValueMin) * pane->YScale);
