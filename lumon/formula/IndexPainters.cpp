@@ -1,6 +1,7 @@
 // TIndex: the painters with which the indicators draw candles, OHLC bars,
 // volume columns, lines and sticks into the laid-out plot.
 #include <algorithm>
+#include <vector>
 
 #include "lumon/formula/IndexSupport.h"
 #include "lumon/formula/TIndex.h"
@@ -15,9 +16,11 @@ namespace {
 class SelectionSquares {
 public:
     SelectionSquares(HDC hdc, bool on) : m_Hdc(hdc), m_On(on) {}
+    // Whether a square goes at x.
+    bool Due(int x) const { return m_On && x - m_Last >= 40; }
     void At(int x, int y)
     {
-        if (!m_On || x - m_Last < 40)
+        if (!Due(x))
             return;
         if (!m_Pen) {
             m_Pen = CreatePen(PS_SOLID, 1, ThemeColor(13));
@@ -165,6 +168,16 @@ void TIndex::DrawLineStyle(HDC hdc, const RECT *rect, int line, int start)
         return;
     SelectedObject pen(hdc, CreatePen(PS_SOLID, 1, ThemeColor(4 + line)));
     SelectionSquares squares(hdc, Selection & 1);
+    // Each unbroken run of joined points is one polyline: the pixels of its
+    // segments are those of the same segments drawn one by one, at a small
+    // part of the cost. A run is cut where a selection square goes, so that
+    // the square lies under the segments after it, as over those before it.
+    std::vector<POINT> run;
+    run.reserve(size_t(std::max(VisibleCount, 0)) + 1);
+    auto draw = [&] {
+        if (run.size() >= 2)
+            Polyline(hdc, run.data(), int(run.size()));
+    };
     double x = PlotRect.left + TruncToInt(BarWidth / 2);
     int y = PlotRect.bottom;
     bool started = false, broken = false;
@@ -177,16 +190,22 @@ void TIndex::DrawLineStyle(HDC hdc, const RECT *rect, int line, int start)
             broken = true;
         int px = TruncToInt(x);
         if (i > start && started && !gap && !broken) {
-            LineTo(hdc, px, y);
+            run.push_back(POINT{px, y});
         } else {
-            MoveToEx(hdc, px, y, nullptr);
+            // A new run starts here.
+            draw();
+            run.assign(1, POINT{px, y});
             if (i > start)
                 started = true;
             broken = gap;
         }
-        if (!gap && i >= start)
+        if (!gap && i >= start && squares.Due(px)) {
+            draw();
+            run.assign(1, POINT{px, y});
             squares.At(px, y);
+        }
     }
+    draw();
 }
 
 void TIndex::DrawBarStyle(HDC hdc, const RECT *rect, int line, int start)

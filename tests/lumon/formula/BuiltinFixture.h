@@ -16,6 +16,7 @@
 #include "lumon/formula/IndexFactory.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
+#include "tests/support/RecordedSegments.h"
 
 struct BuiltinDef {
     int id;
@@ -104,13 +105,13 @@ struct BuiltinFixture : IndexFixture {
 };
 
 // Draws an indicator into a K-line-sized pane of a recording context; the
-// calls made.
+// calls made, polylines as their segments.
 inline std::vector<std::string> DrawRecorded(TIndex &index, bool &drawn)
 {
     win::HDC dc = win::CreateRecordingDC(400, 200);
     win::RECT rect{0, 0, 320, 200};
     drawn = index.Draw(dc, &rect);
-    std::vector<std::string> calls = win::RecordedCalls(dc);
+    std::vector<std::string> calls = AsSegments(win::RecordedCalls(dc));
     win::DeleteDC(dc);
     return calls;
 }

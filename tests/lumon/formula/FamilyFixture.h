@@ -17,6 +17,7 @@
 #include "lumon/formula/IndexFactory.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
+#include "tests/support/RecordedSegments.h"
 
 // Defines `id` with `lines` lines and the parameter set `params`, then makes it
 // through the factory for `stock`.
@@ -30,13 +31,14 @@ inline std::unique_ptr<TIndex> MakeIndex(IndexFixture &f, int id, int lines, std
     return std::unique_ptr<TIndex>(slot);
 }
 
-// The calls a draw into a 200 x 120 recording context made; `drawn` the result.
+// The calls a draw into a 200 x 120 recording context made, polylines as their
+// segments; `drawn` the result.
 inline std::vector<std::string> DrawCalls(TIndex &index, bool &drawn, int width = 160, int height = 120)
 {
     win::HDC dc = win::CreateRecordingDC(width + 60, height);
     win::RECT rect{0, 0, width, height};
     drawn = index.Draw(dc, &rect);
-    std::vector<std::string> calls = win::RecordedCalls(dc);
+    std::vector<std::string> calls = AsSegments(win::RecordedCalls(dc));
     win::DeleteDC(dc);
     return calls;
 }
@@ -62,15 +64,15 @@ inline int FirstValue(const TIndex &index, int line)
     return -1;
 }
 
-// LineTo calls made while the pen of theme colour n (0x0n0n0n + 1 in the
-// fixture's theme) was selected.
+// Segments drawn (LineTo calls and polylines' segments) while the pen of theme
+// colour n (0x0n0n0n + 1 in the fixture's theme) was selected.
 inline int LinesWithPen(const std::vector<std::string> &calls, int n)
 {
     char pen[32];
     std::snprintf(pen, sizeof pen, "SelectObject(pen(0,1,0x%06X))", unsigned(0x010101 * (n + 1)));
     int count = 0;
     bool on = false;
-    for (const std::string &c : calls) {
+    for (const std::string &c : AsSegments(calls)) {
         if (c.rfind("SelectObject(pen(", 0) == 0)
             on = c == pen;
         else if (on && c.rfind("LineTo(", 0) == 0)

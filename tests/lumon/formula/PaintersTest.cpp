@@ -7,6 +7,7 @@
 #include "lumon/formula/PriceIndexes.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
+#include "tests/support/RecordedSegments.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ int Count(const std::vector<std::string> &calls, const std::string &prefix)
                              [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
 }
 
-// Calls of one painter after the pane was laid out by Draw.
+// Calls of one painter after the pane was laid out by Draw, polylines as their
+// segments.
 template <typename Paint>
 std::vector<std::string> Painted(TIndex &index, Paint paint)
 {
@@ -39,7 +41,7 @@ std::vector<std::string> Painted(TIndex &index, Paint paint)
     index.Draw(dc, &rect);
     win::HDC clean = win::CreateRecordingDC(400, 300);
     paint(clean, &rect);
-    std::vector<std::string> calls = win::RecordedCalls(clean);
+    std::vector<std::string> calls = AsSegments(win::RecordedCalls(clean));
     win::DeleteDC(dc);
     win::DeleteDC(clean);
     return calls;

@@ -8,6 +8,7 @@
 #include "lumon/formula/PriceIndexes.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
+#include "tests/support/RecordedSegments.h"
 
 namespace {
 
@@ -19,15 +20,15 @@ int Count(const std::vector<std::string> &calls, const std::string &prefix)
                              [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
 }
 
-// LineTo calls made while the pen of theme colour n (0x0n0n0n + 1 in the
-// fixture's theme) was selected.
+// Segments drawn (LineTo calls and polylines' segments) while the pen of theme
+// colour n (0x0n0n0n + 1 in the fixture's theme) was selected.
 int LinesInColour(const std::vector<std::string> &calls, int n)
 {
     char pen[32];
     std::snprintf(pen, sizeof pen, "SelectObject(pen(0,1,0x%06X))", unsigned(0x010101 * (n + 1)));
     int count = 0;
     bool on = false;
-    for (const std::string &c : calls) {
+    for (const std::string &c : AsSegments(calls)) {
         if (c.rfind("SelectObject(pen(", 0) == 0)
             on = c == pen;
         else if (on && c.rfind("LineTo(", 0) == 0)

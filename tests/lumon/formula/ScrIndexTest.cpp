@@ -13,6 +13,7 @@
 #include "lumon/formula/TScrIndex.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
+#include "tests/support/RecordedSegments.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ TEST(ScrIndex, DrawsLineBarAndTBarButNotCandleOrNone)
         win::HDC dc = win::CreateRecordingDC(200, 120);
         win::RECT rect{0, 0, 120, 120};
         EXPECT_TRUE(index.Draw(dc, &rect));
-        std::vector<std::string> calls = win::RecordedCalls(dc);
+        std::vector<std::string> calls = AsSegments(win::RecordedCalls(dc));
         win::DeleteDC(dc);
         return std::count_if(calls.begin(), calls.end(),
                              [](const std::string &c) { return c.rfind("Rectangle(", 0) == 0 || c.rfind("LineTo(", 0) == 0; });
