@@ -199,6 +199,57 @@ void WalkLine(QPoint a, QPoint b, const QRect &limit, Visit visit)
     }
 }
 
+// WalkLine for a line whose pixels all lie in the image: visit(pixel) for the
+// pixels in order, a pointer stepped along the line, the rounding WalkLine's.
+template <typename Visit>
+void WalkInside(RasterTarget &target, QPoint a, QPoint b, Visit visit)
+{
+    const int dx = b.x() - a.x(), dy = b.y() - a.y();
+    const int adx = std::abs(dx), ady = std::abs(dy);
+    const qsizetype rowStep = target.RowPixels();
+    const qsizetype stepX = dx > 0 ? 1 : (dx < 0 ? -1 : 0);
+    const qsizetype stepY = dy > 0 ? rowStep : (dy < 0 ? -rowStep : 0);
+    const bool xMajor = adx >= ady;
+    const long long major = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const qsizetype along = xMajor ? stepX : stepY, across = xMajor ? stepY : stepX;
+    uint32_t *p = target.Row(a.y()) + a.x();
+    long long acc = major;
+    for (long long i = 0; i < major; ++i) {
+        visit(*p);
+        p += along;
+        acc += 2 * minor;
+        if (acc >= 2 * major) {
+            acc -= 2 * major;
+            p += across;
+        }
+    }
+}
+
+// The position in a pen's on/off runs, stepped one pixel at a time.
+class PatternPosition {
+public:
+    PatternPosition(const std::vector<int> &runs, int total, int phase) : runs_(runs)
+    {
+        int pos = phase % total;
+        while (run_ + 1 < runs_.size() && pos >= runs_[run_])
+            pos -= runs_[run_++];
+        left_ = runs_[run_] - pos;
+    }
+    bool On() const { return run_ % 2 == 0; }
+    void Next()
+    {
+        if (--left_ > 0)
+            return;
+        run_ = run_ + 1 == runs_.size() ? 0 : run_ + 1;
+        left_ = runs_[run_];
+    }
+
+private:
+    const std::vector<int> &runs_;
+    size_t run_ = 0;
+    int left_ = 0;
+};
+
 } // namespace
 
 void RasterLine(RasterTarget &target, QPoint a, QPoint b, const LinePen &pen, int &phase)
@@ -215,28 +266,42 @@ void RasterLine(RasterTarget &target, QPoint a, QPoint b, const LinePen &pen, in
     const QRect box(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                     QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
     target.touched |= box;
-    // A line inside one clip rectangle (most are) writes its pixels untested.
-    const bool inside = target.Covers(box);
-    auto plot = [&](int x, int y, uint32_t color) {
-        if (!inside) {
-            target.Plot(x, y, color, pen.rop2);
+    int total = 0;
+    if (patterned)
+        for (int run : *pen.pattern)
+            total += run;
+    // A line inside one clip rectangle (most are) writes its pixels untested,
+    // walking a pointer along.
+    if (target.Covers(box)) {
+        const uint32_t color = pen.color, gap = pen.gapColor;
+        const int rop2 = pen.rop2;
+        if (!patterned) {
+            if (rop2 == R2_COPYPEN)
+                WalkInside(target, a, b, [color](uint32_t &p) { p = color; });
+            else
+                WalkInside(target, a, b, [color, rop2](uint32_t &p) { p = MixRop2(color, p, rop2); });
             return;
         }
-        uint32_t &p = target.Row(y)[x];
-        p = pen.rop2 == R2_COPYPEN ? color : MixRop2(color, p, pen.rop2);
-    };
-    if (!patterned) {
-        WalkLine(a, b, target.Bounds(), [&](int x, int y, long long) { plot(x, y, pen.color); });
+        PatternPosition at(*pen.pattern, total, phase);
+        WalkInside(target, a, b, [&](uint32_t &p) {
+            if (at.On())
+                p = MixRop2(color, p, rop2);
+            else if (pen.opaqueGaps)
+                p = MixRop2(gap, p, rop2);
+            at.Next();
+        });
+        phase = int((phase + (long long)n) % total);
         return;
     }
-    int total = 0;
-    for (int run : *pen.pattern)
-        total += run;
+    if (!patterned) {
+        WalkLine(a, b, target.Bounds(), [&](int x, int y, long long) { target.Plot(x, y, pen.color, pen.rop2); });
+        return;
+    }
     WalkLine(a, b, target.Bounds(), [&](int x, int y, long long i) {
         if (PatternOn(*pen.pattern, total, int((phase + i) % total)))
-            plot(x, y, pen.color);
+            target.Plot(x, y, pen.color, pen.rop2);
         else if (pen.opaqueGaps)
-            plot(x, y, pen.gapColor);
+            target.Plot(x, y, pen.gapColor, pen.rop2);
     });
     phase = int((phase + (long long)n) % total);
 }

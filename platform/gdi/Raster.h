@@ -49,6 +49,8 @@ public:
     // Whether one clip rectangle holds all of `box`: its pixels need no test.
     bool Covers(const QRect &box) const;
     uint32_t *Row(int y) { return reinterpret_cast<uint32_t *>(bits_ + y * stride_); }
+    // Pixels from one row to the next.
+    qsizetype RowPixels() const { return stride_ / qsizetype(sizeof(uint32_t)); }
     const std::vector<QRect> &Clip() const { return clip_; }
     // The bounding box of the clip rectangles.
     const QRect &Bounds() const { return bounds_; }
