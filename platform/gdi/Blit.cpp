@@ -1,5 +1,6 @@
 // Block transfers between contexts (plain, stretched, colour-keyed) and pattern
 // fills, with the ternary raster operations and the monochrome conversions.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -132,20 +133,12 @@ BOOL Run(Painting &p, DeviceContext *src, const Transfer &t)
                 srcRow = reinterpret_cast<const uint32_t *>(srcImage->constScanLine(sy));
             }
             if (plainCopy) {
-                // Columns map one to one; copy the part inside the source.
-                int x = area.left();
-                while (x <= area.right()) {
-                    int sx = columns[size_t(x - visible.left())];
-                    if (sx < 0) {
-                        ++x;
-                        continue;
-                    }
-                    int run = 1;
-                    while (x + run <= area.right() && columns[size_t(x + run - visible.left())] == sx + run)
-                        ++run;
-                    std::memcpy(row + x, srcRow + sx, size_t(run) * 4);
-                    x += run;
-                }
+                // Columns map one to one: one copy of the part inside the source.
+                const int shift = t.source.left() - t.dest.left();
+                const int from = std::max(area.left(), -shift);
+                const int to = std::min(area.right(), srcImage->width() - 1 - shift);
+                if (from <= to)
+                    std::memcpy(row + from, srcRow + from + shift, size_t(to - from + 1) * 4);
                 continue;
             }
             for (int x = area.left(); x <= area.right(); ++x) {
