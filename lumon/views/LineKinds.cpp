@@ -465,8 +465,17 @@ void TLine::DrawSine(HDC dc)
             Polyline(dc, run.data(), int(run.size()));
         run.clear();
     };
+    // Each step starts where the one before ended: its y is kept.
+    int keptX = x0, keptY = SineY(x0, x0, y0, x1, y1);
+    auto sine = [&](int x) {
+        if (x != keptX) {
+            keptX = x;
+            keptY = SineY(x, x0, y0, x1, y1);
+        }
+        return keptY;
+    };
     auto step = [&](int xa, int xb) {
-        int ya = SineY(xa, x0, y0, x1, y1), yb = SineY(xb, x0, y0, x1, y1);
+        int ya = sine(xa), yb = sine(xb);
         if (inside(ya) && inside(yb)) {
             if (run.empty())
                 run.push_back(POINT{xa, ya});
