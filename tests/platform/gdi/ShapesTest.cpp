@@ -336,6 +336,48 @@ TEST_F(GdiTest, ClipRegionLimitsEveryFigure)
     DeleteObject(clip);
 }
 
+TEST_F(GdiTest, PolylineDrawsThePixelsOfItsSegmentsDrawnOneByOne)
+{
+    // Painters join runs of points into one polyline where they drew a LineTo
+    // per point: the pictures must be the same, also in XOR mode (each pixel
+    // drawn once) and with a dotted pen (its pattern carried along).
+    const std::vector<std::vector<POINT>> runs = {
+        {{2, 30}, {3, 28}, {4, 29}, {5, 12}, {6, 12}, {7, 35}, {8, 30}},
+        {{2, 30}, {20, 3}, {38, 30}, {2, 30}},
+        {{30, 2}, {29, 38}, {28, 2}, {27, 38}},
+        {{1, 1}, {38, 1}, {38, 38}, {1, 38}, {1, 2}},
+        {{-5, 20}, {10, 20}, {10, 20}, {50, 25}},
+    };
+    HPEN dotted = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
+    HPEN wide = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
+    struct Pen {
+        HGDIOBJ pen;
+        std::vector<int> modes;
+    } pens[] = {{GetStockObject(WHITE_PEN), {R2_COPYPEN, R2_XORPEN}},
+                {dotted, {R2_COPYPEN, R2_XORPEN}},
+                {wide, {R2_COPYPEN}}};
+    for (const Pen &pen : pens)
+        for (int mode : pen.modes)
+            for (size_t k = 0; k < runs.size(); ++k) {
+                SCOPED_TRACE("run " + std::to_string(k) + " mode " + std::to_string(mode));
+                const std::vector<POINT> &run = runs[k];
+                HDC dc = NewImageDC(40, 40, 0x306090);
+                SetROP2(dc, mode);
+                SelectObject(dc, pen.pen);
+                Polyline(dc, run.data(), int(run.size()));
+                const QImage joined = Image().copy();
+                Image().fill(0xFF306090u);
+                MoveToEx(dc, run[0].x, run[0].y, nullptr);
+                for (size_t i = 1; i < run.size(); ++i)
+                    LineTo(dc, run[i].x, run[i].y);
+                EXPECT_TRUE(Image() == joined);
+                DeleteDC(dc);
+                dc_ = 0;
+            }
+    DeleteObject(dotted);
+    DeleteObject(wide);
+}
+
 TEST_F(GdiTest, LinesCrossingTheClipOrTheImageEdgeDrawOnlyTheirPixelsInside)
 {
     // Each line drawn whole on a large image, then on a small image (its edge at
