@@ -843,11 +843,13 @@ def _themes():
     ]
 
 
-def _settings(chat_server):
-    """SETTING.INI before the themes; the chat client finds its server in [Parameter]."""
+def _settings(chat_server, markets):
+    """SETTING.INI before the themes; the chat client finds its server in [Parameter];
+    a new quote list's tabs (SysBlocks) are the installation's market blocks."""
     return [
         ('PATH', [('DATAPATH', '..\\')]),
-        ('PARAMETER', [('SortTime', '30'), ('PageTime', '15'), ('RefreshTime', '30'),
+        ('PARAMETER', [('SysBlocks', ' '.join('%02d' % b for b in quote_list_blocks(markets))),
+                       ('SortTime', '30'), ('PageTime', '15'), ('RefreshTime', '30'),
                        ('WarnRatio', '50'), ('MaxDataRecords', '15000'), ('KLineMode', '0'),
                        ('Cycdays', '45'), ('Cycmins', '10'), ('LineToolDocked', '0'),
                        ('CycleChoice', '0'), ('Directbysell', '0'),
@@ -1532,7 +1534,7 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
         markets.append(_demo_market(len(markets), seed))
     groups, user = _blocks()
     days = trading_days_before(today, HISTORY_DAYS)
-    settings = _settings(chat_server)
+    settings = _settings(chat_server, markets)
     if demo:
         # The tool bar's 买进 and 卖出 buttons ("直接买卖") are shown.
         settings = [(section, [(k, '1' if k == 'Directbysell' else v) for k, v in entries])
@@ -2008,14 +2010,23 @@ assert PAGE_NODE.size == 20 and VIEW_ATTR.size == 160 and VIEW_STATE.size == 200
 REPORT_COLUMNS = [0, 1, 6, 24, 25, 26, 28, 29, 7, 10, 8, 30, 3, 4, 5, 11]
 TREND_ITEMS = [0, 1, 2, 3]
 KLINE_ITEMS = [3, 322, 45, 321, 87, 42]
-DEFAULT_SYS_BLOCKS = [28, 29, 30, 33, 34, 35, 36, 31, 39, 40]
 
 
-def view_attr(view_type, stock=0):
-    """The defaults of a view type, as a new pane of that type starts."""
-    items, blocks, param, mode, flags = [], [], 0, 0, 0
+def quote_list_blocks(markets):
+    """The blocks a quote list starts with: the markets' own blocks, which the
+    terminal makes first, one per market in market order (block id = market index),
+    at most 16 tabs."""
+    return list(range(min(len(markets), 16)))
+
+
+def view_attr(view_type, blocks, stock=0):
+    """The defaults of a view type, as a new pane of that type starts; a quote
+    list's tabs are `blocks`."""
+    items, param, mode, flags = [], 0, 0, 0
+    if view_type != 0x2001:
+        blocks = []
     if view_type == 0x2001:
-        items, blocks, flags = REPORT_COLUMNS, DEFAULT_SYS_BLOCKS, 0xFFFF << 12
+        items, flags = REPORT_COLUMNS, 0xFFFF << 12
     elif view_type == 0x1001:
         items, mode = TREND_ITEMS, 1
     elif view_type == 0x1002:
@@ -2025,15 +2036,15 @@ def view_attr(view_type, stock=0):
                           mode, len(blocks), *(blocks + [0] * (16 - len(blocks))), flags)
 
 
-def view_state(link):
+def view_state(link, blocks):
     """A fresh cell's view state: the quote list's blocks and columns, the charts'
     items, the link flag and the charts' info window shown."""
-    blocks = DEFAULT_SYS_BLOCKS + [0] * (16 - len(DEFAULT_SYS_BLOCKS))
-    return VIEW_STATE.pack(len(DEFAULT_SYS_BLOCKS), *blocks, 0, 16, *REPORT_COLUMNS, 0, 0,
+    padded = blocks + [0] * (16 - len(blocks))
+    return VIEW_STATE.pack(len(blocks), *padded, 0, 16, *REPORT_COLUMNS, 0, 0,
                            2, *TREND_ITEMS, 3, *KLINE_ITEMS, link, 1)
 
 
-def page_body(node):
+def page_body(node, blocks):
     """Node records depth first; `node` is (kind, ratio, view type, link) for a leaf
     and (kind, ratio, first, second) for a split."""
     out = bytearray()
@@ -2048,8 +2059,8 @@ def page_body(node):
             out[at:at + PAGE_NODE.size] = PAGE_NODE.pack(first, second, 0, kind, ratio)
         else:
             out[at:at + PAGE_NODE.size] = PAGE_NODE.pack(0, 0, 1, kind, ratio)
-            out.extend(view_attr(a))
-            out.extend(view_state(b))
+            out.extend(view_attr(a, blocks))
+            out.extend(view_state(b, blocks))
         return at
     put(node)
     return bytes(out)
@@ -2059,7 +2070,7 @@ def write_default_page(cfg_dir, model):
     """The quote list on the left, the intraday chart above the K-line chart on the
     right; both charts follow the stock chosen in the list."""
     layout = (1, 1.0, (1, 0.5, 0x2001, 0), (2, 0.5, (3, 0.5, 0x1001, 1), (4, 0.5, 0x1002, 1)))
-    body = page_body(layout)
+    body = page_body(layout, quote_list_blocks(model.markets))
     name = gbk_field('默认页面', 64).ljust(64, b'\0')
     return [write_binary(os.path.join(cfg_dir, 'Default.ppg'),
                          b'lmpage03' + name + struct.pack('<I', len(body)) + body)]
@@ -2076,7 +2087,7 @@ SAVED_PAGES = [
 def write_saved_pages(cfg_dir, model):
     written = []
     for n, (title, layout) in enumerate(SAVED_PAGES):
-        body = page_body(layout)
+        body = page_body(layout, quote_list_blocks(model.markets))
         name = gbk_field(title, 64).ljust(64, b'\0')
         written.append(write_binary(os.path.join(cfg_dir, 'lmpage%d.ppg' % n),
                                     b'lmpage03' + name + struct.pack('<I', len(body)) + body))

@@ -634,6 +634,64 @@ TEST_F(QuoteListTest, AQuoteChangeRepaintsOnlyItsRowAndTheHighlightLeavesTheFixe
     EXPECT_EQ(outside, 0);
 }
 
+// The installation's default page and a new quote list both start on the
+// installation's market blocks: the list on the default page shows the first
+// market's stocks, one row each, with their codes drawn in the grid.
+TEST_F(QuoteListTest, TheDefaultPageListsTheFirstMarketsStocks)
+{
+    RegisterQuoteList();
+    StartOffline();
+    ASSERT_EQ(frame->StartAborted, 0);
+    frame->Timer1->Enabled = false;
+    frame->Timer2->Enabled = false;
+    frame->SetBounds(0, 0, 1024, 700);
+    frame->Show();
+    ASSERT_NE(frame->CurrentPage, nullptr);
+    TReport *list = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(framefixture::App(), [&] {
+        TMultiViewMain *shown = frame->CurrentPage;
+        for (int i = 0; i < shown->Panes->GetCount() && !list; ++i)
+            list = dynamic_cast<TReport *>(shown->Panes->GetAt(i));
+        return list != nullptr && list->Drawn;
+    }, 5000));
+    const int markets = MarketTable.Count;
+    ASSERT_GE(markets, 2);
+    ASSERT_EQ(list->TabCount, markets);
+    for (int m = 0; m < markets; ++m) {
+        EXPECT_EQ(list->TabIds[m], m);
+        EXPECT_EQ(frame->Blocks->FindBlock(m)->Kind, BLOCK_MARKET);
+    }
+    EXPECT_EQ(list->Tabs->TabIndex, 0);
+    ASSERT_NE(list->CurrentBlock, nullptr);
+    EXPECT_EQ(list->CurrentBlock->Id, 0);
+    const TMarketData *md = MarketTable.Markets[0];
+    ASSERT_GT(md->StockCount, 0);
+    EXPECT_EQ(list->RowCount, md->StockCount);
+    EXPECT_EQ(list->DrawGrid1->RowCount, md->StockCount + 1);
+    // Row 1's code cell shows the first stock's code.
+    const DrawnCell code = DrawCell(list, 9, 1);
+    const StockStaticRecord &first = md->Statics[StockIndex(list->Rows[0].Id)];
+    EXPECT_EQ(code.text, std::string(first.Code, strnlen(first.Code, sizeof first.Code)));
+    // The rows below the first are drawn: text pixels in row 2 of the grid.
+    framefixture::App().ProcessMessages();
+    const QImage picture = Picture(list->DrawGrid1);
+    ASSERT_FALSE(picture.isNull());
+    const TRect row2 = list->DrawGrid1->CellRect(1, 2);
+    const QRgb back = picture.pixel(row2.Left + 1, row2.Top + 1);
+    int text = 0;
+    for (int y = row2.Top; y < row2.Bottom; ++y)
+        for (int x = row2.Left; x < row2.Right; ++x)
+            text += picture.pixel(x, y) != back;
+    EXPECT_GT(text, 10) << "no code drawn in row 2";
+
+    // A new quote list (SysBlocks) has the same tabs.
+    VIEW_ATTR attr;
+    InitViewAttr(VIEW_REPORT, &attr);
+    ASSERT_EQ(attr.BlockCount, markets);
+    for (int m = 0; m < markets; ++m)
+        EXPECT_EQ(attr.Blocks[m], m);
+}
+
 // Posted messages of a kind waiting for the frame, taken from its queue.
 int TakePosted(HWND frame, UINT msg, std::vector<LPARAM> *params = nullptr)
 {
