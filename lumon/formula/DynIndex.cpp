@@ -642,7 +642,12 @@ void TDynIndex::DrawTimeAxis(HDC hdc, const RECT *rect)
     const double room = 2.5 * h;
     SelectedObject font(hdc, CreateThemeFont(6));
     SetTextColor(hdc, ThemeColor(29));
+    // A mark is labelled 2.5 font heights from the previous label and from the
+    // right edge; where the font's digits are wider than half its height, the
+    // label's own width decides: it must end inside the axis and leave a gap of
+    // half a height after the previous label, so that no two labels run together.
     double lastX = -1e9;
+    double lastEnd = -1e9;
     auto label = [&](int x, int clock) {
         if (x - lastX < room || rect->right - x < room)
             return;
@@ -650,8 +655,13 @@ void TDynIndex::DrawTimeAxis(HDC hdc, const RECT *rect)
         ShiftHourByZone(StockMarket(Stock), cls, hour);
         char text[16];
         int n = std::snprintf(text, sizeof text, "%02d:%02d", ((hour % 24) + 24) % 24, clock % 60);
+        SIZE extent{};
+        GetTextExtentPoint32A(hdc, text, n, &extent);
+        if (x < lastEnd + h / 2 || x + extent.cx > rect->right)
+            return;
         TextOutA(hdc, x, rect->top + 2, text, n);
         lastX = x;
+        lastEnd = x + extent.cx;
     };
     if (!TickMode) {
         for (int m = 0; m < Capacity; ++m) {

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <set>
@@ -17,6 +19,7 @@
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/TRealDataClnt.h"
 #include "lumon/formula/DynIndex.h"
+#include "lumon/formula/IndexSupport.h"
 #include "lumon/formula/TBarChart.h"
 #include "lumon/shell/BrowseList.h"
 #include "lumon/shell/MFrame.h"
@@ -232,6 +235,65 @@ TEST_F(IntradayTest, AnIndexStaysInTheMinuteTrendAndShowsNoDataAsDashes)
         EXPECT_STREQ(AnsiString(chart->Labels[i]->Caption).c_str(), "------") << i;
     EXPECT_STREQ(AnsiString(chart->Labels[12]->Caption).c_str(), "");
     EXPECT_STREQ(AnsiString(chart->Labels[4]->Caption).c_str(), "均价");
+}
+
+// The time axis labels the half hours that have room: at any width of the
+// chart no label touches the one before it or reaches past the axis, and a wide
+// chart labels every half hour of the session.
+TEST_F(IntradayTest, TimeAxisLabelsNeverRunTogether)
+{
+    StartQuiet();
+    TRendForm *chart = Open(FirstOfClass(0, 0));
+    ASSERT_NE(chart, nullptr);
+    ASSERT_EQ(chart->TickMode, 0);
+    struct Label {
+        int x, width;
+        std::string text;
+    };
+    auto labels = [&](int width) {
+        chart->SetBounds(0, 0, width, 400);
+        framefixture::App().ProcessMessages();
+        const RECT axis = chart->AxisRect;
+        HDC dc = CreateRecordingDC(width, 400);
+        chart->Panes[0]->DrawTimeAxis(dc, &axis);
+        const std::vector<std::string> calls = RecordedCalls(dc);
+        // Measured in the axis's own font.
+        HFONT font = CreateThemeFont(6);
+        HGDIOBJ old = SelectObject(dc, font);
+        std::vector<Label> out;
+        for (const std::string &call : calls) {
+            int x = 0, y = 0;
+            char text[16] = {};
+            if (std::sscanf(call.c_str(), "TextOutA(%d,%d,\"%15[^\"]\")", &x, &y, text) != 3)
+                continue;
+            SIZE extent{};
+            EXPECT_TRUE(GetTextExtentPoint32A(dc, text, int(std::strlen(text)), &extent));
+            out.push_back({x, int(extent.cx), text});
+        }
+        SelectObject(dc, old);
+        DeleteObject(font);
+        DeleteDC(dc);
+        return std::make_pair(out, axis);
+    };
+    for (int width = 200; width <= 700; width += 3) {
+        SCOPED_TRACE(width);
+        const auto [shown, axis] = labels(width);
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown[0].text, "09:30");
+        for (size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_GT(shown[i].width, 0);
+            EXPECT_LE(shown[i].x + shown[i].width, axis.right) << shown[i].text << " past the axis";
+            if (i > 0)
+                EXPECT_GE(shown[i].x, shown[i - 1].x + shown[i - 1].width + 2)
+                    << shown[i - 1].text << " runs into " << shown[i].text;
+        }
+    }
+    std::vector<std::string> texts;
+    for (const Label &l : labels(1400).first)
+        texts.push_back(l.text);
+    // 13:00 is where 11:30 is.
+    EXPECT_EQ(texts, (std::vector<std::string>{"09:30", "10:00", "10:30", "11:00", "11:30", "13:30", "14:00",
+                                               "14:30", "15:00"}));
 }
 
 TEST_F(IntradayTest, TradeDetailGridSplitsVolumesFollowsTheNewestTradeAndReturns)
