@@ -27,13 +27,31 @@ public:
     QLineEdit *const edit;
     QListWidget *const list;
 
-protected:
-    void resizeEvent(QResizeEvent *) override
+    // The edit on top, the list below it. As a Windows combo box without
+    // CBS_NOINTEGRALHEIGHT, the list is only as tall as its whole rows: the room
+    // below the last whole row is left to the parent, so that no row shows cut
+    // at the bottom. A room smaller than one row keeps what there is.
+    void Layout()
     {
-        int editHeight = std::min(kSimpleEditHeight, height());
+        const int editHeight = std::min(kSimpleEditHeight, height());
         edit->setGeometry(0, 0, width(), editHeight);
-        list->setGeometry(0, editHeight, width(), height() - editHeight);
-        list->setVisible(height() > editHeight);
+        const int room = height() - editHeight;
+        const int frame = 2 * list->frameWidth();
+        int row = list->count() > 0 ? list->sizeHintForRow(0) : 0;
+        if (row <= 0)
+            row = list->fontMetrics().height();
+        const int rows = row > 0 ? (room - frame) / row : 0;
+        list->setGeometry(0, editHeight, width(), rows > 0 ? frame + rows * row : room);
+        list->setVisible(room > 0);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { Layout(); }
+    void changeEvent(QEvent *e) override
+    {
+        QWidget::changeEvent(e);
+        if (e->type() == QEvent::FontChange)
+            Layout();
     }
     bool eventFilter(QObject *watched, QEvent *e) override
     {
@@ -124,6 +142,7 @@ void TComboBox::Fill()
         simple->list->setCurrentRow(itemIndex_);
         simple->edit->setText(QtText(itemIndex_ >= 0 ? Items->Strings(itemIndex_).c_str() : caption_.c_str()));
         filling_ = false;
+        simple->Layout();
         return;
     }
     auto *box = static_cast<QComboBox *>(Widget());

@@ -1,7 +1,8 @@
 // The combo box: an edit with a drop-down list of Items (csDropDown), a list
 // only (csDropDownList), or an edit above a list that is always open
-// (csSimple); ItemIndex, Text, DropDownCount lines, OnChange when the text or
-// the choice changes.
+// (csSimple, whose list shows whole rows only: its height is rounded down to
+// them); ItemIndex, Text, DropDownCount lines, OnChange when the text or the
+// choice changes.
 #pragma once
 
 #include <memory>

@@ -5,12 +5,14 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
 
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "FormsFixture.h"
@@ -133,7 +135,10 @@ TEST_F(ListControlsTest, SimpleComboBoxKeepsItsListOpen)
     ASSERT_TRUE(list && edit);
     EXPECT_TRUE(list->isVisible());
     EXPECT_EQ(list->count(), 3);
-    EXPECT_EQ(list->geometry(), QRect(0, 22, 160, 78));
+    // Below the edit, as tall as its whole rows fit in the 78 pixels left.
+    const int row = list->sizeHintForRow(0), frame = 2 * list->frameWidth();
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(list->geometry(), QRect(0, 22, 160, frame + (78 - frame) / row * row));
 
     // A click in the list chooses the item and shows it in the edit.
     list->setCurrentRow(1);
@@ -153,6 +158,50 @@ TEST_F(ListControlsTest, SimpleComboBoxKeepsItsListOpen)
 
     // Only the edit where the control is no taller than it.
     EXPECT_FALSE(small->Widget()->findChild<QListWidget *>()->isVisible());
+}
+
+// A simple combo box shows no row cut at the bottom: its list is rounded down
+// to whole rows, at any height and after a change of font, and keeps what room
+// there is when not even one row fits.
+TEST_F(ListControlsTest, SimpleComboBoxListShowsWholeRowsOnly)
+{
+    auto *combo = Add<TComboBox>();
+    combo->Style = csSimple;
+    for (int i = 1; i <= 20; ++i)
+        combo->Items->Add(AnsiString(("颜色 " + std::to_string(i)).c_str()));
+    combo->SetBounds(0, 0, 160, 56);
+    form->Show();
+    auto *list = combo->Widget()->findChild<QListWidget *>();
+    ASSERT_TRUE(list);
+    const int frame = 2 * list->frameWidth();
+    auto wholeRows = [&](int controlHeight) {
+        const int row = list->sizeHintForRow(0);
+        const int room = controlHeight - 22;
+        const int height = list->geometry().height();
+        SCOPED_TRACE(controlHeight);
+        EXPECT_EQ(list->geometry().top(), 22);
+        if (room - frame < row) {
+            EXPECT_EQ(height, room);
+            return;
+        }
+        EXPECT_EQ((height - frame) % row, 0) << "a row cut at the bottom";
+        EXPECT_LE(height, room);
+        EXPECT_GT(height + row, room) << "a whole row more would fit";
+    };
+    const int row = list->sizeHintForRow(0);
+    ASSERT_GT(row, 0);
+    for (int h : {56, 22 + frame + 3 * row, 22 + frame + 3 * row - 1, 22 + frame + 3 * row + 1, 120, 30})
+    {
+        combo->Height = h;
+        wholeRows(h);
+    }
+    // A bigger font makes taller rows: the list is rounded again.
+    QFont font = combo->Widget()->font();
+    font.setPixelSize(font.pixelSize() > 0 ? font.pixelSize() * 2 : 26);
+    combo->Widget()->setFont(font);
+    combo->Height = 120;
+    EXPECT_GT(list->sizeHintForRow(0), row);
+    wholeRows(120);
 }
 
 TEST_F(ListControlsTest, MemoShowsLinesLoadedFromAFile)
