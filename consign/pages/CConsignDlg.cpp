@@ -336,6 +336,9 @@ void CConsignDlg::FillOrderFromCommandLine(const CCmdLineOrder &record)
     if (record.tradeCode[0]) {
         page.m_TradeCodeBox.ResetContent();
         page.m_TradeCodeBox.SetCurSel(page.m_TradeCodeBox.AddString(record.tradeCode));
+    } else if (record.contract[0]) {
+        // No code handed over (the terminal does not know them): the contract's.
+        page.ShowTradeCodesOfContract();
     }
 }
 
@@ -849,6 +852,9 @@ void CConsignDlg::RefreshList(SessionList list)
         break;
     case SessionList::contracts:
         m_QContractPage.RefreshList();
+        // A contract handed over before the contracts were known gets its trade codes now.
+        if (m_OrderPage.m_hWnd && m_OrderPage.m_TradeCodeBox.GetCount() == 0)
+            m_OrderPage.ShowTradeCodesOfContract();
         break;
     case SessionList::positions:
         m_QPositionPage.RefreshList();

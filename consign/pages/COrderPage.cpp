@@ -529,27 +529,52 @@ void COrderPage::OnContractKillFocus()
     m_RememberedLetter = contract->exchange;
     CString customer;
     GetDlgItemText(1011, customer);
-    if (customer == "*")
-        m_TradeCodeBox.ResetContent();
-    if (ClientMode != 7) {
-        TheTradeSession().QueryClientMode(contract->exchange, Trimmed(customer));
-    } else {
-        if (ClientModeList.empty()) {
-            inKillFocus_ = false;
-            return;
-        }
-        // The client's own trade codes: the code at 0, the exchange letter at 20.
-        m_TradeCodeBox.ResetContent();
-        for (const CClientModeRecord &r : ClientModeList)
-            if (r.text[20] == contract->exchange)
-                m_TradeCodeBox.AddString(Trimmed(FieldText(r.text, 10)));
-        m_TradeCodeBox.SetCurSel(0);
+    if (!LoadTradeCodes(*contract, customer)) {
+        inKillFocus_ = false;
+        return;
     }
     if (m_TradeCodeBox.GetCount() >= 2)
         FocusField(1055, false);
     else
         FocusField(m_Rows[0].inputId);
     inKillFocus_ = false;
+}
+
+bool COrderPage::LoadTradeCodes(const CContractRecord &contract, const CString &customer)
+{
+    if (customer == "*")
+        m_TradeCodeBox.ResetContent();
+    if (ClientMode != 7) {
+        TheTradeSession().QueryClientMode(contract.exchange, Trimmed(customer));
+        return true;
+    }
+    if (ClientModeList.empty())
+        return false;
+    // The client's own trade codes: the code at 0, the exchange letter at 20.
+    m_TradeCodeBox.ResetContent();
+    for (const CClientModeRecord &r : ClientModeList)
+        if (r.text[20] == contract.exchange)
+            m_TradeCodeBox.AddString(Trimmed(FieldText(r.text, 10)));
+    m_TradeCodeBox.SetCurSel(0);
+    return true;
+}
+
+void COrderPage::ShowTradeCodesOfContract()
+{
+    CString text;
+    GetDlgItemText(1012, text);
+    text = Trimmed(text.Left(20));
+    CString spelling;
+    const CContractRecord *contract = text.IsEmpty() ? nullptr : FindContract(text, &spelling);
+    if (!contract)
+        return;
+    m_RememberedLetter = contract->exchange;
+    CString customer;
+    GetDlgItemText(1011, customer);
+    // A trader's codes are asked for a customer only: none is typed yet.
+    if (ClientMode != 7 && Trimmed(customer).IsEmpty())
+        return;
+    LoadTradeCodes(*contract, customer);
 }
 
 void COrderPage::FillTradeCodes(const std::vector<CString> &codes, bool first, bool last)

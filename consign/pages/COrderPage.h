@@ -46,6 +46,10 @@ public:
     void SetStatusText(win::LPCSTR text);
     // The trade codes of answer 213: `first` empties the list.
     void FillTradeCodes(const std::vector<win::CString> &codes, bool first, bool last);
+    // The trade codes of the contract in the contract field, as its confirmation
+    // fills them, without moving the focus or complaining of an unknown contract:
+    // for an order handed over with a contract and no trade code.
+    void ShowTradeCodesOfContract();
     // An order handed over for direct sending: checked as the page checks its
     // own, then sent and shown in a prompt. False (with a log line) when refused.
     bool SendCommandLineOrder(const CCmdLineOrder &record);
@@ -109,6 +113,10 @@ private:
     // The input checks of a send and a pre-order, in field order; the first
     // failure shows its message and takes the focus to its field.
     bool CheckInputs(win::CString &customer, win::CString &contract, win::CString &tradeCode);
+    // The trade-code list of a confirmed contract: asked of the gateway for the
+    // customer (trader mode) or the client's own codes on the contract's exchange
+    // (client mode); false in client mode without any codes.
+    bool LoadTradeCodes(const CContractRecord &contract, const win::CString &customer);
     bool CheckCustomerCode(win::CString &customer);
     bool CheckContractCode(win::CString &contract);
     // The volume text as a number: 0 for an empty text when `emptyIsZero`;

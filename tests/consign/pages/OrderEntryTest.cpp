@@ -166,6 +166,48 @@ TEST_F(OrderEntryTest, ClientModeTakesTheTradeCodesOfTheClientModeList)
     EXPECT_EQ(FocusId(), 1012);
 }
 
+// An order handed over on the command line names a contract but no trade code
+// (the terminal does not know them): the sheet opens before the contracts are
+// known, and once they are, the contract's trade codes fill the box as its
+// confirmation would; a handed-over code is kept as it is.
+TEST_F(OrderEntryTest, AHandedOverContractWithoutTradeCodeGetsTheClientsCode)
+{
+    CmdLineRecord.requestCode = CMDLINE_ORDER_REQUEST;
+    std::strcpy(CmdLineRecord.contract, "cu2512");
+    std::strcpy(CmdLineRecord.direction, "0");
+    std::strcpy(CmdLineRecord.quantity, "1");
+    Open("10000003", "333333", 7);
+    EXPECT_EQ(Text(Page(), 1012), "cu2512");
+    ASSERT_TRUE(PumpUntil([&] { return Page().m_TradeCodeBox.GetCount() > 0; }));
+    ASSERT_EQ(Page().m_TradeCodeBox.GetCount(), 1);
+    EXPECT_EQ(Page().m_TradeCodeBox.GetCurSel(), 0);
+    CString code;
+    Page().m_TradeCodeBox.GetLBText(0, code);
+    EXPECT_EQ(code, "81000003");
+
+    // Handed over to the running sheet: the contract's codes at once.
+    Page().m_TradeCodeBox.ResetContent();
+    CCmdLineOrder again{};
+    again.requestCode = CMDLINE_ORDER_REQUEST;
+    std::strcpy(again.contract, "cu2512");
+    sheet->FillOrderFromCommandLine(again);
+    ASSERT_EQ(Page().m_TradeCodeBox.GetCount(), 1);
+    EXPECT_EQ(Page().m_TradeCodeBox.GetCurSel(), 0);
+    // A code handed over stays the only one.
+    std::strcpy(again.tradeCode, "81999999");
+    sheet->FillOrderFromCommandLine(again);
+    ASSERT_EQ(Page().m_TradeCodeBox.GetCount(), 1);
+    Page().m_TradeCodeBox.GetLBText(0, code);
+    EXPECT_EQ(code, "81999999");
+    // An unknown contract is left for its confirmation to refuse: no message now.
+    Page().m_TradeCodeBox.ResetContent();
+    std::strcpy(again.contract, "zz9999");
+    again.tradeCode[0] = 0;
+    sheet->FillOrderFromCommandLine(again);
+    EXPECT_EQ(Page().m_TradeCodeBox.GetCount(), 0);
+    EXPECT_EQ(LastBox(), "");
+}
+
 TEST_F(OrderEntryTest, EnterFollowsTheConfiguredOrderAndTheRowsAreLaidOutSo)
 {
     Settings("[Config]\r\nClearAllAfterOrder=0\r\n[Order Cequence]\r\nMM=3\r\nSL=1\r\nJG=2\r\n");
