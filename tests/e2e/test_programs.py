@@ -1,0 +1,275 @@
+#!/usr/bin/python3
+"""End-to-end tests: lumon, chatdesk, consign and toolpick as processes on an
+installation of their own, against the simulated data server, trade gateway and
+chat server, on an X server the test starts. A user's input only: the login
+dialogs, menus, tool buttons and edits are worked through real key presses and
+clicks (tools/lumodrive.py); what crossed between the programs is checked in
+what the servers logged, in the processes and on the screen."""
+
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from world import TIMEOUT, World, alive, command_line, wait_until  # noqa: E402
+
+CHAT_CAPTION = '在线服务 客户端'
+AUTOREPLY = '好的，我来帮您查看。'
+
+
+class Terminal:
+    """lumon, driven as a user drives it."""
+
+    def __init__(self, world):
+        self.world = world
+        self.d = world.driver
+        self.proc = world.start('lumon')
+        self.pid = self.proc.pid
+        self.frame = None
+
+    def login(self):
+        """联机 with the remembered account; the system message that follows is
+        confirmed; the frame fills the screen (there is no window manager to
+        maximise it)."""
+        dialog = self.d.wait_window('连接至服务器', pid=self.pid, timeout=TIMEOUT)
+        self.d.activate(dialog)
+        self.d.key('Return')  # 联机 is the default button
+        self.confirm_system_message()
+        return self.show_frame()
+
+    def browse_offline(self):
+        dialog = self.d.wait_window('连接至服务器', pid=self.pid, timeout=TIMEOUT)
+        # 脱机浏览: the third of the four buttons along the bottom.
+        self.d.click_in(dialog, dialog.rect[2] * 5 // 8, -26)
+        # "脱机浏览无法取得即时数据."
+        self.confirm('警告')
+        return self.show_frame()
+
+    def confirm(self, caption):
+        """Answers the terminal's box `caption` with its default button."""
+        box = self.d.wait_window(caption, pid=self.pid, timeout=TIMEOUT)
+        self.d.activate(box)
+        self.d.key('Return')
+        wait_until(lambda: self.d.wait_gone(box, 1), message='the box %r stayed' % caption)
+
+    def confirm_system_message(self):
+        self.confirm('系统消息')
+
+    def show_frame(self):
+        self.frame = self.d.wait_window('lumo', pid=self.pid, timeout=TIMEOUT)
+        self.d.move_resize(self.frame)
+        self.d.activate(self.frame)
+        return self.frame
+
+    def bars(self):
+        """The items of the menu bar and of the tool bar, left to right, as
+        (left, right, middle row) on the screen."""
+        self.d.activate(self.frame)
+        x, y, w, _ = self.d.window_rect(self.frame)
+        lines = wait_until(lambda: (lambda found: found if len(found) >= 2 else None)(
+            self.d.ink_lines((x, y, w, 44))), message='no menu bar and tool bar')
+        out = []
+        for top, bottom in lines[:2]:
+            out.append([(l, r, (top + bottom) // 2) for l, r in self.d.ink_clusters((x, top, w, bottom - top))])
+        return out
+
+    def menu_bar_item(self, index):
+        left, right, row = self.bars()[0][index]
+        self.d.click((left + right) // 2, row)
+
+    def tool_button(self, index):
+        left, right, row = self.bars()[1][index]
+        self.d.click((left + right) // 2, row)
+
+    def menu_command(self, index, keys):
+        """Opens the menu bar's menu `index` and picks an item by keys."""
+        self.menu_bar_item(index)
+        wait_until(lambda: self.d.popups(), message='the menu did not open')
+        self.d.key(*keys)
+
+    # The menu bar ends with 在线互动, 网上交易, 工具 and 帮助.
+    def online_support(self):
+        self.menu_bar_item(-4)
+
+    def settings_tool(self):
+        # 工具: 设置工具 is the last item but one.
+        self.menu_command(-2, ['Up', 'Up', 'Return'])
+
+    def connect_command(self):
+        # 系统: 连接主站(&C).
+        self.menu_command(0, ['c'])
+
+    def close(self):
+        """The frame's close box; the default page's question "另存页面" is
+        answered with its default button (No)."""
+        self.d.close_window(self.frame)
+        box = self.d.wait_window('另存页面', pid=self.pid, timeout=TIMEOUT)
+        self.d.activate(box)
+        self.d.key('Return')
+
+    def handle(self):
+        return self.world.handle_of(self.pid, 'lumo')
+
+
+class EndToEndTest(unittest.TestCase):
+    def make_world(self, **kw):
+        world = World(self._testMethodName, **kw)
+        self.addCleanup(self.finish, world)
+        return world
+
+    def finish(self, world):
+        # The last screen, for a person looking into a failure.
+        try:
+            world.driver.save_png(os.path.join(world.dir, 'screen.png'))
+        except Exception:  # noqa: BLE001 - a picture is no reason to fail
+            pass
+        reports, output = world.sanitizer_reports(), world.output()
+        world.close()
+        self.assertEqual(world.programs(), [], 'programs left running')
+        self.assertEqual(reports, [], 'sanitizer reports:\n' + output)
+
+    def chat_world(self):
+        # The demo installation remembers the data server's account demo/demo,
+        # which the chat server knows too.
+        return self.make_world(chat_options=['--user', 'demo:demo', '--autoreply', AUTOREPLY])
+
+    def chat_logins(self, world):
+        return world.chat.log.find(lambda e: e.get('dir') == 'in' and e.get('name') == 'login')
+
+    def chatdesk_of(self, world, terminal):
+        """The chat client's process, started by the terminal with the frame's
+        window handle as its whole command line."""
+        pid = world.wait_program('chatdesk')
+        self.assertEqual(command_line(pid)[1:], [str(terminal.handle()).encode()])
+        return pid
+
+    # -- the terminal and the chat client ------------------------------------
+
+    def test_login_hands_the_account_to_the_chat_client_and_a_message_goes_both_ways(self):
+        world = self.chat_world()
+        lumon = Terminal(world)
+        lumon.login()
+        self.chatdesk_of(world, lumon)
+        login = world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login',
+                                        what='the chat login')[0]
+        self.assertEqual((login['fields']['name'], login['fields']['password'], login['result']),
+                         ('demo', 'demo', 0))
+
+        # 在线互动 shows the hidden chat window.
+        d = world.driver
+        self.assertFalse([w for w in d.windows() if w.caption.startswith(CHAT_CAPTION)])
+        lumon.online_support()
+        chat = d.wait_window(CHAT_CAPTION, timeout=TIMEOUT, exact=False)
+        self.assertEqual(chat.caption, CHAT_CAPTION + ' - demo')
+
+        # A support member chosen in the online list (the first row), a message
+        # typed into the input pane and sent with Ctrl+Enter.
+        d.activate(chat)
+        x, y, w, h = chat.rect
+        online = (x + w - 170, y + 90, 150, 100)
+        wait_until(lambda: d.ink_lines(online), message='the online list stays empty')
+        d.click_in(chat, -150, 105)
+        # The conversation's heading names the member chosen.
+        heading = (x + 8, y + 44, w // 2, 24)
+        wait_until(lambda: d.ink_lines(heading, dark=200), message='no conversation chosen')
+        d.click_in(chat, w // 3, -60)
+        transcript = (x + 8, y + 70, w * 2 // 3, h - 200)
+        before = len(d.ink_lines(transcript))
+        d.type_text('Where is my order?')
+        d.key('ctrl+Return')
+        sent = world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'message',
+                                       what='the message')[0]
+        self.assertEqual((sent['user'], sent['fields']['text'], sent['route']),
+                         ('demo', 'Where is my order?', 'simulated user'))
+        answer = world.chat.log.wait_for(lambda e: e.get('dir') == 'out' and e.get('name') == 'message',
+                                         what='the answer')[0]
+        self.assertEqual(answer['fields']['text'], AUTOREPLY)
+        # The transcript shows both: a heading and a line each.
+        wait_until(lambda: len(d.ink_lines(transcript)) >= before + 4,
+                   message='the transcript does not show the message and the answer')
+        d.save_png(os.path.join(world.dir, 'chat.png'), chat)
+
+    def test_offline_browsing_hands_over_zeros_and_a_connect_hands_the_account_again(self):
+        world = self.chat_world()
+        lumon = Terminal(world)
+        lumon.browse_offline()
+        chatdesk = self.chatdesk_of(world, lumon)
+        # The block of zeros leaves the chat client without an account: it stays
+        # away from the chat server.
+        world.wait_window(chatdesk)
+        time.sleep(3)
+        self.assertEqual(self.chat_logins(world), [])
+        # 连接主站 logs in; the chat client then gets the account and logs in.
+        lumon.connect_command()
+        dialog = world.driver.wait_window('连接至服务器', pid=lumon.pid, timeout=TIMEOUT)
+        world.driver.activate(dialog)
+        world.driver.key('Return')
+        lumon.confirm_system_message()
+        login = world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login',
+                                        what='the chat login after connecting')
+        self.assertEqual(login[0]['fields']['name'], 'demo')
+        self.assertEqual(len(self.chat_logins(world)), 1)
+        self.assertTrue(alive(chatdesk))
+
+    def test_the_chat_client_ends_with_the_terminal(self):
+        world = self.chat_world()
+        lumon = Terminal(world)
+        lumon.login()
+        chatdesk = self.chatdesk_of(world, lumon)
+        world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login')
+        lumon.close()
+        world.wait_ended(lumon.pid, what='lumon')
+        self.assertEqual(lumon.proc.wait(TIMEOUT), 0)
+        world.wait_ended(chatdesk, what='chatdesk after lumon closed')
+        # Its connection closed with it.
+        world.chat.log.wait_for(lambda e: e.get('event') == 'close', what='the chat connection closing')
+
+        # Killed, the terminal says nothing: the chat client sees its window gone.
+        lumon = Terminal(world)
+        lumon.login()
+        chatdesk = self.chatdesk_of(world, lumon)
+        lumon.proc.kill()
+        lumon.proc.wait(TIMEOUT)
+        world.wait_ended(chatdesk, what='chatdesk after lumon was killed')
+
+    def test_without_the_chat_client_the_terminal_runs_on_silently(self):
+        world = self.chat_world()
+        os.remove(os.path.join(world.bin, 'chatdesk.dll'))
+        lumon = Terminal(world)
+        lumon.login()
+        lumon.online_support()
+        # The frame keeps running with nothing in front of it.
+        time.sleep(2)
+        self.assertEqual([w.caption for w in world.driver.windows()], ['lumo'])
+        self.assertTrue(alive(lumon.pid))
+        self.assertEqual(world.programs('chatdesk'), [])
+        self.assertEqual(self.chat_logins(world), [])
+
+    # -- the settings tool ---------------------------------------------------
+
+    def test_the_settings_tool_starts_from_the_tools_menu(self):
+        world = self.chat_world()
+        lumon = Terminal(world)
+        lumon.login()
+        lumon.settings_tool()
+        tool = world.driver.wait_window('ConfigTool', timeout=TIMEOUT)
+        self.assertEqual(world.programs('toolpick'), [tool.pid])
+
+    def test_without_the_settings_tool_the_terminal_says_so(self):
+        world = self.chat_world()
+        os.remove(os.path.join(world.bin, 'toolpick'))
+        lumon = Terminal(world)
+        lumon.login()
+        lumon.settings_tool()
+        box = world.driver.wait_window('提示', pid=lumon.pid, timeout=TIMEOUT)
+        world.driver.save_png(os.path.join(world.dir, 'no-toolpick.png'), box)
+        world.driver.activate(box)
+        world.driver.key('Return')
+        self.assertTrue(world.driver.wait_gone(box, TIMEOUT))
+        self.assertTrue(alive(lumon.pid))
+
+
+if __name__ == '__main__':
+    unittest.main()
