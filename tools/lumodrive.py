@@ -41,14 +41,14 @@ import zlib
 # ---------------------------------------------------------------------------
 # libX11 and libXtst
 
-Window = ctypes.c_ulong
+XWindow = ctypes.c_ulong
 Atom = ctypes.c_ulong
 
 
 class XWindowAttributes(ctypes.Structure):
     _fields_ = [('x', ctypes.c_int), ('y', ctypes.c_int), ('width', ctypes.c_int),
                 ('height', ctypes.c_int), ('border_width', ctypes.c_int), ('depth', ctypes.c_int),
-                ('visual', ctypes.c_void_p), ('root', Window), ('c_class', ctypes.c_int),
+                ('visual', ctypes.c_void_p), ('root', XWindow), ('c_class', ctypes.c_int),
                 ('bit_gravity', ctypes.c_int), ('win_gravity', ctypes.c_int),
                 ('backing_store', ctypes.c_int), ('backing_planes', ctypes.c_ulong),
                 ('backing_pixel', ctypes.c_ulong), ('save_under', ctypes.c_int),
@@ -60,7 +60,7 @@ class XWindowAttributes(ctypes.Structure):
 
 class XClientMessageEvent(ctypes.Structure):
     _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
-                ('display', ctypes.c_void_p), ('window', Window), ('message_type', Atom),
+                ('display', ctypes.c_void_p), ('window', XWindow), ('message_type', Atom),
                 ('format', ctypes.c_int), ('data', ctypes.c_long * 5)]
 
 
@@ -113,20 +113,20 @@ def _libraries():
         x11.XOpenDisplay.restype = ctypes.c_void_p
         x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
         x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        x11.XDefaultRootWindow.restype = Window
+        x11.XDefaultRootWindow.restype = XWindow
         x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
         x11.XInternAtom.restype = Atom
         x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XQueryTree.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(Window), ctypes.POINTER(Window),
-                                   ctypes.POINTER(ctypes.POINTER(Window)), ctypes.POINTER(ctypes.c_uint)]
-        x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, Window, ctypes.POINTER(XWindowAttributes)]
+        x11.XQueryTree.argtypes = [ctypes.c_void_p, XWindow, ctypes.POINTER(XWindow), ctypes.POINTER(XWindow),
+                                   ctypes.POINTER(ctypes.POINTER(XWindow)), ctypes.POINTER(ctypes.c_uint)]
+        x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, XWindow, ctypes.POINTER(XWindowAttributes)]
         x11.XGetWindowProperty.argtypes = [
-            ctypes.c_void_p, Window, Atom, ctypes.c_long, ctypes.c_long, ctypes.c_int, Atom,
+            ctypes.c_void_p, XWindow, Atom, ctypes.c_long, ctypes.c_long, ctypes.c_int, Atom,
             ctypes.POINTER(Atom), ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
             ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p)]
         x11.XTranslateCoordinates.argtypes = [
-            ctypes.c_void_p, Window, Window, ctypes.c_int, ctypes.c_int, ctypes.POINTER(ctypes.c_int),
-            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(Window)]
+            ctypes.c_void_p, XWindow, XWindow, ctypes.c_int, ctypes.c_int, ctypes.POINTER(ctypes.c_int),
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(XWindow)]
         x11.XFree.argtypes = [ctypes.c_void_p]
         x11.XFlush.argtypes = [ctypes.c_void_p]
         x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
@@ -140,14 +140,14 @@ def _libraries():
                                          ctypes.POINTER(ctypes.c_int)]
         x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
                                                ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
-        x11.XSetInputFocus.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_ulong]
-        x11.XRaiseWindow.argtypes = [ctypes.c_void_p, Window]
+        x11.XSetInputFocus.argtypes = [ctypes.c_void_p, XWindow, ctypes.c_int, ctypes.c_ulong]
+        x11.XRaiseWindow.argtypes = [ctypes.c_void_p, XWindow]
         x11.XGetImage.restype = ctypes.POINTER(XImage)
-        x11.XGetImage.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+        x11.XGetImage.argtypes = [ctypes.c_void_p, XWindow, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                   ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_long,
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, XWindow, ctypes.c_int, ctypes.c_long,
                                    ctypes.POINTER(XEvent)]
-        x11.XMoveResizeWindow.argtypes = [ctypes.c_void_p, Window, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+        x11.XMoveResizeWindow.argtypes = [ctypes.c_void_p, XWindow, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                           ctypes.c_uint]
         x11.XSetErrorHandler.argtypes = [ERROR_HANDLER]
         x11.XSetErrorHandler.restype = ctypes.c_void_p
@@ -258,8 +258,8 @@ class Display:
         return None
 
     def _children(self, xid):
-        root, parent = Window(), Window()
-        children, count = ctypes.POINTER(Window)(), ctypes.c_uint()
+        root, parent = XWindow(), XWindow()
+        children, count = ctypes.POINTER(XWindow)(), ctypes.c_uint()
         if not self.x11.XQueryTree(self.dpy, xid, ctypes.byref(root), ctypes.byref(parent),
                                    ctypes.byref(children), ctypes.byref(count)):
             return []
@@ -273,7 +273,7 @@ class Display:
         attrs = XWindowAttributes()
         if not self.x11.XGetWindowAttributes(self.dpy, xid, ctypes.byref(attrs)):
             return None
-        x, y, child = ctypes.c_int(), ctypes.c_int(), Window()
+        x, y, child = ctypes.c_int(), ctypes.c_int(), XWindow()
         if not self.x11.XTranslateCoordinates(self.dpy, xid, self.root, 0, 0, ctypes.byref(x),
                                               ctypes.byref(y), ctypes.byref(child)):
             return None
