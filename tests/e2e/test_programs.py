@@ -6,7 +6,9 @@ dialogs, menus, tool buttons and edits are worked through real key presses and
 clicks (tools/lumodrive.py); what crossed between the programs is checked in
 what the servers logged, in the processes and on the screen."""
 
+import configparser
 import os
+import re
 import sys
 import time
 import unittest
@@ -16,6 +18,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from world import TIMEOUT, World, alive, command_line, wait_until  # noqa: E402
 
 CHAT_CAPTION = '在线服务 客户端'
+# The demo market's first contract (copper, the order bridge's product code 0100).
+FUTURES_CODE = '010012'
+CUSTOMER = ('10000003', '333333')
+ORDER_LINE = re.compile(r'\|1001\|veve\|\|(cu\d{4})\|\|0\|\|\|(\d+)\|\|0\|(\d+)\|4025\|4026\|')
 AUTOREPLY = '好的，我来帮您查看。'
 
 
@@ -111,6 +117,40 @@ class Terminal:
 
     def handle(self):
         return self.world.handle_of(self.pid, 'lumo')
+
+    def choose(self, code):
+        """A stock chosen through the keyboard wizard: its code typed into the frame."""
+        self.d.activate(self.frame)
+        self.d.type_text(code)
+        time.sleep(1)
+        self.d.key('Return')
+        time.sleep(1)
+
+    # The tool bar ends with 买进 and 卖出 (直接买卖 is on in the demo installation).
+    def buy(self):
+        self.tool_button(-2)
+
+
+class OrderClient:
+    """consign's login dialog, worked as a customer logs in."""
+
+    UNITS = (214, 124)  # the dialog's client area in dialog units
+
+    @staticmethod
+    def log_in(d, customer=CUSTOMER):
+        dialog = d.wait_window('登录', timeout=TIMEOUT)
+
+        def at(ux, uy):
+            return (dialog.x + ux * dialog.width // OrderClient.UNITS[0],
+                    dialog.y + uy * dialog.height // OrderClient.UNITS[1])
+        d.activate(dialog)
+        d.click(*at(54 + 48, 30 + 6))  # the name, remembered as the trader: replaced
+        d.key('ctrl+a')
+        d.type_text(customer[0])
+        d.click(*at(54 + 48, 48 + 6))
+        d.type_text(customer[1])
+        d.click(*at(54 + 25, 102 + 7))  # 确定
+        return dialog
 
 
 class EndToEndTest(unittest.TestCase):
@@ -269,6 +309,78 @@ class EndToEndTest(unittest.TestCase):
         world.driver.key('Return')
         self.assertTrue(world.driver.wait_gone(box, TIMEOUT))
         self.assertTrue(alive(lumon.pid))
+
+
+    # -- the order client ----------------------------------------------------
+
+    def order_world(self):
+        world = self.chat_world()
+        lumon = Terminal(world)
+        lumon.login()
+        lumon.choose(FUTURES_CODE)
+        return world, lumon
+
+    def gateway_logins(self, world, customer):
+        return world.gateway.log.find(
+            lambda e: e.get('dir') == 'in' and e.get('code') == 50
+            and customer.encode() in bytes.fromhex(e.get('body', '')))
+
+    def test_buy_starts_the_order_client_for_the_contract_and_its_end_lets_the_next_buy_start_another(self):
+        world, lumon = self.order_world()
+        d = world.driver
+        lumon.buy()
+        OrderClient.log_in(d)
+        consign = world.wait_program('consign')
+        # The order request on the command line, with the frame's window.
+        line = command_line(consign)[1:]
+        self.assertEqual(len(line), 1, line)
+        match = ORDER_LINE.fullmatch(line[0].decode())
+        self.assertIsNotNone(match, line)
+        contract, price, caller = match.groups()
+        self.assertGreater(int(price), 0)
+        self.assertEqual(int(caller), lumon.handle())
+        # Its settings file was made to read it, beside it and in the Windows folder.
+        for folder in (world.bin, world.env['LUMO_WINDIR']):
+            ini = configparser.ConfigParser(interpolation=None)
+            ini.read(os.path.join(folder, 'consign.ini'), encoding='gbk')
+            self.assertEqual((ini['Config']['UseCmdLine'], ini['Config']['Client Mode']), ('1', '1'), folder)
+        # The customer logged in at the gateway; the sheet shows.
+        wait_until(lambda: self.gateway_logins(world, CUSTOMER[0]), message='no login of the customer')
+        sheet = d.wait_window('王五', pid=consign, timeout=TIMEOUT, exact=False)
+        d.save_png(os.path.join(world.dir, 'order-page.png'), sheet)
+
+        # A second 买进 is handed to the running copy, which stays the only one.
+        lumon.buy()
+        time.sleep(3)
+        self.assertEqual(world.programs('consign'), [consign])
+        self.assertEqual([w.caption for w in d.windows() if w.caption == '登录'], [])
+
+        # Closed (its question answered Yes), the order client withdraws; the
+        # next 买进 starts a new one.
+        sheet = d.wait_window('王五', pid=consign, timeout=TIMEOUT, exact=False)
+        d.close_window(sheet)
+        box = d.wait_window('确认', pid=consign, timeout=TIMEOUT)
+        d.activate(box)
+        d.key('Return')
+        world.wait_ended(consign, what='consign after its close box')
+        lumon.buy()
+        OrderClient.log_in(d)
+        again = world.wait_program('consign')
+        self.assertNotEqual(again, consign)
+        wait_until(lambda: len(self.gateway_logins(world, CUSTOMER[0])) == 2,
+                   message='the new order client did not log in')
+
+    def test_without_the_order_clients_settings_the_buy_button_does_nothing(self):
+        world = self.chat_world()
+        os.remove(os.path.join(world.bin, 'consign.ini'))
+        lumon = Terminal(world)
+        lumon.login()
+        lumon.choose(FUTURES_CODE)
+        lumon.buy()
+        time.sleep(3)
+        self.assertEqual(world.programs('consign'), [])
+        self.assertEqual([w.caption for w in world.driver.windows()], ['lumo'])
+        self.assertFalse(os.path.exists(os.path.join(world.env['LUMO_WINDIR'], 'consign.ini')))
 
 
 if __name__ == '__main__':
