@@ -615,6 +615,9 @@ void CConsignDlg::Reconnect()
     session.QueryFunds();
     session.QueryPositions();
     m_BatchPage.Reset();
+    // The rights may have changed with the new login.
+    m_TransferPage.Reset();
+    m_TransferQueryPage.Reset();
     UpdateTitle();
     ShowStatusText("重连成功");
     Invalidate();
@@ -862,7 +865,11 @@ void CConsignDlg::RefreshList(SessionList list)
     case SessionList::batchGroups:
         m_BatchPage.RefreshGroups();
         break;
-    default:
+    case SessionList::bankAccounts:
+        m_TransferPage.FillBankAccounts();
+        break;
+    case SessionList::transferRecords:
+        m_TransferQueryPage.FillList();
         break;
     }
     // The answer is complete: the status button may ask again.
@@ -944,6 +951,12 @@ void CConsignDlg::SetMainTitle(LPCSTR text)
 }
 
 void CConsignDlg::ShowClientName(LPCSTR text) { m_OrderPage.ShowClientName(text); }
+
+void CConsignDlg::ShowTransferResult(LPCSTR text) { m_TransferPage.SetLocalInfoText(text); }
+
+void CConsignDlg::ShowBankInfo(LPCSTR text) { m_TransferPage.SetInfoText(text); }
+
+void CConsignDlg::SetWithdrawableFunds(LPCSTR text) { m_TransferPage.SetWithdrawableText(text); }
 
 void CConsignDlg::EnableReconnectItem(bool enable)
 {

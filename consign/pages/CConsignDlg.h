@@ -93,8 +93,9 @@ public:
     void OnQuote(const win::BYTE *record) override;
     void SetPositionText(win::LPCSTR text) override;
     void FillCustomerBox(const std::vector<win::CString> &texts, bool first, bool last) override;
-    void ShowTransferResult(win::LPCSTR text) override {}
-    void SetWithdrawableFunds(win::LPCSTR text) override {}
+    void ShowTransferResult(win::LPCSTR text) override;
+    void ShowBankInfo(win::LPCSTR text) override;
+    void SetWithdrawableFunds(win::LPCSTR text) override;
     void ShowClientName(win::LPCSTR text) override;
     void EnableReconnectItem(bool enable) override;
     void StartReconnectTimer(win::UINT elapseMs) override;

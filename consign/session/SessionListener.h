@@ -63,8 +63,13 @@ public:
     // The order entry page's customer box outside the trader login (answer 213):
     // `first` empties it before the texts are added; `last` ends the answer.
     virtual void FillCustomerBox(const std::vector<win::CString> &texts, bool first, bool last) = 0;
-    // The result of a transfer or of its query, for both transfer pages.
+    // The local text of both transfer pages (本地信息): the gateway's answer to
+    // a transfer and the bank-account answer's text.
     virtual void ShowTransferResult(win::LPCSTR text) = 0;
+    // The second text of both transfer pages (银行信息 of the bank dialog,
+    // 证券信息 of the securities dialog): emptied once the transfer is taken,
+    // then the wait for the bank and the transfer's result.
+    virtual void ShowBankInfo(win::LPCSTR text) = 0;
     // The withdrawable funds of both transfer dialogs.
     virtual void SetWithdrawableFunds(win::LPCSTR text) = 0;
     // The customer's name from the client details, for the page that shows it.

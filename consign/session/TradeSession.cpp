@@ -31,6 +31,7 @@ public:
     void SetPositionText(LPCSTR) override {}
     void FillCustomerBox(const std::vector<CString> &, bool, bool) override {}
     void ShowTransferResult(LPCSTR) override {}
+    void ShowBankInfo(LPCSTR) override {}
     void SetWithdrawableFunds(LPCSTR) override {}
     void ShowClientName(LPCSTR) override {}
     void EnableReconnectItem(bool) override {}

@@ -430,7 +430,7 @@ int CTradeSession::OnProcedureAnswer(GatewayPacket &packet)
         break;
     case 3:
         if (packet.Failed()) {
-            Listener().ShowTransferResult(packet.text);
+            Listener().ShowBankInfo(packet.text);
             MessageBoxA(0, packet.text, nullptr, MB_OK);
             break;
         }
@@ -442,7 +442,7 @@ int CTradeSession::OnProcedureAnswer(GatewayPacket &packet)
             GetField(record, result, '|', 11, sizeof result);
             CString line;
             line.Format("金额：%s,处理状态：%s,处理结果：%s", amount, state, result);
-            Listener().ShowTransferResult(line);
+            Listener().ShowBankInfo(line);
         }
         break;
     case 4:
@@ -455,8 +455,12 @@ int CTradeSession::OnProcedureAnswer(GatewayPacket &packet)
             TakeFields(fields, record, text);
             list.push_back(record);
         }
-        if (packet.IsLast())
-            Listener().RefreshList(kind == 4 ? SessionList::bankAccounts : SessionList::transferRecords);
+        if (!packet.IsLast())
+            break;
+        // The bank-account answer's own text goes to the transfer pages' local text.
+        if (kind == 4)
+            Listener().ShowTransferResult(packet.text);
+        Listener().RefreshList(kind == 4 ? SessionList::bankAccounts : SessionList::transferRecords);
         break;
     }
     case 6:

@@ -327,10 +327,14 @@ bool CTradeSession::SubmitBankTransfer(LPCSTR customer, char value, LPCSTR text4
     PutText(body + 86, text40, 40);
     if (!SendRequest(34, body, sizeof body) || !WaitForAnswer(162, false))
         return false;
+    Listener().ShowBankInfo("");
+    // A refused transfer has no result to wait for: its text is in 本地信息.
+    if (m_Answer.header.status != 0)
+        return false;
     // The serial number the gateway gave the transfer names it in the result query.
     char serial[21] = {};
     std::memcpy(serial, m_Answer.body.data(), std::min<size_t>(m_Answer.body.size(), 20));
-    ShowMessage("正在等待银行端处理，请稍候...");
+    Listener().ShowBankInfo("正在等待银行端处理，请稍候...");
     Sleep(m_TransferWaitMs);
     return QueryTransferResult(serial, customer, "", "");
 }

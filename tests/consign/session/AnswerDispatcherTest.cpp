@@ -360,7 +360,7 @@ TEST_F(SessionTest, AnswersByCode)
          [&] { return s.Count("withdrawable", "5000.00") == 1; }},
         {"transfer result", 216, 0,
          procedure(3, "S1|10000002|ICBC|6222|op|20251210|10:00:00|in|100.00|处理成功|ok|x|Z|"),
-         [&] { return s.Count("transfer", "金额：100.00,处理状态：处理成功,处理结果：ok") == 1; }},
+         [&] { return s.Count("bank", "金额：100.00,处理状态：处理成功,处理结果：ok") == 1; }},
         {"transfer answer", 162, 0, transfer,
          [&] { return s.Count("transfer", "本地发送请求成功!流水号：S0001") == 1; }},
         {"positions refused", 216, 1, procedure(38, ""),
@@ -374,6 +374,68 @@ TEST_F(SessionTest, AnswersByCode)
         ASSERT_NE(answer.find("\"ok\": true"), std::string::npos) << answer;
         EXPECT_TRUE(PumpUntil(c.done));
     }
+}
+
+// A transfer: the gateway's answer as the local text, the bank text emptied,
+// the wait text while YQZZWaitingTime passes on the clock, then the result the
+// query brings. A refused transfer neither waits nor asks for its result; the
+// bank-account answer's text becomes the local text.
+TEST_F(SessionTest, TransferTextsAndWait)
+{
+    ASSERT_TRUE(StartGateway());
+    LiveSession s;
+    ASSERT_TRUE(LogIn(s, "8001", "123456", 1));
+    win::SetTestClock(1765000000000, 1000000);
+    s.m_TransferWaitMs = 3000;
+    win::DWORD waitShownAt = 0;
+    s.during = [&](const std::string &kind) {
+        if (kind == "bank" && s.events.back().second == "正在等待银行端处理，请稍候...")
+            waitShownAt = win::GetTickCount();
+    };
+    // The waits for answers move the test clock too; the wait text stays for
+    // exactly the waiting time, after which the result query goes out.
+    EXPECT_TRUE(s.SubmitBankTransfer("10000002", '2', "6228480200002222", "222222", "2222", "100.00", "01"));
+    ASSERT_NE(waitShownAt, 0u);
+    EXPECT_EQ(win::GetTickCount() - waitShownAt, 3000u);
+    // The transfer pages' two texts, in the order they were set.
+    auto texts = [&] {
+        std::vector<std::pair<std::string, std::string>> shown;
+        for (const auto &e : s.events)
+            if (e.first == "transfer" || e.first == "bank")
+                shown.push_back(e);
+        return shown;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return s.Count("bank") == 3; }));
+    auto shown = texts();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0].first, "transfer");
+    EXPECT_EQ(shown[0].second.rfind("本地发送请求成功!流水号：", 0), 0u) << shown[0].second;
+    EXPECT_EQ(shown[1], std::make_pair(std::string("bank"), std::string()));
+    EXPECT_EQ(shown[2].second, "正在等待银行端处理，请稍候...");
+    EXPECT_EQ(shown[3], std::make_pair(std::string("bank"), std::string("金额：100.00,处理状态：处理成功,处理结果：成功")));
+    auto resultQueries = [&] {
+        int n = 0;
+        for (const GatewayLogEntry &e : Log("in"))
+            n += e.code == 88 && FromHex(e.body).size() > 20 && FromHex(e.body)[20] == 3;
+        return n;
+    };
+    EXPECT_EQ(resultQueries(), 1);
+
+    s.events.clear();
+    const win::DWORD before = win::GetTickCount();
+    EXPECT_FALSE(s.SubmitBankTransfer("10000002", '2', "6228480200002222", "wrong", "2222", "100.00", "01"));
+    EXPECT_LT(win::GetTickCount() - before, 3000u);
+    shown = texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], std::make_pair(std::string("transfer"), std::string("资金密码错误")));
+    EXPECT_EQ(shown[1], std::make_pair(std::string("bank"), std::string()));
+    PumpFor(100);
+    EXPECT_EQ(resultQueries(), 1);
+
+    s.events.clear();
+    ASSERT_TRUE(s.QueryBankAccounts("10000002"));
+    EXPECT_EQ(s.Count("transfer"), 1);
+    EXPECT_EQ(s.Count("refresh", std::to_string(static_cast<int>(SessionList::bankAccounts))), 1);
 }
 
 } // namespace

@@ -42,6 +42,7 @@ public:
         Note("customers", std::to_string(texts.size()) + (first ? " first" : "") + (last ? " last" : ""));
     }
     void ShowTransferResult(win::LPCSTR text) override { Note("transfer", text); }
+    void ShowBankInfo(win::LPCSTR text) override { Note("bank", text); }
     void SetWithdrawableFunds(win::LPCSTR text) override { Note("withdrawable", text); }
     void ShowClientName(win::LPCSTR text) override { Note("name", text); }
     void EnableReconnectItem(bool enable) override { Note("reconnect-item", enable ? "on" : "off"); }
