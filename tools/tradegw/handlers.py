@@ -282,9 +282,11 @@ class Handlers:
     # Queries.
 
     def clients(self, session, header, body):
-        records = [answers.customer_record(c, letter, code)
-                   for c in session.customers
-                   for letter, code in sorted(self.book.customers[c]['trade_codes'].items())]
+        # One record per customer: the client lists, counts and matches customers by
+        # these records (its trade codes come from the client-mode query). The record
+        # carries the customer's first trade code.
+        records = [answers.customer_record(c, *sorted(self.book.customers[c]['trade_codes'].items())[0])
+                   for c in session.customers]
         return self.list_answer(185, records, answers.CUSTOMER_SIZE)
 
     def contracts(self, session, header, body):

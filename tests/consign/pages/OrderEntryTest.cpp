@@ -546,3 +546,23 @@ TEST_F(OrderEntryTest, QuoteColourComesFromTheChooserAndIsSaved)
 }
 
 } // namespace
+
+namespace {
+
+// The trader's customer list holds each customer once (not once per trade
+// code), so that a number typed with a leading zero finds its one customer.
+TEST_F(OrderEntryTest, CustomerListHoldsEachCustomerOnce)
+{
+    Open();
+    std::vector<std::string> customers;
+    for (const CClientRecord &r : ClientList)
+        customers.push_back(std::string(r.customer, strnlen(r.customer, sizeof r.customer)));
+    EXPECT_EQ(customers, (std::vector<std::string>{"10000001", "10000002", "10000003"}));
+    Page().SetDlgItemText(1011, "010000001");
+    Page().GetDlgItem(1011)->SetFocus();
+    sheet->SendMessage(WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(std::string(Text(Page(), 1011)), "10000001");
+}
+
+} // namespace
