@@ -1,5 +1,6 @@
 #include "consign/session/ConsignSettings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,7 +115,9 @@ void ReadStartSettings(const char *path, ConsignStartSettings &s)
     WritePrivateProfileStringA("version", "version", CONSIGN_PRODUCT_CODE, path);
     s.hotKey = ReadInt("Config", "热键", 123, path);
     s.hotKeyModifiers = ReadInt("Config", "热键状态", 0, path);
-    s.transferWaitMs = ReadInt("Config", "YQZZWaitingTime", 8000, path);
+    // The wait holds the whole program: a negative value is no wait, and no
+    // value holds it longer than two minutes.
+    s.transferWaitMs = std::clamp(ReadInt("Config", "YQZZWaitingTime", 8000, path), 0, MAX_TRANSFER_WAIT_MS);
     s.keyBuy = FirstChar("买入", "1", path);
     s.keySell = FirstChar("卖出", "3", path);
     s.keyOpen = FirstChar("开仓", "1", path);

@@ -12,6 +12,9 @@
 win::BOOL GetSettingsPath(win::CString &path);
 
 // The keys read at start after the client mode and the single-instance checks.
+// The longest wait for a transfer's result that [Config] YQZZWaitingTime may ask.
+constexpr int MAX_TRANSFER_WAIT_MS = 120000;
+
 struct ConsignStartSettings {
     int randomKey;               // [Config] RandomKey: the keypad shuffles its digits
     int clearAllAfterOrder;      // [Config] ClearAllAfterOrder
@@ -19,7 +22,7 @@ struct ConsignStartSettings {
     win::COLORREF quoteColor;    // [HQColor] Read, Green, Blue
     int hotKey;                  // [Config] 热键
     int hotKeyModifiers;         // [Config] 热键状态: 2 Ctrl, 1 Shift, 4 Alt
-    int transferWaitMs;          // [Config] YQZZWaitingTime
+    int transferWaitMs;          // [Config] YQZZWaitingTime, 0 to MAX_TRANSFER_WAIT_MS
     char keyBuy, keySell, keyOpen, keyClose, keyCloseToday, keySpeculation, keyHedge;
     int batchVerify;             // [Config] PLVerify
     int sequence[6];             // [Order Cequence] MM, SL, JG, KP, TB, SHSKIP

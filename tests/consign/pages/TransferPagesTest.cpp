@@ -27,7 +27,7 @@ protected:
     // The session waits as the settings say.
     void OpenTransfers(const char *account = "8001", const char *password = "123456", BYTE kind = 1)
     {
-        Settings("[Config]\r\nClearAllAfterOrder=0\r\nYQZZWaitingTime=600000\r\n");
+        Settings("[Config]\r\nClearAllAfterOrder=0\r\nYQZZWaitingTime=60000\r\n");
         Open(account, password, kind);
         TheTradeSession().m_TransferWaitMs = static_cast<DWORD>(StartSettings.transferWaitMs);
     }
@@ -155,8 +155,8 @@ TEST_F(TransferPagesTest, BalanceQueryShowsTheWaitThenTheResult)
     win::ClearTestClock();
     // Back from the send: the waiting time has passed on the clock and the
     // result is asked for, not yet in.
-    EXPECT_GE(waited, 600000u);
-    EXPECT_LT(waited, 600000u + 20000u);
+    EXPECT_GE(waited, 60000u);
+    EXPECT_LT(waited, 60000u + 20000u);
     EXPECT_EQ(Shown(d, 1006), WaitText);
     EXPECT_EQ(Shown(Securities(), 1286), WaitText);
     EXPECT_EQ(Shown(d, 1005).rfind("本地发送请求成功!流水号：", 0), 0u) << Shown(d, 1005);

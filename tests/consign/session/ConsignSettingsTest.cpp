@@ -109,6 +109,15 @@ TEST(ConsignSettingsTest, StartSettingsDefaultsAndWriteBacks)
         EXPECT_EQ(s.systemModal, 0);
         EXPECT_EQ(s.keyBuy, 'B');
     }
+
+    // The transfer's wait holds the program: never negative, never absurdly long.
+    const std::pair<const char *, int> waits[] = {{"-1", 0}, {"0", 0}, {"3000", 3000}, {"120000", 120000},
+                                                  {"2000000000", 120000}};
+    for (const auto &[value, ms] : waits) {
+        WriteFile(path, std::string("[Config]\r\nYQZZWaitingTime=") + value + "\r\n");
+        ReadStartSettings(path, s);
+        EXPECT_EQ(s.transferWaitMs, ms) << value;
+    }
 }
 
 TEST(ConsignSettingsTest, OrderSequenceIsNotAStableSort)
