@@ -573,6 +573,13 @@ TEST_F(ConsignAppTest, ReconnectionInClientModeTakesTheAccountAsTheOnlyCustomer)
     ClientList.push_back(stray);
     page.SetDlgItemText(1011, "10000003");
     std::memcpy(page.m_Order.customer, "10000003", 8);
+    // And on the transfer pages: old texts and rows.
+    Sheet().SetActivePage(9);
+    Sheet().SetActivePage(8);
+    CYQZZDlg &transfer = Sheet().m_TransferPage.m_BankDlg;
+    transfer.SetDlgItemText(1005, "old");
+    transfer.m_List.DeleteAllItems();
+    Sheet().m_TransferQueryPage.m_BankTab.m_List.InsertItem(0, "old");
 
     ScriptMessageBoxAnswers({IDOK});
     GatewayCommand(gateway.ControlPort(), "{\"cmd\": \"close\"}");
@@ -587,6 +594,14 @@ TEST_F(ConsignAppTest, ReconnectionInClientModeTakesTheAccountAsTheOnlyCustomer)
     page.GetDlgItemText(1011, customer);
     EXPECT_EQ(customer, "10000002");
     EXPECT_EQ(std::string(page.m_Order.customer), "10000002");
+    // The transfer pages start again: his accounts, empty texts and lists.
+    CString text;
+    transfer.GetDlgItemText(1005, text);
+    EXPECT_EQ(text, "");
+    transfer.GetDlgItemText(1272, text);
+    EXPECT_EQ(text, "10000002");
+    EXPECT_EQ(transfer.m_List.GetItemCount(), 1);
+    EXPECT_EQ(Sheet().m_TransferQueryPage.m_BankTab.m_List.GetItemCount(), 0);
     // The lists come again.
     ASSERT_TRUE(PumpUntil([&] { return Logged("\"code\": 60,") >= 1 && Logged("\"code\": 63,") >= 1; }));
 }
