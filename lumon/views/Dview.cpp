@@ -7,12 +7,16 @@
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/EToolTip.h"
 #include "lumon/core/UtilData.h"
+#include "lumon/shell/BigAmount.h"
 #include "lumon/shell/BrowseList.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVCmdBox.h"
 #include "lumon/shell/MVMain.h"
+#include "lumon/shell/SelStockDlg.h"
 #include "lumon/shell/ViewFactory.h"
 #include "lumon/views/ChartPrint.h"
+#include "lumon/views/ViewCommon.h"
+#include "platform/forms/TCSpinEdit.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPaintBox.h"
 #include "platform/forms/TPanel.h"
@@ -166,8 +170,8 @@ void TDrawView::BuildMenu()
     Newsfm = pageItem("新闻资讯", WM_PANE_NEWS);
     Detailfm = keyItem("成交报表", VK_F1);
     Barfm = keyItem("价量分布", VK_F2);
-    // 变更商品 opens the stock chooser, which the keyboard wizard's unit provides.
     N2 = NewItem(this, root, "变更商品");
+    N2->OnClick = [this](TObject *s) { N2Click(s); };
     AddBk = NewItem(this, root, "加入自选板块");
     Nanaly = NewItem(this, root, "技术分析");
     N11 = NewItem(this, Nanaly, "选择指标");
@@ -186,9 +190,8 @@ void TDrawView::BuildMenu()
     N9->Checked = true;
     N5 = NewItem(this, root, "信息窗口");
     N5->OnClick = [this](TObject *s) { N5Click(s); };
-    // 大单提取 asks for the threshold in the big-order dialog of the shell's
-    // small dialogs.
     dadantiqu = NewItem(this, root, "大单提取");
+    dadantiqu->OnClick = [this](TObject *s) { dadantiquClick(s); };
     showbroker = NewItem(this, root, "显示经纪队列");
     showbroker->OnClick = [this](TObject *s) { showbrokerClick(s); };
     NSync = NewItem(this, root, "联动(&S)");
@@ -502,9 +505,35 @@ void TDrawView::AddBkItemClick(TObject *Sender)
     frame->NotifyViews(10, int32_t(stock), 0, 0);
 }
 
+void TDrawView::N2Click(TObject *)
+{
+    // The chooser is modal and lives only for this call, so none is left open
+    // from an earlier one.
+    TSelStockDlg chooser(this);
+    if (chooser.ShowModal() != mrOk)
+        return;
+    const StockId stock = chooser.ChosenStock;
+    Notify(1, int32_t(stock), StockMarket(stock), 0);
+}
+
+void TDrawView::dadantiquClick(TObject *)
+{
+    if (!Panel1->Visible)
+        return;
+    int threshold = 0;
+    {
+        TBigAmount dialog(this);
+        if (dialog.ShowModal() != mrOk)
+            return;
+        threshold = dialog.CSpinEdit1->Value;
+    }
+    BigOrderVolume = threshold < 0 ? 0 : threshold;
+    MsgPage->Repaint();
+}
+
 void TDrawView::NSyncClick(TObject *)
 {
-    Link = Link ? 0 : 1;
+    ToggleViewLink(this);
     State->Link = Link;
 }
 

@@ -76,6 +76,10 @@ public:
     void N5Click(win::TObject *Sender);
     void PopupMenu1Popup(win::TObject *Sender);
     void AddBkItemClick(win::TObject *Sender);
+    // 变更商品: the stock chooser; the chosen stock is shown.
+    void N2Click(win::TObject *Sender);
+    // 大单提取 (while the panel is shown): the big-order threshold of the tick list.
+    void dadantiquClick(win::TObject *Sender);
     void NSyncClick(win::TObject *Sender);
     void showbrokerClick(win::TObject *Sender);
     void prtClick(win::TObject *Sender);

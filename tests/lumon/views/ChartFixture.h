@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -47,7 +48,15 @@ public:
         LoadTicks();
     }
     void ReloadData() override { ++reloads; }
+    // The notifications other than the real-time updates (code 0): code, a, b.
+    int Notify(int code, int a, int b, intptr_t c) override
+    {
+        if (code != 0)
+            notified.push_back({code, a, b});
+        return TDrawView::Notify(code, a, b, c);
+    }
     int reloads = 0;
+    std::vector<std::array<int, 3>> notified;
 };
 
 inline TMultiViewChild *MakeTestChart(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr)

@@ -14,7 +14,12 @@
 #include "lumon/core/EMemOp.h"
 #include "lumon/core/TNormalClnt.h"
 #include "lumon/core/UtilData.h"
+#include "lumon/shell/BigAmount.h"
+#include "lumon/shell/MFrame.h"
 #include "lumon/shell/MVCmdBox.h"
+#include "lumon/shell/SelStockDlg.h"
+#include "platform/forms/TButton.h"
+#include "platform/forms/TCSpinEdit.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPaintBox.h"
 #include "platform/forms/TPanel.h"
@@ -22,6 +27,7 @@
 #include "platform/gdi/TFont.h"
 #include "platform/win/Messages.h"
 #include "tests/lumon/views/ChartFixture.h"
+#include "tests/support/ModalSteps.h"
 
 using namespace win;
 using namespace chartfixture;
@@ -380,6 +386,96 @@ TEST_F(TickTest, The512thLiveDealMakesTheNextUpdateRereadTheFile)
     chart->Notify(0, int32_t(MakeStockId(0, 1, StockIndex(id) + 1)), 0, 0x100);
     chart->Notify(8, int32_t(id), 0, 0x100);
     EXPECT_EQ(chart->TickTop, 0);
+}
+
+// 大单提取 asks for the threshold only while the panel is shown; OK takes the
+// spin edit's number and repaints the panel, Cancel keeps the threshold.
+TEST_F(TickTest, BigOrderItemSetsTheThresholdThroughItsDialog)
+{
+    StartQuiet();
+    const StockId id = FirstOfClass(0, 1);
+    RealQuoteRecord &q = Quote(id);
+    q = RealQuoteRecord{};
+    q.PrevClose = 1000, q.High = 1100, q.Low = 900, q.Last = 1000, q.Volume = 700, q.Amount = 7e5f;
+    Static(id).ScaleDivisor = 100, Static(id).VolumeUnit = 1, Static(id).Decimals = 2;
+    WriteTicks(id, {Tick(9, 30, 1000, 100, 1e5f, 0), Tick(9, 31, 1000, 400, 4e5f, 1),
+                    Tick(9, 32, 1000, 450, 4.5e5f, 0), Tick(9, 33, 1000, 700, 7e5f, 1)});
+    TestChart *chart = AddChart(id);
+    ASSERT_TRUE(chart->Panel1->Visible);
+    ASSERT_EQ(ListRows(chart).size(), 4u);
+    int panelPaints = 0;
+    chart->MsgPage->OnPaint = [&](TObject *s) {
+        ++panelPaints;
+        chart->MsgPagePaint(s);
+    };
+    std::vector<std::string> captions;
+    testsupport::ModalSteps<TBigAmount> dialog(
+        chart, {[&](TBigAmount *d) {
+                    captions.push_back(AnsiString(d->Caption).c_str());
+                    d->CSpinEdit1->Value = 200;
+                    d->Button1->Click();
+                },
+                [&](TBigAmount *d) {
+                    d->CSpinEdit1->Value = 5;
+                    d->ModalResult = mrCancel;
+                }});
+    chart->dadantiqu->Click();
+    EXPECT_EQ(captions, std::vector<std::string>{"大单提取"});
+    EXPECT_EQ(chart->BigOrderVolume, 200);
+    EXPECT_GE(panelPaints, 1);
+    // Per deal 100, 300, 50, 250: two reach 200.
+    EXPECT_EQ(ListRows(chart).size(), 2u);
+    chart->dadantiqu->Click();
+    EXPECT_EQ(chart->BigOrderVolume, 200) << "cancelled";
+    // A hidden panel asks nothing.
+    chart->N5Click(chart->N5);
+    ASSERT_FALSE(chart->Panel1->Visible);
+    chart->dadantiqu->Click();
+    EXPECT_EQ(dialog.Done(), 2u);
+    EXPECT_EQ(dialog.extra, 0);
+    EXPECT_EQ(chart->BigOrderVolume, 200);
+}
+
+// 变更商品 shows the chosen stock through the chart's own notification; Cancel
+// changes nothing and no chooser is left behind.
+TEST_F(ChartTest, ChangeStockItemNotifiesTheChosenStock)
+{
+    StartQuiet();
+    const StockId id = FirstOfClass(0, 1), chosen = FirstOfClass(1, 0);
+    ASSERT_NE(chosen, 0u);
+    TestChart *chart = AddChart(id);
+    testsupport::ModalSteps<TSelStockDlg> chooser(chart, {[&](TSelStockDlg *d) {
+                                                              d->ChosenStock = chosen;
+                                                              d->Button1->Click();
+                                                          },
+                                                          [](TSelStockDlg *d) { d->Button2->Click(); }});
+    chart->N2->Click();
+    chart->N2->Click();
+    EXPECT_EQ(chooser.Done(), 2u);
+    ASSERT_EQ(chart->notified.size(), 1u);
+    EXPECT_EQ(chart->notified[0], (std::array<int, 3>{1, int32_t(chosen), 1}));
+    EXPECT_EQ(SelStockDlg, nullptr);
+}
+
+// 联动 toggles the pane's link flag, shown as its check mark; switching it off
+// also takes the check mark off the frame's 联动.
+TEST_F(ChartTest, LinkItemTogglesThePaneAndUnchecksTheFramesItem)
+{
+    StartQuiet();
+    TestChart *chart = AddChart(FirstOfClass(0, 1));
+    frame->N11->Checked = true;
+    chart->Link = 1;
+    chart->PopupMenu1Popup(chart);
+    EXPECT_TRUE(chart->NSync->Checked);
+    chart->NSync->Click();
+    EXPECT_EQ(chart->Link, 0);
+    EXPECT_FALSE(frame->N11->Checked);
+    chart->NSync->Click();
+    EXPECT_EQ(chart->Link, 1);
+    EXPECT_FALSE(frame->N11->Checked) << "switching on leaves the frame's item alone";
+    chart->PopupMenu1Popup(chart);
+    EXPECT_TRUE(chart->NSync->Checked);
+    EXPECT_EQ(chart->State->Link, 1) << "the pane's state keeps the flag";
 }
 
 // ---- the frame's rows --------------------------------------------------------------------------
