@@ -127,6 +127,10 @@ std::u16string GbkToUtf16(std::string_view gbk)
         for (size_t k = 1; k < n && i + k < utf8.size(); ++k)
             cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
         i += n;
+        // GBK A3 A0 decodes to the private-use U+E5E5, which fonts have no glyph
+        // for; Chinese Windows fonts show it as a full-width blank, and so do we.
+        if (cp == 0xE5E5)
+            cp = 0x3000;
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));

@@ -16,6 +16,8 @@ namespace win {
 // hold becomes '?'.
 std::string GbkToUtf8(std::string_view gbk);
 std::string Utf8ToGbk(std::string_view utf8);
+// For the screen: the bytes A3 A0, a full-width blank to GBK texts, give U+3000
+// (which encodes back as A1 A1, the usual full-width blank).
 std::u16string GbkToUtf16(std::string_view gbk);
 std::string Utf16ToGbk(std::u16string_view utf16);
 

@@ -16,6 +16,14 @@ TEST(Text, NarrowLiteralsAreGbk)
     EXPECT_EQ(Utf16ToGbk(u"B文"), "B文");
 }
 
+TEST(Text, TheFullWidthBlankA3A0ShowsAsABlank)
+{
+    // A sell is shown as A3 A0 before "卖": on the screen a full-width blank,
+    // not a character without a glyph; file names keep their own decoding.
+    EXPECT_EQ(GbkToUtf16("\xA3\xA0卖"), u"\u3000卖");
+    EXPECT_EQ(GbkToUtf8("\xA3\xA0"), "\xEE\x97\xA5");
+}
+
 TEST(Text, UnmappableAndMalformedInput)
 {
     // A character outside GBK encodes as '?'; a lone lead byte decodes to U+FFFD
