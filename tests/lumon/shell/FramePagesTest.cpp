@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "tests/lumon/shell/FrameViews.h"
 #include "tests/support/FormOfWindow.h"
 #include "tests/support/ModalScript.h"
+#include "tests/support/ModalSteps.h"
 
 using namespace win;
 using framefixture::App;
@@ -252,6 +254,9 @@ struct CloseCase {
     std::vector<std::string> asked;
     bool closes;
     std::string lastPage;     // empty: as it was
+    // The page manager's answer when it opens: the name the page is saved under,
+    // "" cancels; null: it must not open.
+    const char *saveAs = nullptr;
 };
 
 class FrameClosingTest : public FramePagesTest, public ::testing::WithParamInterface<CloseCase> {};
@@ -273,7 +278,20 @@ TEST_P(FrameClosingTest, AsksAndRemembersThePage)
     WriteLastPage(before);
     const size_t shown = ShownMessageBoxes().size();
     ScriptMessageBoxAnswers(c.answers);
+    std::vector<std::function<void(TPageMngr *)>> saving;
+    if (c.saveAs)
+        saving.push_back([&c](TPageMngr *d) {
+            if (*c.saveAs) {
+                d->Edit1->Text = c.saveAs;
+                d->Button1Click(d);
+            } else {
+                d->ModalResult = mrCancel;
+            }
+        });
+    testsupport::ModalSteps<TPageMngr> manager(frame, saving);
     frame->Close();
+    EXPECT_EQ(manager.Done(), saving.size());
+    EXPECT_EQ(manager.extra, 0);
     auto boxes = ShownMessageBoxes();
     std::vector<std::string> asked;
     for (size_t i = shown; i < boxes.size(); ++i)
@@ -283,6 +301,8 @@ TEST_P(FrameClosingTest, AsksAndRemembersThePage)
     EXPECT_EQ(LastPage(), c.lastPage.empty() ? before : Padded(c.lastPage));
     if (c.page == 1 && c.closes)
         EXPECT_EQ(LoadPageFile("..\\CFG\\LMPAGE0.PPG", false).Kind, PageFileKind::Version3);
+    if (c.saveAs && *c.saveAs)
+        EXPECT_STREQ(LoadPageFile(c.lastPage.c_str(), false).Name, c.saveAs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -290,6 +310,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         CloseCase{"default page, No", 0, false, {IDNO}, {"退出程序前,存储当前页面吗?"}, true, "Default"},
         CloseCase{"default page, Cancel", 0, false, {IDCANCEL}, {"退出程序前,存储当前页面吗?"}, false, ""},
+        // Yes: the frame closes only once the page is saved under a name.
+        CloseCase{"default page, Yes, not saved", 0, false, {IDYES}, {"退出程序前,存储当前页面吗?"}, false, "", ""},
+        CloseCase{"default page, Yes, saved", 0, false, {IDYES}, {"退出程序前,存储当前页面吗?"}, true,
+                  "..\\Cfg\\lmpage2.ppg", "收盘后"},
         CloseCase{"saved page", 1, false, {IDYES}, {"退出金融投资分析系统?  "}, true, "..\\CFG\\LMPAGE0.PPG"},
         CloseCase{"saved page, No", 1, false, {IDNO}, {"退出金融投资分析系统?  "}, false, ""},
         CloseCase{"new page, not saved", -1, true, {IDYES, IDNO},

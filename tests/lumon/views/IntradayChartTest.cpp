@@ -22,10 +22,13 @@
 #include "lumon/formula/IndexSupport.h"
 #include "lumon/formula/TBarChart.h"
 #include "lumon/shell/BrowseList.h"
+#include "lumon/shell/EditBlock.h"
 #include "lumon/shell/MFrame.h"
 #include "lumon/core/Alarm.h"
 #include "lumon/views/Rendform.h"
+#include "platform/forms/TButton.h"
 #include "platform/forms/TDrawGrid.h"
+#include "platform/forms/TListBox.h"
 #include "platform/forms/TLabel.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPanel.h"
@@ -36,6 +39,7 @@
 #include "tests/lumon/views/ChartFixture.h"
 #include "tests/support/DataServerPeer.h"
 #include "tests/support/MiniJson.h"
+#include "tests/support/ModalSteps.h"
 #include "tests/support/TestApplication.h"
 
 namespace {
@@ -527,6 +531,51 @@ TEST_F(IntradayTest, PageKeysWrapThroughTheBrowseListAndTheKeyUpAsksOnce)
     const StockId shown = chart->Attr.Stock;
     Key(chart, VK_NEXT);
     EXPECT_EQ(StockId(chart->Attr.Stock), shown);
+}
+
+// Alt+Z offers the chart's stock to a block through the block chooser: the
+// chosen user block takes it, a cancel adds nothing; without Alt the key is
+// the chart's own.
+TEST_F(IntradayTest, AltZOffersTheStockToABlock)
+{
+    StartQuiet();
+    const StockId stock = ByCode(0, "600001");
+    TRendForm *chart = Open(stock);
+    ASSERT_NE(chart, nullptr);
+    // The maker's one user block, 自选股, without the stock.
+    BlockRecord *mine = nullptr;
+    for (int i = 0; i < frame->Blocks->BlockCount && !mine; ++i)
+        if (frame->Blocks->Blocks[i].InUse && frame->Blocks->Blocks[i].Kind >= FirstUserBlockKind)
+            mine = &frame->Blocks->Blocks[i];
+    ASSERT_NE(mine, nullptr);
+    auto members = [&] {
+        std::vector<StockId> ids;
+        for (int k = 0; k < mine->MemberCount; ++k)
+            ids.push_back(mine->Members[k].Id);
+        return ids;
+    };
+    const std::vector<StockId> before = members();
+    std::vector<std::string> captions;
+    testsupport::ModalSteps<TEdtBlk> chooser(frame, {[&](TEdtBlk *d) {
+                                                         captions.push_back(AnsiString(d->Caption).c_str());
+                                                         ASSERT_GE(d->ListCount, 1);
+                                                         d->ListBox1->ItemIndex = 0;
+                                                         d->Button1->Click();
+                                                     },
+                                                     [&](TEdtBlk *d) {
+                                                         captions.push_back(AnsiString(d->Caption).c_str());
+                                                         d->Button2->Click();
+                                                     }});
+    Key(chart, 'Z', With(ssAlt));
+    std::vector<StockId> after = before;
+    after.push_back(stock);
+    EXPECT_EQ(members(), after);
+    Key(chart, 'Z', With(ssAlt));
+    EXPECT_EQ(members(), after) << "cancelled";
+    Key(chart, 'Z');
+    EXPECT_EQ(chooser.Done(), 2u);
+    EXPECT_EQ(chooser.extra, 0);
+    EXPECT_EQ(captions, (std::vector<std::string>{"选择板块", "选择板块"}));
 }
 
 TEST_F(IntradayTest, DaysBackStayWithinThreeAndToday)
