@@ -28,6 +28,7 @@
 #include "lumon/views/ChartPrint.h"
 #include "lumon/views/RankFile.h"
 #include "lumon/views/TableDefs.h"
+#include "lumon/views/ViewCommon.h"
 #include "platform/forms/TMenuItem.h"
 #include "platform/forms/TPanel.h"
 #include "platform/forms/TPopupMenu.h"
@@ -336,16 +337,7 @@ void TReport::BuildMenu()
     item(p1, "分时图(&M)", [this] { PostToPage(WM_PANE_TREND); });
     item(p1, "K线图(&K)", [this] { PostToPage(WM_PANE_KLINE); });
     item(p1, "新闻资讯(&N)", [this] { PostToPage(WM_PANE_NEWS); });
-    NSync = item(PopupMenu1->Items, "联动(&S)", [this] {
-        Link = Link ? 0 : 1;
-        if (!Link && MainFrame()) {
-            for (int i = 0; i < MainFrame()->ComponentCount(); ++i) {
-                auto *mi = dynamic_cast<TMenuItem *>(MainFrame()->Components(i));
-                if (mi && mi->Caption == "联动(&S)")
-                    mi->Checked = false;
-            }
-        }
-    });
+    NSync = item(PopupMenu1->Items, "联动(&S)", [this] { ToggleViewLink(this); });
     NSync->Visible = false;
     N1 = item(PopupMenu1->Items, "添加板块(&M)", [this] { N1Click(N1); });
     N1->ShortCut = ShortCut('M', TShiftState() << ssCtrl);

@@ -9,6 +9,7 @@
 #include "lumon/shell/MVChild.h"
 #include "platform/forms/TListBox.h"
 #include "platform/forms/TMenuItem.h"
+#include "platform/forms/TPopupMenu.h"
 #include "platform/forms/TPrintDialog.h"
 #include "platform/forms/TRichEdit.h"
 #include "platform/forms/TSaveDialog.h"
@@ -36,6 +37,36 @@ void ToggleViewLink(TMultiViewChild *view)
         if (mi && mi->Caption == "联动(&S)")
             mi->Checked = false;
     }
+}
+
+TextViewMenus BuildTextViewMenus(TMultiViewChild *view, TRichEdit *article, TControl *list,
+                                 std::function<void()> backToList, TSaveDialog *const *saveDialog)
+{
+    auto item = [view](TPopupMenu *menu, const char *caption, std::function<void()> click) {
+        auto *mi = new TMenuItem(view);
+        mi->Caption = caption;
+        mi->OnClick = [click](TObject *) { click(); };
+        menu->Items->Add(mi);
+        return mi;
+    };
+    TextViewMenus m;
+    m.Text = new TPopupMenu(view);
+    m.TextBack = item(m.Text, "后退(&B)", std::move(backToList));
+    m.Copy = item(m.Text, "复制(&C)", [article] { CopyRichText(article, true); });
+    m.SaveAs = item(m.Text, "另存为(&A)...", [article, saveDialog] { SaveRichTextAs(article, *saveDialog, true); });
+    m.TextPrint = item(m.Text, "打印(&P)", [view] { view->PrintView(); });
+    m.TextLink = item(m.Text, "联动(&S)", [view] { ToggleViewLink(view); });
+    m.TextLink->Visible = false;
+    m.Text->OnPopup = [view, link = m.TextLink](TObject *) { link->Checked = view->Link != 0; };
+    article->PopupMenu = m.Text;
+    m.List = new TPopupMenu(view);
+    m.ListLink = item(m.List, "联动(&S)", [view] { ToggleViewLink(view); });
+    m.ListLink->Visible = false;
+    m.ListBack = item(m.List, "后退(&B)", [view] { view->PostToPage(WM_PANE_BACK); });
+    m.ListPrint = item(m.List, "打印(&P)", [view] { view->PrintView(); });
+    m.List->OnPopup = [view, link = m.ListLink](TObject *) { link->Checked = view->Link != 0; };
+    list->PopupMenu = m.List;
+    return m;
 }
 
 void CopyRichText(TRichEdit *edit, bool black)

@@ -5,11 +5,15 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/win/WinTypes.h"
 
 namespace win {
+class TControl;
+class TMenuItem;
+class TPopupMenu;
 class TRichEdit;
 class TSaveDialog;
 class TPrintDialog;
@@ -30,6 +34,22 @@ TNormalClnt *ConnectedRequestClient();
 
 // Toggles the pane's link flag; switching it off unchecks the frame's "联动(&S)".
 void ToggleViewLink(TMultiViewChild *view);
+
+// The two pop-up menus of the news and notes views, owned by the view: on the
+// article (后退, 复制, 另存为, 打印 and a hidden 联动) and on the list (a hidden
+// 联动, 后退 to the page, 打印). Each 联动 shows the pane's link flag when its
+// menu opens; copying and saving write the article in black.
+struct TextViewMenus {
+    win::TPopupMenu *Text = nullptr;
+    win::TMenuItem *TextBack = nullptr, *Copy = nullptr, *SaveAs = nullptr, *TextPrint = nullptr,
+                   *TextLink = nullptr;
+    win::TPopupMenu *List = nullptr;
+    win::TMenuItem *ListLink = nullptr, *ListBack = nullptr, *ListPrint = nullptr;
+};
+// `backToList` is the article's 后退; `saveDialog` is where the view keeps its
+// save dialog, read when 另存为 is chosen.
+TextViewMenus BuildTextViewMenus(TMultiViewChild *view, win::TRichEdit *article, win::TControl *list,
+                                 std::function<void()> backToList, win::TSaveDialog *const *saveDialog);
 
 // Copies the selection, or the whole text when nothing is selected (the
 // selection is then removed again). `black`: in black font colour.

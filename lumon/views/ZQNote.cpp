@@ -89,29 +89,11 @@ TZQNote::TZQNote(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TChi
         RichEdit1MouseDown(s, b, sh, x, y);
     };
 
-    auto item = [this](TPopupMenu *menu, const char *caption, std::function<void()> click) {
-        auto *mi = new TMenuItem(this);
-        mi->Caption = caption;
-        mi->OnClick = [click](TObject *) { click(); };
-        menu->Items->Add(mi);
-        return mi;
-    };
-    PopupMenu2 = new TPopupMenu(this);
-    N8 = item(PopupMenu2, "后退(&B)", [this] { BackToList(); });
-    N3 = item(PopupMenu2, "复制(&C)", [this] { CopyRichText(RichEdit1, true); });
-    N4 = item(PopupMenu2, "另存为(&A)...", [this] { SaveRichTextAs(RichEdit1, SaveDialog1, true); });
-    N7 = item(PopupMenu2, "打印(&P)", [this] { PrintView(); });
-    NMSGS1 = item(PopupMenu2, "联动(&S)", [this] { ToggleViewLink(this); });
-    NMSGS1->Visible = false;
-    PopupMenu2->OnPopup = [this](TObject *) { NMSGS1->Checked = Link != 0; };
-    RichEdit1->PopupMenu = PopupMenu2;
-    PopupMenu1 = new TPopupMenu(this);
-    NMSGS2 = item(PopupMenu1, "联动(&S)", [this] { ToggleViewLink(this); });
-    NMSGS2->Visible = false;
-    B1 = item(PopupMenu1, "后退(&B)", [this] { PostToPage(WM_PANE_BACK); });
-    P1 = item(PopupMenu1, "打印(&P)", [this] { PrintView(); });
-    PopupMenu1->OnPopup = [this](TObject *) { NMSGS2->Checked = Link != 0; };
-    NoteList->PopupMenu = PopupMenu1;
+    const TextViewMenus m = BuildTextViewMenus(this, RichEdit1, NoteList, [this] { BackToList(); }, &SaveDialog1);
+    PopupMenu2 = m.Text;
+    N8 = m.TextBack, N3 = m.Copy, N4 = m.SaveAs, N7 = m.TextPrint, NMSGS1 = m.TextLink;
+    PopupMenu1 = m.List;
+    NMSGS2 = m.ListLink, B1 = m.ListBack, P1 = m.ListPrint;
     SaveDialog1 = new TSaveDialog(this);
     PrintDialog1 = new TPrintDialog(this);
 
