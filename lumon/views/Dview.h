@@ -183,6 +183,11 @@ private:
     void PlaceViewCmdBox();
     void SetBrokerCaption();
     void PaintPanelBody(win::TCanvas *c);
+    // What both panel painters start with: the paint box's canvas and height
+    // for the ones not given, the stock, a clear brush and the panel's number
+    // font with the width of its digit; false when the tables do not know the
+    // stock (nothing is painted then).
+    bool BeginPanelPaint(win::TCanvas *&c, int &height, StockView &v, int &digitWidth);
 };
 
 // A chart view's quote panel and broker grid as the frame repaints them on

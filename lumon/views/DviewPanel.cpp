@@ -186,18 +186,27 @@ void TDrawView::FormatQuoteField(int field, AnsiString &text, int &colour)
     }
 }
 
-void TDrawView::PaintQuotePanel(TCanvas *c, int height)
+bool TDrawView::BeginPanelPaint(TCanvas *&c, int &height, StockView &v, int &digitWidth)
 {
     if (!c)
         c = MsgPage->Canvas;
     if (height < 0)
         height = MsgPage->ClientHeight;
-    const StockView v = Look();
+    v = Look();
     if (!v.Static)
-        return;
+        return false;
     c->Brush->Style = bsClear;
     c->Font->Assign(*Fonts[4]);
-    const int dw = c->TextWidth("0");
+    digitWidth = c->TextWidth("0");
+    return true;
+}
+
+void TDrawView::PaintQuotePanel(TCanvas *c, int height)
+{
+    StockView v;
+    int dw = 0;
+    if (!BeginPanelPaint(c, height, v, dw))
+        return;
     const int h4 = c->TextHeight("0");
     c->Font->Assign(*Fonts[3]);
     const int h5 = c->TextHeight("0");
@@ -358,16 +367,10 @@ void TDrawView::MsgPagePaint(TObject *)
 
 void TDrawView::PaintTickList(TCanvas *c, int height)
 {
-    if (!c)
-        c = MsgPage->Canvas;
-    if (height < 0)
-        height = MsgPage->ClientHeight;
-    const StockView v = Look();
-    if (!v.Static)
+    StockView v;
+    int dw = 0;
+    if (!BeginPanelPaint(c, height, v, dw))
         return;
-    c->Brush->Style = bsClear;
-    c->Font->Assign(*Fonts[4]);
-    const int dw = c->TextWidth("0");
     const int R = c->TextHeight("0") + 3;
     const int x0 = v.Kind == 2 ? 2 : 2 + 3 * dw;
     const int rows = (height + 6 - PanelHeight) / R;

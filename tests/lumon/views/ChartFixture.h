@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "lumon/core/DataIO.h"
+#include "lumon/core/DbfTable.h"
 #include "lumon/core/MarketData.h"
 #include "lumon/shell/MVMain.h"
 #include "lumon/shell/ViewFactory.h"
