@@ -30,6 +30,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
 #include "platform/gdi/TCanvas.h"
+#include "bench/ViewBench.h"
 #include "tests/lumon/shell/FrameViews.h"
 
 namespace {
@@ -55,46 +56,14 @@ struct Session {
     {
         root = fs::temp_directory_path() / "bench_drawview";
         fs::remove_all(root);
-        fs::create_directories(root / "data" / "benchd" / "tick");
         std::snprintf(DataRoot, sizeof DataRoot, "%s/", root.c_str());
-        MarketInfoRecord info{};
-        info.Type = 2;
-        std::strcpy(info.Dir, "benchd");
-        std::strcpy(info.Ext, "bd");
-        info.Capacity = 4;
-        info.ClassCount = 1;
-        info.Classes[0].SessionCount = 2;
-        info.Classes[0].SessionStart[0] = 540, info.Classes[0].SessionEnd[0] = 690;
-        info.Classes[0].SessionStart[1] = 810, info.Classes[0].SessionEnd[1] = 900;
-        market = new TMarketData(0, info);
-        market->StockCount = 1;
-        StockStaticRecord &s = market->Statics[0];
-        std::strcpy(s.Code, "cu0612");
-        std::strcpy(s.Name, "沪铜");
-        s.ScaleDivisor = 1, s.VolumeUnit = 1, s.Decimals = 0;
-        market->RebuildCodeIndex();
-        std::mt19937 random(5);
-        std::vector<TickRecord> ticks(kTicks);
-        float volume = 0, interest = 100000;
-        uint32_t price = 35000;
-        for (int i = 0; i < kTicks; ++i) {
-            int minute = 540 + i * 240 / kTicks;
-            if (minute >= 690)
-                minute += 120;
-            ticks[i].Time = PackedDateTime((minute / 60) << 6 | minute % 60);
-            price += random() % 21 - 10;
-            volume += float(random() % 50 + 1);
-            interest += float(int(random() % 41) - 20);
-            ticks[i].Price = price;
-            ticks[i].Volume = volume;
-            ticks[i].Amount = interest;
-            ticks[i].Side = uint8_t(random() % 3);
-        }
-        std::ofstream(root / "data" / "benchd" / "tick" / "cu0612.tik", std::ios::binary)
-            .write(reinterpret_cast<const char *>(ticks.data()), std::streamsize(ticks.size() * sizeof(TickRecord)));
+        market = benchfix::OneStockMarket(2, "benchd", "bd", "cu0612", "沪铜");
+        const benchfix::TickDayEnd end =
+            benchfix::WriteTickDay(root / "data" / "benchd" / "tick" / "cu0612.tik", kTicks, 5, 35000);
+        const uint32_t price = end.price;
         RealQuoteRecord &q = market->Quotes[0];
         q.PrevClose = 35000, q.Open = 35010, q.High = 36000, q.Low = 34000, q.Last = price;
-        q.Volume = volume + 10, q.Amount = interest, q.LastVolume = 3;
+        q.Volume = end.volume + 10, q.Amount = end.interest, q.LastVolume = 3;
         for (int k = 0; k < 5; ++k) {
             q.Bid[k] = {price - uint32_t(k + 1), float(10 + k)};
             q.Ask[k] = {price + uint32_t(k + 1), float(20 + k)};
@@ -102,13 +71,9 @@ struct Session {
         MarketTable.Markets[0] = market;
         MarketTable.Count = 1;
 
-        static int argc = 1;
-        static char name[] = "bench_drawview";
-        static char *argv[] = {name, nullptr};
-        app = new win::TApplication(argc, argv);
-        frame = new TMFrame(app);
-        frame->Timer2->Enabled = false;
-        frame->SetBounds(0, 0, 1000, 700);
+        const benchfix::BenchFrame f = benchfix::NewBenchFrame("bench_drawview", 1000, 700);
+        app = f.app;
+        frame = f.frame;
         RegisterViewMaker(VIEW_KLINE, MakeBenchChart);
         TMultiViewMain *page = framefixture::NewTestPage(frame);
         chart = dynamic_cast<BenchChart *>(framefixture::AddView(page, VIEW_KLINE, MakeStockId(0, 0, 0)));
@@ -170,37 +135,15 @@ void BM_PanelTextsRawQPainter(benchmark::State &state)
         s.chart->PaintQuotePanel(&canvas);
         s.chart->PaintTickList(&canvas, s.chart->MsgPage->Height);
     }
-    struct Text {
-        int x, y;
-        QString text;
-        QColor colour;
-    };
-    std::vector<Text> texts;
-    unsigned colour = 0;
-    for (const std::string &call : win::RecordedCalls(dc)) {
-        int x, y;
-        unsigned c;
-        if (std::sscanf(call.c_str(), "SetTextColor(0x%X)", &c) == 1)
-            colour = c;
-        else if (std::sscanf(call.c_str(), "TextOutA(%d,%d,", &x, &y) == 2) {
-            size_t open = call.find('"'), close = call.rfind('"');
-            texts.push_back({x, y, QString::fromLatin1(call.substr(open + 1, close - open - 1)),
-                             QColor(int(colour & 0xFF), int(colour >> 8 & 0xFF), int(colour >> 16 & 0xFF))});
-        }
-    }
+    const benchfix::RawDrawing drawn = benchfix::RecordedDrawing(dc);
     win::DeleteDC(dc);
     QImage image(s.chart->MsgPage->Width, s.chart->MsgPage->Height, QImage::Format_RGB32);
     QFont font("Tahoma");
     font.setPixelSize(12);
-    for (auto _ : state) {
-        QPainter p(&image);
-        p.setFont(font);
-        for (const Text &t : texts) {
-            p.setPen(t.colour);
-            p.drawText(t.x, t.y + 12, t.text);
-        }
-    }
-    state.counters["texts"] = double(texts.size());
+    for (auto _ : state)
+        benchfix::DrawRaw(image, drawn, font, 12);
+    state.counters["texts"] = double(drawn.texts.size());
+    state.counters["fills"] = double(drawn.fills.size());
 }
 BENCHMARK(BM_PanelTextsRawQPainter)->Unit(benchmark::kMicrosecond);
 

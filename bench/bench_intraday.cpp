@@ -27,6 +27,7 @@
 #include "lumon/shell/MVMain.h"
 #include "lumon/views/Rendform.h"
 #include "platform/forms/TApplication.h"
+#include "bench/ViewBench.h"
 #include "tests/lumon/shell/FrameViews.h"
 
 namespace {
@@ -42,56 +43,21 @@ struct Session {
     {
         root = fs::temp_directory_path() / "bench_intraday";
         fs::remove_all(root);
-        fs::create_directories(root / "data" / "benchi" / "tick");
         std::snprintf(DataRoot, sizeof DataRoot, "%s/", root.c_str());
-        MarketInfoRecord info{};
-        info.Type = 3; // a market whose chart holds 30,000 points
-        std::strcpy(info.Dir, "benchi");
-        std::strcpy(info.Ext, "bi");
-        info.Capacity = 4;
-        info.ClassCount = 1;
-        info.Classes[0].SessionCount = 2;
-        info.Classes[0].SessionStart[0] = 540, info.Classes[0].SessionEnd[0] = 690;
-        info.Classes[0].SessionStart[1] = 810, info.Classes[0].SessionEnd[1] = 900;
-        market = new TMarketData(0, info);
-        market->StockCount = 1;
-        StockStaticRecord &s = market->Statics[0];
-        std::strcpy(s.Code, "hsi0612");
-        std::strcpy(s.Name, "恒指");
-        s.ScaleDivisor = 1, s.VolumeUnit = 1, s.Decimals = 0;
-        market->RebuildCodeIndex();
-        std::mt19937 random(7);
-        std::vector<TickRecord> ticks(kTicks);
-        float volume = 0, interest = 100000;
-        price = 18000;
-        for (int i = 0; i < kTicks; ++i) {
-            int minute = 540 + i * 240 / kTicks;
-            if (minute >= 690)
-                minute += 120;
-            ticks[i].Time = PackedDateTime((minute / 60) << 6 | minute % 60);
-            price += random() % 21 - 10;
-            volume += float(random() % 50 + 1);
-            interest += float(int(random() % 41) - 20);
-            ticks[i].Price = price;
-            ticks[i].Volume = volume;
-            ticks[i].Amount = interest;
-            ticks[i].Side = uint8_t(random() % 3);
-        }
-        std::ofstream(root / "data" / "benchi" / "tick" / "hsi0612.tik", std::ios::binary)
-            .write(reinterpret_cast<const char *>(ticks.data()), std::streamsize(ticks.size() * sizeof(TickRecord)));
+        // Type 3: a market whose chart holds 30,000 points.
+        market = benchfix::OneStockMarket(3, "benchi", "bi", "hsi0612", "恒指");
+        const benchfix::TickDayEnd end =
+            benchfix::WriteTickDay(root / "data" / "benchi" / "tick" / "hsi0612.tik", kTicks, 7, 18000);
+        price = end.price;
         RealQuoteRecord &q = market->Quotes[0];
         q.PrevClose = 18000, q.Open = 18010, q.High = 30000, q.Low = 10000, q.Last = price;
-        q.Volume = volume, q.Amount = interest, q.LastVolume = 3;
+        q.Volume = end.volume, q.Amount = end.interest, q.LastVolume = 3;
         MarketTable.Markets[0] = market;
         MarketTable.Count = 1;
 
-        static int argc = 1;
-        static char name[] = "bench_intraday";
-        static char *argv[] = {name, nullptr};
-        app = new win::TApplication(argc, argv);
-        frame = new TMFrame(app);
-        frame->Timer2->Enabled = false;
-        frame->SetBounds(0, 0, 1920, 1080);
+        const benchfix::BenchFrame f = benchfix::NewBenchFrame("bench_intraday", 1920, 1080);
+        app = f.app;
+        frame = f.frame;
         RegisterIntradayChart();
         TMultiViewMain *page = framefixture::NewTestPage(frame);
         VIEW_ATTR attr;

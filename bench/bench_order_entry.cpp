@@ -22,32 +22,14 @@
 #include "platform/appframe/CWinApp.h"
 #include "platform/win/CAsyncSocket.h"
 #include "platform/win/MessageBox.h"
+#include "bench/ConsignBench.h"
 #include "tests/support/GatewayPeer.h"
 
 using namespace win;
 
 namespace {
 
-class BenchApp : public CWinApp {
-public:
-    BenchApp() : CWinApp("委托基准") {}
-    BOOL InitInstance() override { return TRUE; }
-};
-
-void EnsureGui()
-{
-    static int argc = 1;
-    static char name[] = "bench_order_entry";
-    static char *argv[] = {name, nullptr};
-    static BenchApp *app = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        auto *a = new BenchApp;
-        a->InitApplication(argc, argv);
-        RecordMessageBoxes(true);
-        return a;
-    }();
-    (void)app;
-}
+void EnsureGui() { benchfix::EnsureConsignGui("bench_order_entry", "委托基准"); }
 
 bool PumpUntil(const std::function<bool()> &done, int ms = 10000)
 {
@@ -63,13 +45,8 @@ bool PumpUntil(const std::function<bool()> &done, int ms = 10000)
 // The settings file of the run, with the program's defaults.
 void UseSettings()
 {
-    static const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                                    "/bench_order_entry.ini";
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    std::fputs("[Config]\r\nClearAllAfterOrder=0\r\n", f);
-    std::fclose(f);
-    SettingsPath = path.c_str();
-    ReadStartSettings(path.c_str(), StartSettings);
+    benchfix::UseBenchSettings("bench_order_entry.ini", "[Config]\r\nClearAllAfterOrder=0\r\n");
+    ReadStartSettings(SettingsPath, StartSettings);
 }
 
 void BM_OrderToItsRowInTheList(benchmark::State &state)

@@ -17,6 +17,7 @@
 #include "platform/appframe/CPropertySheet.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/win/MessageBox.h"
+#include "bench/ConsignBench.h"
 
 using namespace win;
 
@@ -24,31 +25,10 @@ namespace {
 
 namespace D = DealField;
 
-class BenchApp : public CWinApp {
-public:
-    BenchApp() : CWinApp("查询基准") {}
-    BOOL InitInstance() override { return TRUE; }
-};
-
 void EnsureGui()
 {
-    static int argc = 1;
-    static char name[] = "bench_query_pages";
-    static char *argv[] = {name, nullptr};
-    static BenchApp *app = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        auto *a = new BenchApp;
-        a->InitApplication(argc, argv);
-        RecordMessageBoxes(true);
-        return a;
-    }();
-    (void)app;
-    static const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                                    "/bench_query_pages.ini";
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    std::fputs("[Config]\r\n", f);
-    std::fclose(f);
-    SettingsPath = path.c_str();
+    benchfix::EnsureConsignGui("bench_query_pages", "查询基准");
+    benchfix::UseBenchSettings("bench_query_pages.ini", "[Config]\r\n");
 }
 
 // 10,000 deals of 2,000 orders, each order dealt at one of two prices.

@@ -30,6 +30,7 @@
 #include "platform/forms/TApplication.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
+#include "bench/ViewBench.h"
 #include "tests/lumon/shell/FrameViews.h"
 
 namespace {
@@ -77,16 +78,12 @@ struct Session {
         MarketTable.Markets[0] = market;
         MarketTable.Count = 1;
 
-        static int argc = 1;
-        static char name[] = "bench_quotelist";
-        static char *argv[] = {name, nullptr};
-        app = new win::TApplication(argc, argv);
-        frame = new TMFrame(app);
+        const benchfix::BenchFrame f = benchfix::NewBenchFrame("bench_quotelist", 1920, 1080);
+        app = f.app;
+        frame = f.frame;
         frame->Timer1->Enabled = false;
-        frame->Timer2->Enabled = false;
         frame->Blocks = new TBlockGroup();
         frame->Blocks->BuildClassBlocks();
-        frame->SetBounds(0, 0, 1920, 1080);
         frame->Show();
         RegisterQuoteList();
         TMultiViewMain *page = framefixture::NewTestPage(frame);
@@ -149,46 +146,14 @@ void BM_RowTextsRawQPainter(benchmark::State &state)
     list->DrawGrid1->Canvas->Handle = dc;
     list->Notify(0, int32_t(list->Rows[5].Id), 0, 0x01);
     list->DrawGrid1->Canvas->Handle = saved;
-    struct Text {
-        int x, y;
-        QString text;
-        QColor colour;
-    };
-    struct Fill {
-        QRect rect;
-        QColor colour;
-    };
-    std::vector<Text> texts;
-    std::vector<Fill> fills;
-    unsigned colour = 0;
-    auto qcolour = [](unsigned c) { return QColor(int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16 & 0xFF)); };
-    for (const std::string &call : win::RecordedCalls(dc)) {
-        int x, y, l, t, r, b;
-        unsigned c;
-        if (std::sscanf(call.c_str(), "SetTextColor(0x%X)", &c) == 1) {
-            colour = c;
-        } else if (std::sscanf(call.c_str(), "FillRect(%d,%d,%d,%d,brush(0x%X))", &l, &t, &r, &b, &c) == 5) {
-            fills.push_back({QRect(l, t, r - l, b - t), qcolour(c)});
-        } else if (std::sscanf(call.c_str(), "TextOutA(%d,%d,", &x, &y) == 2) {
-            size_t open = call.find('"'), close = call.rfind('"');
-            texts.push_back({x, y, QString::fromLatin1(call.substr(open + 1, close - open - 1)), qcolour(colour)});
-        }
-    }
+    const benchfix::RawDrawing drawn = benchfix::RecordedDrawing(dc);
     win::DeleteDC(dc);
     QImage image(list->DrawGrid1->Width, list->DrawGrid1->Height, QImage::Format_RGB32);
     QFont font("SimHei");
     font.setPixelSize(15);
-    for (auto _ : state) {
-        QPainter p(&image);
-        p.setFont(font);
-        for (const Fill &f : fills)
-            p.fillRect(f.rect, f.colour);
-        for (const Text &t : texts) {
-            p.setPen(t.colour);
-            p.drawText(t.x, t.y + 15, t.text);
-        }
-    }
-    state.counters["texts"] = double(texts.size());
+    for (auto _ : state)
+        benchfix::DrawRaw(image, drawn, font, 15);
+    state.counters["texts"] = double(drawn.texts.size());
 }
 BENCHMARK(BM_RowTextsRawQPainter)->Unit(benchmark::kMicrosecond);
 

@@ -212,16 +212,22 @@ void TMFrame::MenuItem95Click(TObject *)
     N4->Checked = on;
 }
 
-void TMFrame::AppHint(TObject *)
+EToolTip *TMFrame::HintTooltip()
 {
     if (!HintTip)
         HintTip = new EToolTip(Handle);
+    return HintTip;
+}
+
+void TMFrame::AppHint(TObject *)
+{
+    EToolTip *tip = HintTooltip();
     POINT at{0, 0};
     GetCursorPos(&at);
     at.y += 21;
     win::ScreenToClient(Handle, &at);
     const AnsiString hint = Application ? Application->Hint : AnsiString();
-    HintTip->Show(at, hint.c_str());
+    tip->Show(at, hint.c_str());
 }
 
 void TMFrame::SetStatusText(int box, const char *text)

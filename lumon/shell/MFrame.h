@@ -350,8 +350,10 @@ public:
     LSocketPool *SocketPool = nullptr;
     // The page shown in the client area; null before the first page opens.
     TMultiViewMain *CurrentPage = nullptr;
-    // The hint tooltip of the frame and its panes, made on first use.
+    // The hint tooltip of the frame and its panes, made on first use (HintTooltip).
     EToolTip *HintTip = nullptr;
+    // The hint tooltip, made now when there is none yet.
+    EToolTip *HintTooltip();
 
     // The keyboard wizard and the user-information box (FrameWizard.cpp).
     // Creates the wizard (start-up, after the indicator definitions) when there is none.

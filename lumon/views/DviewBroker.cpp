@@ -177,13 +177,12 @@ void TDrawView::StringGrid1MouseMove(TObject *, TShiftState, int X, int Y)
     if ((col != 0 && col != 1) || row <= 0 || !frame)
         return;
     const AnsiString name = BrokerName(col, row);
-    if (!frame->HintTip)
-        frame->HintTip = new EToolTip(frame->Handle);
+    EToolTip *tip = frame->HintTooltip();
     POINT p{};
     GetCursorPos(&p);
     p.x -= 5 * name.Length();
     p.y -= 18;
     win::ScreenToClient(frame->Handle, &p);
     // An empty name (a flagged entry) hides the tip.
-    frame->HintTip->Show(p, name.c_str());
+    tip->Show(p, name.c_str());
 }
