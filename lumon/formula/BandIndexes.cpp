@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+#include <immintrin.h>
 
 #include "lumon/formula/BuiltinSupport.h"
 
@@ -78,6 +81,126 @@ bool MIKE::Compute()
     return true;
 }
 
+namespace {
+
+// BOLL's deviation is summed afresh every this many bars (see BOLL::Compute).
+constexpr int64_t BollResum = 256;
+
+typedef double BollQuad __attribute__((vector_size(32)));
+typedef float BollFloats __attribute__((vector_size(16)));
+
+// x's lanes replaced by their square roots (SQRTPD: correctly rounded, as std::sqrt).
+inline void SquareRoots(BollQuad &x)
+{
+    __m128d lo, hi;
+    std::memcpy(&lo, &x, sizeof lo);
+    std::memcpy(&hi, reinterpret_cast<const char *>(&x) + sizeof lo, sizeof hi);
+    lo = _mm_sqrt_pd(lo);
+    hi = _mm_sqrt_pd(hi);
+    std::memcpy(&x, &lo, sizeof lo);
+    std::memcpy(reinterpret_cast<char *>(&x) + sizeof lo, &hi, sizeof hi);
+}
+
+// BOLL's two bands outside event mode, bars from .. count - 1, from the closes
+// w and the middle line: the deviation's sums start afresh at from, from +
+// BollResum, ... and run within each stretch of BollResum bars, so the
+// stretches are independent of each other. Four whole stretches go side by
+// side, one to a lane of a vector of doubles, each lane doing exactly the
+// operations of the one-by-one loop that takes the rest; the divisions and
+// square roots of four bars then go together. Built for AVX2 as well (no FMA:
+// the same roundings).
+__attribute__((target_clones("avx2", "default"))) void BollBands(float *upper, float *lower, const float *w,
+                                                                const float *middle, int64_t from, int64_t count,
+                                                                int n, bool own)
+{
+    const double dn = n;
+    auto term = [&](int64_t j) -> double {
+        if (own) {
+            const double d = w[j] - middle[j];
+            return d * d;
+        }
+        return double(w[j]) * double(w[j]);
+    };
+    // The sums of one stretch's first bar, over its whole window.
+    auto fresh = [&](int64_t i, double &sx, double &sxx) {
+        sx = sxx = 0;
+        for (int64_t j = i - n + 1; j <= i; ++j) {
+            sx += w[j];
+            sxx += term(j);
+        }
+    };
+    int64_t i = from;
+    if (count - from >= 4 * BollResum) {
+        const BollQuad zero = {0, 0, 0, 0}, dq = {dn, dn, dn, dn};
+        const BollFloats scale = {1.96f, 1.96f, 1.96f, 1.96f};
+        for (; count - i >= 4 * BollResum; i += 4 * BollResum) {
+            BollQuad sx, sxx;
+            for (int k = 0; k < 4; ++k) {
+                double a, b;
+                fresh(i + k * BollResum, a, b);
+                sx[k] = a;
+                sxx[k] = b;
+            }
+            for (int64_t t = 0; t < BollResum; ++t) {
+                const int64_t j0 = i + t, j1 = j0 + BollResum, j2 = j1 + BollResum, j3 = j2 + BollResum;
+                if (t > 0) {
+                    const BollQuad in = {w[j0], w[j1], w[j2], w[j3]};
+                    const BollQuad out = {w[j0 - n], w[j1 - n], w[j2 - n], w[j3 - n]};
+                    sx += in - out;
+                    const BollQuad tin = {term(j0), term(j1), term(j2), term(j3)};
+                    const BollQuad tout = {term(j0 - n), term(j1 - n), term(j2 - n), term(j3 - n)};
+                    sxx += tin;
+                    sxx -= tout;
+                }
+                const BollFloats mf = {middle[j0], middle[j1], middle[j2], middle[j3]};
+                BollQuad s = sxx;
+                if (!own) {
+                    const BollQuad m = __builtin_convertvector(mf, BollQuad);
+                    s = sxx - 2.0 * m * sx + dn * m * m;
+                }
+                s = s < zero ? zero : s;
+                s /= dq;
+                SquareRoots(s);
+                BollFloats sd = __builtin_convertvector(s, BollFloats);
+                if (own)
+                    sd *= scale;
+                const BollFloats up = mf + sd, down = mf - sd;
+                upper[j0] = up[0];
+                upper[j1] = up[1];
+                upper[j2] = up[2];
+                upper[j3] = up[3];
+                lower[j0] = down[0];
+                lower[j1] = down[1];
+                lower[j2] = down[2];
+                lower[j3] = down[3];
+            }
+        }
+    }
+    double sx = 0, sxx = 0;
+    for (int64_t untilResum = 0; i < count; ++i) {
+        if (untilResum-- == 0) {
+            untilResum = BollResum - 1;
+            fresh(i, sx, sxx);
+        } else {
+            sx += double(w[i]) - double(w[i - n]);
+            sxx += term(i);
+            sxx -= term(i - n);
+        }
+        double s = sxx;
+        if (!own) {
+            const double m = middle[i];
+            s = sxx - 2.0 * m * sx + dn * m * m;
+        }
+        float sd = float(std::sqrt(std::max(s, 0.0) / dn));
+        if (own)
+            sd *= 1.96f;
+        upper[i] = middle[i] + sd;
+        lower[i] = middle[i] - sd;
+    }
+}
+
+} // namespace
+
 bool BOLL::Compute()
 {
     const int32_t *p = BeginCompute(*this);
@@ -85,12 +208,13 @@ bool BOLL::Compute()
         return false;
     const int n = p[0];
     ShowLines(*this, 3, n >= 1);
-    FillLinesNone();
     float *w = WorkA[0];
+    const bool events = EventMode();
+    if (RecordCount == 0 || n < 1 || !w || RecordCount > WorkCapacity || events)
+        FillLinesNone();
     if (RecordCount == 0 || n < 1 || !w || RecordCount > WorkCapacity)
         return false;
     const int count = RecordCount;
-    const bool events = EventMode();
     ScaledSeries<&KLineRecord::Close>(w, Records, count, PriceDivisor);
     float *middle = Lines[0];
     if (events)
@@ -102,12 +226,22 @@ bool BOLL::Compute()
     // (a sum that slides as it is), else of the window's closes from the
     // current average m, from the sums of x and x^2 as
     // sum (x - m)^2 = sum x^2 - 2 m sum x + n m^2.
-    // Every Resum bars the window is summed afresh, so that whatever rounding
-    // the running sums gather stays bounded. With ex-rights events the
-    // window's closes are carried to the latest event's level at every bar,
-    // and the distances are then summed over the window as it stands.
-    constexpr int64_t Resum = 256;
+    // Every BollResum bars the window is summed afresh, so that whatever
+    // rounding the running sums gather stays bounded. With ex-rights events
+    // the window's closes are carried to the latest event's level at every
+    // bar, and the distances are then summed over the window as it stands.
     const bool own = p[1] == 0;
+    const int64_t from = 2 * int64_t(n) - 2;
+    if (!events) {
+        // The average writes its whole line and the bands every bar from
+        // `from` on; the bars before have none.
+        const int none = int(std::min<int64_t>(from, count));
+        std::fill(Lines[1], Lines[1] + none, NoValue);
+        std::fill(Lines[2], Lines[2] + none, NoValue);
+        BollBands(Lines[1], Lines[2], w, middle, from, count, n, own);
+        Computed = 1;
+        return true;
+    }
     const double dn = n;
     const float fn = float(n);
     auto term = [&](int64_t j) -> double {
@@ -118,11 +252,10 @@ bool BOLL::Compute()
         return double(w[j]) * double(w[j]);
     };
     double sx = 0, sxx = 0;
-    const int64_t from = 2 * int64_t(n) - 2;
     int64_t untilResum = 0;
     for (int64_t i = from; i < count; ++i) {
         if (untilResum-- == 0) {
-            untilResum = Resum - 1;
+            untilResum = BollResum - 1;
             sx = sxx = 0;
             for (int64_t j = i - n + 1; j <= i; ++j) {
                 sx += w[j];
@@ -133,7 +266,7 @@ bool BOLL::Compute()
             sxx += term(i);
             sxx -= term(i - n);
         }
-        const int latest = events && !own ? LatestEventAt(*this, int(i)) : 0;
+        const int latest = !own ? LatestEventAt(*this, int(i)) : 0;
         float sd;
         if (latest) {
             float s = 0;

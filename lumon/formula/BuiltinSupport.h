@@ -11,6 +11,10 @@
 #include <cstring>
 #include <initializer_list>
 
+#ifdef __SSE__
+#include <immintrin.h>
+#endif
+
 #include "lumon/formula/TIndex.h"
 
 // The base compute (reference lines, data load), then the parameter set of the
@@ -82,18 +86,50 @@ inline float Scaled(const TIndex &index, double price)
 
 // dst[i] and dst2[i] = two fields of records[i] (High, Low or Close) over the
 // divisor, as Scaled gives them, for i < count, in one pass over the records.
-// Four at a time: the prices gathered from their records into a vector,
-// converted and divided together (the same division, lane by lane). The
-// conversion treats a price as signed, which holds below 2^31; a series with
-// a price beyond is done again one by one.
+//
+// With a whole divisor D below 2^26 and every price below 2^24 the quotient is
+// taken as float(double(x) * RN(1 / D)) in doubles, four at a time, without a
+// division. That is float(x) / D to the bit: the product is within 2^-52 of
+// x / D (relatively), while x / D is at least 2^-25 / D (relatively) away from
+// every point halfway between two floats, which it never meets (x / D would
+// need 25 significant bits, so x at least 2^24). So both round to the same
+// float. A series with a higher price, or another divisor, is divided as it
+// is: four at a time in floats, the conversion treating a price as signed,
+// which holds below 2^31; beyond, one by one.
 template <uint32_t KLineRecord::*Field, uint32_t KLineRecord::*Field2>
 inline void ScaledSeries(float *dst, float *dst2, const KLineRecord *records, int count, float divisor)
 {
     typedef int32_t Ints __attribute__((vector_size(16)));
     typedef float Floats __attribute__((vector_size(16)));
-    const Floats d = {divisor, divisor, divisor, divisor};
+    typedef double Doubles __attribute__((vector_size(32)));
     uint32_t seen = 0;
     int i = 0;
+    if (divisor >= 1 && divisor < 67108864.0f && divisor == float(int32_t(divisor))) {
+        const double inverse = 1.0 / double(divisor);
+        auto four = [inverse](float *to, const KLineRecord *r, uint32_t KLineRecord::*field, uint32_t &seen) {
+            const uint32_t a = r[0].*field, b = r[1].*field, c = r[2].*field, e = r[3].*field;
+            seen |= a | b | c | e;
+            const Ints v = {int32_t(a), int32_t(b), int32_t(c), int32_t(e)};
+            const Floats q = __builtin_convertvector(__builtin_convertvector(v, Doubles) * inverse, Floats);
+            std::memcpy(to, &q, sizeof q);
+        };
+        for (; i + 4 <= count; i += 4) {
+            four(dst + i, records + i, Field, seen);
+            if constexpr (Field2 != Field)
+                four(dst2 + i, records + i, Field2, seen);
+        }
+        for (; i < count; ++i) {
+            const uint32_t x = records[i].*Field, x2 = records[i].*Field2;
+            seen |= x | x2;
+            dst[i] = float(double(int32_t(x)) * inverse);
+            dst2[i] = float(double(int32_t(x2)) * inverse);
+        }
+        if (!(seen >> 24))
+            return;
+        seen = 0;
+        i = 0;
+    }
+    const Floats d = {divisor, divisor, divisor, divisor};
     for (; i + 4 <= count; i += 4) {
         const KLineRecord *r = records + i;
         const uint32_t a = r[0].*Field, b = r[1].*Field, c = r[2].*Field, e = r[3].*Field;
@@ -128,10 +164,22 @@ inline void ScaledSeries(float *dst, const KLineRecord *records, int count, floa
 {
     ScaledSeries<Field, Field>(dst, dst, records, count, divisor);
 }
+// std::max(x, 0.0f) (0 > x ? 0 : x, signed zeros and NaN alike) without a
+// branch: MAXSS is that comparison and choice in one instruction.
+inline float AtLeastZero(float x)
+{
+#ifdef __SSE__
+    return _mm_cvtss_f32(_mm_max_ss(_mm_setzero_ps(), _mm_set_ss(x)));
+#else
+    return std::max(x, 0.0f);
+#endif
+}
+
 // M lines of RSI (Wilder's smoothing of rises and falls, periods n) over the
 // same moves change[1..count-1], side by side: each bar's M smoothing steps do
 // not wait for each other. Rises and falls are summed without a branch on the
-// sign, which no predictor guesses: adding +0 leaves a sum as it is.
+// sign, which no predictor guesses: adding +0 leaves a sum as it is (a
+// compiler left with std::max makes one of the two a branch).
 template <int M>
 inline void RsiLines(const float *change, int count, const int *n, float *const *line)
 {
@@ -142,7 +190,7 @@ inline void RsiLines(const float *change, int count, const int *n, float *const 
     }
     for (int i = 1; i < count; ++i) {
         const float d = change[i];
-        const float rise = std::max(d, 0.0f), fall = std::max(-d, 0.0f);
+        const float rise = AtLeastZero(d), fall = AtLeastZero(-d);
         for (int k = 0; k < M; ++k) {
             if (i > n[k]) {
                 up[k] *= f[k];

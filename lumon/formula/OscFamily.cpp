@@ -246,13 +246,16 @@ bool VRSI::Compute()
     const int n = p[0];
     Styles[0].Style = n != 0 ? StyleLine : StyleNone;
     Styles[0].TitleParam = float(n);
-    FillLinesNone();
+    float *change = WorkA[0];
+    if (RecordCount == 0 || n < 1 || n > 100 || n >= RecordCount || !change || RecordCount > WorkCapacity)
+        FillLinesNone();
     if (RecordCount == 0 || n < 1 || n > 100)
         return false;
     if (n < RecordCount) {
-        float *change = WorkA[0];
         if (!change || RecordCount > WorkCapacity)
             return false;
+        // The smoothing writes every bar from n on.
+        std::fill(Lines[0], Lines[0] + n, NoValue);
         change[0] = 0;
         for (int i = 1; i < RecordCount; ++i)
             change[i] = Records[i].Volume - Records[i - 1].Volume;
