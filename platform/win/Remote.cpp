@@ -27,8 +27,11 @@ namespace win {
 namespace {
 
 // How long an accepted connection may take to deliver its request, and how long
-// a liveness question may take to be answered.
-constexpr int64_t kRequestWindowMs = 3000;
+// a liveness question may take to be answered. A client writes its request right
+// after connecting, but a process starved of CPU may do so seconds later: the
+// window is generous, and a request cut off is refused so that its sender asks
+// again, never lost.
+constexpr int64_t kRequestWindowMs = 30000;
 constexpr int64_t kQuestionTimeoutMs = 3000;
 // How long a send or a show request waits for the other process's answer.
 constexpr int64_t kSendTimeoutMs = 10000;
@@ -59,14 +62,17 @@ void SendAnswer(int fd, LRESULT result, RemoteAnswer verdict, const std::string 
 
 // A frame of a peer that is dropped or refused is said on standard error, with
 // the peer's process, so that a misbehaving program can be found.
-void Complain(int fd, const char *what, const RemoteFrame &f)
+int PeerProcess(int fd)
 {
     ucred cred{};
     socklen_t len = sizeof cred;
-    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0)
-        cred.pid = 0;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) == 0 ? static_cast<int>(cred.pid) : 0;
+}
+
+void Complain(int fd, const char *what, const RemoteFrame &f)
+{
     std::fprintf(stderr, "lumo: %s from process %d (kind %u, message 0x%04X, %u bytes of data)\n", what,
-                 static_cast<int>(cred.pid), f.kind, f.message, f.dataLen);
+                 PeerProcess(fd), f.kind, f.message, f.dataLen);
 }
 
 std::string OneLine(const std::string &s)
@@ -198,7 +204,7 @@ private:
                 if (pfd.revents & (POLLIN | POLLHUP | POLLERR)) {
                     Handle(pending[i].fd, buffer);
                 } else if (pending[i].deadline <= now) {
-                    ::close(pending[i].fd);
+                    CutOff(pending[i].fd, buffer);
                 } else {
                     still.push_back(pending[i]);
                 }
@@ -226,6 +232,23 @@ private:
             }
             pending.push_back({fd, QueueClockMs() + kRequestWindowMs});
         }
+    }
+
+    // Ends a connection whose request has not come within the window. Reading is
+    // shut first: a request that got in before that is still served, and one
+    // written after it fails in its sender (EPIPE), which then asks again. So a
+    // request is handled or refused to its sender, never dropped unseen.
+    void CutOff(int fd, std::vector<char> &buffer)
+    {
+        ::shutdown(fd, SHUT_RD);
+        pollfd pfd{fd, POLLIN, 0};
+        if (::poll(&pfd, 1, 0) > 0 && ::recv(fd, buffer.data(), 1, MSG_PEEK | MSG_DONTWAIT) > 0) {
+            Handle(fd, buffer);
+            return;
+        }
+        std::fprintf(stderr, "lumo: process %d sent no request within %d s; its connection is closed\n",
+                     PeerProcess(fd), static_cast<int>(kRequestWindowMs / 1000));
+        ::close(fd);
     }
 
     // Takes one request; the connection is closed here or, for a call that runs
@@ -360,24 +383,19 @@ private:
     std::set<HWND> exported_;
 };
 
-enum class Outcome { kAnswered, kDelivered, kGone, kTimeout, kFailed };
+// kGone: nobody listens on the process's socket (it has ended); kCutOff: the
+// other side closed the connection before it answered, see Request.
+enum class Outcome { kAnswered, kDelivered, kGone, kTimeout, kFailed, kCutOff };
 
-// One request to a process; `answer` is filled when one is awaited, and `reply`
-// with the answer's data (at most `maxReply` bytes). While waiting, the calls sent
-// to the calling thread are served.
-Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awaitAnswer, int64_t timeoutMs,
-                RemoteFrame *answer, std::string *reply = nullptr, size_t maxReply = 0)
+// One connection to the process at `addr` carrying `packet`.
+Outcome Attempt(const sockaddr_un &addr, const std::string &path, const std::vector<char> &packet, bool awaitAnswer,
+                int64_t deadline, RemoteFrame *answer, std::string *reply, size_t maxReply)
 {
-    sockaddr_un addr;
-    std::string path = ProcessSocketPath(pid);
-    if (RuntimeFolder().empty() || !MakeAddress(path, addr))
-        return Outcome::kFailed;
     int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return Outcome::kFailed;
-    int64_t deadline = QueueClockMs() + timeoutMs;
     for (;;) {
-        if (::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0)
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) == 0)
             break;
         int err = errno;
         if (err == ECONNREFUSED || err == ENOENT) {
@@ -397,13 +415,9 @@ Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awai
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    std::vector<char> packet(sizeof frame + frame.dataLen);
-    std::memcpy(packet.data(), &frame, sizeof frame);
-    if (frame.dataLen)
-        std::memcpy(packet.data() + sizeof frame, data, frame.dataLen);
     if (::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(packet.size())) {
         ::close(fd);
-        return Outcome::kGone;
+        return Outcome::kCutOff;
     }
     if (!awaitAnswer) {
         ::close(fd);
@@ -414,15 +428,17 @@ Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awai
         pollfd pfd{fd, POLLIN, 0};
         int ready = ::poll(&pfd, 1, 20);
         if (ready > 0) {
-            std::vector<char> packet(sizeof(RemoteFrame) + maxReply + 1);
-            ssize_t n = ::recv(fd, packet.data(), packet.size(), MSG_DONTWAIT);
+            std::vector<char> got(sizeof(RemoteFrame) + maxReply + 1);
+            ssize_t n = ::recv(fd, got.data(), got.size(), MSG_DONTWAIT);
             ::close(fd);
-            RemoteFrame got{};
-            if (n <= 0 || !CheckRemoteAnswer(packet.data(), static_cast<size_t>(n), maxReply, got))
-                return Outcome::kGone;
-            *answer = got;
+            if (n <= 0)
+                return Outcome::kCutOff;
+            RemoteFrame frame{};
+            if (!CheckRemoteAnswer(got.data(), static_cast<size_t>(n), maxReply, frame))
+                return Outcome::kFailed;
+            *answer = frame;
             if (reply)
-                reply->assign(packet.data() + sizeof got, got.dataLen);
+                reply->assign(got.data() + sizeof frame, frame.dataLen);
             return Outcome::kAnswered;
         }
         self->ServeSent();
@@ -430,6 +446,40 @@ Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awai
             ::close(fd);
             return Outcome::kTimeout;
         }
+    }
+}
+
+// One request to a process; `answer` is filled when one is awaited, and `reply`
+// with the answer's data (at most `maxReply` bytes). While waiting, the calls sent
+// to the calling thread are served.
+//
+// A process that has ended is known by its socket alone: the file is gone or
+// nobody listens on it. A connection closed before the answer is no such sign:
+// the other side cut it off unread because the request came late (this thread
+// was held up between connecting and writing), or the process is ending. The
+// request then goes again on a new connection, once even when the time is up, so
+// that a sender that was itself held up gets its fair try; an ending process
+// refuses the new connection.
+Outcome Request(DWORD pid, const RemoteFrame &frame, const void *data, bool awaitAnswer, int64_t timeoutMs,
+                RemoteFrame *answer, std::string *reply = nullptr, size_t maxReply = 0)
+{
+    sockaddr_un addr;
+    std::string path = ProcessSocketPath(pid);
+    if (RuntimeFolder().empty() || !MakeAddress(path, addr))
+        return Outcome::kFailed;
+    std::vector<char> packet(sizeof frame + frame.dataLen);
+    std::memcpy(packet.data(), &frame, sizeof frame);
+    if (frame.dataLen)
+        std::memcpy(packet.data() + sizeof frame, data, frame.dataLen);
+    const int64_t deadline = QueueClockMs() + timeoutMs;
+    for (bool again = false;; again = true) {
+        Outcome outcome = Attempt(addr, path, packet, awaitAnswer, deadline, answer, reply, maxReply);
+        if (outcome != Outcome::kCutOff)
+            return outcome;
+        if (again && QueueClockMs() >= deadline)
+            return Outcome::kTimeout;
+        if (again)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
@@ -546,9 +596,14 @@ BOOL RemotePost(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     case Outcome::kTimeout:
+        // The process lives but took no connection in all that time.
+        std::fprintf(stderr, "lumo: message 0x%04X to window %u of process %u was not delivered: no connection within %d s\n",
+                     msg, hwnd, entry.pid, static_cast<int>(kQuestionTimeoutMs / 1000));
         SetLastError(ERROR_TIMEOUT);
         return FALSE;
     default:
+        std::fprintf(stderr, "lumo: message 0x%04X to window %u of process %u was not delivered: %s\n", msg, hwnd,
+                     entry.pid, std::strerror(errno));
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
@@ -579,6 +634,8 @@ LRESULT Ask(HWND hwnd, RemoteFrame f, const void *data, int64_t timeoutMs, std::
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     case Outcome::kTimeout:
+        std::fprintf(stderr, "lumo: process %u did not answer message 0x%04X to window %u within %d s\n", entry.pid,
+                     f.message, hwnd, static_cast<int>(timeoutMs / 1000));
         SetLastError(ERROR_TIMEOUT);
         return 0;
     default:

@@ -201,6 +201,31 @@ TEST_F(RemoteTest, PeerDyingMidSendGivesZeroWithoutHanging)
     EXPECT_FALSE(IsWindow(other));
 }
 
+// A connection closed without an answer is no sign that the window's process has
+// ended: a process under load cuts off a request that came late, and one thread's
+// slow moment must not make a live window vanish for every process (its entry
+// deleted, IsWindow false, its messages dropped). The request is asked again.
+TEST_F(RemoteTest, ARequestCutOffUnansweredIsAskedAgainAndTheWindowStays)
+{
+    const HWND window = 0x7FFE0000u;
+    const std::string entry = RuntimeFolder() + "/w" + std::to_string(window);
+    Peer peer;
+    ASSERT_TRUE(peer.Start("cutter " + std::to_string(window) + " 3"));
+    ASSERT_TRUE(PumpUntil([&] { return std::filesystem::exists(entry); }, 10000));
+
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    EXPECT_EQ(owner, peer.pi.dwProcessId);
+    EXPECT_EQ(SendMessageA(window, WM_USER + 1, 0, 0), 0x4242);
+    EXPECT_EQ(peer.Finish(), 0u);
+
+    // Once its process has ended, the window is gone.
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(std::filesystem::exists(entry));
+}
+
 TEST_F(RemoteTest, StaleEntriesAndSocketFilesAreCleanedUp)
 {
     const std::string folder = RuntimeFolder();

@@ -16,6 +16,11 @@
 //   settext <hwnd> <text>  sends WM_SETTEXT to <hwnd> and exits with its result
 //   runtime               makes the GUI application, then prints the runtime folder
 //                         and XDG_RUNTIME_DIR on two lines of standard output
+//   cutter <hwnd> <n>     a process that owns window <hwnd> and serves it on its
+//                         own socket by hand: it closes the first connection of
+//                         each request unanswered, as a process that cut it off,
+//                         and answers the second (a question whether the window
+//                         exists: yes; a send: 0x4242); ends after <n> answers
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
@@ -148,6 +153,51 @@ int Forge(const std::string &rest)
     return 0;
 }
 
+int RunCutter(const std::string &rest)
+{
+    std::istringstream words(rest);
+    unsigned long window = 0;
+    int answers = 0;
+    if (!(words >> window >> answers))
+        return 8;
+    const std::string path = ProcessSocketPath(static_cast<DWORD>(getpid()));
+    const std::string entry = RuntimeFolder() + "/w" + std::to_string(window);
+    int listener = socket(AF_UNIX, SOCK_SEQPACKET, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    unlink(path.c_str());
+    if (bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || listen(listener, 8) != 0)
+        return 5;
+    std::ofstream(entry + ".new") << getpid() << ' ' << getpid() << "\nCutterWnd\ncutter\n";
+    rename((entry + ".new").c_str(), entry.c_str());
+    int code = 0;
+    for (bool cut = true; answers > 0; cut = !cut) {
+        pollfd pfd{listener, POLLIN, 0};
+        if (poll(&pfd, 1, 20000) <= 0) {
+            code = 6;
+            break;
+        }
+        int fd = accept(listener, nullptr, nullptr);
+        RemoteFrame f{};
+        if (fd < 0 || recv(fd, &f, sizeof f, 0) != sizeof f) {
+            code = 7;
+            break;
+        }
+        if (!cut) {
+            RemoteFrame answer{kRemoteMagic, kRemoteAnswer, 0, 0, 0, f.kind == kRemoteQuery ? 1u : 0x4242u,
+                               kAnswerHandled, 0};
+            send(fd, &answer, sizeof answer, MSG_NOSIGNAL);
+            --answers;
+        }
+        close(fd);
+    }
+    close(listener);
+    unlink(path.c_str());
+    unlink(entry.c_str());
+    return code;
+}
+
 bool NamesThisProgram(const std::string &word)
 {
     std::string base = word.substr(word.find_last_of("/\\") + 1);
@@ -183,6 +233,8 @@ int main(int argc, char **argv)
     }
     if (mode == "forge")
         return Forge(rest);
+    if (mode == "cutter")
+        return RunCutter(rest);
     if (mode == "settext") {
         std::istringstream words(rest);
         unsigned long target = 0;
