@@ -35,16 +35,22 @@ _libc = ctypes.CDLL(None, use_errno=True)
 _libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
 
 
+# The worlds open now: a wait that times out tells what their programs said.
+_open_worlds = []
+
+
 def wait_until(what, timeout=TIMEOUT, step=0.1, message=None):
     """Polls `what` until it gives a true value, which it returns; raises
-    AssertionError with `message` on time-out."""
+    AssertionError with `message` on time-out, followed by the state of the
+    open worlds."""
     deadline = time.monotonic() + timeout
     while True:
         value = what()
         if value:
             return value
         if time.monotonic() >= deadline:
-            raise AssertionError(message or 'timed out after %g s' % timeout)
+            raise AssertionError((message or 'timed out after %g s' % timeout)
+                                 + ''.join(w.diagnostics() for w in _open_worlds))
         time.sleep(step)
 
 
@@ -175,6 +181,7 @@ class World:
         self.outputs = []
         self.xvfb = None
         self.driver = None
+        _open_worlds.append(self)
         try:
             self._start_display()
             self._start_servers(chat_options)
@@ -321,6 +328,22 @@ class World:
             text += out.read()
         return text.decode('utf-8', 'replace')
 
+    def diagnostics(self):
+        """The running programs, the windows and process sockets of the runtime
+        folder, and the end of what the programs wrote (the layer says there
+        what it could not deliver)."""
+        folder = os.path.join(self.runtime, 'lumo')
+        try:
+            sockets = sorted(n for n in os.listdir(folder) if n.startswith('p'))
+        except OSError:
+            sockets = []
+        running = ', '.join('%s %d' % (' '.join(a.decode('utf-8', 'replace') for a in command_line(pid) or []), pid)
+                            for pid in self.programs())
+        windows = ''.join('\n  %d: process %d%s, %s %r' % (h, pid, '' if alive(pid) else ' (ended)', cls, title)
+                          for h, (pid, cls, title) in sorted(self.window_entries().items()))
+        return ('\n-- running: %s\n-- process sockets: %s\n-- windows:%s\n-- output (end):\n%s'
+                % (running or 'none', ' '.join(sockets) or 'none', windows or ' none', self.output()[-3000:]))
+
     def sanitizer_reports(self):
         out = self.output()
         return [line for line in out.splitlines()
@@ -369,3 +392,5 @@ class World:
             out.close()
         reap_orphans()
         shutil.rmtree(self.runtime, ignore_errors=True)
+        if self in _open_worlds:
+            _open_worlds.remove(self)
