@@ -141,6 +141,7 @@ def _libraries():
         x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
                                                ctypes.POINTER(ctypes.c_ulong), ctypes.c_int]
         x11.XSetInputFocus.argtypes = [ctypes.c_void_p, XWindow, ctypes.c_int, ctypes.c_ulong]
+        x11.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(XWindow), ctypes.POINTER(ctypes.c_int)]
         x11.XRaiseWindow.argtypes = [ctypes.c_void_p, XWindow]
         x11.XGetImage.restype = ctypes.POINTER(XImage)
         x11.XGetImage.argtypes = [ctypes.c_void_p, XWindow, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
@@ -356,6 +357,26 @@ class Display:
 
     def screen_size(self):
         return self.window_rect(self.root)[2:]
+
+    def has_focus(self, window):
+        """Whether the keyboard goes to `window` (or one of its children)."""
+        focus, revert = XWindow(), ctypes.c_int()
+        self.x11.XGetInputFocus(self.dpy, ctypes.byref(focus), ctypes.byref(revert))
+        xid, target = focus.value, _xid(window)
+        for _ in range(16):
+            if xid == target:
+                return True
+            if xid in (0, 1, self.root):  # None, PointerRoot
+                return False
+            root, parent = XWindow(), XWindow()
+            children, count = ctypes.POINTER(XWindow)(), ctypes.c_uint()
+            if not self.x11.XQueryTree(self.dpy, xid, ctypes.byref(root), ctypes.byref(parent),
+                                       ctypes.byref(children), ctypes.byref(count)):
+                return False
+            if children:
+                self.x11.XFree(children)
+            xid = parent.value
+        return False
 
     def activate(self, window):
         """Raises a window and gives it the keyboard, as a window manager does on a

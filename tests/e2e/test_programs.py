@@ -8,183 +8,18 @@ what the servers logged, in the processes and on the screen."""
 
 import configparser
 import os
-import re
 import sys
 import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from world import TIMEOUT, World, alive, command_line, wait_until  # noqa: E402
-
-CHAT_CAPTION = '在线服务 客户端'
-# The demo market's first contract (copper, the order bridge's product code 0100).
-FUTURES_CODE = '010012'
-CUSTOMER = ('10000003', '333333')
-ORDER_LINE = re.compile(r'\|1001\|veve\|\|(cu\d{4})\|\|0\|\|\|(\d+)\|\|0\|(\d+)\|4025\|4026\|')
-AUTOREPLY = '好的，我来帮您查看。'
+from user import (AUTOREPLY, CHAT_CAPTION, CUSTOMER, FUTURES_CODE, ORDER_LINE,  # noqa: E402
+                  EndToEndTest, OrderClient, Terminal)
+from world import TIMEOUT, alive, command_line, wait_until  # noqa: E402
 
 
-class Terminal:
-    """lumon, driven as a user drives it."""
-
-    def __init__(self, world):
-        self.world = world
-        self.d = world.driver
-        self.proc = world.start('lumon')
-        self.pid = self.proc.pid
-        self.frame = None
-
-    def login(self):
-        """联机 with the remembered account; the system message that follows is
-        confirmed; the frame fills the screen (there is no window manager to
-        maximise it)."""
-        dialog = self.d.wait_window('连接至服务器', pid=self.pid, timeout=TIMEOUT)
-        self.d.activate(dialog)
-        self.d.key('Return')  # 联机 is the default button
-        self.confirm_system_message()
-        return self.show_frame()
-
-    def browse_offline(self):
-        dialog = self.d.wait_window('连接至服务器', pid=self.pid, timeout=TIMEOUT)
-        # 脱机浏览: the third of the four buttons along the bottom.
-        self.d.click_in(dialog, dialog.rect[2] * 5 // 8, -26)
-        # "脱机浏览无法取得即时数据."
-        self.confirm('警告')
-        return self.show_frame()
-
-    def confirm(self, caption):
-        """Answers the terminal's box `caption` with its default button."""
-        box = self.d.wait_window(caption, pid=self.pid, timeout=TIMEOUT)
-        self.d.activate(box)
-        self.d.key('Return')
-        wait_until(lambda: self.d.wait_gone(box, 1), message='the box %r stayed' % caption)
-
-    def confirm_system_message(self):
-        self.confirm('系统消息')
-
-    def show_frame(self):
-        self.frame = self.d.wait_window('lumo', pid=self.pid, timeout=TIMEOUT)
-        self.d.move_resize(self.frame)
-        self.d.activate(self.frame)
-        return self.frame
-
-    def bars(self):
-        """The items of the menu bar and of the tool bar, left to right, as
-        (left, right, middle row) on the screen."""
-        self.d.activate(self.frame)
-        x, y, w, _ = self.d.window_rect(self.frame)
-        lines = wait_until(lambda: (lambda found: found if len(found) >= 2 else None)(
-            self.d.ink_lines((x, y, w, 44))), message='no menu bar and tool bar')
-        out = []
-        for top, bottom in lines[:2]:
-            out.append([(l, r, (top + bottom) // 2) for l, r in self.d.ink_clusters((x, top, w, bottom - top))])
-        return out
-
-    def menu_bar_item(self, index):
-        left, right, row = self.bars()[0][index]
-        self.d.click((left + right) // 2, row)
-
-    def tool_button(self, index):
-        left, right, row = self.bars()[1][index]
-        self.d.click((left + right) // 2, row)
-
-    def menu_command(self, index, keys):
-        """Opens the menu bar's menu `index` and picks an item by keys."""
-        self.menu_bar_item(index)
-        wait_until(lambda: self.d.popups(), message='the menu did not open')
-        self.d.key(*keys)
-
-    # The menu bar ends with 在线互动, 网上交易, 工具 and 帮助.
-    def online_support(self):
-        self.menu_bar_item(-4)
-
-    def settings_tool(self):
-        # 工具: 设置工具 is the last item but one.
-        self.menu_command(-2, ['Up', 'Up', 'Return'])
-
-    def connect_command(self):
-        # 系统: 连接主站(&C).
-        self.menu_command(0, ['c'])
-
-    def close(self):
-        """The frame's close box; the default page's question "另存页面" is
-        answered with its default button (No)."""
-        self.d.close_window(self.frame)
-        box = self.d.wait_window('另存页面', pid=self.pid, timeout=TIMEOUT)
-        self.d.activate(box)
-        self.d.key('Return')
-
-    def handle(self):
-        return self.world.handle_of(self.pid, 'lumo')
-
-    def choose(self, code):
-        """A stock chosen through the keyboard wizard: its code typed into the frame."""
-        self.d.activate(self.frame)
-        self.d.type_text(code)
-        time.sleep(1)
-        self.d.key('Return')
-        time.sleep(1)
-
-    # The tool bar ends with 买进 and 卖出 (直接买卖 is on in the demo installation).
-    def buy(self):
-        self.tool_button(-2)
-
-
-class OrderClient:
-    """consign's login dialog, worked as a customer logs in."""
-
-    UNITS = (214, 124)  # the dialog's client area in dialog units
-
-    @staticmethod
-    def log_in(d, customer=CUSTOMER):
-        dialog = d.wait_window('登录', timeout=TIMEOUT)
-
-        def at(ux, uy):
-            return (dialog.x + ux * dialog.width // OrderClient.UNITS[0],
-                    dialog.y + uy * dialog.height // OrderClient.UNITS[1])
-        d.activate(dialog)
-        d.click(*at(54 + 48, 30 + 6))  # the name, remembered as the trader: replaced
-        d.key('ctrl+a')
-        d.type_text(customer[0])
-        d.click(*at(54 + 48, 48 + 6))
-        d.type_text(customer[1])
-        d.click(*at(54 + 25, 102 + 7))  # 确定
-        return dialog
-
-
-class EndToEndTest(unittest.TestCase):
-    def make_world(self, **kw):
-        world = World(self._testMethodName, **kw)
-        self.addCleanup(self.finish, world)
-        return world
-
-    def finish(self, world):
-        # The last screen, for a person looking into a failure.
-        try:
-            world.driver.save_png(os.path.join(world.dir, 'screen.png'))
-        except Exception:  # noqa: BLE001 - a picture is no reason to fail
-            pass
-        reports, output = world.sanitizer_reports(), world.output()
-        world.close()
-        self.assertEqual(world.programs(), [], 'programs left running')
-        self.assertEqual(reports, [], 'sanitizer reports:\n' + output)
-
-    def chat_world(self):
-        # The demo installation remembers the data server's account demo/demo,
-        # which the chat server knows too.
-        return self.make_world(chat_options=['--user', 'demo:demo', '--autoreply', AUTOREPLY])
-
-    def chat_logins(self, world):
-        return world.chat.log.find(lambda e: e.get('dir') == 'in' and e.get('name') == 'login')
-
-    def chatdesk_of(self, world, terminal):
-        """The chat client's process, started by the terminal with the frame's
-        window handle as its whole command line."""
-        pid = world.wait_program('chatdesk')
-        self.assertEqual(command_line(pid)[1:], [str(terminal.handle()).encode()])
-        return pid
-
+class ProgramsTest(EndToEndTest):
     # -- the terminal and the chat client ------------------------------------
 
     def test_login_hands_the_account_to_the_chat_client_and_a_message_goes_both_ways(self):
@@ -312,18 +147,6 @@ class EndToEndTest(unittest.TestCase):
 
 
     # -- the order client ----------------------------------------------------
-
-    def order_world(self):
-        world = self.chat_world()
-        lumon = Terminal(world)
-        lumon.login()
-        lumon.choose(FUTURES_CODE)
-        return world, lumon
-
-    def gateway_logins(self, world, customer):
-        return world.gateway.log.find(
-            lambda e: e.get('dir') == 'in' and e.get('code') == 50
-            and customer.encode() in bytes.fromhex(e.get('body', '')))
 
     def test_buy_starts_the_order_client_for_the_contract_and_its_end_lets_the_next_buy_start_another(self):
         world, lumon = self.order_world()

@@ -7,6 +7,7 @@ reaped at the end: the test process is the child subreaper of the programs the
 programs start, so nothing is left behind, not even a zombie."""
 
 import ctypes
+import fcntl
 import json
 import os
 import shutil
@@ -319,6 +320,38 @@ class World:
         """Waits until process `pid` has a top-level window in the runtime folder."""
         return wait_until(lambda: [h for h, e in self.window_entries().items() if e[0] == pid], timeout,
                           message='process %d showed no window within %g s' % (pid, timeout))
+
+    def registry_value(self, key, name):
+        """A value of the layer's registry store (its text after the type), or None."""
+        section, value = None, None
+        try:
+            with open(self.env['LUMO_REGISTRY'], encoding='utf-8') as f:
+                for line in f.read().splitlines():
+                    if line.startswith('['):
+                        section = line[1:-1]
+                    elif section == key and line.split('=', 1)[0] == name:
+                        value = line.split('=', 1)[1].split(':', 1)[1]
+        except OSError:
+            pass
+        return value
+
+    def set_registry_value(self, key, name, typed):
+        """Rewrites one value of the registry store ("dword:0"), under the store's
+        lock as the layer does."""
+        path = self.env['LUMO_REGISTRY']
+        with open(path + '.lock', 'a') as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            with open(path, encoding='utf-8') as f:
+                lines = f.read().splitlines()
+            section = None
+            for i, line in enumerate(lines):
+                if line.startswith('['):
+                    section = line[1:-1]
+                elif section == key and line.split('=', 1)[0] == name:
+                    lines[i] = '%s=%s' % (name, typed)
+            with open(path + '.new', 'w', encoding='utf-8') as f:
+                f.write('\n'.join(lines) + '\n')
+            os.replace(path + '.new', path)
 
     def output(self):
         text = b''
