@@ -216,10 +216,12 @@ class World:
                            + list(chat_options))
         self.servers.append(self.chat)
         self.chat.control_port = self.chat.ports[1]
+        self.chat.again = [os.path.join(TOOLS, 'chatserver.py'), '--port', self.chat.ports[0]] + list(chat_options)
         # The contracts the order bridge derives for today, as in the demo.
         self.gateway = Server(self, 'gateway', [os.path.join(TOOLS, 'gateway.py'), '--port', '0', '--demo'])
         self.servers.append(self.gateway)
         self.gateway.control_port = self.gateway.ports[1]
+        self.gateway.again = [os.path.join(TOOLS, 'gateway.py'), '--port', self.gateway.ports[0], '--demo']
 
     def _maker(self, root, data_server, options):
         subprocess.run([sys.executable, os.path.join(TOOLS, 'mkinstall.py'), root,
@@ -239,6 +241,8 @@ class World:
         self.data = data
         ports = dict(item.split('=') for item in data.ports)
         data.control_port = ports['control']
+        data.again = [os.path.join(TOOLS, 'dataserver.py'), '--install', self.root,
+                      '--data-port', ports['data'], '--realtime-port', ports['realtime']]
         scratch = os.path.join(self.dir, 'ports')
         self._maker(scratch, '127.0.0.1:0:%s:%s' % (ports['data'], ports['realtime']),
                     tuple(options) + ('--no-registry',))
@@ -246,6 +250,21 @@ class World:
         shutil.rmtree(scratch)
         for program, name in PROGRAMS.items():
             shutil.copy(self.built(program), os.path.join(self.bin, name))
+
+    def restart(self, server):
+        """Starts a stopped server again at the ports it had, which the programs
+        know, with a log of its own; the new server takes the old one's place."""
+        again = Server(self, server.name + '.again', server.again)
+        again.again = server.again
+        if '=' in again.ports[0]:
+            again.control_port = dict(item.split('=') for item in again.ports)['control']
+        else:
+            again.control_port = again.ports[1]
+        self.servers.append(again)
+        for name in ('chat', 'gateway', 'data'):
+            if getattr(self, name) is server:
+                setattr(self, name, again)
+        return again
 
     # -- programs ----------------------------------------------------------
 
