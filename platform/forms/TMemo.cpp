@@ -1,12 +1,44 @@
 #include "platform/forms/TMemo.h"
 
+#include <QMouseEvent>
 #include <QTextEdit>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/forms/WindowHost.h"
 
 namespace win {
+
+namespace {
+
+class ClickWatch : public QObject {
+public:
+    ClickWatch(QWidget *watched, std::function<void()> click) : QObject(watched), click_(std::move(click)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonRelease) {
+            auto *mouse = static_cast<QMouseEvent *>(e);
+            if (mouse->button() == Qt::LeftButton) {
+                const bool inside = static_cast<QWidget *>(watched)->rect().contains(mouse->position().toPoint());
+                if (e->type() == QEvent::MouseButtonPress)
+                    pressed_ = true;
+                else if (std::exchange(pressed_, false) && inside)
+                    click_();
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> click_;
+    bool pressed_ = false;
+};
+
+} // namespace
 
 TMemo::TMemo(TComponent *Owner) : TMemo(Owner, [](std::function<void()> changed) {
     return std::make_unique<TControlItems>(std::move(changed));
@@ -42,6 +74,10 @@ QWidget *TMemo::CreateWidget(QWidget *parent)
 void TMemo::CreateWnd()
 {
     TWinControl::CreateWnd();
+    // The text's mouse input goes to the edit's viewport: a left button pressed
+    // and released there is the memo's click, as on a memo's window.
+    auto *edit = static_cast<QTextEdit *>(Widget());
+    edit->viewport()->installEventFilter(new ClickWatch(edit->viewport(), [this] { Click(); }));
     Apply();
     ShowLines();
 }

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QTextEdit>
 
 #include <fstream>
@@ -225,6 +226,25 @@ TEST_F(ListControlsTest, MemoShowsLinesLoadedFromAFile)
     memo->Text = "a\r\nb";
     EXPECT_EQ(memo->Lines->Count(), 2);
     EXPECT_EQ(memo->Text, AnsiString("a\r\nb\r\n"));
+}
+
+TEST_F(ListControlsTest, ClickOnAReadOnlyMemosTextIsTheMemosClick)
+{
+    auto *memo = Add<TMemo>();
+    memo->ReadOnly = true;
+    memo->Lines->Add("汉字");
+    int clicks = 0;
+    memo->OnClick = [&](TObject *) { ++clicks; };
+    form->Show();
+    QWidget *text = static_cast<QTextEdit *>(memo->Widget())->viewport();
+    const QPoint p(10, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, p, text->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, p, text->mapToGlobal(p), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(text, &press);
+    QCoreApplication::sendEvent(text, &release);
+    EXPECT_EQ(clicks, 1);
 }
 
 } // namespace
