@@ -108,7 +108,7 @@ void FormFrame::ClearBar()
 {
     for (QAction *action : bar_->actions())
         if (QMenu *menu = action->menu())
-            menu->deleteLater();
+            RetireQtMenu(menu);
     bar_->clear();
 }
 
@@ -146,7 +146,7 @@ void FormFrame::AddEntry(TMenuItem *item)
         action = bar_->addMenu(drop);
     } else {
         action = bar_->addAction(QtText(caption));
-        QObject::connect(action, &QAction::triggered, this, [item] { item->Click(); });
+        QObject::connect(action, &QAction::triggered, this, [item] { RunMenuCommand(item); });
     }
     action->setEnabled(item->GetEnabled());
 }

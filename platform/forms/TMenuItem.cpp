@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QKeySequence>
 #include <QMenu>
+#include <QPointer>
 
 #include <algorithm>
 #include <map>
@@ -198,7 +199,7 @@ void TMenuItem::FillQtMenu(QMenu *menu)
             action = sub->menuAction();
         } else {
             action = menu->addAction(QtText(caption));
-            QObject::connect(action, &QAction::triggered, menu, [item] { item->Click(); });
+            QObject::connect(action, &QAction::triggered, menu, [item] { RunMenuCommand(item); });
         }
         action->setEnabled(item->enabled_);
         // The short cut is shown here; the form dispatches it from its key
@@ -216,6 +217,38 @@ void TMenuItem::FillQtMenu(QMenu *menu)
             group->addAction(action);
         }
     }
+}
+
+namespace {
+
+int menuCommandDepth = 0;
+std::vector<QPointer<QMenu>> retiredMenus;
+
+} // namespace
+
+void RunMenuCommand(TMenuItem *item)
+{
+    ++menuCommandDepth;
+    item->Click();
+    if (--menuCommandDepth > 0)
+        return;
+    // Posted from the loop that handles the menu's event: deleted once that
+    // event has been handled.
+    std::vector<QPointer<QMenu>> retired;
+    retired.swap(retiredMenus);
+    for (const QPointer<QMenu> &menu : retired)
+        if (menu)
+            menu->deleteLater();
+}
+
+void RetireQtMenu(QMenu *menu)
+{
+    if (menuCommandDepth == 0) {
+        menu->deleteLater();
+        return;
+    }
+    menu->hide();
+    retiredMenus.emplace_back(menu);
 }
 
 void TMenuItem::OpenQtMenu(QMenu *menu)

@@ -119,4 +119,14 @@ public:
     virtual void ItemsChanged() {}
 };
 
+// Inside the library: a menu command chosen in a Qt menu runs its item's click
+// inside that menu's own event handling. A click that opens a modal box runs
+// the event loop there, in which the menu bar may be rebuilt: the menus it drops
+// are kept until the outermost command has returned, so that the menu whose
+// event is being handled is not deleted under it.
+void RunMenuCommand(TMenuItem *item);
+// Drops a Qt menu of a menu bar or of a popup menu (deleted later; kept while a
+// menu command runs).
+void RetireQtMenu(QMenu *menu);
+
 } // namespace win

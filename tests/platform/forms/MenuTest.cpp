@@ -6,7 +6,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMenu>
+#include <QPointer>
 
 #include "FormsFixture.h"
 #include "platform/forms/TCheckBox.h"
@@ -70,6 +73,37 @@ TEST(MenuTest, RunTimeItemsCarryTheirTagToTheHandler)
     EXPECT_EQ(popup.Items->Count, 3);
     popup.Items->Clear();
     EXPECT_EQ(popup.Items->Count, 0);
+}
+
+TEST(MenuTest, AMenuDroppedWhileACommandRunsLivesUntilTheCommandHasReturned)
+{
+    // A command that shows a modal box runs the event loop, where the menu bar
+    // may be rebuilt; the menu whose event runs the command must outlive it.
+    App();
+    TPopupMenu popup(&App());
+    auto *item = new TMenuItem(&popup);
+    item->Caption = "断开连接(&D)";
+    popup.Items->Add(item);
+    QPointer<QMenu> dropped = new QMenu;
+    bool aliveInside = false;
+    item->OnClick = [&](TObject *) {
+        RetireQtMenu(dropped);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        aliveInside = !dropped.isNull();
+    };
+    popup.Popup(10, 10);
+    QMenu *menu = ShownPopup();
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[0]->trigger();
+    EXPECT_TRUE(aliveInside);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dropped.isNull());
+    menu->close();
+    // Outside a command a dropped menu goes at once.
+    QPointer<QMenu> other = new QMenu;
+    RetireQtMenu(other);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(other.isNull());
 }
 
 TEST(MenuTest, RadioItemsOfAGroupAndShortCuts)
