@@ -40,7 +40,7 @@ sys.path.insert(0, os.path.join(SOURCE, 'tests', 'e2e'))
 
 from world import BUILD, PROGRAMS, World, reap_orphans, wait_until  # noqa: E402  (also puts tools/ on the path)
 import lumodrive  # noqa: E402
-from test_programs import CUSTOMER, FUTURES_CODE, OrderClient, Terminal  # noqa: E402
+from user import CUSTOMER, FUTURES_CODE, OrderClient, Terminal  # noqa: E402
 
 LUMON_LOGIN = '连接至服务器'
 CONSIGN_LOGIN = '登录'

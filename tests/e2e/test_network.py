@@ -85,7 +85,9 @@ class NetworkTest(EndToEndTest):
         OrderClient.log_in(d)
         consign = world.wait_program('consign')
         sheet = d.wait_window('王五', pid=consign, timeout=TIMEOUT, exact=False)
-        title = sheet.caption
+        # The caption: the customer's, then the gateway's address once connected.
+        title = sheet.caption.split('[')[0]
+        connected = title + '[网关IP：127.0.0.1]'
         chat = ChatWindow(world, lumon)
 
         for server in (world.gateway, world.chat, world.data):
@@ -93,7 +95,7 @@ class NetworkTest(EndToEndTest):
         # consign: "网络连接中断" in a box and in its caption.
         box = wait_until(lambda: [w for w in d.windows() if w.pid == consign and w.id != sheet.id],
                          message='the order client shows no box')[0]
-        wait_until(lambda: d.find_window(title.split('[')[0] + '--网络连接中断!!!', pid=consign),
+        wait_until(lambda: d.find_window(title + '--网络连接中断!!!', pid=consign),
                    message='the order client\'s caption does not tell the break')
         # chatdesk: no name in its caption any more.
         chat.wait_caption(CHAT_CAPTION, 'after the chat server stopped')
@@ -110,7 +112,8 @@ class NetworkTest(EndToEndTest):
         gateway.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('code') == 50
                              and CUSTOMER[0].encode() in bytes.fromhex(e.get('body', '')),
                              what='the order client\'s new login')
-        wait_until(lambda: d.find_window(title, pid=consign), message='the order client\'s caption stays broken')
+        wait_until(lambda: d.find_window(connected, pid=consign),
+                   message='the order client\'s caption stays broken')
         # lumon, answered Yes, logs in again and hands the account to chatdesk,
         # which logs in at the chat server started again.
         d.activate(question)
