@@ -234,6 +234,9 @@ TEST_F(QueryPagesTest, CancelsByDoubleClickAndByNumber)
     GatewayCommand(gateway.ControlPort(), "{\"cmd\": \"deal\", \"order\": " + std::to_string(dealt) + "}");
     ASSERT_TRUE(PumpUntil([&] { return state(dealt) == 'c'; }));
     Orders().m_bShowDealt = 1;
+    // 已撤单 checked before the cancel goes out: its report may come in while
+    // the test still waits for the request, and would drop the row otherwise.
+    Orders().m_bShowCancelled = 1;
     Orders().RefreshList();
 
     // A double click on a dealt order does nothing; on an accepted one it asks
@@ -257,7 +260,6 @@ TEST_F(QueryPagesTest, CancelsByDoubleClickAndByNumber)
     EXPECT_EQ(cancel.Text(30, 10).size(), 8u) << "the system number";
     EXPECT_EQ(cancel.marker, 'S');
     // The status report turns the row to 已经撤销 (已撤单 checked) or drops it.
-    Orders().m_bShowCancelled = 1;
     ASSERT_TRUE(PumpUntil([&] {
         return Orders().m_List.GetItemText(RowOf(Orders().m_List, 0, std::to_string(resting)), 3) == "已经撤销";
     }));
