@@ -6,6 +6,7 @@
 #include "consign/pages/ChildDialogKeys.h"
 #include "consign/pages/PageTemplates.h"
 #include "consign/pages/SheetStatus.h"
+#include "consign/pages/TwoTabs.h"
 #include "consign/session/ConsignState.h"
 #include "consign/session/Helpers.h"
 #include "consign/session/RecordLists.h"
@@ -27,7 +28,6 @@ constexpr DWORD BoxStyle = BS_AUTOCHECKBOX | WS_TABSTOP;
 constexpr DWORD ListStyle = LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP;
 // The tab control's header above the tabs' dialogs, and the room the filter
 // takes above a tab's list, in pixels.
-constexpr int TabHeader = 24;
 constexpr int FilterHeight = 72;
 
 const DialogItemTemplate PageItems[] = {
@@ -286,38 +286,18 @@ CCXZZPage::CCXZZPage() : CPropertyPage(IDD)
 BOOL CCXZZPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_Tab.SubclassDlgItem(TAB_ID, this);
-    m_Tab.InsertItem(0, "查询银期转帐");
-    m_Tab.InsertItem(1, "查询证期转帐");
+    twotabs::Make(*this, m_Tab, TAB_ID, "查询银期转帐", "查询证期转帐");
     m_BankTab.Create(CCXYQZZDlg::IDD, &m_Tab);
     m_SecuritiesTab.Create(CCXZQZZDlg::IDD, &m_Tab);
-    CRect client;
-    GetClientRect(&client);
-    m_Tab.MoveWindow(0, 0, client.Width(), client.Height());
-    PlaceTabs();
-    m_SecuritiesTab.ShowWindow(SW_HIDE);
-    m_BankTab.ShowWindow(SW_SHOW);
+    twotabs::Place(m_Tab, m_BankTab, m_SecuritiesTab);
+    twotabs::ShowSelected(m_Tab, m_BankTab, m_SecuritiesTab);
     return TRUE;
-}
-
-void CCXZZPage::PlaceTabs()
-{
-    CRect area;
-    m_Tab.GetClientRect(&area);
-    area.top += TabHeader;
-    for (CTransferQueryTab *tab : {static_cast<CTransferQueryTab *>(&m_BankTab),
-                                   static_cast<CTransferQueryTab *>(&m_SecuritiesTab)})
-        if (tab->m_hWnd)
-            tab->MoveWindow(area.left, area.top, area.Width(), area.Height());
 }
 
 void CCXZZPage::OnSize(UINT nType, int cx, int cy)
 {
     Default();
-    if (!m_Tab.m_hWnd)
-        return;
-    m_Tab.MoveWindow(0, 0, cx, cy);
-    PlaceTabs();
+    twotabs::Resize(m_Tab, m_BankTab, m_SecuritiesTab, cx, cy);
 }
 
 CTransferQueryTab &CCXZZPage::Current()
@@ -330,9 +310,7 @@ CTransferQueryTab &CCXZZPage::Current()
 void CCXZZPage::OnSelChange(NMHDR *, LRESULT *pResult)
 {
     *pResult = 0;
-    const int selected = m_Tab.GetCurSel();
-    m_BankTab.ShowWindow(selected == 0 ? SW_SHOW : SW_HIDE);
-    m_SecuritiesTab.ShowWindow(selected == 1 ? SW_SHOW : SW_HIDE);
+    twotabs::ShowSelected(m_Tab, m_BankTab, m_SecuritiesTab);
     Current().Activate();
 }
 

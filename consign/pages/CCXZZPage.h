@@ -101,5 +101,4 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void PlaceTabs();
 };

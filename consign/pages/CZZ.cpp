@@ -3,6 +3,7 @@
 #include "consign/pages/ChildDialogKeys.h"
 #include "consign/pages/PageTemplates.h"
 #include "consign/pages/SheetStatus.h"
+#include "consign/pages/TwoTabs.h"
 #include "consign/session/ConsignState.h"
 #include "consign/session/Helpers.h"
 #include "consign/session/RecordLists.h"
@@ -25,7 +26,6 @@ constexpr DWORD KindStyle = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
 constexpr DWORD ListStyle = LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_BORDER | WS_TABSTOP;
 // The tab control's header above the dialogs, and the room the inputs take
 // above a dialog's account list, in pixels.
-constexpr int TabHeader = 24;
 constexpr int InputsHeight = 120;
 
 const DialogItemTemplate PageItems[] = {
@@ -411,38 +411,18 @@ CZZ::CZZ() : CPropertyPage(IDD) { RegisterTemplates(); }
 BOOL CZZ::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_Tab.SubclassDlgItem(TAB_ID, this);
-    m_Tab.InsertItem(0, "银期转帐");
-    m_Tab.InsertItem(1, "证期转帐");
+    twotabs::Make(*this, m_Tab, TAB_ID, "银期转帐", "证期转帐");
     m_BankDlg.Create(CYQZZDlg::IDD, &m_Tab);
     m_SecuritiesDlg.Create(CZQZZDlg::IDD, &m_Tab);
-    CRect client;
-    GetClientRect(&client);
-    m_Tab.MoveWindow(0, 0, client.Width(), client.Height());
-    PlaceDialogs();
-    m_SecuritiesDlg.ShowWindow(SW_HIDE);
-    m_BankDlg.ShowWindow(SW_SHOW);
+    twotabs::Place(m_Tab, m_BankDlg, m_SecuritiesDlg);
+    twotabs::ShowSelected(m_Tab, m_BankDlg, m_SecuritiesDlg);
     return TRUE;
-}
-
-void CZZ::PlaceDialogs()
-{
-    CRect area;
-    m_Tab.GetClientRect(&area);
-    area.top += TabHeader;
-    for (CTransferDialog *dialog : {static_cast<CTransferDialog *>(&m_BankDlg),
-                                    static_cast<CTransferDialog *>(&m_SecuritiesDlg)})
-        if (dialog->m_hWnd)
-            dialog->MoveWindow(area.left, area.top, area.Width(), area.Height());
 }
 
 void CZZ::OnSize(UINT nType, int cx, int cy)
 {
     Default();
-    if (!m_Tab.m_hWnd)
-        return;
-    m_Tab.MoveWindow(0, 0, cx, cy);
-    PlaceDialogs();
+    twotabs::Resize(m_Tab, m_BankDlg, m_SecuritiesDlg, cx, cy);
 }
 
 CTransferDialog &CZZ::Current()
@@ -455,9 +435,7 @@ CTransferDialog &CZZ::Current()
 void CZZ::OnSelChange(NMHDR *, LRESULT *pResult)
 {
     *pResult = 0;
-    const int selected = m_Tab.GetCurSel();
-    m_BankDlg.ShowWindow(selected == 0 ? SW_SHOW : SW_HIDE);
-    m_SecuritiesDlg.ShowWindow(selected == 1 ? SW_SHOW : SW_HIDE);
+    twotabs::ShowSelected(m_Tab, m_BankDlg, m_SecuritiesDlg);
     Current().Activate();
 }
 

@@ -124,5 +124,4 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void PlaceDialogs();
 };

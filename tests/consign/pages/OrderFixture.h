@@ -101,8 +101,9 @@ protected:
         ASSERT_TRUE(s.Connect("127.0.0.1", static_cast<win::UINT>(gateway.Port()), nullptr, nullptr));
         ASSERT_TRUE(s.Login('*', kind, account, password, rights, number));
         RightsText = rights;
-        if (kind == 7)
+        if (kind == 7) {
             ASSERT_TRUE(s.QueryClientMode('*', nullptr));
+        }
         ConsignLog().Open(CLogFile::TodayFileName());
         sheet = new CConsignDlg("委托测试");
         s.m_pListener = sheet;
