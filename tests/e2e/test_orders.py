@@ -125,6 +125,21 @@ class OrdersTest(EndToEndTest):
         world.wait_ended(box.pid, what='the copy that could not hand over its request')
         self.assertEqual(world.programs('consign'), [second])
 
+    def test_the_order_client_closes_after_the_terminal_died(self):
+        # lumon killed under a running consign: its withdrawal (4026) goes to a
+        # window that is gone; consign closes all the same, without a hang.
+        world, lumon = self.order_world()
+        d = world.driver
+        consign, _, window = self.start_order_client(world, lumon)
+        lumon.proc.kill()
+        lumon.proc.wait(TIMEOUT)
+        self.assertTrue(alive(consign))
+        d.close_window(window)
+        box = d.wait_window('确认', pid=consign, timeout=TIMEOUT)
+        d.activate(box)
+        d.key('Return')
+        world.wait_ended(consign, what='consign closed after lumon died')
+
 
 if __name__ == '__main__':
     unittest.main()
