@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "lumon/core/DataIO.h"
 #include "lumon/core/HistoryRecords.h"
 #include "lumon/core/MarketData.h"
 #include "lumon/core/PackedDateTime.h"
@@ -159,5 +160,22 @@ inline void DrawRaw(QImage &image, const RawDrawing &drawing, const QFont &font,
         p.drawText(t.x, t.y + ascent, t.text);
     }
 }
+
+// What a view benchmark's session holds: its scratch folder, the frame and the
+// market installed as market 0, taken out and freed at the end of the run.
+struct ViewSession {
+    ~ViewSession()
+    {
+        delete frame;
+        market->StockCount = 0;
+        MarketTable.Markets[0] = nullptr;
+        delete market;
+    }
+
+    std::filesystem::path root;
+    TMarketData *market = nullptr;
+    win::TApplication *app = nullptr;
+    TMFrame *frame = nullptr;
+};
 
 } // namespace benchfix

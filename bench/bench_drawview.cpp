@@ -51,7 +51,7 @@ TMultiViewChild *MakeBenchChart(TMultiViewMain *page, MVCS *node, const VIEW_ATT
 
 // A futures market of one stock with a day of 20,000 ticks, a frame and a page
 // holding one chart of the stock with its panel shown.
-struct Session {
+struct Session : benchfix::ViewSession {
     Session()
     {
         root = fs::temp_directory_path() / "bench_drawview";
@@ -81,18 +81,6 @@ struct Session {
         app->ProcessMessages();
         chart->LoadTicks();
     }
-    ~Session()
-    {
-        delete frame;
-        market->StockCount = 0;
-        MarketTable.Markets[0] = nullptr;
-        delete market;
-    }
-
-    fs::path root;
-    TMarketData *market = nullptr;
-    win::TApplication *app = nullptr;
-    TMFrame *frame = nullptr;
     BenchChart *chart = nullptr;
 };
 

@@ -38,7 +38,7 @@ constexpr int kTicks = 30000;
 
 // A market of one stock whose day holds 30,000 ticks, a frame and a page with
 // the stock's tick chart of three panes.
-struct Session {
+struct Session : benchfix::ViewSession {
     Session()
     {
         root = fs::temp_directory_path() / "bench_intraday";
@@ -69,13 +69,6 @@ struct Session {
         chart->ReloadView();
         app->ProcessMessages();
     }
-    ~Session()
-    {
-        delete frame;
-        market->StockCount = 0;
-        MarketTable.Markets[0] = nullptr;
-        delete market;
-    }
     // The next deal of the quote.
     void Deal()
     {
@@ -87,10 +80,6 @@ struct Session {
             chart->TickTop = 0;
     }
 
-    fs::path root;
-    TMarketData *market = nullptr;
-    win::TApplication *app = nullptr;
-    TMFrame *frame = nullptr;
     TRendForm *chart = nullptr;
     uint32_t price = 0;
 };

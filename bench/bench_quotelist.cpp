@@ -42,7 +42,7 @@ const int kFields[16] = {0, 9, 1, 2, 3, 6, 10, 11, 7, 24, 8, 4, 5, 12, 13, 25};
 
 // A stock market of 4,096 stocks with quotes, its market block, a frame and a
 // page whose one pane is a quote list of that block, 16 columns wide.
-struct Session {
+struct Session : benchfix::ViewSession {
     Session()
     {
         root = fs::temp_directory_path() / "bench_quotelist";
@@ -103,18 +103,6 @@ struct Session {
         list->ShowBlockTab(0);
         app->ProcessMessages();
     }
-    ~Session()
-    {
-        delete frame;
-        market->StockCount = 0;
-        MarketTable.Markets[0] = nullptr;
-        delete market;
-    }
-
-    fs::path root;
-    TMarketData *market = nullptr;
-    win::TApplication *app = nullptr;
-    TMFrame *frame = nullptr;
     TReport *list = nullptr;
 };
 

@@ -1033,10 +1033,7 @@ void COrderPage::CancelOrder()
         return;
     const int row = m_OrderList.GetNextSelectedItem(pos);
     const int32_t number = std::atoi(m_OrderList.GetItemText(row, 0));
-    const COrderQueryRecord *found = nullptr;
-    for (auto it = OrderList.rbegin(); it != OrderList.rend() && !found; ++it)
-        if (RecordNumber(it->data, F::number) == number)
-            found = &*it;
+    const COrderQueryRecord *found = LatestOrder(number);
     if (!found)
         return;
     const BYTE *r = found->data;

@@ -201,11 +201,7 @@ void CQOrderPage::CancelSelected()
         return;
     const int row = m_List.GetNextSelectedItem(pos);
     const int32_t number = std::atoi(m_List.GetItemText(row, 0));
-    // The most recent order of that number.
-    const COrderQueryRecord *found = nullptr;
-    for (auto it = OrderList.rbegin(); it != OrderList.rend() && !found; ++it)
-        if (RecordNumber(it->data, F::number) == number)
-            found = &*it;
+    const COrderQueryRecord *found = LatestOrder(number);
     if (!found)
         return;
     const char status = static_cast<char>(found->data[F::status]);

@@ -8,6 +8,14 @@ std::list<CRejectedOrderRecord> RejectedOrderList;
 
 namespace F = OrderQueryField;
 
+const COrderQueryRecord *LatestOrder(int32_t number)
+{
+    for (auto it = OrderList.rbegin(); it != OrderList.rend(); ++it)
+        if (RecordNumber(it->data, OrderQueryField::number) == number)
+            return &*it;
+    return nullptr;
+}
+
 int32_t RecordNumber(const BYTE *record, int at)
 {
     int32_t value;

@@ -30,6 +30,9 @@ extern std::list<CRejectedOrderRecord> RejectedOrderList;
 int32_t RecordNumber(const win::BYTE *record, int at);
 void SetRecordNumber(win::BYTE *record, int at, int32_t value);
 
+// The most recent order of that number in OrderList, or null.
+const COrderQueryRecord *LatestOrder(int32_t number);
+
 // An accepted order (answer 180) as an order-query record appended to OrderList:
 // volume and remaining volume the order's, letters from its flag byte.
 void AddAcceptedOrder(const COrderRecord &order);

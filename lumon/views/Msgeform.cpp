@@ -50,13 +50,6 @@ TMultiViewChild *MakeNews(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *att
     return new TMsgForm(page, node, attr);
 }
 
-int TenthsOfDay()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * 10 + now.wMilliseconds / 100;
-}
-
 std::string IndexPath()
 {
     char path[600];
@@ -507,11 +500,8 @@ void TMsgForm::RichEdit1MouseDown(TObject *, TMouseButton Button, TShiftState, i
     Activate();
     if (Button != mbLeft)
         return;
-    const int now = TenthsOfDay();
-    if (now - LastClick >= 0 && now - LastClick <= 3)
+    if (IsSecondClick(LastClick))
         BackToList();
-    else
-        LastClick = now;
 }
 
 void TMsgForm::ComboBox1KeyDown(TObject *, WORD &Key, TShiftState)

@@ -55,6 +55,21 @@ KeptState Keep(const TIndex *p)
     return k;
 }
 
+// A new object in the place of one kept: its layers, selection and view, the
+// current pane and period, computed at the end of its bars.
+void TakeOver(TIndex *p, const KeptState &kept, int pane, uint16_t period)
+{
+    p->StackCount = kept.StackCount;
+    p->StackPos = kept.StackPos;
+    p->Selection = kept.Selection;
+    p->AreaIndex = pane;
+    p->Period = period;
+    p->ScrollToEnd = 1;
+    p->Compute();
+    if (kept.Have)
+        p->SetViewState(kept.Width, kept.Gap, kept.Visible, kept.First);
+}
+
 // Modal dialogs of the chart keep the frame's keys away meanwhile.
 struct DialogOpen {
     DialogOpen() { DialogBusy = 1; }
@@ -187,15 +202,7 @@ void TTechForm::ReplaceIndicator(int id)
             SecondStock = (SecondStock & ~0xFFu) | 0xFFu;
     }
     Attr.Items[t] = resolved;
-    p->StackCount = kept.StackCount;
-    p->StackPos = kept.StackPos;
-    p->Selection = kept.Selection;
-    p->AreaIndex = CurPane;
-    p->Period = uint16_t(Attr.Param);
-    p->ScrollToEnd = 1;
-    p->Compute();
-    if (kept.Have)
-        p->SetViewState(kept.Width, kept.Gap, kept.Visible, kept.First);
+    TakeOver(p, kept, CurPane, uint16_t(Attr.Param));
     RepaintChart(this, false);
 }
 
@@ -282,15 +289,7 @@ void TTechForm::N3Click(TObject *)
         for (int i = 0; i < formulaCount && i < formula->ParamCount; ++i)
             formula->Descriptors[i].Value = formulaValues[i];
     Attr.Items[t] = id;
-    p->StackCount = kept.StackCount;
-    p->StackPos = kept.StackPos;
-    p->Selection = kept.Selection;
-    p->AreaIndex = CurPane;
-    p->Period = uint16_t(Attr.Param);
-    p->ScrollToEnd = 1;
-    p->Compute();
-    if (kept.Have)
-        p->SetViewState(kept.Width, kept.Gap, kept.Visible, kept.First);
+    TakeOver(p, kept, CurPane, uint16_t(Attr.Param));
     RepaintChart(this, false);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/win/File.h"
 #include "platform/win/MessageBox.h"
 #include "platform/win/Stdio.h"
+#include "platform/win/Time.h"
 
 using namespace win;
 
@@ -37,6 +38,17 @@ void ToggleViewLink(TMultiViewChild *view)
         if (mi && mi->Caption == "联动(&S)")
             mi->Checked = false;
     }
+}
+
+bool IsSecondClick(int &lastClick)
+{
+    SYSTEMTIME time;
+    GetLocalTime(&time);
+    const int now = ((time.wHour * 60 + time.wMinute) * 60 + time.wSecond) * 10 + time.wMilliseconds / 100;
+    if (now - lastClick >= 0 && now - lastClick <= 3)
+        return true;
+    lastClick = now;
+    return false;
 }
 
 TextViewMenus BuildTextViewMenus(TMultiViewChild *view, TRichEdit *article, TControl *list,

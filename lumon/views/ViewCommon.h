@@ -35,6 +35,11 @@ TNormalClnt *ConnectedRequestClient();
 // Toggles the pane's link flag; switching it off unchecks the frame's "联动(&S)".
 void ToggleViewLink(TMultiViewChild *view);
 
+// A left click on a text view's article within three tenths of a second of the
+// one before (tenths of the local day, `lastClick` the one before) is its
+// double click; another is remembered as the one before.
+bool IsSecondClick(int &lastClick);
+
 // The two pop-up menus of the news and notes views, owned by the view: on the
 // article (后退, 复制, 另存为, 打印 and a hidden 联动) and on the list (a hidden
 // 联动, 后退 to the page, 打印). Each 联动 shows the pane's link flag when its

@@ -34,13 +34,6 @@ TMultiViewChild *MakeNotes(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *at
     return new TZQNote(page, node, attr);
 }
 
-int TenthsOfDay()
-{
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return ((now.wHour * 60 + now.wMinute) * 60 + now.wSecond) * 10 + now.wMilliseconds / 100;
-}
-
 } // namespace
 
 TZQNote::TZQNote(TMultiViewMain *page, MVCS *node, const VIEW_ATTR *attr) : TChildView(page, node, attr)
@@ -269,11 +262,8 @@ void TZQNote::RichEdit1MouseDown(TObject *, TMouseButton Button, TShiftState, in
     Activate();
     if (Button != mbLeft)
         return;
-    const int now = TenthsOfDay();
-    if (now - LastClick >= 0 && now - LastClick <= 3)
+    if (IsSecondClick(LastClick))
         BackToList();
-    else
-        LastClick = now;
 }
 
 int TZQNote::Notify(int code, int a, int b, intptr_t c)
