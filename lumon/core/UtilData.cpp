@@ -1,5 +1,6 @@
 #include "lumon/core/UtilData.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -52,6 +53,24 @@ void *BarBuffer(void *&buffer)
 }
 
 } // namespace
+
+bool JoinInto(char *out, size_t size, std::initializer_list<std::string_view> parts)
+{
+    if (!out || size == 0)
+        return false;
+    size_t at = 0;
+    for (std::string_view part : parts) {
+        const size_t n = std::min(part.size(), size - 1 - at);
+        std::memcpy(out + at, part.data(), n);
+        at += n;
+        if (n < part.size()) {
+            out[at] = 0;
+            return false;
+        }
+    }
+    out[at] = 0;
+    return true;
+}
 
 void CaptureSystemTime()
 {

@@ -3,7 +3,10 @@
 // and owns the two shared bar work buffers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <string_view>
 
 #include "platform/win/WinTypes.h"
 
@@ -37,6 +40,11 @@ inline constexpr const char *SettingFile = "..\\CFG\\SETTING.INI";
 
 // Stores the current UTC time as the start time.
 void CaptureSystemTime();
+
+// The parts one after another in out (size bytes), terminated: true when they
+// fit, else as much as fits and false. The paths that every indicator compute
+// builds are made this way rather than by parsing a format each time.
+bool JoinInto(char *out, size_t size, std::initializer_list<std::string_view> parts);
 
 class TUtilData {
 public:

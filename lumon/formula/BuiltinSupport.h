@@ -78,6 +78,10 @@ void SetValueRange(TIndex &index, float max, float min);
 // Every line whose style is not NONE, as a polyline from record 0.
 void DrawShownLines(TIndex &index, win::HDC hdc, const win::RECT *rect);
 
+// The bars an indicator whose lines are built from several passes takes at a
+// time, so that what one pass leaves is still in the cache for the next.
+constexpr int CacheStretch = 4096;
+
 // The division of a price by the indicator's price divisor.
 inline float Scaled(const TIndex &index, double price)
 {

@@ -66,7 +66,7 @@ int TIndex::LoadWeights()
     if (ForceReload && MFrame)
         MFrame->RequestWeightFile(Stock);
     char path[600];
-    std::snprintf(path, sizeof path, "%sdata\\%s\\weight\\%s.wgt", DataRoot, md->Info.Dir, code);
+    JoinInto(path, sizeof path, {DataRoot, "data\\", md->Info.Dir, "\\weight\\", code, ".wgt"});
     // Every compute looks here; the data pool keeps the file while it is unchanged.
     std::shared_ptr<const std::string> bytes = ReadFileCached(path);
     if (!bytes)

@@ -227,7 +227,24 @@ bool RAIL::Compute()
         FillLinesNone();
     if (RecordCount == 0 || !HasWork(2))
         return false;
-    if (p[0] != 0 && p[1] != 0) {
+    const int64_t back = int64_t(std::max(p[0], p[1])) - 1;
+    if (p[0] > 0 && p[1] > 0 && back + CacheStretch <= WorkCapacity) {
+        // A stretch at a time: its highs and lows (and the period - 1 before
+        // them) scaled into the start of the work areas and averaged while they
+        // are still in the cache.
+        for (int k = 0; k < 2; ++k)
+            std::fill(Lines[k], Lines[k] + std::min(p[k] - 1, RecordCount), NoValue);
+        for (int b = 0; b < RecordCount; b += CacheStretch) {
+            const int e = std::min(RecordCount, b + CacheStretch), lo = int(std::max<int64_t>(0, b - back));
+            ScaledSeries<&KLineRecord::High, &KLineRecord::Low>(WorkA[0], WorkA[1], Records + lo, e - lo,
+                                                                PriceDivisor);
+            for (int k = 0; k < 2; ++k) {
+                const int from = std::max(b, p[k] - 1);
+                if (from < e)
+                    MovingAverageSpan(Lines[k] + from, WorkA[k] + (from - lo), e - from, p[k]);
+            }
+        }
+    } else if (p[0] != 0 && p[1] != 0) {
         ScaledSeries<&KLineRecord::High, &KLineRecord::Low>(WorkA[0], WorkA[1], Records, RecordCount,
                                                             PriceDivisor);
         MovingAverage(Lines[0], WorkA[0], RecordCount, p[0], 0);

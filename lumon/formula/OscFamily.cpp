@@ -143,11 +143,24 @@ bool MTM::Compute()
             uint32_t before = RecordOnBasis(*this, i - n, LatestEventAt(*this, i)).Close;
             Lines[0][i] = Value(Records[i].Close) - Value(before);
         }
-    } else if (WorkA[0] && RecordCount <= WorkCapacity) {
-        float *c = WorkA[0], *line = Lines[0];
-        ScaledSeries<&KLineRecord::Close>(c, Records, RecordCount, PriceDivisor);
-        for (int i = n; i < RecordCount; ++i)
-            line[i] = c[i] - c[i - n];
+    } else if (WorkA[0] && int64_t(n) + CacheStretch <= WorkCapacity) {
+        // A stretch at a time: its closes (and the n before them) scaled into
+        // the start of the work area, differenced, and averaged while the
+        // stretch is still in the cache.
+        float *c = WorkA[0], *line = Lines[0], *average = Lines[1];
+        const int64_t first = int64_t(n) + m - 1;
+        std::fill(average, average + std::min<int64_t>(first, RecordCount), NoValue);
+        for (int b = 0; b < RecordCount; b += CacheStretch) {
+            const int e = std::min(RecordCount, b + CacheStretch), lo = std::max(0, b - n);
+            ScaledSeries<&KLineRecord::Close>(c, Records + lo, e - lo, PriceDivisor);
+            for (int i = std::max(b, n); i < e; ++i)
+                line[i] = c[i - lo] - c[i - n - lo];
+            const int64_t from = std::max<int64_t>(b, first);
+            if (from < e)
+                MovingAverageSpan(average + from, line + from, e - from, m);
+        }
+        Computed = 1;
+        return true;
     } else {
         for (int i = n; i < RecordCount; ++i)
             Lines[0][i] = Value(Records[i].Close) - Value(Records[i - n].Close);

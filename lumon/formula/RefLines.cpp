@@ -15,7 +15,7 @@ constexpr int RecordSize = int(sizeof(RefLineRecord));
 
 void RefLinePath(char (&path)[600])
 {
-    std::snprintf(path, sizeof path, "%sCFG\\refline.dat", DataRoot);
+    JoinInto(path, sizeof path, {DataRoot, "CFG\\refline.dat"});
 }
 
 // The stock's market and code; false for a stock that is not in the tables.

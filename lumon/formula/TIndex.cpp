@@ -13,6 +13,7 @@
 #include "lumon/core/UtilData.h"
 #include "lumon/formula/IndexSupport.h"
 #include "lumon/formula/RefLines.h"
+#include "platform/win/Path.h"
 #include "platform/win/Profile.h"
 
 int TIndex::KLineMode = -1;
@@ -35,10 +36,7 @@ int RecordsPerBuffer()
 
 } // namespace
 
-// Built twice, for AVX2 as well, where the four stretches' divisions go in one
-// instruction; the same operations on the same doubles either way.
-__attribute__((target_clones("avx2", "default"))) void MovingAverage(float *dst, const float *src, int count,
-                                                                    int period, int start)
+void MovingAverage(float *dst, const float *src, int count, int period, int start)
 {
     if (!dst || !src || count < 1)
         return;
@@ -56,22 +54,30 @@ __attribute__((target_clones("avx2", "default"))) void MovingAverage(float *dst,
     // whole line without values instead of overflowing.
     const int64_t first = int64_t(start) + period - 1;
     const int warm = int(std::min<int64_t>(first, count));
+    for (int i = start; i < warm; ++i)
+        dst[i] = NoValue;
+    if (first < count)
+        MovingAverageSpan(dst + first, src + first, count - first, period);
+}
+
+// Built twice, for AVX2 as well, where the four stretches' divisions go in one
+// instruction; the same operations on the same doubles either way.
+__attribute__((target_clones("avx2", "default"))) void MovingAverageSpan(float *dst, const float *src,
+                                                                        int64_t count, int period)
+{
+    if (count < 1 || period < 1)
+        return;
     // The running sum is a double: floats of prices within a few thousand
     // times of each other add and leave it exactly, where a float sum loses a
     // little at every step and keeps the loss. Each step adds the difference
     // of the entering and the leaving value (exact in double as well), so
     // that one addition a bar depends on the one before.
     double sum = 0;
-    for (int i = start; i < warm; ++i) {
-        dst[i] = NoValue;
-        sum += src[i];
-    }
-    if (first >= count)
-        return;
+    for (int64_t j = 1 - int64_t(period); j <= 0; ++j)
+        sum += src[j];
     const double n = period;
-    sum += src[first];
-    dst[first] = float(sum / n);
-    int64_t i = first + 1;
+    dst[0] = float(sum / n);
+    int64_t i = 1;
     // A long line goes as four stretches side by side, in a vector of four
     // doubles: each stretch starts from its own first window summed whole,
     // which is the same sum as the running one (both exact), and the four
@@ -186,8 +192,7 @@ bool TIndex::GetDataFileName(char *path, int size)
         return false;
     const char *folder = Period < 4 ? "min1" : Period < 8 ? "min" : "day";
     const char *ext = Period < 4 ? "m1" : Period < 8 ? "min" : "day";
-    int n = std::snprintf(path, size_t(size), "%sdata\\%s\\%s\\%s.%s", DataRoot, md->Info.Dir, folder, code, ext);
-    return n > 0 && n < size;
+    return JoinInto(path, size_t(size), {DataRoot, "data\\", md->Info.Dir, "\\", folder, "\\", code, ".", ext});
 }
 
 const int32_t *TIndex::CurrentParams() const
@@ -216,6 +221,9 @@ bool TIndex::Compute()
     Computed = 0;
     if (!Initialised)
         FindIndexDefinition(Id, Definition, Params);
+    // The reference lines and the weights are looked at against one reading of
+    // the file system's changes.
+    win::FileChangeBatch batch;
     std::memset(RefShown, 0, sizeof RefShown);
     RefLineRecord refs;
     if (FindRefLines(Stock, Id, refs)) {

@@ -74,6 +74,11 @@ uint32_t ExRightsPriceBackward(uint32_t price, const ExRightsRecord &event);
 // dst[0 .. start-1] = none; from start on the period-bar simple average of src
 // (none during its warm-up); with period <= 0 src is copied from start on.
 void MovingAverage(float *dst, const float *src, int count, int period, int start);
+// dst[t] = the average of src[t - period + 1 .. t] for 0 <= t < count, period >= 1:
+// the part of MovingAverage after the warm-up, for a caller that gives src with
+// the period - 1 values before it and computes a long line a stretch at a time.
+// The values are MovingAverage's to the bit.
+void MovingAverageSpan(float *dst, const float *src, int64_t count, int period);
 
 class TIndex {
 public:

@@ -966,6 +966,7 @@ BOOL SetCurrentDirectoryA(LPCSTR pathName)
         return FALSE;
     if (::chdir(native.c_str()) != 0)
         return FailErrno(native);
+    NoteWorkingFolderChanged();
     return TRUE;
 }
 

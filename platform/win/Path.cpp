@@ -487,19 +487,65 @@ FolderWatch &Watches()
 
 bool WatchFolderOf(const std::string &native) { return !native.empty() && Watches().Watch(native); }
 
+namespace {
+
+// The working folder as last taken, for the change count it was taken at.
+struct WorkingFolder {
+    std::mutex lock;
+    uint64_t takenAt = 0, device = 0, inode = 0;
+};
+
+WorkingFolder &KeptWorkingFolder()
+{
+    static auto *kept = new WorkingFolder;
+    return *kept;
+}
+
+// Moves at every change of working folder; 0 is never a count a look was taken at.
+std::atomic<uint64_t> workingFolderChanges{1};
+
+thread_local int batchDepth = 0;
+thread_local bool batchDrained = false;
+
+} // namespace
+
+void NoteWorkingFolderChanged() { workingFolderChanges.fetch_add(1, std::memory_order_acq_rel); }
+
 bool GetWorkingFolderId(uint64_t &device, uint64_t &inode)
 {
-    struct stat st;
-    if (::stat(".", &st) != 0)
-        return false;
-    device = uint64_t(st.st_dev);
-    inode = uint64_t(st.st_ino);
+    WorkingFolder &kept = KeptWorkingFolder();
+    std::lock_guard<std::mutex> guard(kept.lock);
+    const uint64_t now = workingFolderChanges.load(std::memory_order_acquire);
+    if (kept.takenAt != now) {
+        struct stat st;
+        if (::stat(".", &st) != 0) {
+            // Gone: asked again next time, as it may be back by then.
+            kept.takenAt = 0;
+            return false;
+        }
+        kept.device = uint64_t(st.st_dev);
+        kept.inode = uint64_t(st.st_ino);
+        kept.takenAt = now;
+    }
+    device = kept.device;
+    inode = kept.inode;
     return true;
 }
 
+FileChangeBatch::FileChangeBatch()
+{
+    if (batchDepth++ == 0)
+        batchDrained = false;
+}
+
+FileChangeBatch::~FileChangeBatch() { --batchDepth; }
+
 uint64_t FileChangeCount()
 {
-    Watches().Drain();
+    if (batchDepth == 0 || !batchDrained) {
+        Watches().Drain();
+        batchDrained = batchDepth > 0;
+    }
     return fileChanges.load(std::memory_order_acquire);
 }
 

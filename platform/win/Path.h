@@ -80,6 +80,19 @@ void NotePathRemoved(const std::string &native);
 // call costs one system call while folders are watched, none otherwise.
 uint64_t FileChangeCount();
 void NoteFileChanged();
+// While one of these lives on a thread, FileChangeCount asks the system once
+// (at its first call) and then gives the number as it stands, which the
+// layer's own changes still move: a caller that looks at several watched files
+// in one go (a compute reads its reference lines and weights) pays one system
+// call for all of them. Another process's change during the batch is seen by
+// the next batch.
+class FileChangeBatch {
+public:
+    FileChangeBatch();
+    ~FileChangeBatch();
+    FileChangeBatch(const FileChangeBatch &) = delete;
+    FileChangeBatch &operator=(const FileChangeBatch &) = delete;
+};
 // Watches the folder that holds the native path `native` (the nearest existing
 // folder above it when that folder does not exist) for changes by anyone:
 // entries made, removed, renamed, written or touched. False when the system
@@ -87,10 +100,14 @@ void NoteFileChanged();
 // first, then take the count, then look at the file: a change after the look
 // is then bound to move the count.
 bool WatchFolderOf(const std::string &native);
-// The working folder's identity (device, inode): cheaper to take than its name,
-// and what an answer kept for a relative path is checked against. False when the
-// working folder is gone.
+// The working folder's identity (device, inode): what an answer kept for a
+// relative path is checked against. False when the working folder is gone.
+// Taken from the system once per change of folder: the process's working folder
+// is the folder itself (renaming or removing it does not change it), so only a
+// change of folder through SetCurrentDirectoryA, which reports it, can change
+// it. A program that calls chdir itself must call NoteWorkingFolderChanged.
 bool GetWorkingFolderId(uint64_t &device, uint64_t &inode);
+void NoteWorkingFolderChanged();
 
 // A native path as the programs see it: GBK bytes, '/' separators.
 std::string NativeToWinPath(std::string_view native);

@@ -127,6 +127,30 @@ inline std::vector<std::vector<double>> WriteTaLibSeries(IndexFixture &f)
     return table;
 }
 
+// Closes of a long series (9,000 bars, more than two of the stretches a long
+// line is computed in) from 1.00 to a few thousand, with jumps: the sums of a
+// window of them (as floats over the divisor) are exact in double, so every
+// average equals the window mean summed afresh, to the bit.
+inline std::vector<uint32_t> LongWalk()
+{
+    std::vector<uint32_t> closes;
+    uint32_t c = 100;
+    for (uint32_t i = 0; i < 9000; ++i) {
+        c = i % 1500 == 0 ? 100 + i * 37 : c + (i * 7919 % 61) - 29 + (i % 97 == 0 ? 40000 : 0);
+        closes.push_back(std::max<uint32_t>(c, 100));
+    }
+    return closes;
+}
+
+// The mean of v[i - n + 1 .. i] summed in double, as a float.
+inline float WindowMean(const std::vector<float> &v, size_t i, int n)
+{
+    double sum = 0;
+    for (size_t k = i + 1 - size_t(n); k <= i; ++k)
+        sum += v[k];
+    return float(sum / n);
+}
+
 // Compares a line with a TA-Lib column: the same first value and the same
 // values within a float's rounding.
 inline void ExpectColumn(const TIndex &index, int line, const std::vector<std::vector<double>> &table, int column,

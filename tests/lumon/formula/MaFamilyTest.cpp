@@ -71,6 +71,36 @@ TEST(MaFamily, AveragesEqualTaLib)
     ExpectColumn(*rail, 1, talib, 3, 1e-4);
 }
 
+// A long series is computed a few thousand bars at a time; no bar of it may
+// differ from the average of its own window, at the joins or anywhere else.
+TEST(MaFamily, RailOfALongSeriesIsTheWindowMeanAtEveryBar)
+{
+    IndexFixture f;
+    std::vector<KLineRecord> bars = f.DayBars(LongWalk());
+    std::vector<float> high, low;
+    for (const KLineRecord &b : bars) {
+        high.push_back(float(b.High) / 100);
+        low.push_back(float(b.Low) / 100);
+    }
+    const std::pair<int, int> cases[] = {{10, 10}, {1, 4097}, {300, 7}, {5000, 2}};
+    for (auto [n, m] : cases) {
+        auto rail = MakeIndex(f, 126, 2, {n, m});
+        ASSERT_TRUE(rail->Compute());
+        ASSERT_EQ(rail->RecordCount, int(bars.size()));
+        for (int k = 0; k < 2; ++k) {
+            const int period = k == 0 ? n : m;
+            const std::vector<float> &v = k == 0 ? high : low;
+            int wrong = 0;
+            for (size_t i = 0; i < v.size(); ++i) {
+                const float want = int(i) < period - 1 ? NoValue : WindowMean(v, i, period);
+                if (rail->Lines[k][i] != want && ++wrong <= 3)
+                    ADD_FAILURE() << "RAIL " << n << "," << m << " line " << k << " bar " << i << ": "
+                                  << rail->Lines[k][i] << " for " << want;
+            }
+        }
+    }
+}
+
 TEST(MaFamily, WaterfallLinesStartAtFourWindows)
 {
     IndexFixture f;

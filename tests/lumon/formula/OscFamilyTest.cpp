@@ -206,6 +206,31 @@ TEST(OscFamily, MomentumFamily)
     EXPECT_FALSE(b3612->Compute());
 }
 
+// A long series is computed a few thousand bars at a time; no bar of it may
+// differ from the difference and the window mean worked out whole.
+TEST(OscFamily, MomentumOfALongSeriesIsExactAtEveryBar)
+{
+    IndexFixture f;
+    std::vector<uint32_t> closes = LongWalk();
+    f.DayBars(closes);
+    const std::pair<int, int> cases[] = {{12, 6}, {1, 1}, {4500, 3}, {7, 5000}};
+    for (auto [n, m] : cases) {
+        auto mtm = MakeIndex(f, 46, 2, {n, m});
+        ASSERT_TRUE(mtm->Compute());
+        ASSERT_EQ(mtm->RecordCount, int(closes.size()));
+        std::vector<float> line(closes.size(), NoValue);
+        for (size_t i = size_t(n); i < closes.size(); ++i)
+            line[i] = float(closes[i]) / 100 - float(closes[i - size_t(n)]) / 100;
+        int wrong = 0;
+        for (size_t i = 0; i < closes.size(); ++i) {
+            const float average = int(i) < n + m - 1 ? NoValue : WindowMean(line, i, m);
+            if ((mtm->Lines[0][i] != line[i] || mtm->Lines[1][i] != average) && ++wrong <= 3)
+                ADD_FAILURE() << "MTM " << n << "," << m << " bar " << i << ": " << mtm->Lines[0][i] << " "
+                              << mtm->Lines[1][i] << " for " << line[i] << " " << average;
+        }
+    }
+}
+
 TEST(OscFamily, MomentumMakesNoJumpAtAnExRightsEvent)
 {
     IndexFixture f;

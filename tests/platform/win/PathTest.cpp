@@ -1,5 +1,6 @@
 #include "platform/win/Path.h"
 
+#include <sys/stat.h>
 #include <sys/time.h>
 
 #include <chrono>
@@ -280,4 +281,49 @@ TEST_F(PathMapping, ChangeCountFollowsOwnWritesAndWatchedFolders)
     ASSERT_TRUE(WatchFolderOf(weight));
     EXPECT_TRUE(Moves([&] { Put(weight, "w"); }));
     EXPECT_FALSE(Moves([] {}));
+}
+
+TEST_F(PathMapping, ABatchAsksTheSystemOnce)
+{
+    const fs::path refline = root / "Cfg" / "refline.dat";
+    ASSERT_TRUE(WatchFolderOf(refline.string()));
+    uint64_t last = 0;
+    {
+        FileChangeBatch batch;
+        const uint64_t first = FileChangeCount();
+        // Another program's change during the batch waits for the next one...
+        Put(refline, "r");
+        EXPECT_EQ(FileChangeCount(), first);
+        // ...while the layer's own changes are counted at once.
+        NoteFileChanged();
+        last = FileChangeCount();
+        EXPECT_NE(last, first);
+    }
+    EXPECT_NE(FileChangeCount(), last);
+    EXPECT_FALSE(Moves([] {}));
+}
+
+TEST_F(PathMapping, WorkingFolderIdFollowsEveryChangeOfFolder)
+{
+    auto inode = [](const fs::path &p) {
+        struct stat st {};
+        EXPECT_EQ(::stat(p.c_str(), &st), 0) << p;
+        return uint64_t(st.st_ino);
+    };
+    NoteWorkingFolderChanged(); // the fixture went to bin/ by chdir itself
+    uint64_t device = 0, id = 0;
+    ASSERT_TRUE(GetWorkingFolderId(device, id));
+    EXPECT_EQ(id, inode(root / "bin"));
+    ASSERT_TRUE(SetCurrentDirectoryA("..\\Cfg"));
+    ASSERT_TRUE(GetWorkingFolderId(device, id));
+    EXPECT_EQ(id, inode(root / "Cfg"));
+    // Renamed, the working folder is still the same folder; a failed change
+    // leaves it where it was.
+    fs::rename(root / "Cfg", root / "Cfg2");
+    EXPECT_FALSE(SetCurrentDirectoryA("nowhere"));
+    ASSERT_TRUE(GetWorkingFolderId(device, id));
+    EXPECT_EQ(id, inode(root / "Cfg2"));
+    ASSERT_TRUE(SetCurrentDirectoryA((root / "bin").c_str()));
+    ASSERT_TRUE(GetWorkingFolderId(device, id));
+    EXPECT_EQ(id, inode(root / "bin"));
 }
