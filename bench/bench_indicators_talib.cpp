@@ -11,7 +11,7 @@
 //            the rotation last came to it;
 //   whole    the indicator's whole compute (the load, then its lines);
 //   compute  whole less a second load timed after it, the indicator's own loops;
-//   talib    TA-Lib's calls on the series as doubles;
+//   talib    TA-Lib's calls on the series as doubles, into the series' own lines;
 //   ratio    talib / compute: 1.0 or more when ours is at least as fast.
 // TA-Lib's shared library is the one tools/talib/make_goldens.sh leaves in
 // build/talib/ (or LUMO_TALIB names it); without it nothing is registered.
@@ -315,8 +315,11 @@ void BM_VsTaLib(benchmark::State &state, int id, int z)
         indexes.emplace_back(index);
         inputs.push_back(ToDoubles(*index));
     }
-    std::vector<double> out[4];
-    for (auto &o : out)
+    // Each series has its own four output lines, as each of our indicators has
+    // its own lines: neither side writes into lines the previous series left
+    // in the cache.
+    std::vector<std::vector<double>> outs(size_t(SeriesPerSize) * 4);
+    for (auto &o : outs)
         o.assign(inputs[0].close.size() + 16, 0.0);
     // Medians, not means: the load makes system calls, and one slow call on a
     // busy machine would move a mean by more than a compute takes. The load
@@ -340,11 +343,13 @@ void BM_VsTaLib(benchmark::State &state, int id, int z)
         for (size_t i = 0; i < in.close.size(); i += 8)
             touched += in.high[i] + in.low[i] + in.close[i] + in.volume[i];
         const auto t4 = Clock::now();
+        std::vector<double> *out = &outs[size_t(s) * 4];
         TaLibLines(*t, id, in, out);
         const auto t5 = Clock::now();
         benchmark::DoNotOptimize(ok);
         benchmark::DoNotOptimize(touched);
         benchmark::DoNotOptimize(out[0].data());
+        benchmark::DoNotOptimize(out[1].data());
         benchmark::ClobberMemory();
         load.push_back(Micros(t1 - t0));
         whole.push_back(Micros(t2 - t1));
