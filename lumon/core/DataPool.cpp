@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 #include <unordered_map>
 
 #include "lumon/core/DataIO.h"
@@ -56,10 +57,16 @@ struct Answer {
     std::shared_ptr<const std::string> bytes;
 };
 
+// Paths looked up as the callers give them, without a string made for each look.
+struct PathHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view path) const { return std::hash<std::string_view>{}(path); }
+};
+
 struct FileCache {
     std::mutex lock;
     std::unordered_map<std::string, KeptFile> files;
-    std::unordered_map<std::string, Answer> answers;
+    std::unordered_map<std::string, Answer, PathHash, std::equal_to<>> answers;
 };
 
 FileCache &KeptFiles()
@@ -149,7 +156,7 @@ std::shared_ptr<const std::string> ReadFileCached(const char *path)
     FileCache &cache = KeptFiles();
     std::lock_guard<std::mutex> guard(cache.lock);
     uint64_t changes = win::FileChangeCount();
-    auto known = cache.answers.find(path);
+    auto known = cache.answers.find(std::string_view(path));
     if (known != cache.answers.end() && known->second.changes == changes && known->second.cwdDevice == cwdDevice &&
         known->second.cwdInode == cwdInode)
         return known->second.bytes;
