@@ -135,7 +135,7 @@ void BM_LumonLoginToMarketsLoaded(benchmark::State &state)
         state.SkipWithError("the data server did not start");
         return;
     }
-    if (chdir((root + "/bin").c_str()) != 0) {
+    if (!win::SetCurrentDirectoryA((root + "/bin").c_str())) {
         state.SkipWithError("no bin folder");
         return;
     }
