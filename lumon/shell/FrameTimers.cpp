@@ -35,14 +35,17 @@ void TMFrame::Timer1Timer(TObject *)
     GetLocalTime(&now);
     const uint32_t seconds = uint32_t(now.wHour) * 3600 + now.wMinute * 60 + now.wSecond;
     ++TickCounter;
+    // The login dialog's thread replaces the clients while the dialog is open
+    // (its modal loop runs this timer too): they are not touched from here then.
+    const bool clientsFree = !LoginOpen;
 
     if (TickCounter + KeepAliveOffset >= 1800) {
         TickCounter = 0;
         KeepAliveOffset = 0;
-        if (RequestClientUp())
+        if (clientsFree && RequestClientUp())
             RequestClient->RequestRealtimeMessages(LastRtMsgId);
     } else if ((TickCounter + 1) % 60 == 0) {
-        if (RequestClientUp())
+        if (clientsFree && RequestClientUp())
             RequestClient->SendHeartbeat();
     } else if ((TickCounter + 5) % 600 == 0) {
         ShowRealtimeMessageLine();
@@ -59,8 +62,7 @@ void TMFrame::Timer1Timer(TObject *)
                 MarketTable.Markets[m]->SetClock(StartTime);
         if (StatusBox5)
             StatusBox5->Invalidate();
-        // The login dialog owns the clients while it is open.
-        if (!FaultAsked && RequestClient && RealTimeClient && !LoginOpen)
+        if (!FaultAsked && clientsFree && RequestClient && RealTimeClient)
             PostMessageA(Handle, WM_NETWORK_FAULT, 0, 0);
     }
 
@@ -78,7 +80,7 @@ void TMFrame::Timer1Timer(TObject *)
         NotifyViews(8, 0, 2, 0);
     }
 
-    if ((TickCounter + 3) % 60 == 0)
+    if ((TickCounter + 3) % 60 == 0 && clientsFree)
         StartMarketDays();
 }
 

@@ -184,6 +184,21 @@ TEST_F(FrameServerTest, KeepAliveRealtimeMessagesAndTheirTickerLineFollowTheTick
     EXPECT_EQ(requests[2].body, "01000000");
 }
 
+// The login dialog's thread replaces the clients while the dialog is open, and
+// its modal loop runs the timer: no heartbeat goes out through them then.
+TEST_F(FrameServerTest, TheTimerLeavesTheClientsAloneWhileTheLoginDialogIsOpen)
+{
+    Connect();
+    frame->LoginOpen = 1;
+    Tick(60);
+    frame->LoginOpen = 0;
+    Tick(60);
+    // One more sent here after them on the same connection: once the server
+    // has it, it has everything the ticks sent.
+    RequestClient->SendHeartbeat();
+    EXPECT_TRUE(LoggedCount("data", 1, 2));
+}
+
 TEST_F(FrameServerTest, TimerOneRotatesTheRedLetterOnlineAndAsksToReconnectOffline)
 {
     Connect();
