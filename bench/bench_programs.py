@@ -38,14 +38,14 @@ SOURCE = os.path.dirname(HERE)
 os.environ.setdefault('LUMO_BUILD', os.path.join(SOURCE, 'build', 'release'))
 sys.path.insert(0, os.path.join(SOURCE, 'tests', 'e2e'))
 
-from world import BUILD, PROGRAMS, World, reap_orphans, wait_until  # noqa: E402  (also puts tools/ on the path)
+from world import BUILD, PROGRAMS, World, wait_until  # noqa: E402  (also puts tools/ on the path)
+import demorun  # noqa: E402
 import lumodrive  # noqa: E402
-from user import CUSTOMER, FUTURES_CODE, OrderClient, Terminal  # noqa: E402
+import procs  # noqa: E402
+from demorun import CONSIGN_LOGIN, LUMON_LOGIN  # noqa: E402
+from user import CHAT_CAPTION, CUSTOMER, FUTURES_CODE, Terminal  # noqa: E402
 
-LUMON_LOGIN = '连接至服务器'
-CONSIGN_LOGIN = '登录'
 TOOLPICK_FORM = 'ConfigTool'
-CHAT_CAPTION = '在线服务 客户端'
 WIZARD = '智能键盘'
 # A point inside the order page's contract edit, as fractions of the sheet's width
 # and height; where the edit lies exactly is then found by emptying it.
@@ -150,7 +150,7 @@ def end(proc):
     if proc.poll() is None:
         proc.kill()
     proc.wait(WAIT)
-    reap_orphans()
+    procs.reap()
 
 
 def built(*parts):
@@ -394,18 +394,10 @@ class Buying:
         shown, _ = self.watch.wait(lambda caption, pid: caption == CONSIGN_LOGIN)
         dialog = self.d.wait_window(CONSIGN_LOGIN, timeout=WAIT)
         consign = dialog.pid
-
-        def at(ux, uy):
-            return (dialog.x + ux * dialog.width // OrderClient.UNITS[0],
-                    dialog.y + uy * dialog.height // OrderClient.UNITS[1])
-        self.d.activate(dialog)
-        self.d.click(*at(54 + 48, 30 + 6))  # the remembered trader replaced by the customer
-        self.d.key('ctrl+a')
-        self.d.type_text(CUSTOMER[0])
-        self.d.click(*at(54 + 48, 48 + 6))
-        self.d.type_text(CUSTOMER[1])
+        # The remembered trader replaced by the customer.
+        ok = demorun.fill_consign_login(self.d, dialog, CUSTOMER[1], CUSTOMER[0])
         self.watch.drain()
-        confirmed = press(self.d, *at(54 + 25, 102 + 7))  # 确定
+        confirmed = press(self.d, *ok)  # 确定
         filled, _ = self.watch.wait(lambda caption, pid: pid == consign and SHEET_PART in caption)
         return (shown - clicked) * 1000, (filled - confirmed) * 1000, consign
 

@@ -13,7 +13,6 @@ program those started (chatdesk, a consign started by 买进), and reaps them al
 their sub-reaper, so none is left as a zombie.
 """
 
-import ctypes
 import os
 import signal
 import subprocess
@@ -22,18 +21,21 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import procs  # noqa: E402
+
 PROGRAMS = ('lumon', 'consign', 'toolpick')
 TRADER_PASSWORD = '123456'     # trader 8001's password at the simulated gateway
 LOGIN_TIMEOUT = 120            # a sanitizer build starts slowly
-PR_SET_CHILD_SUBREAPER = 36
 
 # The login dialogs' geometry. lumon's dialog is laid out in pixels: "联      机" at
 # (16, 190), 86 x 25. consign's is laid out in dialog units, 214 x 124 for the whole
-# client area: the password edit at (54, 48) 96 x 12, "确定" at (54, 102) 50 x 14.
+# client area: the name edit at (54, 30) 96 x 12, the password edit at (54, 48)
+# 96 x 12, "确定" at (54, 102) 50 x 14.
 LUMON_LOGIN = '连接至服务器'
 LUMON_CONNECT = (16 + 43, 190 + 12)
 CONSIGN_LOGIN = '登录'
 CONSIGN_UNITS = (214, 124)
+CONSIGN_NAME = (54 + 48, 30 + 6)
 CONSIGN_PASSWORD = (54 + 48, 48 + 6)
 CONSIGN_OK = (54 + 25, 102 + 7)
 
@@ -63,84 +65,25 @@ def log_in_consign(display, pid, password=TRADER_PASSWORD, timeout=LOGIN_TIMEOUT
     """Types the password into consign's login dialog (the name is remembered) and
     clicks "确定"; the dialog, or None when it did not come."""
     dialog = wait_window(display, CONSIGN_LOGIN, pid, timeout)
-    if not dialog:
-        return None
+    if dialog:
+        display.click(*fill_consign_login(display, dialog, password))
+    return dialog
 
+
+def fill_consign_login(display, dialog, password, name=None):
+    """Types the password into consign's login dialog, and the name in place of the
+    remembered one when given; the screen point of its "确定", not clicked yet."""
     def at(units):
         return (dialog.x + units[0] * dialog.width // CONSIGN_UNITS[0],
                 dialog.y + units[1] * dialog.height // CONSIGN_UNITS[1])
     display.activate(dialog)
+    if name is not None:
+        display.click(*at(CONSIGN_NAME))
+        display.key('ctrl+a')
+        display.type_text(name)
     display.click(*at(CONSIGN_PASSWORD))
     display.type_text(password)
-    display.click(*at(CONSIGN_OK))
-    return dialog
-
-
-def wait_gone(display, window, timeout=30):
-    """True when the window closed within timeout seconds."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if all(w.id != window.id for w in display.windows()):
-            return True
-        time.sleep(0.2)
-    return False
-
-
-def children_of(pid):
-    out = []
-    for entry in os.listdir('/proc'):
-        if entry.isdigit():
-            try:
-                with open('/proc/%s/stat' % entry) as f:
-                    if int(f.read().rsplit(')', 1)[1].split()[1]) == pid:
-                        out.append(int(entry))
-            except (OSError, ValueError, IndexError):
-                pass
-    return out
-
-
-def descendants(pid):
-    out, todo = [], children_of(pid)
-    while todo:
-        p = todo.pop()
-        out.append(p)
-        todo += children_of(p)
-    return out
-
-
-def stop_all(grace=5.0):
-    """Ends every process below this one: SIGTERM, then SIGKILL after grace seconds;
-    reaps them all."""
-    me = os.getpid()
-    for p in descendants(me):
-        try:
-            os.kill(p, signal.SIGTERM)
-        except ProcessLookupError:
-            pass
-    deadline = time.monotonic() + grace
-    while True:
-        reap()
-        left = descendants(me)
-        if not left:
-            return
-        if time.monotonic() >= deadline:
-            for p in left:
-                try:
-                    os.kill(p, signal.SIGKILL)
-                except ProcessLookupError:
-                    pass
-            deadline = time.monotonic() + grace
-        time.sleep(0.1)
-
-
-def reap():
-    while True:
-        try:
-            pid, _ = os.waitpid(-1, os.WNOHANG)
-        except ChildProcessError:
-            return
-        if pid == 0:
-            return
+    return at(CONSIGN_OK)
 
 
 class Stop(Exception):
@@ -158,8 +101,7 @@ def main(argv):
         print('demorun: none of %s is in %s' % (', '.join(wanted), bin_dir), file=sys.stderr)
         return 1
     # The programs lumon starts outlive it as our children, not init's.
-    libc = ctypes.CDLL(None, use_errno=True)
-    libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+    procs.become_subreaper()
 
     stopping = []
 
@@ -199,7 +141,7 @@ def main(argv):
         stopping.append(0)
         if display:
             display.close()
-        stop_all()
+        procs.stop_descendants()
     return status
 
 
@@ -207,7 +149,7 @@ def reap_others(started):
     """Reaps what ended besides the programs we poll (a consign started by 买进, or
     chatdesk, once lumon's children are ours)."""
     ours = {p.pid for p in started.values()}
-    for child in children_of(os.getpid()):
+    for child in procs.children(os.getpid()):
         if child in ours:
             continue
         try:
@@ -238,7 +180,7 @@ def log_in(display, name, proc):
         dialog = log_in_lumon(display, proc.pid)
         print('== lumon ' + ('logging in as demo' if dialog else
                              'showed no login dialog within %d s' % LOGIN_TIMEOUT), flush=True)
-        if dialog and wait_gone(display, dialog):
+        if dialog and display.wait_gone(dialog):
             # The frame comes up with what the login brought (the system message).
             display.find_window('lumo', pid=proc.pid, timeout=30)
             time.sleep(2)
@@ -247,7 +189,7 @@ def log_in(display, name, proc):
         print('== consign ' + ('logging in as trader 8001' if dialog else
                                'showed no login dialog within %d s' % LOGIN_TIMEOUT), flush=True)
         if dialog:
-            wait_gone(display, dialog)
+            display.wait_gone(dialog)
 
 
 if __name__ == '__main__':

@@ -21,23 +21,21 @@ Then saves the program's largest window as OUT.png and stops everything.
 import json
 import os
 import shutil
-import signal
 import socket
 import struct
 import subprocess
 import sys
 import time
-import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import demorun  # noqa: E402
 import lumodrive  # noqa: E402
+import procs  # noqa: E402
 
 PY = sys.executable
 CUSTOMER = ('10000003', '333333')
-# The tool bar of lumon's main frame (below the menu bar): buttons of 52 pixels.
 SETTLE = float(os.environ.get('LUMO_SCREENSHOT_DELAY', '2'))
 
 
@@ -48,12 +46,14 @@ def free_port():
 
 
 def server(args, log):
+    """Starts a simulated server; the ports it prints on its first line (it runs
+    until the end stops every process below this one)."""
     proc = subprocess.Popen([PY] + args, stdout=subprocess.PIPE, stderr=open(log, 'wb'),
                             text=True)
     first = proc.stdout.readline().split()
     if not first:
         raise RuntimeError('%s did not start (see %s)' % (args[0], log))
-    return proc, first
+    return first
 
 
 def exe_name(pid):
@@ -90,24 +90,16 @@ def save_png(window_id, out):
                            % (bits_per_pixel, depth))
     step = bits_per_pixel // 8
     pixels = data[header_size + 12 * ncolors:]
-    rows = []
+    rgb = bytearray(3 * width * height)
     for y in range(height):
         line = pixels[y * bytes_per_line:y * bytes_per_line + step * width]
-        rgb = bytearray(3 * width)
+        row = memoryview(rgb)[3 * width * y:3 * width * (y + 1)]
         if byte_order == 0:   # least significant byte first: B, G, R(, unused)
-            rgb[0::3], rgb[1::3], rgb[2::3] = line[2::step], line[1::step], line[0::step]
+            row[0::3], row[1::3], row[2::3] = line[2::step], line[1::step], line[0::step]
         else:
-            rgb[0::3], rgb[1::3], rgb[2::3] = line[step - 3::step], line[step - 2::step], \
+            row[0::3], row[1::3], row[2::3] = line[step - 3::step], line[step - 2::step], \
                 line[step - 1::step]
-        rows.append(b'\0' + bytes(rgb))
-
-    def chunk(kind, body):
-        return (struct.pack('>I', len(body)) + kind + body
-                + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF))
-    png = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0))
-    png += chunk(b'IDAT', zlib.compress(b''.join(rows), 9)) + chunk(b'IEND', b'')
-    with open(out, 'wb') as f:
-        f.write(png)
+    lumodrive.write_png(out, width, height, bytes(rgb))
 
 
 def control(port, command):
@@ -122,7 +114,6 @@ class Shot:
     def __init__(self, build_bin, scratch):
         self.build_bin, self.scratch = build_bin, scratch
         self.root = os.path.join(scratch, 'lumo-demo')
-        self.procs = []
         self.display = lumodrive.Display()
 
     def setup(self):
@@ -148,17 +139,14 @@ class Shot:
                 [os.path.join(HERE, 'gateway.py'), '--port', str(ports['gateway']), '--demo'],
                 [os.path.join(HERE, 'chatserver.py'), '--port', str(ports['chat']), '--control', '0',
                  '--user', 'demo:demo', '--autoreply', '好的，我来帮您查看。']):
-            proc, first = server(args, os.path.join(logs, os.path.basename(args[0]) + '.log'))
-            self.procs.append(proc)
+            first = server(args, os.path.join(logs, os.path.basename(args[0]) + '.log'))
             if args[0].endswith('chatserver.py'):
                 self.chat_control = int(first[1])
 
     def start(self, name):
         out = open(os.path.join(self.scratch, 'logs', name + '.out'), 'wb')
-        proc = subprocess.Popen(['./' + name], cwd=os.path.join(self.root, 'bin'),
+        return subprocess.Popen(['./' + name], cwd=os.path.join(self.root, 'bin'),
                                 stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
-        self.procs.append(proc)
-        return proc
 
     def lumon(self):
         lumon = self.start('lumon')
@@ -216,7 +204,7 @@ class Shot:
         dialog = self.display.find_window(demorun.CONSIGN_LOGIN, timeout=60)
         if not dialog:
             raise RuntimeError('consign showed no login dialog after 买进')
-        self.consign_customer_login(dialog)
+        self.display.click(*demorun.fill_consign_login(self.display, dialog, CUSTOMER[1], CUSTOMER[0]))
         time.sleep(SETTLE + 3)
         return window_of(self.display, 'consign')
 
@@ -245,23 +233,8 @@ class Shot:
         self.display.key('Return')
         time.sleep(2)
 
-    def consign_customer_login(self, dialog):
-        def at(units):
-            return (dialog.x + units[0] * dialog.width // demorun.CONSIGN_UNITS[0],
-                    dialog.y + units[1] * dialog.height // demorun.CONSIGN_UNITS[1])
-        self.display.activate(dialog)
-        self.display.click(*at((54 + 48, 30 + 6)))
-        self.display.key('ctrl+a')
-        self.display.type_text(CUSTOMER[0])
-        self.display.click(*at(demorun.CONSIGN_PASSWORD))
-        self.display.type_text(CUSTOMER[1])
-        self.display.click(*at(demorun.CONSIGN_OK))
-
     def stop(self):
-        for proc in reversed(self.procs):
-            if proc.poll() is None:
-                proc.send_signal(signal.SIGTERM)
-        demorun.stop_all()
+        procs.stop_descendants()
         self.display.close()
 
 
@@ -271,8 +244,7 @@ def main(argv):
         return 2
     program, build_bin, scratch, out = argv
     os.environ['QT_QPA_PLATFORM'] = 'xcb'
-    import ctypes
-    ctypes.CDLL(None).prctl(demorun.PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+    procs.become_subreaper()
     shot = Shot(build_bin, scratch)
     try:
         shot.setup()

@@ -38,6 +38,9 @@ import sys
 import time
 import zlib
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import procs  # noqa: E402
+
 # ---------------------------------------------------------------------------
 # libX11 and libXtst
 
@@ -323,7 +326,7 @@ class Display:
         newest on top wins. Waits up to `timeout` seconds; None when none came."""
         deadline = time.monotonic() + timeout
         while True:
-            family = _family(pid) if pid else None
+            family = {int(pid), *procs.descendants(pid)} if pid else None
             for w in reversed(self.windows()):
                 if (w.caption == caption if exact else caption in w.caption) and \
                         (family is None or w.pid in family):
@@ -605,25 +608,6 @@ def write_png(path, width, height, rgb):
 
 def _xid(window):
     return window.id if isinstance(window, Window) else window
-
-
-def _family(pid):
-    """pid and its descendants."""
-    children = {}
-    for entry in os.listdir('/proc'):
-        if entry.isdigit():
-            try:
-                with open('/proc/%s/stat' % entry) as f:
-                    parent = int(f.read().rsplit(')', 1)[1].split()[1])
-            except (OSError, ValueError, IndexError):
-                continue
-            children.setdefault(parent, []).append(int(entry))
-    out, todo = set(), [int(pid)]
-    while todo:
-        p = todo.pop()
-        out.add(p)
-        todo += children.get(p, [])
-    return out
 
 
 def main(argv=None):

@@ -14,9 +14,13 @@ the runs show the pixels as they are. Reads 8-bit RGB and RGBA pictures without
 interlace (what scripts/screenshot and Qt write); only the standard library.
 """
 
+import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from lumodrive import write_png  # noqa: E402
 
 
 def read_png(path):
@@ -69,14 +73,6 @@ def read_png(path):
     return width, height, rows
 
 
-def write_png(path, width, height, rows):
-    def chunk(kind, body):
-        return struct.pack('>I', len(body)) + kind + body + struct.pack('>I', zlib.crc32(kind + body) & 0xFFFFFFFF)
-    with open(path, 'wb') as out:
-        out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0))
-                  + chunk(b'IDAT', zlib.compress(b''.join(b'\0' + r for r in rows), 9)) + chunk(b'IEND', b''))
-
-
 def runs(row, x0, x1):
     """The pixels x0..x1 of a row as runs of one colour."""
     out, start = [], x0
@@ -111,7 +107,7 @@ def main(argv):
         part = row[3 * x:3 * (x + w)]
         line = b''.join(part[3 * i:3 * i + 3] * scale for i in range(w))
         zoomed.extend([line] * scale)
-    write_png(dst, w * scale, h * scale, zoomed)
+    write_png(dst, w * scale, h * scale, b''.join(zoomed))
 
 
 if __name__ == '__main__':

@@ -9,16 +9,12 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from user import CHAT_CAPTION, CUSTOMER, EndToEndTest, OrderClient, Terminal  # noqa: E402
+from user import CHAT_CAPTION, CUSTOMER, EndToEndTest, OrderClient, is_chat_login  # noqa: E402
 from world import TIMEOUT, alive, wait_until  # noqa: E402
 
 SIGNED_IN = CHAT_CAPTION + ' - demo'
 # lumon retries a lost data connection quietly for 20 s before it asks.
 FAULT_QUESTION_WAIT = TIMEOUT + 30
-
-
-def chat_logins(server):
-    return server.log.find(lambda e: e.get('dir') == 'in' and e.get('name') == 'login')
 
 
 class ChatWindow:
@@ -45,11 +41,9 @@ class ChatWindow:
 
 class NetworkTest(EndToEndTest):
     def test_after_disconnect_and_connect_the_chat_client_gets_the_account_again(self):
-        world = self.chat_world()
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in()
         chatdesk = self.chatdesk_of(world, lumon)
-        world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login', what='the chat login')
+        world.chat.log.wait_for(is_chat_login, what='the chat login')
         chat = ChatWindow(world, lumon)
         lines = chat.transcript_lines()
 
@@ -66,21 +60,17 @@ class NetworkTest(EndToEndTest):
         lumon.menu_command(0, ['d'])
         lumon.confirm('确认')  # "断开连接?"
         lumon.connect_command()
-        dialog = world.driver.wait_window('连接至服务器', pid=lumon.pid, timeout=TIMEOUT)
-        world.driver.activate(dialog)
-        world.driver.key('Return')
-        lumon.confirm_system_message()
-        login = server.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login',
-                                    what='the chat login after lumon connected again')[0]
+        lumon.answer_login_dialog()
+        login = server.log.wait_for(is_chat_login, what='the chat login after lumon connected again')[0]
         self.assertEqual((login['fields']['name'], login['result']), ('demo', 0))
         chat.wait_caption(SIGNED_IN, 'after the new login')
-        self.assertEqual(len(chat_logins(server)), 1)
+        self.assertEqual(len(server.log.find(is_chat_login)), 1)
 
     def test_servers_stopped_under_the_programs_and_started_again(self):
         world, lumon = self.order_world()
         d = world.driver
         chatdesk = self.chatdesk_of(world, lumon)
-        world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login', what='the chat login')
+        world.chat.log.wait_for(is_chat_login, what='the chat login')
         lumon.buy()
         OrderClient.log_in(d)
         consign = world.wait_program('consign')
@@ -118,13 +108,9 @@ class NetworkTest(EndToEndTest):
         # which logs in at the chat server started again.
         d.activate(question)
         d.key('Return')
-        dialog = d.wait_window('连接至服务器', pid=lumon.pid, timeout=TIMEOUT)
-        d.activate(dialog)
-        d.key('Return')
-        lumon.confirm_system_message()
+        lumon.answer_login_dialog()
         data.log.wait_for(lambda e: e.get('listener') == 'realtime', what='lumon\'s real-time connection')
-        chat_server.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login',
-                                 what='the chat login on the chat server started again')
+        chat_server.log.wait_for(is_chat_login, what='the chat login on the chat server started again')
         chat.wait_caption(SIGNED_IN, 'after the new login')
         for pid in (lumon.pid, chatdesk, consign):
             self.assertTrue(alive(pid), pid)

@@ -15,7 +15,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from user import (AUTOREPLY, CHAT_CAPTION, CUSTOMER, FUTURES_CODE, ORDER_LINE,  # noqa: E402
-                  EndToEndTest, OrderClient, Terminal)
+                  EndToEndTest, OrderClient, Terminal, is_chat_login)
 from world import TIMEOUT, alive, command_line, wait_until  # noqa: E402
 
 
@@ -23,12 +23,9 @@ class ProgramsTest(EndToEndTest):
     # -- the terminal and the chat client ------------------------------------
 
     def test_login_hands_the_account_to_the_chat_client_and_a_message_goes_both_ways(self):
-        world = self.chat_world()
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in()
         self.chatdesk_of(world, lumon)
-        login = world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login',
-                                        what='the chat login')[0]
+        login = world.chat.log.wait_for(is_chat_login, what='the chat login')[0]
         self.assertEqual((login['fields']['name'], login['fields']['password'], login['result']),
                          ('demo', 'demo', 0))
 
@@ -78,22 +75,16 @@ class ProgramsTest(EndToEndTest):
         self.assertEqual(self.chat_logins(world), [])
         # 连接主站 logs in; the chat client then gets the account and logs in.
         lumon.connect_command()
-        dialog = world.driver.wait_window('连接至服务器', pid=lumon.pid, timeout=TIMEOUT)
-        world.driver.activate(dialog)
-        world.driver.key('Return')
-        lumon.confirm_system_message()
-        login = world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login',
-                                        what='the chat login after connecting')
+        lumon.answer_login_dialog()
+        login = world.chat.log.wait_for(is_chat_login, what='the chat login after connecting')
         self.assertEqual(login[0]['fields']['name'], 'demo')
         self.assertEqual(len(self.chat_logins(world)), 1)
         self.assertTrue(alive(chatdesk))
 
     def test_the_chat_client_ends_with_the_terminal(self):
-        world = self.chat_world()
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in()
         chatdesk = self.chatdesk_of(world, lumon)
-        world.chat.log.wait_for(lambda e: e.get('dir') == 'in' and e.get('name') == 'login')
+        world.chat.log.wait_for(is_chat_login)
         lumon.close()
         world.wait_ended(lumon.pid, what='lumon')
         self.assertEqual(lumon.proc.wait(TIMEOUT), 0)
@@ -110,10 +101,7 @@ class ProgramsTest(EndToEndTest):
         world.wait_ended(chatdesk, what='chatdesk after lumon was killed')
 
     def test_without_the_chat_client_the_terminal_runs_on_silently(self):
-        world = self.chat_world()
-        os.remove(os.path.join(world.bin, 'chatdesk.dll'))
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in(without='chatdesk.dll')
         lumon.online_support()
         # The frame keeps running with nothing in front of it.
         time.sleep(2)
@@ -125,18 +113,13 @@ class ProgramsTest(EndToEndTest):
     # -- the settings tool ---------------------------------------------------
 
     def test_the_settings_tool_starts_from_the_tools_menu(self):
-        world = self.chat_world()
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in()
         lumon.settings_tool()
         tool = world.driver.wait_window('ConfigTool', timeout=TIMEOUT)
         self.assertEqual(world.programs('toolpick'), [tool.pid])
 
     def test_without_the_settings_tool_the_terminal_says_so(self):
-        world = self.chat_world()
-        os.remove(os.path.join(world.bin, 'toolpick'))
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in(without='toolpick')
         lumon.settings_tool()
         box = world.driver.wait_window('提示', pid=lumon.pid, timeout=TIMEOUT)
         world.driver.save_png(os.path.join(world.dir, 'no-toolpick.png'), box)
@@ -194,10 +177,7 @@ class ProgramsTest(EndToEndTest):
                    message='the new order client did not log in')
 
     def test_without_the_order_clients_settings_the_buy_button_does_nothing(self):
-        world = self.chat_world()
-        os.remove(os.path.join(world.bin, 'consign.ini'))
-        lumon = Terminal(world)
-        lumon.login()
+        world, lumon = self.logged_in(without='consign.ini')
         lumon.choose(FUTURES_CODE)
         lumon.buy()
         time.sleep(3)

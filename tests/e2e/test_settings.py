@@ -40,10 +40,8 @@ class SettingsTest(EndToEndTest):
         return sum(1 for i in range(0, len(rgb), 3) if rgb[i] > 180 and rgb[i + 1] > 180 and rgb[i + 2] < 120)
 
     def test_colour_and_font_saved_in_the_settings_tool_are_painted_at_lumons_next_start(self):
-        world = self.chat_world()
+        world, lumon = self.logged_in()
         d = world.driver
-        lumon = Terminal(world)
-        lumon.login()
         ink = wait_until(lambda: self.heading_ink(d), message='no stock name in the information panel')
         self.assertEqual(self.pixels(d, GROUND), 0)
 

@@ -11,6 +11,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from world import TIMEOUT, World, command_line, wait_until  # noqa: E402
+import demorun  # noqa: E402  (tools/, on the path through world)
 
 CHAT_CAPTION = '在线服务 客户端'
 # The demo market's first contract (copper, the order bridge's product code 0100).
@@ -18,6 +19,11 @@ FUTURES_CODE = '010012'
 CUSTOMER = ('10000003', '333333')
 ORDER_LINE = re.compile(r'\|1001\|veve\|\|([a-z]+\d{4})\|\|0\|\|\|(\d+)\|\|0\|(\d+)\|4025\|4026\|')
 AUTOREPLY = '好的，我来帮您查看。'
+
+
+def is_chat_login(entry):
+    """Whether a chat server's log entry is a client's login."""
+    return entry.get('dir') == 'in' and entry.get('name') == 'login'
 
 
 class Terminal:
@@ -34,14 +40,20 @@ class Terminal:
         """联机 with the remembered account; the system message that follows is
         confirmed; the frame fills the screen (there is no window manager to
         maximise it)."""
-        dialog = self.d.wait_window('连接至服务器', pid=self.pid, timeout=TIMEOUT)
-        self.d.activate(dialog)
-        self.d.key('Return')  # 联机 is the default button
-        self.confirm_system_message()
+        self.answer_login_dialog()
         return self.show_frame()
 
+    def answer_login_dialog(self, timeout=TIMEOUT):
+        """The login dialog (at the start, or brought by 连接主站 or by a lost
+        connection's question) answered with 联机, its default button, and the
+        system message that follows confirmed."""
+        dialog = self.d.wait_window(demorun.LUMON_LOGIN, pid=self.pid, timeout=timeout)
+        self.d.activate(dialog)
+        self.d.key('Return')
+        self.confirm_system_message()
+
     def browse_offline(self):
-        dialog = self.d.wait_window('连接至服务器', pid=self.pid, timeout=TIMEOUT)
+        dialog = self.d.wait_window(demorun.LUMON_LOGIN, pid=self.pid, timeout=TIMEOUT)
         # 脱机浏览: the third of the four buttons along the bottom.
         self.d.click_in(dialog, dialog.rect[2] * 5 // 8, -26)
         # "脱机浏览无法取得即时数据."
@@ -142,22 +154,12 @@ class Terminal:
 class OrderClient:
     """consign's login dialog, worked as a customer logs in."""
 
-    UNITS = (214, 124)  # the dialog's client area in dialog units
-
     @staticmethod
     def log_in(d, customer=CUSTOMER, pid=None):
-        dialog = d.wait_window('登录', pid=pid, timeout=TIMEOUT)
-
-        def at(ux, uy):
-            return (dialog.x + ux * dialog.width // OrderClient.UNITS[0],
-                    dialog.y + uy * dialog.height // OrderClient.UNITS[1])
-        d.activate(dialog)
-        d.click(*at(54 + 48, 30 + 6))  # the name, remembered as the trader: replaced
-        d.key('ctrl+a')
-        d.type_text(customer[0])
-        d.click(*at(54 + 48, 48 + 6))
-        d.type_text(customer[1])
-        d.click(*at(54 + 25, 102 + 7))  # 确定
+        """The customer's name (in place of the remembered trader) and password
+        typed, 确定 clicked; the dialog."""
+        dialog = d.wait_window(demorun.CONSIGN_LOGIN, pid=pid, timeout=TIMEOUT)
+        d.click(*demorun.fill_consign_login(d, dialog, customer[1], customer[0]))
         return dialog
 
 
@@ -236,7 +238,7 @@ class EndToEndTest(unittest.TestCase):
         return self.make_world(chat_options=['--user', 'demo:demo', '--autoreply', AUTOREPLY])
 
     def chat_logins(self, world):
-        return world.chat.log.find(lambda e: e.get('dir') == 'in' and e.get('name') == 'login')
+        return world.chat.log.find(is_chat_login)
 
     def chatdesk_of(self, world, terminal):
         """The chat client's process, started by the terminal with the frame's
@@ -245,10 +247,18 @@ class EndToEndTest(unittest.TestCase):
         self.assertEqual(command_line(pid)[1:], [str(terminal.handle()).encode()])
         return pid
 
-    def order_world(self, code=FUTURES_CODE):
+    def logged_in(self, without=None):
+        """A chat world whose lumon has logged in; `without` names a file of bin/
+        removed before lumon starts."""
         world = self.chat_world()
+        if without:
+            os.remove(os.path.join(world.bin, without))
         lumon = Terminal(world)
         lumon.login()
+        return world, lumon
+
+    def order_world(self, code=FUTURES_CODE):
+        world, lumon = self.logged_in()
         lumon.choose(code)
         return world, lumon
 

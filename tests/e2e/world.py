@@ -6,13 +6,11 @@ them, driven through tools/lumodrive.py. Everything started is stopped and
 reaped at the end: the test process is the child subreaper of the programs the
 programs start, so nothing is left behind, not even a zombie."""
 
-import ctypes
 import fcntl
 import json
 import os
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -24,6 +22,7 @@ TOOLS = os.path.join(SOURCE, 'tools')
 sys.path.insert(0, TOOLS)
 
 import lumodrive  # noqa: E402
+import procs  # noqa: E402
 
 BUILD = os.environ.get('LUMO_BUILD', '')
 PROGRAMS = {'lumon': 'lumon', 'consign': 'consign', 'chatdesk': 'chatdesk.dll', 'toolpick': 'toolpick'}
@@ -31,9 +30,7 @@ PROGRAMS = {'lumon': 'lumon', 'consign': 'consign', 'chatdesk': 'chatdesk.dll', 
 # wait ends as soon as what it waits for has happened.
 TIMEOUT = float(os.environ.get('LUMO_E2E_TIMEOUT', '90'))
 
-PR_SET_CHILD_SUBREAPER = 36
-_libc = ctypes.CDLL(None, use_errno=True)
-_libc.prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0)
+procs.become_subreaper()
 
 
 # The worlds open now: a wait that times out tells what their programs said.
@@ -53,17 +50,6 @@ def wait_until(what, timeout=TIMEOUT, step=0.1, message=None):
             raise AssertionError((message or 'timed out after %g s' % timeout)
                                  + ''.join(w.diagnostics() for w in _open_worlds))
         time.sleep(step)
-
-
-def reap_orphans():
-    """Reaps every ended child, also those handed to us as the subreaper."""
-    while True:
-        try:
-            pid, _ = os.waitpid(-1, os.WNOHANG)
-        except ChildProcessError:
-            return
-        if pid == 0:
-            return
 
 
 def process_state(pid):
@@ -132,23 +118,8 @@ class Server:
             raise AssertionError('the %s did not start: %s' % (name, self.out.read()))
         self.ports = first
 
-    def control(self, command, timeout=TIMEOUT):
-        """Sends one JSON command to the control port; its answer."""
-        port = int(self.control_port)
-        with socket.create_connection(('127.0.0.1', port), timeout=timeout + 10) as c:
-            f = c.makefile('rw', encoding='utf-8')
-            f.write(json.dumps(command, ensure_ascii=False) + '\n')
-            f.flush()
-            return json.loads(f.readline())
-
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(20)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        procs.stop(self.proc)
         self.proc.stdout.close()
         self.out.close()
 
@@ -215,12 +186,10 @@ class World:
         self.chat = Server(self, 'chatserver', [os.path.join(TOOLS, 'chatserver.py'), '--port', '0']
                            + list(chat_options))
         self.servers.append(self.chat)
-        self.chat.control_port = self.chat.ports[1]
         self.chat.again = [os.path.join(TOOLS, 'chatserver.py'), '--port', self.chat.ports[0]] + list(chat_options)
         # The contracts the order bridge derives for today, as in the demo.
         self.gateway = Server(self, 'gateway', [os.path.join(TOOLS, 'gateway.py'), '--port', '0', '--demo'])
         self.servers.append(self.gateway)
-        self.gateway.control_port = self.gateway.ports[1]
         self.gateway.again = [os.path.join(TOOLS, 'gateway.py'), '--port', self.gateway.ports[0], '--demo']
 
     def _maker(self, root, data_server, options):
@@ -240,7 +209,6 @@ class World:
         self.servers.append(data)
         self.data = data
         ports = dict(item.split('=') for item in data.ports)
-        data.control_port = ports['control']
         data.again = [os.path.join(TOOLS, 'dataserver.py'), '--install', self.root,
                       '--data-port', ports['data'], '--realtime-port', ports['realtime']]
         scratch = os.path.join(self.dir, 'ports')
@@ -256,10 +224,6 @@ class World:
         know, with a log of its own; the new server takes the old one's place."""
         again = Server(self, server.name + '.again', server.again)
         again.again = server.again
-        if '=' in again.ports[0]:
-            again.control_port = dict(item.split('=') for item in again.ports)['control']
-        else:
-            again.control_port = again.ports[1]
         self.servers.append(again)
         for name in ('chat', 'gateway', 'data'):
             if getattr(self, name) is server:
@@ -301,7 +265,7 @@ class World:
 
     def wait_ended(self, pid, timeout=TIMEOUT, what='the program'):
         def ended():
-            reap_orphans()
+            procs.reap()
             return not alive(pid)
         wait_until(ended, timeout, message='%s (process %d) did not end within %g s' % (what, pid, timeout))
 
@@ -417,14 +381,14 @@ class World:
                     pass
             deadline = time.monotonic() + 20
             while time.monotonic() < deadline and any(alive(p) for p in pids):
-                reap_orphans()
+                procs.reap()
                 time.sleep(0.05)
         for proc in self.started:
             try:
                 proc.wait(20)
             except subprocess.TimeoutExpired:
                 pass
-        reap_orphans()
+        procs.reap()
 
     def close(self):
         self.stop_programs()
@@ -434,15 +398,10 @@ class World:
             self.driver.close()
             self.driver = None
         if self.xvfb:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(20)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
+            procs.stop(self.xvfb)
         for out in self.outputs:
             out.close()
-        reap_orphans()
+        procs.reap()
         shutil.rmtree(self.runtime, ignore_errors=True)
         if self in _open_worlds:
             _open_worlds.remove(self)
