@@ -843,16 +843,17 @@ def _themes():
     ]
 
 
-def _settings(chat_server, markets):
+def _settings(chat_server, markets, demo):
     """SETTING.INI before the themes; the chat client finds its server in [Parameter];
-    a new quote list's tabs (SysBlocks) are the installation's market blocks."""
+    a new quote list's tabs (SysBlocks) are the installation's market blocks; the
+    demo shows the tool bar's 买进 and 卖出 buttons ("直接买卖", Directbysell)."""
     return [
         ('PATH', [('DATAPATH', '..\\')]),
         ('PARAMETER', [('SysBlocks', ' '.join('%02d' % b for b in quote_list_blocks(markets))),
                        ('SortTime', '30'), ('PageTime', '15'), ('RefreshTime', '30'),
                        ('WarnRatio', '50'), ('MaxDataRecords', '15000'), ('KLineMode', '0'),
                        ('Cycdays', '45'), ('Cycmins', '10'), ('LineToolDocked', '0'),
-                       ('CycleChoice', '0'), ('Directbysell', '0'),
+                       ('CycleChoice', '0'), ('Directbysell', '1' if demo else '0'),
                        ('OTSServer', chat_server.host), ('OTSPort', str(chat_server.ports[0]))]),
         ('THEME', [('LastTheme', '0')]),
         ('TableDef', [('TickFirst', '1'), ('TrendFirst', '1'), ('ReportGridding', '0'),
@@ -1534,13 +1535,8 @@ def build_model(seed=1, large=False, today=TRADING_DATE, now=CLOCK_TIME,
         markets.append(_demo_market(len(markets), seed))
     groups, user = _blocks()
     days = trading_days_before(today, HISTORY_DAYS)
-    settings = _settings(chat_server, markets)
-    if demo:
-        # The tool bar's 买进 and 卖出 buttons ("直接买卖") are shown.
-        settings = [(section, [(k, '1' if k == 'Directbysell' else v) for k, v in entries])
-                    for section, entries in settings]
     model = Installation(seed, large, today, markets, groups, user, list(BROKERS),
-                         _time_zones(markets), _themes(), settings, now, days)
+                         _time_zones(markets), _themes(), _settings(chat_server, markets, demo), now, days)
     if not large:
         model.histories = _histories(seed, markets, days, today, now)
     model.news = _news(days, today, now)
