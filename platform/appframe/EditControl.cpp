@@ -6,13 +6,13 @@
 // size, face and weight, and paragraph alignment.
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 
 #include <cstring>
 #include <type_traits>
-#include <QScrollBar>
-#include <QTextBlock>
-#include <QTextCursor>
 
 #include "platform/appframe/CRichEditCtrl.h"
 #include "platform/appframe/NativeControl.h"
@@ -52,27 +52,28 @@ std::string WithCRLF(const std::string &text)
     return out;
 }
 
+// A rich edit is the one whose text is a QTextEdit.
 template <typename MultiLine>
 class EditControlOf : public NativeControl {
-public:
-    explicit EditControlOf(bool rich = false) : rich_(rich) {}
+    static constexpr bool kRich = std::is_same_v<MultiLine, QTextEdit>;
 
+public:
     QWidget *CreateWidget(QWidget *parent, const CREATESTRUCTA &cs) override
     {
         auto style = static_cast<DWORD>(cs.style);
-        bool frame = (style & WS_BORDER) || (cs.dwExStyle & WS_EX_CLIENTEDGE) || rich_;
+        bool frame = (style & WS_BORDER) || (cs.dwExStyle & WS_EX_CLIENTEDGE) || kRich;
         std::string text = cs.lpszName ? cs.lpszName : "";
-        if ((style & ES_MULTILINE) || rich_) {
+        if ((style & ES_MULTILINE) || kRich) {
             multi_ = new MultiLine(parent);
             multi_->setReadOnly(style & ES_READONLY);
-            multi_->setLineWrapMode((style & ES_AUTOHSCROLL) && !rich_ ? MultiLine::NoWrap : MultiLine::WidgetWidth);
+            multi_->setLineWrapMode((style & ES_AUTOHSCROLL) && !kRich ? MultiLine::NoWrap : MultiLine::WidgetWidth);
             multi_->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
             multi_->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
                                                                       : Qt::ScrollBarAlwaysOff);
             if (!frame)
                 multi_->setFrameShape(QFrame::NoFrame);
             multi_->setPlainText(QtText(WithoutCR(text)));
-            if constexpr (std::is_same_v<MultiLine, QTextEdit>)
+            if constexpr (kRich)
                 multi_->setAcceptRichText(false);
             QObject::connect(multi_, &MultiLine::textChanged, multi_, [this] { Changed(); });
             last_ = Text();
@@ -109,7 +110,7 @@ public:
             multi_->setPlainText(QtText(WithoutCR(text)));
             // A new text starts plain: a rich edit would otherwise give it the
             // look of the old text's first character.
-            if constexpr (std::is_same_v<MultiLine, QTextEdit>) {
+            if constexpr (kRich) {
                 QTextCursor all(multi_->document());
                 all.select(QTextCursor::Document);
                 all.setCharFormat(QTextCharFormat());
@@ -182,7 +183,7 @@ public:
                 QScrollBar *bar = multi_->verticalScrollBar();
                 // A rich edit scrolls in pixels, a plain one in lines.
                 int step = 1;
-                if constexpr (std::is_same_v<MultiLine, QTextEdit>)
+                if constexpr (kRich)
                     step = multi_->fontMetrics().lineSpacing();
                 bar->setValue(bar->value() + step * static_cast<int>(lParam));
                 return TRUE;
@@ -198,14 +199,14 @@ public:
         case EM_GETFIRSTVISIBLELINE:
             if (!multi_)
                 return 0;
-            if constexpr (std::is_same_v<MultiLine, QTextEdit>)
+            if constexpr (kRich)
                 return multi_->cursorForPosition(QPoint(0, 0)).blockNumber();
             else
                 return multi_->verticalScrollBar()->value();
         case EM_SETCHARFORMAT:
-            return rich_ && multi_ && lParam ? SetCharFormat(*reinterpret_cast<const CHARFORMATA *>(lParam)) : FALSE;
+            return kRich && multi_ && lParam ? SetCharFormat(*reinterpret_cast<const CHARFORMATA *>(lParam)) : FALSE;
         case EM_SETPARAFORMAT:
-            return rich_ && multi_ && lParam ? SetParaFormat(*reinterpret_cast<const PARAFORMAT *>(lParam)) : FALSE;
+            return kRich && multi_ && lParam ? SetParaFormat(*reinterpret_cast<const PARAFORMAT *>(lParam)) : FALSE;
         case EM_SETMARGINS:
             SetMargins(wParam, LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
             return 0;
@@ -400,7 +401,6 @@ private:
         bool saved_;
     };
 
-    bool rich_;
     QLineEdit *line_ = nullptr;
     MultiLine *multi_ = nullptr;
     std::string last_;
@@ -414,11 +414,7 @@ private:
 };
 
 using EditControl = EditControlOf<QPlainTextEdit>;
-
-class RichEditControl : public EditControlOf<QTextEdit> {
-public:
-    RichEditControl() : EditControlOf<QTextEdit>(true) {}
-};
+using RichEditControl = EditControlOf<QTextEdit>;
 
 } // namespace
 

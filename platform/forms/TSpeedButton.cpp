@@ -1,6 +1,5 @@
 #include "platform/forms/TSpeedButton.h"
 
-#include <QBitmap>
 #include <QIcon>
 #include <QPixmap>
 #include <QToolButton>
@@ -74,9 +73,10 @@ void TSpeedButton::CreateWnd()
 {
     TWinControl::CreateWnd();
     Apply();
-    ApplyGlyph();
 }
 
+// Also at the making of the window, which applies the caption: the glyph goes
+// beside the caption or alone.
 void TSpeedButton::ApplyCaption()
 {
     static_cast<QToolButton *>(Widget())->setText(QtText(caption_.c_str()));

@@ -36,8 +36,7 @@ bool RasterTarget::Visible(int x, int y) const
 bool RasterTarget::Covers(const QRect &box) const
 {
     for (const QRect &r : clip_) {
-        if (box.left() >= r.left() && box.right() <= r.right() && box.top() >= r.top() &&
-            box.bottom() <= r.bottom())
+        if (Holds(r, box.left(), box.top()) && Holds(r, box.right(), box.bottom()))
             return true;
     }
     return false;

@@ -241,8 +241,7 @@ private:
     void CutOff(int fd, std::vector<char> &buffer)
     {
         ::shutdown(fd, SHUT_RD);
-        pollfd pfd{fd, POLLIN, 0};
-        if (::poll(&pfd, 1, 0) > 0 && ::recv(fd, buffer.data(), 1, MSG_PEEK | MSG_DONTWAIT) > 0) {
+        if (::recv(fd, buffer.data(), 1, MSG_PEEK | MSG_DONTWAIT) > 0) {
             Handle(fd, buffer);
             return;
         }

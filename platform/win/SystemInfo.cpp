@@ -1,16 +1,14 @@
 #include "platform/win/SystemInfo.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
-#include <QWidget>
 
 #include <map>
 #include <mutex>
 #include <optional>
 
 #include "platform/win/Window.h"
-#include "platform/win/WindowSurface.h"
 
 namespace win {
 
@@ -113,9 +111,8 @@ int GetSystemMetrics(int nIndex)
 
 HWND GetForegroundWindow()
 {
-    if (!PrimaryScreen() || !qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return 0;
-    return GetActiveWindow();
+    // GetActiveWindow asks for a widget application itself.
+    return PrimaryScreen() ? GetActiveWindow() : 0;
 }
 
 } // namespace win

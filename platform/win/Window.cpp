@@ -82,6 +82,13 @@ WindowSurface *SurfaceOf(HWND hwnd)
     return it == T().windows.end() ? nullptr : it->second->surface;
 }
 
+// The parent of a child window; 0 for a top-level window.
+HWND ParentOfChild(const WindowRecord &w)
+{
+    std::lock_guard<std::mutex> guard(T().lock);
+    return (w.style & WS_CHILD) ? w.parent : 0;
+}
+
 std::vector<HWND> ChildrenOf(HWND hwnd)
 {
     std::vector<HWND> children;
@@ -493,13 +500,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEACTIVATE: {
         // A child window asks its parent first: a parent's non-zero answer is
         // the child's.
-        HWND parent = 0;
-        if (auto w = FindLocalWindow(hwnd)) {
-            std::lock_guard<std::mutex> guard(T().lock);
-            if (w->style & WS_CHILD)
-                parent = w->parent;
-        }
-        if (parent)
+        auto w = FindLocalWindow(hwnd);
+        if (HWND parent = w ? ParentOfChild(*w) : 0)
             if (LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam))
                 return answer;
         return MA_ACTIVATE;
@@ -679,12 +681,7 @@ HWND SetActiveWindow(HWND hwnd)
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return 0;
         }
-        HWND parent = 0;
-        {
-            std::lock_guard<std::mutex> guard(T().lock);
-            if (w->style & WS_CHILD)
-                parent = w->parent;
-        }
+        HWND parent = ParentOfChild(*w);
         if (!parent)
             break;
         top = parent;

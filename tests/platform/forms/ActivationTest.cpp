@@ -2,10 +2,6 @@
 // WM_MOUSEACTIVATE question a click on an inactive window asks first.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QMouseEvent>
-#include <QWidget>
-
 #include <vector>
 
 #include "platform/forms/TForm.h"
@@ -17,6 +13,7 @@
 
 using namespace win;
 using formstest::App;
+using formstest::LeftClick;
 using formstest::PumpUntil;
 
 namespace {
@@ -40,16 +37,6 @@ public:
     LRESULT answer = 0;
     std::vector<std::pair<WPARAM, LPARAM>> asked;
 };
-
-void Press(QWidget *widget, QPoint local)
-{
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(local), QPointF(widget->mapToGlobal(local)), Qt::LeftButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &down);
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(local), QPointF(widget->mapToGlobal(local)), Qt::LeftButton,
-                   Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &up);
-}
 
 class ActivationTest : public ::testing::Test {
 protected:
@@ -118,7 +105,7 @@ TEST_F(ActivationTest, AClickOnAnInactiveWindowAsksWhetherItActivates)
         box->asked.clear();
         panelDowns = 0;
         // The click lands on the child; its default handling asks the form.
-        Press(panel->Widget(), QPoint(5, 5));
+        LeftClick(panel->Widget(), QPoint(5, 5));
         ASSERT_EQ(box->asked.size(), 1u);
         EXPECT_EQ(box->asked[0].first, WPARAM(box->Handle));
         EXPECT_EQ(box->asked[0].second, asked);
@@ -131,7 +118,7 @@ TEST_F(ActivationTest, AClickOnAnInactiveWindowAsksWhetherItActivates)
     // A click on the active window asks nothing.
     ASSERT_TRUE(Activate(box));
     box->asked.clear();
-    Press(panel->Widget(), QPoint(5, 5));
+    LeftClick(panel->Widget(), QPoint(5, 5));
     EXPECT_TRUE(box->asked.empty());
 }
 

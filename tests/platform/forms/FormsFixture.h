@@ -1,9 +1,13 @@
 // Shared by the form-library tests: the one Application of the test program, an
-// event loop that runs until a condition holds, and a fixture holding a form
-// that the controls under test are placed on.
+// event loop that runs until a condition holds, a left click sent to a widget,
+// and a fixture holding a form that the controls under test are placed on.
 #pragma once
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QWidget>
 
 #include <functional>
 
@@ -18,6 +22,18 @@ inline win::TApplication &App() { return testsupport::TestApplication("test_plat
 inline bool PumpUntil(const std::function<bool()> &done, int ms = 3000)
 {
     return testsupport::PumpUntil(App(), done, ms);
+}
+
+// A left button pressed and released at `local` in `widget`, as Qt delivers them.
+inline void LeftClick(QWidget *widget, QPoint local)
+{
+    const QPointF global(widget->mapToGlobal(local));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(local), global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local), global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &release);
 }
 
 // A 300 x 200 form, made for each test and deleted after it, with its controls.

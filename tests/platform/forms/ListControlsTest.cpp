@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QTextEdit>
 
 #include <fstream>
@@ -236,14 +235,7 @@ TEST_F(ListControlsTest, ClickOnAReadOnlyMemosTextIsTheMemosClick)
     int clicks = 0;
     memo->OnClick = [&](TObject *) { ++clicks; };
     form->Show();
-    QWidget *text = static_cast<QTextEdit *>(memo->Widget())->viewport();
-    const QPoint p(10, 5);
-    QMouseEvent press(QEvent::MouseButtonPress, p, text->mapToGlobal(p), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, text->mapToGlobal(p), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(text, &press);
-    QCoreApplication::sendEvent(text, &release);
+    formstest::LeftClick(static_cast<QTextEdit *>(memo->Widget())->viewport(), QPoint(10, 5));
     EXPECT_EQ(clicks, 1);
 }
 

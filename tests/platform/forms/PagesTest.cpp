@@ -2,6 +2,7 @@
 // bottom), grouped speed buttons staying down one at a time and their glyphs.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -16,17 +17,25 @@
 #include "platform/gdi/TCanvas.h"
 
 using namespace win;
-using formstest::App;
 
 namespace {
 
-TEST(PagesTest, PageControlShowsTheActiveSheet)
+class PagesTest : public formstest::ControlsOnForm {};
+
+// The pixels of a grab that `match`.
+template <typename Match>
+int CountPixels(const QImage &image, Match match)
 {
-    App();
-    auto *form = new TForm(&App());
-    form->SetBounds(0, 0, 300, 200);
-    auto *pages = new TPageControl(form);
-    pages->Parent = form;
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += match(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+TEST_F(PagesTest, PageControlShowsTheActiveSheet)
+{
+    auto *pages = Add<TPageControl>();
     pages->SetBounds(0, 0, 280, 180);
     pages->TabPosition = tpBottom;
     std::vector<int> shown;
@@ -64,18 +73,14 @@ TEST(PagesTest, PageControlShowsTheActiveSheet)
     delete sheets[0];
     EXPECT_EQ(pages->PageCount, 2);
     EXPECT_EQ(pages->ActivePage, sheets[1]);
-    delete form;
 }
 
-TEST(PagesTest, GroupedSpeedButtonsStayDownOneAtATime)
+TEST_F(PagesTest, GroupedSpeedButtonsStayDownOneAtATime)
 {
-    App();
-    auto *form = new TForm(&App());
     TSpeedButton *buttons[3];
     int clicks = 0;
     for (int i = 0; i < 3; ++i) {
-        buttons[i] = new TSpeedButton(form);
-        buttons[i]->Parent = form;
+        buttons[i] = Add<TSpeedButton>();
         buttons[i]->GroupIndex = i < 2 ? 1 : 0;
         buttons[i]->Flat = true;
         buttons[i]->OnClick = [&](TObject *) { ++clicks; };
@@ -94,16 +99,11 @@ TEST(PagesTest, GroupedSpeedButtonsStayDownOneAtATime)
     buttons[2]->Click();
     EXPECT_FALSE(buttons[2]->Down);
     EXPECT_EQ(clicks, 4);
-    delete form;
 }
 
-TEST(PagesTest, ASpeedButtonDrawsItsGlyphWithTheBottomLeftColourClear)
+TEST_F(PagesTest, ASpeedButtonDrawsItsGlyphWithTheBottomLeftColourClear)
 {
-    App();
-    auto *form = new TForm(&App());
-    form->SetBounds(0, 0, 200, 100);
-    auto *button = new TSpeedButton(form);
-    button->Parent = form;
+    auto *button = Add<TSpeedButton>();
     button->SetBounds(10, 10, 25, 25);
     button->Flat = true;
     // A 16 x 16 glyph: olive background (the clear colour), a red square.
@@ -117,40 +117,24 @@ TEST(PagesTest, ASpeedButtonDrawsItsGlyphWithTheBottomLeftColourClear)
     EXPECT_EQ(button->Glyph->Width, 16);
     form->Show();
     const QImage shown = button->Widget()->grab().toImage();
-    int red = 0, olive = 0;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x) {
-            const QRgb p = shown.pixel(x, y);
-            red += qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
-            olive += qRed(p) == 128 && qGreen(p) == 128 && qBlue(p) == 0;
-        }
-    EXPECT_GE(red, 60);
-    EXPECT_EQ(olive, 0);
+    EXPECT_GE(CountPixels(shown, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; }), 60);
+    EXPECT_EQ(CountPixels(shown, [](QRgb p) { return qRed(p) == 128 && qGreen(p) == 128 && qBlue(p) == 0; }), 0);
     // Drawing on the button's own glyph shows after GlyphChanged; an empty glyph
     // leaves the caption alone.
     button->Glyph->Canvas->Brush->Color = TColor(RGB(0, 0, 255));
     button->Glyph->Canvas->FillRect(TRect(4, 4, 12, 12));
     button->GlyphChanged();
     const QImage blue = button->Widget()->grab().toImage();
-    int blues = 0;
-    for (int y = 0; y < blue.height(); ++y)
-        for (int x = 0; x < blue.width(); ++x)
-            blues += qBlue(blue.pixel(x, y)) > 200 && qRed(blue.pixel(x, y)) < 60;
-    EXPECT_GE(blues, 60);
+    EXPECT_GE(CountPixels(blue, [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60; }), 60);
     TBitmap none;
     button->Glyph = &none;
     button->Caption = "字";
     EXPECT_TRUE(static_cast<QToolButton *>(button->Widget())->icon().isNull());
-    delete form;
 }
 
-TEST(PagesTest, AWindowMadeEarlyInAHiddenSheetKeepsTheSheetHidden)
+TEST_F(PagesTest, AWindowMadeEarlyInAHiddenSheetKeepsTheSheetHidden)
 {
-    App();
-    auto *form = new TForm(&App());
-    form->SetBounds(0, 0, 300, 200);
-    auto *pages = new TPageControl(form);
-    pages->Parent = form;
+    auto *pages = Add<TPageControl>();
     pages->SetBounds(0, 0, 280, 180);
     TTabSheet *sheets[2];
     for (auto *&sheet : sheets) {
@@ -170,7 +154,6 @@ TEST(PagesTest, AWindowMadeEarlyInAHiddenSheetKeepsTheSheetHidden)
     EXPECT_EQ(changes, 0);
     edit->Text = "目录";
     EXPECT_EQ(changes, 1);
-    delete form;
 }
 
 } // namespace

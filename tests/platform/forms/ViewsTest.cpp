@@ -355,12 +355,7 @@ TEST_F(ViewsTest, ListViewShowsColumnsAndSubItemsAndReportsTheSelectedRow)
 
     QRect row = widget->visualItemRect(widget->topLevelItem(1));
     QPoint p = row.center();
-    QMouseEvent press(QEvent::MouseButtonPress, p, widget->viewport()->mapToGlobal(p), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, p, widget->viewport()->mapToGlobal(p), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget->viewport(), &press);
-    QCoreApplication::sendEvent(widget->viewport(), &release);
+    formstest::LeftClick(widget->viewport(), p);
     EXPECT_EQ(list->ItemIndex, 1);
     EXPECT_EQ(clicks, 1);
     QMouseEvent twice(QEvent::MouseButtonDblClick, p, widget->viewport()->mapToGlobal(p), Qt::LeftButton,

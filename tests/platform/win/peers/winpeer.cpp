@@ -95,16 +95,23 @@ int RunWindow(int argc, char **argv, const std::string &target)
     return app.Run();
 }
 
+// The address of the socket file at `path`.
+sockaddr_un AddressOf(const std::string &path)
+{
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    return addr;
+}
+
 int TryAsNobody(const std::string &socketPath, HWND target)
 {
     setgroups(0, nullptr);
     if (setgid(65534) != 0 || setuid(65534) != 0)
         return 4;
     int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, socketPath.c_str(), sizeof addr.sun_path - 1);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0)
+    const sockaddr_un addr = AddressOf(socketPath);
+    if (connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0)
         return errno == EACCES ? 2 : 5;
     RemoteFrame f{kRemoteMagic, kRemoteSend, target, WM_USER + 6, 0, 0, 0, 0};
     if (send(fd, &f, sizeof f, MSG_NOSIGNAL) != sizeof f)
@@ -125,10 +132,8 @@ int Forge(const std::string &rest)
     if (!(words >> out >> path >> f.hwnd >> f.kind >> f.message >> f.wParam >> f.lParam >> f.dataLen >> carried))
         return 8;
     int fd = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0)
+    const sockaddr_un addr = AddressOf(path);
+    if (connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0)
         return 5;
     std::vector<char> packet(sizeof f + carried);
     std::memcpy(packet.data(), &f, sizeof f);
@@ -163,11 +168,9 @@ int RunCutter(const std::string &rest)
     const std::string path = ProcessSocketPath(static_cast<DWORD>(getpid()));
     const std::string entry = RuntimeFolder() + "/w" + std::to_string(window);
     int listener = socket(AF_UNIX, SOCK_SEQPACKET, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    const sockaddr_un addr = AddressOf(path);
     unlink(path.c_str());
-    if (bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || listen(listener, 8) != 0)
+    if (bind(listener, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0 || listen(listener, 8) != 0)
         return 5;
     std::ofstream(entry + ".new") << getpid() << ' ' << getpid() << "\nCutterWnd\ncutter\n";
     rename((entry + ".new").c_str(), entry.c_str());
