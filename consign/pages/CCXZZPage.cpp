@@ -1,6 +1,5 @@
 #include "consign/pages/CCXZZPage.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "consign/pages/ChildDialogKeys.h"
@@ -15,7 +14,7 @@
 #include "platform/appframe/CWinApp.h"
 #include "platform/appframe/CommCtrl.h"
 #include "platform/appframe/DialogTemplate.h"
-#include "platform/win/Time.h"
+#include "platform/win/CTime.h"
 
 using namespace win;
 
@@ -85,15 +84,6 @@ void RegisterTemplates()
     RegisterDialogResource(CCXZQZZDlg::IDD, TableTemplate(TabStyle, 296, 98, "", SecuritiesTabItems));
 }
 
-CString Today()
-{
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02d%02d", now.wYear % 10000, now.wMonth % 100, now.wDay % 100);
-    return text;
-}
-
 // An edit's text (at most 255 characters) without blanks and tabs at its ends.
 CString TrimmedText(const CWnd &dialog, UINT id)
 {
@@ -151,7 +141,7 @@ BOOL CTransferQueryTab::OnInitDialog()
     for (int i = 0; i < COLUMNS; ++i)
         m_List.InsertColumn(i, Columns[i].title, Columns[i].format, Columns[i].width);
     m_List.SetExtendedStyle(m_List.GetExtendedStyle() | LVS_EX_HEADERDRAGDROP | LVS_EX_FULLROWSELECT);
-    const CString today = Today();
+    const CString today = CTime::GetCurrentTime().Format("%Y%m%d");
     SetDlgItemText(static_cast<int>(m_Ids.start), today);
     SetDlgItemText(static_cast<int>(m_Ids.end), today);
     for (UINT box : m_Ids.boxes)
@@ -201,11 +191,13 @@ void CTransferQueryTab::FillList()
 
 void CTransferQueryTab::OnStatusBox() { FillList(); }
 
+bool CTransferQueryTab::Allowed() const { return RightsText.Find(m_Ids.right) >= 0; }
+
 void CTransferQueryTab::ApplyRights()
 {
     if (!m_hWnd)
         return;
-    const bool allowed = RightsText.Find(m_Ids.right) >= 0;
+    const bool allowed = Allowed();
     for (CWnd *child = GetWindow(GW_CHILD); child; child = child->GetWindow(GW_HWNDNEXT))
         child->EnableWindow(allowed);
     if (allowed && ClientMode == 7)
@@ -218,7 +210,7 @@ void CTransferQueryTab::Activate()
         return;
     ShowSheetStatus(m_Ids.title);
     ApplyRights();
-    if (RightsText.Find(m_Ids.right) < 0)
+    if (!Allowed())
         return;
     SetDlgItemText(static_cast<int>(m_Ids.customer), ClientMode == 7 ? static_cast<LPCSTR>(LoginAccount) : "");
 }
@@ -286,11 +278,7 @@ CCXZZPage::CCXZZPage() : CPropertyPage(IDD)
 BOOL CCXZZPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    twotabs::Make(*this, m_Tab, TAB_ID, "查询银期转帐", "查询证期转帐");
-    m_BankTab.Create(CCXYQZZDlg::IDD, &m_Tab);
-    m_SecuritiesTab.Create(CCXZQZZDlg::IDD, &m_Tab);
-    twotabs::Place(m_Tab, m_BankTab, m_SecuritiesTab);
-    twotabs::ShowSelected(m_Tab, m_BankTab, m_SecuritiesTab);
+    twotabs::Open(*this, m_Tab, TAB_ID, "查询银期转帐", "查询证期转帐", m_BankTab, m_SecuritiesTab);
     return TRUE;
 }
 
@@ -302,7 +290,7 @@ void CCXZZPage::OnSize(UINT nType, int cx, int cy)
 
 CTransferQueryTab &CCXZZPage::Current()
 {
-    if (m_Tab.m_hWnd && m_Tab.GetCurSel() == 1)
+    if (twotabs::SecondSelected(m_Tab))
         return m_SecuritiesTab;
     return m_BankTab;
 }

@@ -55,6 +55,10 @@ protected:
     void OnSize(win::UINT nType, int cx, int cy);
     void OnStatusBox();
     DECLARE_MESSAGE_MAP()
+
+private:
+    // The login's rights hold the tab's letter.
+    bool Allowed() const;
 };
 
 class CCXYQZZDlg : public CTransferQueryTab {
@@ -99,6 +103,4 @@ protected:
     void OnSize(win::UINT nType, int cx, int cy);
     void OnSelChange(win::NMHDR *pNMHDR, win::LRESULT *pResult);
     DECLARE_MESSAGE_MAP()
-
-private:
 };

@@ -13,11 +13,11 @@
 #include "platform/appframe/AfxMessages.h"
 #include "platform/appframe/CDataExchange.h"
 #include "platform/appframe/CFileDialog.h"
+#include "platform/appframe/CFrameWnd.h"
 #include "platform/appframe/CRichEditCtrl.h"
 #include "platform/appframe/CView.h"
 #include "platform/appframe/CWinApp.h"
 #include "platform/appframe/DialogTemplate.h"
-#include "platform/win/Cursor.h"
 #include "platform/win/File.h"
 #include "platform/win/Profile.h"
 
@@ -278,12 +278,12 @@ void CQSettlePage::OnSaveToFile()
     DeleteFileA(m_strTextPath);
 }
 
-bool CQSettlePage::CreatePrintView()
+CViewPrintPreview *CQSettlePage::CreatePrintView()
 {
     std::string text;
     if (m_strTextPath.IsEmpty() || !ReadStatementFile(m_strTextPath, text)) {
         MessageBox("您的对账单文件不存在", "错误", MB_ICONERROR);
-        return false;
+        return nullptr;
     }
     CWinApp *app = AfxGetApp();
     if (!m_pPrintTemplate) {
@@ -294,16 +294,13 @@ bool CQSettlePage::CreatePrintView()
     }
     CFrameWnd *frame = m_pPrintTemplate->CreateNewFrame(nullptr, nullptr);
     if (!frame)
-        return false;
+        return nullptr;
     m_pPrintTemplate->InitialUpdateFrame(frame, nullptr, FALSE);
     auto *view = dynamic_cast<CViewPrintPreview *>(frame->GetActiveView());
     if (!view) {
         frame->DestroyWindow();
-        return false;
+        return nullptr;
     }
-    m_pPrintFrame = frame;
-    m_pPrintView = view;
-    m_bPrintView = true;
     // The preview needs its frame as the main window; the view gives the sheet
     // its place back when it ends.
     CWnd *main = app ? app->m_pMainWnd : nullptr;
@@ -322,21 +319,18 @@ bool CQSettlePage::CreatePrintView()
     view->m_nLeftMargin = SideMargin;
     view->m_nRightMargin = SideMargin;
     view->m_strText = CString(text.data(), static_cast<int>(text.size()));
-    return true;
+    return view;
 }
 
 void CQSettlePage::OnPrint()
 {
     FetchStatement();
-    if (CreatePrintView()) {
-        CWnd *sheet = m_pPrintView->m_pReturnWnd;
+    if (CViewPrintPreview *view = CreatePrintView()) {
+        CWnd *sheet = view->m_pReturnWnd;
         if (sheet)
             sheet->ShowWindow(SW_SHOWMINIMIZED);
-        m_pPrintView->PrintDirect();
-        m_pPrintView->ClosePreview();
-        m_pPrintFrame = nullptr;
-        m_pPrintView = nullptr;
-        m_bPrintView = false;
+        view->PrintDirect();
+        view->ClosePreview();
         if (sheet)
             sheet->ShowWindow(SW_RESTORE);
     }
@@ -347,18 +341,16 @@ void CQSettlePage::OnPrint()
 void CQSettlePage::OnPreview()
 {
     FetchStatement();
-    if (CreatePrintView()) {
-        if (CWnd *sheet = m_pPrintView->m_pReturnWnd)
+    if (CViewPrintPreview *view = CreatePrintView()) {
+        CFrameWnd *frame = view->GetParentFrame();
+        if (CWnd *sheet = view->m_pReturnWnd)
             sheet->ShowWindow(SW_SHOWMINIMIZED);
-        m_pPrintFrame->ShowWindow(SW_SHOWMAXIMIZED);
-        m_pPrintView->DoFilePrintPreview();
+        frame->ShowWindow(SW_SHOWMAXIMIZED);
+        view->DoFilePrintPreview();
         // Without a preview (no printer to lay the pages out on) the frame would
         // stay as the main window: the sheet comes back at once.
-        if (!m_pPrintFrame->GetPreview())
-            m_pPrintView->ClosePreview();
-        m_pPrintFrame = nullptr;
-        m_pPrintView = nullptr;
-        m_bPrintView = false;
+        if (!frame->GetPreview())
+            view->ClosePreview();
     }
     if (!m_strTextPath.IsEmpty())
         DeleteFileA(m_strTextPath);

@@ -5,7 +5,6 @@
 #include "consign/pages/CViewPrintPreview.h"
 #include "consign/pages/cdxCSizingPropPage.h"
 #include "platform/appframe/CComboBox.h"
-#include "platform/appframe/CFrameWnd.h"
 #include "platform/appframe/CSingleDocTemplate.h"
 #include "platform/win/CString.h"
 #include "platform/win/CTime.h"
@@ -38,9 +37,9 @@ public:
     // 预览: the statement fetched again and shown in the print preview.
     void OnPreview();
     // A new print frame and view holding the statement text file's text, in the
-    // chosen font size, "宋体" and the page's margins; false (with the message)
-    // when the text file cannot be read.
-    bool CreatePrintView();
+    // chosen font size, "宋体" and the page's margins: the view, or null (with the
+    // message) when the text file cannot be read.
+    CViewPrintPreview *CreatePrintView();
 
     win::CString m_strStatement; // 1106
     win::CString m_strFontSize;  // 1116
@@ -50,10 +49,6 @@ public:
 
     // Made at the first print or preview and kept (the application frees it).
     win::CSingleDocTemplate *m_pPrintTemplate = nullptr;
-    // The print frame and view of the current print or preview.
-    win::CFrameWnd *m_pPrintFrame = nullptr;
-    CViewPrintPreview *m_pPrintView = nullptr;
-    bool m_bPrintView = false;
     win::HICON m_hIcon = 0;
 
 protected:

@@ -1,7 +1,6 @@
 #include "consign/pages/CViewPrintPreview.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -17,9 +16,6 @@
 using namespace win;
 
 IMPLEMENT_DYNCREATE(CViewPrintPreview, CView)
-
-BEGIN_MESSAGE_MAP(CViewPrintPreview, CView)
-END_MESSAGE_MAP()
 
 namespace {
 
@@ -97,7 +93,6 @@ size_t LastCharStart(const std::string &line)
 // A size tag's value in points, within the layout's bounds.
 int SizeValue(const std::string &value)
 {
-    errno = 0;
     long points = std::strtol(value.c_str(), nullptr, 10);
     return static_cast<int>(std::clamp<long>(points, CViewPrintPreview::kMinFontSize, CViewPrintPreview::kMaxFontSize));
 }
@@ -359,7 +354,7 @@ void CViewPrintPreview::PrintDirect()
     }
     CPrintInfo info;
     info.m_bDirect = TRUE;
-    info.m_rectDraw.SetRect(0, 0, dc.GetDeviceCaps(HORZRES), dc.GetDeviceCaps(VERTRES));
+    // The drawing area is the whole page, as OnBeginPrinting sets it.
     OnBeginPrinting(&dc, &info);
     bool failed = false;
     for (UINT page = 1; page <= info.GetMaxPage(); ++page) {

@@ -79,9 +79,6 @@ public:
     win::CWnd *m_pReturnWnd = nullptr;
     win::CString m_strText;
 
-protected:
-    DECLARE_MESSAGE_MAP()
-
 private:
     // The font of the markup's current face and size, selected and measured.
     void UseCurrentFont();

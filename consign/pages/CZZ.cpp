@@ -411,11 +411,7 @@ CZZ::CZZ() : CPropertyPage(IDD) { RegisterTemplates(); }
 BOOL CZZ::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    twotabs::Make(*this, m_Tab, TAB_ID, "银期转帐", "证期转帐");
-    m_BankDlg.Create(CYQZZDlg::IDD, &m_Tab);
-    m_SecuritiesDlg.Create(CZQZZDlg::IDD, &m_Tab);
-    twotabs::Place(m_Tab, m_BankDlg, m_SecuritiesDlg);
-    twotabs::ShowSelected(m_Tab, m_BankDlg, m_SecuritiesDlg);
+    twotabs::Open(*this, m_Tab, TAB_ID, "银期转帐", "证期转帐", m_BankDlg, m_SecuritiesDlg);
     return TRUE;
 }
 
@@ -427,7 +423,7 @@ void CZZ::OnSize(UINT nType, int cx, int cy)
 
 CTransferDialog &CZZ::Current()
 {
-    if (m_Tab.m_hWnd && m_Tab.GetCurSel() == 1)
+    if (twotabs::SecondSelected(m_Tab))
         return m_SecuritiesDlg;
     return m_BankDlg;
 }
@@ -459,8 +455,8 @@ void CZZ::SetLocalInfoText(LPCSTR text)
 
 void CZZ::SetInfoText(LPCSTR text)
 {
-    m_BankDlg.SetBankInfoText(text);
-    m_SecuritiesDlg.SetSecuritiesInfoText(text);
+    m_BankDlg.SetInfoText(text);
+    m_SecuritiesDlg.SetInfoText(text);
 }
 
 void CZZ::SetWithdrawableText(LPCSTR text)

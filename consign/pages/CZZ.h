@@ -78,7 +78,6 @@ class CYQZZDlg : public CTransferDialog {
 public:
     enum { IDD = 194 };
     CYQZZDlg();
-    void SetBankInfoText(win::LPCSTR text) { SetInfoText(text); }
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -88,7 +87,6 @@ class CZQZZDlg : public CTransferDialog {
 public:
     enum { IDD = 195 };
     CZQZZDlg();
-    void SetSecuritiesInfoText(win::LPCSTR text) { SetInfoText(text); }
 
 protected:
     DECLARE_MESSAGE_MAP()
@@ -122,6 +120,4 @@ protected:
     void OnSize(win::UINT nType, int cx, int cy);
     void OnSelChange(win::NMHDR *pNMHDR, win::LRESULT *pResult);
     DECLARE_MESSAGE_MAP()
-
-private:
 };

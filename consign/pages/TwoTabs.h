@@ -16,17 +16,6 @@ using win::CWnd;
 // The tabs' header, in pixels, above the dialogs.
 constexpr int Header = 24;
 
-// Takes the page's tab control and gives it its two tabs, filling the page.
-inline void Make(CWnd &page, CTabCtrl &tab, int id, const char *first, const char *second)
-{
-    tab.SubclassDlgItem(id, &page);
-    tab.InsertItem(0, first);
-    tab.InsertItem(1, second);
-    CRect client;
-    page.GetClientRect(&client);
-    tab.MoveWindow(0, 0, client.Width(), client.Height());
-}
-
 // The two dialogs over the tabs' area below the header.
 inline void Place(CTabCtrl &tab, CWnd &first, CWnd &second)
 {
@@ -47,14 +36,34 @@ inline void Resize(CTabCtrl &tab, CWnd &first, CWnd &second, int cx, int cy)
     Place(tab, first, second);
 }
 
-// Shows the dialog of the selected tab and hides the other; true when the
-// second tab is the selected one.
-inline bool ShowSelected(CTabCtrl &tab, CWnd &first, CWnd &second)
+// True when the second tab is the selected one.
+inline bool SecondSelected(const CTabCtrl &tab) { return tab.m_hWnd && tab.GetCurSel() == 1; }
+
+// Shows the dialog of the selected tab and hides the other.
+inline void ShowSelected(CTabCtrl &tab, CWnd &first, CWnd &second)
 {
-    const bool onSecond = tab.m_hWnd && tab.GetCurSel() == 1;
+    const bool onSecond = SecondSelected(tab);
     first.ShowWindow(onSecond ? win::SW_HIDE : win::SW_SHOW);
     second.ShowWindow(onSecond ? win::SW_SHOW : win::SW_HIDE);
-    return onSecond;
+}
+
+// The page's start: takes its tab control, gives it its two tabs and lets it
+// fill the page, creates the two dialogs (by their classes' templates) over the
+// tabs' area and shows the selected tab's dialog.
+template <class First, class Second>
+void Open(CWnd &page, CTabCtrl &tab, int id, const char *firstTitle, const char *secondTitle, First &first,
+          Second &second)
+{
+    tab.SubclassDlgItem(id, &page);
+    tab.InsertItem(0, firstTitle);
+    tab.InsertItem(1, secondTitle);
+    CRect client;
+    page.GetClientRect(&client);
+    tab.MoveWindow(0, 0, client.Width(), client.Height());
+    first.Create(First::IDD, &tab);
+    second.Create(Second::IDD, &tab);
+    Place(tab, first, second);
+    ShowSelected(tab, first, second);
 }
 
 } // namespace twotabs

@@ -11,10 +11,10 @@
 // message box, when there is none (the file is never created).
 win::BOOL GetSettingsPath(win::CString &path);
 
-// The keys read at start after the client mode and the single-instance checks.
 // The longest wait for a transfer's result that [Config] YQZZWaitingTime may ask.
 constexpr int MAX_TRANSFER_WAIT_MS = 120000;
 
+// The keys read at start after the client mode and the single-instance checks.
 struct ConsignStartSettings {
     int randomKey;               // [Config] RandomKey: the keypad shuffles its digits
     int clearAllAfterOrder;      // [Config] ClearAllAfterOrder

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "FuzzRequire.h"
 #include "consign/pages/CViewPrintPreview.h"
+#include "tests/fuzz/FuzzRequire.h"
 
 namespace {
 
