@@ -34,28 +34,6 @@ protected:
         Page().SetDlgItemText(1004, volume);
         Page().SetDlgItemText(1005, price);
     }
-    int FocusId()
-    {
-        CWnd *focus = CWnd::GetFocus();
-        return focus ? focus->GetDlgCtrlID() : 0;
-    }
-    // A key pressed in the focused control, through the program's pre-translation.
-    void Key(UINT key)
-    {
-        CWnd *focus = CWnd::GetFocus();
-        ASSERT_NE(focus, nullptr);
-        MSG msg{};
-        msg.hwnd = focus->m_hWnd;
-        msg.message = WM_KEYDOWN;
-        msg.wParam = key;
-        AfxPreTranslateMessage(&msg);
-    }
-    CString StatusButton()
-    {
-        CString text;
-        sheet->m_StatusButton.GetWindowText(text);
-        return text;
-    }
 };
 
 TEST_F(OrderEntryTest, SingleOrderGoesOutWithTheExchangeLetterAndKeepsTheFields)

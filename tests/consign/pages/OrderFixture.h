@@ -125,6 +125,30 @@ protected:
         page.GetDlgItemText(id, text);
         return text;
     }
+    // A key pressed in the focused control, through the program's pre-translation.
+    static void Key(win::UINT key)
+    {
+        win::CWnd *focus = win::CWnd::GetFocus();
+        ASSERT_NE(focus, nullptr);
+        win::MSG msg{};
+        msg.hwnd = focus->m_hWnd;
+        msg.message = win::WM_KEYDOWN;
+        msg.wParam = key;
+        win::AfxPreTranslateMessage(&msg);
+    }
+    // The control id of the focus, 0 without one.
+    static int FocusId()
+    {
+        win::CWnd *focus = win::CWnd::GetFocus();
+        return focus ? focus->GetDlgCtrlID() : 0;
+    }
+    // The text of the sheet's status button.
+    win::CString StatusButton() const
+    {
+        win::CString text;
+        sheet->m_StatusButton.GetWindowText(text);
+        return text;
+    }
 
     // Every packet of `code` the gateway received, in order.
     static std::vector<ReceivedPacket> Received(int code)

@@ -36,30 +36,8 @@ protected:
     CCXYQZZDlg &BankQuery() { return sheet->m_TransferQueryPage.m_BankTab; }
     CCXZQZZDlg &SecuritiesQuery() { return sheet->m_TransferQueryPage.m_SecuritiesTab; }
 
-    // A key pressed in the focused control, through the program's pre-translation.
-    static void Key(UINT key)
-    {
-        CWnd *focus = CWnd::GetFocus();
-        ASSERT_NE(focus, nullptr);
-        MSG msg{};
-        msg.hwnd = focus->m_hWnd;
-        msg.message = WM_KEYDOWN;
-        msg.wParam = key;
-        AfxPreTranslateMessage(&msg);
-    }
     static void Focus(CDialog &dialog, UINT id) { dialog.GotoDlgCtrl(dialog.GetDlgItem(static_cast<int>(id))); }
-    static int FocusId()
-    {
-        CWnd *focus = CWnd::GetFocus();
-        return focus ? focus->GetDlgCtrlID() : 0;
-    }
     static std::string Shown(CWnd &dialog, UINT id) { return std::string(Text(dialog, static_cast<int>(id))); }
-    std::string StatusButton()
-    {
-        CString text;
-        sheet->m_StatusButton.GetWindowText(text);
-        return std::string(text);
-    }
     // The stored-procedure requests of `kind` the gateway received.
     static std::vector<ReceivedPacket> Procedures(int kind)
     {
