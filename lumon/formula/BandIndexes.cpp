@@ -101,6 +101,63 @@ inline void SquareRoots(BollQuad &x)
     std::memcpy(reinterpret_cast<char *>(&x) + sizeof lo, &hi, sizeof hi);
 }
 
+// BOLL's running sums over the window of n closes w that ends at a bar: of the
+// closes, and of the squared terms (each close's distance from the average of
+// its own bar when `own`, else the close itself). Every BollResum bars the
+// window is summed afresh, so that whatever rounding the running sums gather
+// stays bounded.
+struct BollWindow {
+    const float *w, *middle;
+    int n;
+    bool own;
+
+    double Term(int64_t j) const
+    {
+        if (own) {
+            const double d = w[j] - middle[j];
+            return d * d;
+        }
+        return double(w[j]) * double(w[j]);
+    }
+    // The sums of the window that ends at bar i, summed whole.
+    void Fresh(int64_t i, double &sx, double &sxx) const
+    {
+        sx = sxx = 0;
+        for (int64_t j = i - n + 1; j <= i; ++j) {
+            sx += w[j];
+            sxx += Term(j);
+        }
+    }
+    // The sums moved on to bar i: summed whole at the first bar of a run
+    // (untilResum 0) and every BollResum bars after, else slid by one bar.
+    void Advance(int64_t i, int64_t &untilResum, double &sx, double &sxx) const
+    {
+        if (untilResum-- == 0) {
+            untilResum = BollResum - 1;
+            Fresh(i, sx, sxx);
+        } else {
+            sx += double(w[i]) - double(w[i - n]);
+            sxx += Term(i);
+            sxx -= Term(i - n);
+        }
+    }
+    // The bands' distance from the middle line at bar i, from the sums: with
+    // the current average m, sum (x - m)^2 = sum x^2 - 2 m sum x + n m^2.
+    float Deviation(int64_t i, double sx, double sxx) const
+    {
+        const double dn = n;
+        double s = sxx;
+        if (!own) {
+            const double m = middle[i];
+            s = sxx - 2.0 * m * sx + dn * m * m;
+        }
+        float sd = float(std::sqrt(std::max(s, 0.0) / dn));
+        if (own)
+            sd *= 1.96f;
+        return sd;
+    }
+};
+
 // BOLL's two bands outside event mode, bars from .. count - 1, from the closes
 // w and the middle line: the deviation's sums start afresh at from, from +
 // BollResum, ... and run within each stretch of BollResum bars, so the
@@ -113,22 +170,8 @@ __attribute__((target_clones("avx2", "default"))) void BollBands(float *upper, f
                                                                 const float *middle, int64_t from, int64_t count,
                                                                 int n, bool own)
 {
+    const BollWindow window{w, middle, n, own};
     const double dn = n;
-    auto term = [&](int64_t j) -> double {
-        if (own) {
-            const double d = w[j] - middle[j];
-            return d * d;
-        }
-        return double(w[j]) * double(w[j]);
-    };
-    // The sums of one stretch's first bar, over its whole window.
-    auto fresh = [&](int64_t i, double &sx, double &sxx) {
-        sx = sxx = 0;
-        for (int64_t j = i - n + 1; j <= i; ++j) {
-            sx += w[j];
-            sxx += term(j);
-        }
-    };
     int64_t i = from;
     if (count - from >= 4 * BollResum) {
         const BollQuad zero = {0, 0, 0, 0}, dq = {dn, dn, dn, dn};
@@ -137,7 +180,7 @@ __attribute__((target_clones("avx2", "default"))) void BollBands(float *upper, f
             BollQuad sx, sxx;
             for (int k = 0; k < 4; ++k) {
                 double a, b;
-                fresh(i + k * BollResum, a, b);
+                window.Fresh(i + k * BollResum, a, b);
                 sx[k] = a;
                 sxx[k] = b;
             }
@@ -147,8 +190,9 @@ __attribute__((target_clones("avx2", "default"))) void BollBands(float *upper, f
                     const BollQuad in = {w[j0], w[j1], w[j2], w[j3]};
                     const BollQuad out = {w[j0 - n], w[j1 - n], w[j2 - n], w[j3 - n]};
                     sx += in - out;
-                    const BollQuad tin = {term(j0), term(j1), term(j2), term(j3)};
-                    const BollQuad tout = {term(j0 - n), term(j1 - n), term(j2 - n), term(j3 - n)};
+                    const BollQuad tin = {window.Term(j0), window.Term(j1), window.Term(j2), window.Term(j3)};
+                    const BollQuad tout = {window.Term(j0 - n), window.Term(j1 - n), window.Term(j2 - n),
+                                           window.Term(j3 - n)};
                     sxx += tin;
                     sxx -= tout;
                 }
@@ -178,22 +222,8 @@ __attribute__((target_clones("avx2", "default"))) void BollBands(float *upper, f
     }
     double sx = 0, sxx = 0;
     for (int64_t untilResum = 0; i < count; ++i) {
-        if (untilResum-- == 0) {
-            untilResum = BollResum - 1;
-            fresh(i, sx, sxx);
-        } else {
-            sx += double(w[i]) - double(w[i - n]);
-            sxx += term(i);
-            sxx -= term(i - n);
-        }
-        double s = sxx;
-        if (!own) {
-            const double m = middle[i];
-            s = sxx - 2.0 * m * sx + dn * m * m;
-        }
-        float sd = float(std::sqrt(std::max(s, 0.0) / dn));
-        if (own)
-            sd *= 1.96f;
+        window.Advance(i, untilResum, sx, sxx);
+        const float sd = window.Deviation(i, sx, sxx);
         upper[i] = middle[i] + sd;
         lower[i] = middle[i] - sd;
     }
@@ -210,9 +240,10 @@ bool BOLL::Compute()
     ShowLines(*this, 3, n >= 1);
     float *w = WorkA[0];
     const bool events = EventMode();
-    if (RecordCount == 0 || n < 1 || !w || RecordCount > WorkCapacity || events)
+    const bool usable = RecordCount != 0 && n >= 1 && w && RecordCount <= WorkCapacity;
+    if (!usable || events)
         FillLinesNone();
-    if (RecordCount == 0 || n < 1 || !w || RecordCount > WorkCapacity)
+    if (!usable)
         return false;
     const int count = RecordCount;
     ScaledSeries<&KLineRecord::Close>(w, Records, count, PriceDivisor);
@@ -221,15 +252,12 @@ bool BOLL::Compute()
         AdjustSeriesForExRights(middle, count, n, Weights, WeightCount);
     else
         MovingAverage(middle, w, count, n, 0);
-    // The squared distances are summed over a running window in double: the
-    // distance of each close from the average of its own bar when p[1] is 0
-    // (a sum that slides as it is), else of the window's closes from the
-    // current average m, from the sums of x and x^2 as
-    // sum (x - m)^2 = sum x^2 - 2 m sum x + n m^2.
-    // Every BollResum bars the window is summed afresh, so that whatever
-    // rounding the running sums gather stays bounded. With ex-rights events
-    // the window's closes are carried to the latest event's level at every
-    // bar, and the distances are then summed over the window as it stands.
+    // The squared distances are summed over a running window in double
+    // (BollWindow): the distance of each close from the average of its own bar
+    // when p[1] is 0 (a sum that slides as it is), else of the window's closes
+    // from the current average, from the sums of x and x^2. With ex-rights
+    // events the window's closes are carried to the latest event's level at
+    // every bar, and the distances are then summed over the window as it stands.
     const bool own = p[1] == 0;
     const int64_t from = 2 * int64_t(n) - 2;
     if (!events) {
@@ -242,30 +270,12 @@ bool BOLL::Compute()
         Computed = 1;
         return true;
     }
-    const double dn = n;
+    const BollWindow window{w, middle, n, own};
     const float fn = float(n);
-    auto term = [&](int64_t j) -> double {
-        if (own) {
-            const double d = w[j] - middle[j];
-            return d * d;
-        }
-        return double(w[j]) * double(w[j]);
-    };
     double sx = 0, sxx = 0;
     int64_t untilResum = 0;
     for (int64_t i = from; i < count; ++i) {
-        if (untilResum-- == 0) {
-            untilResum = BollResum - 1;
-            sx = sxx = 0;
-            for (int64_t j = i - n + 1; j <= i; ++j) {
-                sx += w[j];
-                sxx += term(j);
-            }
-        } else {
-            sx += double(w[i]) - double(w[i - n]);
-            sxx += term(i);
-            sxx -= term(i - n);
-        }
+        window.Advance(i, untilResum, sx, sxx);
         const int latest = !own ? LatestEventAt(*this, int(i)) : 0;
         float sd;
         if (latest) {
@@ -277,15 +287,8 @@ bool BOLL::Compute()
             }
             sd = std::sqrt(s / fn);
         } else {
-            double s = sxx;
-            if (!own) {
-                const double m = middle[i];
-                s = sxx - 2.0 * m * sx + dn * m * m;
-            }
-            sd = float(std::sqrt(std::max(s, 0.0) / dn));
+            sd = window.Deviation(i, sx, sxx);
         }
-        if (own)
-            sd *= 1.96f;
         Lines[1][i] = middle[i] + sd;
         Lines[2][i] = middle[i] - sd;
     }

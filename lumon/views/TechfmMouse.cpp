@@ -518,15 +518,13 @@ bool TTechForm::LinePress(int X, int Y)
     TIndex *pane = nullptr;
     for (int i = 0; i < count && !pane; ++i) {
         TIndex *p = Panes[i];
-        if (p && p->RecordCount > 0 && p->Records && In(p->PlotRect, X, Y))
+        if (p && p->RecordCount > 0 && p->Records && In(p->PlotRect, X, Y)) {
             pane = p;
+            NewLinePane = i;
+        }
     }
     if (!pane)
         return true;
-    NewLinePane = 0;
-    for (int i = 0; i < count; ++i)
-        if (Panes[i] == pane)
-            NewLinePane = i;
     if (s.SelLine < 0 || s.SelLine > s.LineCount)
         s.SelLine = s.LineCount;
     const int slot = s.SelLine;
