@@ -4,38 +4,14 @@
 
 #include <cmath>
 
-#include "IndexFixture.h"
+#include "FamilyFixture.h"
 #include "lumon/formula/PriceIndexes.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiTesting.h"
-#include "tests/support/RecordedSegments.h"
 
 namespace {
 
 const std::vector<uint32_t> Closes = {1000, 1010, 1020, 1030, 1040, 1050, 1060, 1070, 1080, 1090, 1100, 1120};
-
-int Count(const std::vector<std::string> &calls, const std::string &prefix)
-{
-    return int(std::count_if(calls.begin(), calls.end(),
-                             [&](const std::string &c) { return c.rfind(prefix, 0) == 0; }));
-}
-
-// Segments drawn (LineTo calls and polylines' segments) while the pen of theme
-// colour n (0x0n0n0n + 1 in the fixture's theme) was selected.
-int LinesInColour(const std::vector<std::string> &calls, int n)
-{
-    char pen[32];
-    std::snprintf(pen, sizeof pen, "SelectObject(pen(0,1,0x%06X))", unsigned(0x010101 * (n + 1)));
-    int count = 0;
-    bool on = false;
-    for (const std::string &c : AsSegments(calls)) {
-        if (c.rfind("SelectObject(pen(", 0) == 0)
-            on = c == pen;
-        else if (on && c.rfind("LineTo(", 0) == 0)
-            ++count;
-    }
-    return count;
-}
 
 TEST(PriceIndexes, CloseAveragesOfEachClass)
 {
@@ -102,8 +78,8 @@ TEST(PriceIndexes, VolumeAndAmountColumns)
     win::RECT rect{0, 0, 120, 120};
     ASSERT_TRUE(vol.Draw(dc, &rect));
     std::vector<std::string> calls = win::RecordedCalls(dc);
-    EXPECT_EQ(Count(calls, "Rectangle("), 12);
-    EXPECT_EQ(LinesInColour(calls, 5), 7);
+    EXPECT_EQ(CountCalls(calls, "Rectangle("), 12);
+    EXPECT_EQ(LinesWithPen(calls, 5), 7);
     win::DeleteDC(dc);
 }
 
@@ -142,9 +118,9 @@ TEST(PriceIndexes, NoValueAndNaNAreNeverDrawn)
     ASSERT_TRUE(vol.Draw(dc, &rect));
     EXPECT_GT(vol.ValueMax, 1000); // the range ignores NaN
     std::vector<std::string> calls = win::RecordedCalls(dc);
-    EXPECT_EQ(Count(calls, "Rectangle("), 11);
+    EXPECT_EQ(CountCalls(calls, "Rectangle("), 11);
     // The running average is NaN from record 5 on: nothing of it is joined.
-    EXPECT_EQ(LinesInColour(calls, 5), 0);
+    EXPECT_EQ(LinesWithPen(calls, 5), 0);
     win::DeleteDC(dc);
 
     // A line whose values are all out of range draws nothing.
@@ -158,7 +134,7 @@ TEST(PriceIndexes, NoValueAndNaNAreNeverDrawn)
     dc = win::CreateRecordingDC(200, 120);
     ASSERT_TRUE(line.Draw(dc, &rect));
     line.DrawLineStyle(dc, &rect, 0, 0);
-    EXPECT_EQ(LinesInColour(win::RecordedCalls(dc), 4), 0);
+    EXPECT_EQ(LinesWithPen(win::RecordedCalls(dc), 4), 0);
     win::DeleteDC(dc);
 }
 

@@ -123,6 +123,18 @@ protected:
     {
         Start([](TClientRight *dialog) { dialog->Button3->Click(); });
     }
+    // Starts offline with the timers stopped and shows the frame at the size
+    // on the page it opens with (call in ASSERT_NO_FATAL_FAILURE).
+    void ShowOffline(int width, int height)
+    {
+        StartOffline();
+        ASSERT_EQ(frame->StartAborted, 0);
+        frame->Timer1->Enabled = false;
+        frame->Timer2->Enabled = false;
+        frame->SetBounds(0, 0, width, height);
+        frame->Show();
+        ASSERT_NE(frame->CurrentPage, nullptr);
+    }
     // Logs in as demo/demo to the server.
     void StartConnected(const peer::DataServer &server)
     {

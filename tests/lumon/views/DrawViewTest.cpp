@@ -306,17 +306,26 @@ protected:
         header = t;
         return rows;
     }
+    // The first stock of class 1, of two decimals and a volume unit of 1, its
+    // quote from a previous close of 1000 between 900 and 1100 to the given
+    // last price, volume and amount.
+    StockId QuotedStock(uint32_t last, float volume, float amount)
+    {
+        const StockId id = FirstOfClass(0, 1);
+        RealQuoteRecord &q = Quote(id);
+        q = RealQuoteRecord{};
+        q.PrevClose = 1000, q.High = 1100, q.Low = 900, q.Last = last, q.Volume = volume, q.Amount = amount;
+        Static(id).ScaleDivisor = 100, Static(id).VolumeUnit = 1, Static(id).Decimals = 2;
+        return id;
+    }
     std::vector<DrawnText> header;
 };
 
 TEST_F(TickTest, RepairsTheFileConvertsDealsAndKeepsTheTotals)
 {
     StartQuiet();
-    const StockId id = FirstOfClass(0, 1);
+    const StockId id = QuotedStock(1050, 1000, 1e6f);
     RealQuoteRecord &q = Quote(id);
-    q = RealQuoteRecord{};
-    q.PrevClose = 1000, q.High = 1100, q.Low = 900, q.Last = 1050, q.Volume = 1000, q.Amount = 1e6f;
-    Static(id).ScaleDivisor = 100, Static(id).VolumeUnit = 1, Static(id).Decimals = 2;
     WriteTicks(id, {Tick(9, 30, 5000, 100, 1e5f, 0),    // above the high: the previous close
                     Tick(9, 31, 1020, 300, 3e5f, 1),    // a good deal
                     Tick(9, 32, 0, 250, 3.5e5f, 2),     // no price, falling volume
@@ -393,11 +402,7 @@ TEST_F(TickTest, The512thLiveDealMakesTheNextUpdateRereadTheFile)
 TEST_F(TickTest, BigOrderItemSetsTheThresholdThroughItsDialog)
 {
     StartQuiet();
-    const StockId id = FirstOfClass(0, 1);
-    RealQuoteRecord &q = Quote(id);
-    q = RealQuoteRecord{};
-    q.PrevClose = 1000, q.High = 1100, q.Low = 900, q.Last = 1000, q.Volume = 700, q.Amount = 7e5f;
-    Static(id).ScaleDivisor = 100, Static(id).VolumeUnit = 1, Static(id).Decimals = 2;
+    const StockId id = QuotedStock(1000, 700, 7e5f);
     WriteTicks(id, {Tick(9, 30, 1000, 100, 1e5f, 0), Tick(9, 31, 1000, 400, 4e5f, 1),
                     Tick(9, 32, 1000, 450, 4.5e5f, 0), Tick(9, 33, 1000, 700, 7e5f, 1)});
     TestChart *chart = AddChart(id);

@@ -660,13 +660,7 @@ TEST_F(IntradayTest, ASplitterStaysTwoPixelsInsideItsPanesAndArrowsMoveThePointe
 
 TEST_F(IntradayTest, TheDefaultPageShowsItsIntradayChart)
 {
-    StartOffline();
-    ASSERT_EQ(frame->StartAborted, 0);
-    frame->Timer1->Enabled = false;
-    frame->Timer2->Enabled = false;
-    frame->SetBounds(0, 0, 1400, 900);
-    frame->Show();
-    ASSERT_NE(frame->CurrentPage, nullptr);
+    ASSERT_NO_FATAL_FAILURE(ShowOffline(1400, 900));
     TRendForm *chart = nullptr;
     ASSERT_TRUE(PumpUntil(framefixture::App(), [&] {
         for (int i = 0; i < frame->CurrentPage->Panes->GetCount() && !chart; ++i)

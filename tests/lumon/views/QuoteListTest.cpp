@@ -640,13 +640,7 @@ TEST_F(QuoteListTest, AQuoteChangeRepaintsOnlyItsRowAndTheHighlightLeavesTheFixe
 TEST_F(QuoteListTest, TheDefaultPageListsTheFirstMarketsStocks)
 {
     RegisterQuoteList();
-    StartOffline();
-    ASSERT_EQ(frame->StartAborted, 0);
-    frame->Timer1->Enabled = false;
-    frame->Timer2->Enabled = false;
-    frame->SetBounds(0, 0, 1024, 700);
-    frame->Show();
-    ASSERT_NE(frame->CurrentPage, nullptr);
+    ASSERT_NO_FATAL_FAILURE(ShowOffline(1024, 700));
     TReport *list = nullptr;
     ASSERT_TRUE(testsupport::PumpUntil(framefixture::App(), [&] {
         TMultiViewMain *shown = frame->CurrentPage;
