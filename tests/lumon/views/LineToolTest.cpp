@@ -5,8 +5,6 @@
 // with the frame.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QMouseEvent>
 #include <QToolButton>
 
 #include <cstring>
@@ -25,6 +23,7 @@
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Window.h"
 #include "tests/lumon/views/KLineFixture.h"
+#include "tests/support/QtInput.h"
 #include "tests/support/TestApplication.h"
 
 using namespace win;
@@ -252,14 +251,7 @@ TEST_F(LineToolTest, TheFloatingBoxLeavesTheFrameActive)
     box->Widget()->window()->activateWindow();
     EXPECT_TRUE(testsupport::PumpUntil(framefixture::App(), [&] { return active() == frame->Handle; }, 3000));
     // A click on one of its buttons chooses the tool and leaves the frame active.
-    QWidget *button = box->B3->Widget();
-    const QPoint p(8, 8);
-    QMouseEvent down(QEvent::MouseButtonPress, QPointF(p), QPointF(button->mapToGlobal(p)), Qt::LeftButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(button, &down);
-    QMouseEvent up(QEvent::MouseButtonRelease, QPointF(p), QPointF(button->mapToGlobal(p)), Qt::LeftButton,
-                   Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(button, &up);
+    testsupport::LeftClick(box->B3->Widget(), QPoint(8, 8));
     EXPECT_TRUE(box->B3->Down);
     EXPECT_EQ(frame->DrawingTool, 2);
     EXPECT_FALSE(testsupport::PumpUntil(framefixture::App(), [&] { return active() != frame->Handle; }, 300));

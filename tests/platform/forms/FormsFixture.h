@@ -5,13 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QMouseEvent>
-#include <QWidget>
 
 #include <functional>
 
 #include "platform/forms/TForm.h"
+#include "tests/support/QtInput.h"
 #include "tests/support/TestApplication.h"
 
 namespace formstest {
@@ -24,17 +22,7 @@ inline bool PumpUntil(const std::function<bool()> &done, int ms = 3000)
     return testsupport::PumpUntil(App(), done, ms);
 }
 
-// A left button pressed and released at `local` in `widget`, as Qt delivers them.
-inline void LeftClick(QWidget *widget, QPoint local)
-{
-    const QPointF global(widget->mapToGlobal(local));
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(local), global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(local), global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &release);
-}
+using testsupport::LeftClick;
 
 // A 300 x 200 form, made for each test and deleted after it, with its controls.
 class ControlsOnForm : public ::testing::Test {
